@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Configures (once) and builds the release build in build/.
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$top"
+if [ ! -f build/build.ninja ]; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+fi
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake --build build -j"$jobs" "$@"

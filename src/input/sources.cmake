@@ -1,0 +1,5 @@
+# Files of src/input.
+list(APPEND TOBIMARU_CORE_SOURCES
+)
+list(APPEND TOBIMARU_GUI_SOURCES
+)
