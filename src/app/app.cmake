@@ -1,4 +1,3 @@
-# Files of src/app.
 list(APPEND TOBIMARU_CORE_SOURCES
   app/ErrorTable.cpp
   app/ErrorBox.cpp

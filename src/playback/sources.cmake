@@ -1,5 +1,0 @@
-# Files of src/playback.
-list(APPEND TOBIMARU_CORE_SOURCES
-)
-list(APPEND TOBIMARU_GUI_SOURCES
-)

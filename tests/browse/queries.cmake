@@ -1,0 +1,1 @@
+tobimaru_add_test(test_browse_queries SOURCES browse/PathQueriesTest.cpp)
