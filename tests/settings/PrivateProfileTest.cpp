@@ -1,0 +1,360 @@
+#include "settings/PrivateProfile.h"
+#include "app/ErrorTable.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsConvert.h"
+#include "support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringEncoder>
+#include <functional>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace tobimaru;
+using tobimaru::test::TempDir;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int CodeOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Failure& e) {
+        return e.code();
+    }
+    return 0;
+}
+
+const QByteArray kHandWritten = "; written by hand\n"
+                                "stray=before any section\n"
+                                "\n"
+                                "[Boot]\n"
+                                "SearchPath=1\n"
+                                "  MousePlay = 0  \n"
+                                "# a note\n"
+                                "\n"
+                                "[Mine]\n"
+                                "Colour=blue\n";
+
+} // namespace
+
+TEST(PrivateProfile, NamesMatchWithoutRegardToCaseAndTheFirstMatchWins) {
+    TempDir dir;
+    const QString ini = dir.write("a.ini", "[boot]\nmouseplay=1\nMOUSEPLAY=2\n[BOOT]\nMousePlay=3\n");
+    EXPECT_EQ(ReadProfileString(ini, "Boot", "mousePlay", "0"), "1");
+    EXPECT_EQ(ReadProfileString(ini, "bOOT", "MousePlay", "0"), "1");
+    EXPECT_EQ(ReadProfileString(ini, "", "MousePlay", "d"), "d");
+    EXPECT_EQ(ReadProfileString(ini, "Boot", "", "d"), "d");
+}
+
+TEST(PrivateProfile, WritesChangeOnlyTheirLine) {
+    struct Case {
+        const char* name;
+        std::function<bool(const QString&)> change;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        {"replace in place, key keeps its spelling",
+         [](const QString& p) { return WriteProfileString(p, "BOOT", "mouseplay", "1"); },
+         "; written by hand\nstray=before any section\n\n[Boot]\nSearchPath=1\n  MousePlay =1\n# a note\n\n"
+         "[Mine]\nColour=blue\n"},
+        {"new key after the section's last line, before its blank line",
+         [](const QString& p) { return WriteProfileString(p, "boot", "ScreenSaver", "1"); },
+         "; written by hand\nstray=before any section\n\n[Boot]\nSearchPath=1\n  MousePlay = 0  \n# a note\n"
+         "ScreenSaver=1\n\n[Mine]\nColour=blue\n"},
+        {"new section at the end",
+         [](const QString& p) { return WriteProfileString(p, "FormPos", "Width", "12180"); },
+         kHandWritten + "\n[FormPos]\nWidth=12180\n"},
+        {"delete key", [](const QString& p) { return DeleteProfileKey(p, "Boot", "MOUSEPLAY"); },
+         "; written by hand\nstray=before any section\n\n[Boot]\nSearchPath=1\n# a "
+         "note\n\n[Mine]\nColour=blue\n"},
+        {"delete section with everything under it",
+         [](const QString& p) { return DeleteProfileSection(p, "boot"); },
+         "; written by hand\nstray=before any section\n\n[Mine]\nColour=blue\n"},
+        {"delete of an absent key leaves the file alone",
+         [](const QString& p) { return DeleteProfileKey(p, "Boot", "Nothing"); }, kHandWritten},
+        {"a value with a line break would forge a line: refused",
+         [](const QString& p) { return !WriteProfileString(p, "Boot", "SearchPath", "1\n[Evil]"); },
+         kHandWritten},
+        {"a key holding '=' is refused",
+         [](const QString& p) { return !WriteProfileString(p, "Boot", "a=b", "1"); }, kHandWritten},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const QString ini = dir.write("a.ini", kHandWritten);
+        EXPECT_TRUE(c.change(ini)) << c.name;
+        EXPECT_EQ(ReadAll(ini).toStdString(), c.expected.toStdString()) << c.name;
+    }
+}
+
+TEST(PrivateProfile, WriteCreatesFolderAndFileAndKeepsWindowsLineEnds) {
+    TempDir dir;
+    const QString ini = dir.file("new/sub/a.ini");
+    EXPECT_TRUE(WriteProfileString(ini, "Boot", "SearchPath", "1"));
+    EXPECT_EQ(ReadAll(ini), "[Boot]\nSearchPath=1\n");
+
+    const QString crlf = dir.write("crlf.ini", "[Boot]\r\nSearchPath=0\r\n");
+    EXPECT_TRUE(WriteProfileString(crlf, "Boot", "SearchPath", "1"));
+    EXPECT_EQ(ReadAll(crlf), "[Boot]\r\nSearchPath=1\r\n");
+}
+
+TEST(PrivateProfile, DeletesOnAMissingFileCreateNothing) {
+    TempDir dir;
+    const QString ini = dir.file("none.ini");
+    EXPECT_TRUE(DeleteProfileKey(ini, "Boot", "SearchPath"));
+    EXPECT_TRUE(DeleteProfileSection(ini, "Boot"));
+    EXPECT_FALSE(QFile::exists(ini));
+}
+
+TEST(PrivateProfile, WritesReplaceTheFileAtomicallyAndLeaveNoTemporaryFile) {
+    TempDir dir;
+    const QString ini = dir.write("a.ini", kHandWritten);
+    QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner);
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(WriteProfileString(ini, "Boot", QStringLiteral("K%1").arg(i), "v"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ini"});
+    EXPECT_EQ(QFile::permissions(ini) & QFileDevice::Permissions(0x7077),
+              QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST(PrivateProfile, AFileFromWindowsIsReadAsCp932AndRewrittenAsUtf8) {
+    TempDir dir;
+    QStringEncoder cp932("CP932");
+    ASSERT_TRUE(cp932.isValid());
+    const QString path = QStringLiteral("/home/me/動画①");
+    const QByteArray bytes =
+        cp932.encode(QStringLiteral("[FilePath]\r\nPath=") + path + QStringLiteral("\r\n"));
+    ASSERT_FALSE(bytes.contains(path.toUtf8())); // really not UTF-8
+    const QString ini = dir.write("win.ini", bytes);
+
+    EXPECT_EQ(ReadProfileString(ini, "FilePath", "Path", "0"), path);
+    ASSERT_TRUE(WriteProfileString(ini, "Boot", "SearchPath", "1"));
+    EXPECT_EQ(ReadAll(ini),
+              QStringLiteral("[FilePath]\r\nPath=%1\r\n\r\n[Boot]\r\nSearchPath=1\r\n").arg(path).toUtf8());
+}
+
+TEST(PrivateProfile, LongValuesComeBackWholeUpTo4095Bytes) {
+    TempDir dir;
+    const QString ini = dir.file("a.ini");
+    const QString kana300 = QString(300, QChar(0x3042)); // 900 bytes in UTF-8
+    ASSERT_TRUE(WriteProfileString(ini, "QuickPath", "Path1", kana300));
+    EXPECT_EQ(ReadProfileString(ini, "QuickPath", "Path1", "0"), kana300);
+
+    // Past the limit the cut falls before the character that straddles it.
+    ASSERT_TRUE(
+        WriteProfileString(ini, "QuickPath", "Path2", QString(4094, 'a') + QString(3, QChar(0x3042))));
+    EXPECT_EQ(ReadProfileString(ini, "QuickPath", "Path2", "0"), QString(4094, 'a'));
+    ASSERT_TRUE(WriteProfileString(ini, "QuickPath", "Path3", QString(2000, QChar(0x3042))));
+    EXPECT_EQ(ReadProfileString(ini, "QuickPath", "Path3", "0"), QString(1365, QChar(0x3042)));
+}
+
+TEST(PrivateProfile, IntegerReadingTakesSignAndLeadingDigits) {
+    const struct {
+        const char* stored;
+        qint32 expected;
+    } cases[] = {
+        {"42", 42},
+        {"-7", -7},
+        {"12abc", 12},
+        {"True", 0},
+        {"", 0},
+        {"-", 0},
+        {"+5", 0},
+        {"3.9", 3},
+        {"99999999999", 2147483647},
+        {"-99999999999", -2147483647 - 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ProfileIntFromText(QString::fromLatin1(c.stored)), c.expected) << c.stored;
+
+    TempDir dir;
+    const QString ini = dir.write("a.ini", "[S]\nn=  12abc  \n");
+    EXPECT_EQ(ReadProfileInt(ini, "S", "n", 99), 12);
+    EXPECT_EQ(ReadProfileInt(ini, "S", "missing", 99), 99);
+    EXPECT_EQ(ReadProfileInt(dir.file("none.ini"), "S", "n", -3), -3);
+}
+
+TEST(IniFile, ReadsPassTheDefaultOnlyForAbsentKeys) {
+    TempDir dir;
+    const QString ini = dir.write("a.ini", "[FilePath]\nPath=\n");
+    clsIniFile f(ini);
+    f.setSection("FilePath");
+    EXPECT_EQ(f.GetStrValue("", "", "Path", "0"), "");
+    EXPECT_EQ(f.GetStrValue("", "", "Other", "0"), "0");
+    EXPECT_EQ(f.GetStrValue("", "Nope", "Path", "0"), "0");
+    EXPECT_EQ(f.GetIntValue("", "", "Other", 0), 0);
+}
+
+TEST(IniFile, SetValueWritesEachKindsTextAndCachesIt) {
+    const struct {
+        IniValue value;
+        const char* text;
+        qint32 number;
+    } cases[] = {
+        {true, "True", -1},
+        {false, "False", 0},
+        {42, "42", 42},
+        {-5, "-5", -5},
+        {12180.0f, "12180", 12180},
+        {0.1f, "0.1", 0},
+        {1234.5f, "1234.5", 1234},
+        {2.5f, "2.5", 2},
+        {1e7f, "10000000", 10000000},
+        {-0.0f, "0", 0},
+        {"abc", "abc", 0},
+        {QStringLiteral(" 17 "), " 17 ", 17},
+        {QStringLiteral("動画"), "動画", 0},
+    };
+    TempDir dir;
+    clsIniFile f(dir.file("a.ini"));
+    f.setSection("S");
+    for (const auto& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        ASSERT_TRUE(f.SetValue(c.value, "", "", "k"));
+        EXPECT_EQ(f.strValue(), text);
+        EXPECT_EQ(f.lngValue(), c.number) << c.text;
+        EXPECT_EQ(f.GetStrValue("", "", "k", "0"), text.trimmed());
+    }
+}
+
+TEST(IniFile, CacheFollowsPathSectionAndKeyLets) {
+    TempDir dir;
+    const QString missing = dir.file("missing.ini");
+    clsIniFile f(missing);
+    f.setSection("Boot");
+    f.setKey("SearchPath");
+    EXPECT_EQ(f.strValue(), "");
+    EXPECT_EQ(f.lngValue(), 0);
+    EXPECT_FALSE(QFile::exists(missing)); // looking never creates the file
+
+    const QString ini = dir.write("a.ini", "[Boot]\nSearchPath=7x\n[Other]\nSearchPath=9\n");
+    f.setPathIniFile(ini);
+    EXPECT_EQ(f.strValue(), "7x");
+    EXPECT_EQ(f.lngValue(), 7);
+    f.setSection("other");
+    EXPECT_EQ(f.strValue(), "9");
+    f.setKey("");
+    EXPECT_EQ(f.strValue(), "");
+
+    // Lets of the cached values write to the current file, section and key.
+    f.setKey("SearchPath");
+    f.setStrValue("3");
+    EXPECT_EQ(ReadProfileString(ini, "Other", "SearchPath", ""), "3");
+    EXPECT_EQ(f.lngValue(), 3);
+    f.setLngValue(-12);
+    EXPECT_EQ(ReadProfileString(ini, "Other", "SearchPath", ""), "-12");
+    f.setValue(true);
+    EXPECT_EQ(f.GetStrValue("", "", "", ""), "True");
+    EXPECT_EQ(f.lngValue(), -1);
+
+    // Empty arguments stand for the current values; others go where they say.
+    EXPECT_EQ(f.GetStrValue("", "Boot", "", "0"), "7x");
+    EXPECT_EQ(f.section(), "other");
+    EXPECT_TRUE(f.DeleteKey("", "", ""));
+    EXPECT_EQ(f.strValue(), "");
+    EXPECT_EQ(f.lngValue(), 0);
+    EXPECT_EQ(f.GetStrValue("", "", "", "gone"), "gone");
+    EXPECT_TRUE(f.DeleteSection("", "BOOT"));
+    EXPECT_EQ(ReadAll(ini), "[Other]\n");
+}
+
+TEST(IniFile, AFailedWriteIsReportedAsFalse) {
+    TempDir dir;
+    clsIniFile f(dir.file("a.ini"));
+    EXPECT_FALSE(f.SetValue(1, "", "", "k")); // no section: nowhere to write
+    EXPECT_FALSE(f.SetValue(1, "", "S", ""));
+    EXPECT_FALSE(f.SetValue(99999999999.0f, "", "S", "big")); // written, but no 32-bit reading
+    EXPECT_EQ(f.GetStrValue("", "S", "big", "0"), "99999997952");
+    if (::geteuid() != 0) { // root writes anywhere
+        const QString locked = dir.mkdir("locked");
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
+        EXPECT_FALSE(f.SetValue(1, locked + "/a.ini", "S", "k"));
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+}
+
+TEST(IniFile, TheFileLivesBesideTheProgramWhenThatFolderIsWritable) {
+    TempDir dir;
+    EXPECT_EQ(IniPathFor(dir.path()), dir.path() + "/TobimaruMe.ini");
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           "/TobimaruMe/TobimaruMe.ini";
+    EXPECT_EQ(IniPathFor(dir.file("no-such-folder")), config);
+    if (::geteuid() != 0) {
+        const QString locked = dir.mkdir("locked");
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
+        EXPECT_EQ(IniPathFor(locked), config);
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    EXPECT_EQ(clsIniFile().pathIniFile(), IniPathFor(QCoreApplication::applicationDirPath()));
+}
+
+TEST(SettingsConvert, TextToInt16) {
+    const struct {
+        const char* text;
+        int expected;
+        int code = 0;
+    } cases[] = {
+        {"12", 12},
+        {"  -12\t", -12},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"-2.5", -2},
+        {"1e3", 1000},
+        {"+7", 7},
+        {"32767", 32767},
+        {"-32768", -32768},
+        {"32768", 0, ErrorCode::Overflow},
+        {"32767.5", 0, ErrorCode::Overflow},
+        {"-32769", 0, ErrorCode::Overflow},
+        {"1e999", 0, ErrorCode::Overflow},
+        {"", 0, ErrorCode::TypeMismatch},
+        {"  ", 0, ErrorCode::TypeMismatch},
+        {"abc", 0, ErrorCode::TypeMismatch},
+        {"12abc", 0, ErrorCode::TypeMismatch},
+        {"True", 0, ErrorCode::TypeMismatch},
+    };
+    for (const auto& c : cases) {
+        int16_t got = 0;
+        EXPECT_EQ(CodeOf([&] { got = ToInt16(QString::fromLatin1(c.text)); }), c.code) << c.text;
+        EXPECT_EQ(got, c.expected) << c.text;
+    }
+    EXPECT_EQ(CodeOf([] { NarrowToInt16(40000); }), ErrorCode::Overflow);
+    EXPECT_EQ(NarrowToInt16(-32768), -32768);
+}
+
+TEST(SettingsConvert, TextToBooleanAndSingle) {
+    const struct {
+        const char* text;
+        int expected; // 1 true, 0 false, otherwise the failure code
+    } cases[] = {
+        {"True", 1},
+        {"false", 0},
+        {"TRUE", 1},
+        {" False ", 0},
+        {"0", 0},
+        {"-1", 1},
+        {"2.5", 1},
+        {"0.0", 0},
+        {"yes", ErrorCode::TypeMismatch},
+        {"", ErrorCode::TypeMismatch},
+    };
+    for (const auto& c : cases) {
+        bool got = false;
+        const int code = CodeOf([&] { got = ToBoolean(QString::fromLatin1(c.text)); });
+        if (c.expected > 1)
+            EXPECT_EQ(code, c.expected) << c.text;
+        else
+            EXPECT_EQ(int(got), c.expected) << c.text;
+    }
+    EXPECT_FLOAT_EQ(ToSingle(" 4512.5 "), 4512.5f);
+    EXPECT_EQ(CodeOf([] { ToSingle("1e39"); }), ErrorCode::Overflow);
+    EXPECT_EQ(CodeOf([] { ToSingle("wide"); }), ErrorCode::TypeMismatch);
+}
