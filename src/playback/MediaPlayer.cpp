@@ -1,0 +1,584 @@
+#include "playback/MediaPlayer.h"
+
+#include "app/ErrorTable.h"
+#include "browse/PathQueries.h"
+#include "playback/MpvVideoView.h"
+#include "playback/PlayerControlBar.h"
+
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <mpv/client.h>
+
+namespace tobimaru {
+
+namespace {
+
+// Reply ids of the observed properties.
+enum : uint64_t { TimePos = 1, Duration, DWidth, DHeight, VolumeProp, MuteProp };
+
+// mpv's tempo filter mutes below 0.25x unless told otherwise; the speed slider goes to 0.1x.
+constexpr double kSlowTempoLimit = 0.25;
+const QByteArray kSlowTempoFilter = QByteArrayLiteral("@slowtempo:scaletempo2=min-speed=0.01");
+
+QString StateText(long state) {
+    switch (state) {
+    case MediaPlayer::Playing:
+        return QStringLiteral("再生中");
+    case MediaPlayer::Paused:
+        return QStringLiteral("一時停止");
+    case MediaPlayer::Stopped:
+        return QStringLiteral("停止");
+    default:
+        return QString();
+    }
+}
+
+} // namespace
+
+MediaPlayer::MediaPlayer(QWidget* parent, const Options& options)
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("MediaPlayer1"));
+    setAccessibleName(QStringLiteral("プレイヤー"));
+    setFocusPolicy(Qt::ClickFocus);
+    for (const DisplayFlagInfo& f : kDisplayFlags)
+        m_flags[f.id] = f.initial;
+
+    m_stage = new QWidget(this);
+    m_stage->setObjectName(QStringLiteral("videoStage"));
+    m_stage->setAutoFillBackground(true);
+    QPalette black = m_stage->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    m_stage->setPalette(black);
+    m_stage->installEventFilter(this);
+
+    bool videoOut = options.output == Output::Video;
+    if (options.output == Output::Automatic) {
+        // The offscreen platform has no GL, and showing a GL widget there brings Qt down.
+        videoOut = QGuiApplication::platformName() != QLatin1String("offscreen");
+    }
+
+    m_mpv = CreateMpvHandle();
+    if (m_mpv)
+        configure(options, videoOut);
+
+    if (m_mpv && videoOut) {
+        m_glView = new MpvVideoView(m_mpv.get(), m_stage);
+        connect(m_glView, &MpvVideoView::renderInitialized, this, &MediaPlayer::onRenderInitialized);
+        m_video = m_glView;
+    } else {
+        m_video = new QWidget(m_stage);
+        m_video->setObjectName(QStringLiteral("videoView"));
+    }
+
+    m_statusLine = new QLabel(this);
+    m_statusLine->setObjectName(QStringLiteral("statusLine"));
+    m_bar = new PlayerControlBar(this);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_stage, 1);
+    column->addWidget(m_statusLine);
+    column->addWidget(m_bar);
+
+    connect(m_bar, &PlayerControlBar::playPauseRequested, this, &MediaPlayer::togglePlay);
+    connect(m_bar, &PlayerControlBar::stopRequested, this, &MediaPlayer::Stop);
+    connect(m_bar, &PlayerControlBar::seekRequested, this, &MediaPlayer::seekTo);
+    connect(m_bar, &PlayerControlBar::volumeRequested, this, &MediaPlayer::setVolume);
+    connect(m_bar, &PlayerControlBar::muteRequested, this, &MediaPlayer::setMute);
+
+    m_bar->setPlayState(m_state);
+    applyFlags();
+    updateStatusLine();
+}
+
+MediaPlayer::~MediaPlayer() {
+    if (m_mpv)
+        mpv_set_wakeup_callback(m_mpv.get(), nullptr, nullptr);
+    // The render context must go while the core still exists.
+    delete m_glView;
+    m_glView = nullptr;
+    m_video = nullptr;
+    m_mpv.reset();
+}
+
+void MediaPlayer::configure(const Options& options, bool videoOut) {
+    mpv_handle* h = m_mpv.get();
+    const QList<QPair<QByteArray, QByteArray>> fixed{
+        {"vo", videoOut ? "libmpv" : "null"},
+        {"idle", "yes"},
+        {"keep-open", "no"},
+        {"audio-fallback-to-null", "yes"},
+        // Pictures stay until the next file; the slideshow decides when that is.
+        {"image-display-duration", "inf"},
+        {"hwdec", "no"},
+        {"gpu-hwdec-interop", "no"},
+        // Rendering happens on the GUI thread: never let mpv hold it waiting for a frame time.
+        {"video-timing-offset", "0"},
+        {"audio-pitch-correction", "yes"},
+        {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"osc", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"terminal", "no"},
+        {"volume-max", "100"},
+    };
+    for (const auto& [name, value] : fixed)
+        mpv_set_option_string(h, name.constData(), value.constData());
+    if (!options.audioOutput.isEmpty())
+        mpv_set_option_string(h, "ao", options.audioOutput.constData());
+    for (const auto& [name, value] : options.mpvOptions)
+        mpv_set_option_string(h, name.constData(), value.constData());
+
+    if (mpv_initialize(h) < 0) {
+        m_mpv.reset();
+        return;
+    }
+    mpv_observe_property(h, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(h, Duration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(h, DWidth, "dwidth", MPV_FORMAT_INT64);
+    mpv_observe_property(h, DHeight, "dheight", MPV_FORMAT_INT64);
+    mpv_observe_property(h, VolumeProp, "volume", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(h, MuteProp, "mute", MPV_FORMAT_FLAG);
+    mpv_set_wakeup_callback(h, &MediaPlayer::wakeup, this);
+}
+
+void MediaPlayer::wakeup(void* self) {
+    // Called on one of mpv's threads: only post, once until the GUI thread has drained.
+    auto* player = static_cast<MediaPlayer*>(self);
+    if (!player->m_drainQueued.exchange(true))
+        QMetaObject::invokeMethod(player, &MediaPlayer::drainEvents, Qt::QueuedConnection);
+}
+
+void MediaPlayer::setFileName(const QString& path) {
+    if (path.isEmpty()) {
+        if (m_entry != 0 && m_mpv)
+            MpvCommand(m_mpv.get(), {"stop"});
+        m_entry = 0;
+        m_deferredLoad = false;
+        m_fileName.clear();
+        m_videoSize = QSize();
+        m_position = 0;
+        m_duration = 0;
+        setState(Closed);
+        layoutVideo();
+        return;
+    }
+    m_fileName = path;
+    startLoad();
+}
+
+void MediaPlayer::startLoad() {
+    m_errorCode = 0;
+    m_errorDescription.clear();
+    m_position = 0;
+    m_duration = 0;
+    m_bar->setDuration(0);
+    m_bar->setPosition(0);
+    if (!m_mpv) {
+        m_errorCode = MPV_ERROR_UNINITIALIZED;
+        m_errorDescription = MpvErrorText(MPV_ERROR_UNINITIALIZED);
+        setState(Closed);
+        throw Failure(ErrorCode::DeviceUnavailable, "MediaPlayer");
+    }
+    if (m_glView && !m_glView->isRenderReady() && !m_glView->hasRenderFailed()) {
+        // A file given to mpv before its picture output exists ends at once with an error.
+        m_deferredLoad = true;
+        m_entry = 0;
+    } else if (const int rc = issueLoad(false); rc < 0) {
+        m_errorCode = rc;
+        m_errorDescription = MpvErrorText(rc);
+        setState(Closed);
+        throw Failure(ErrorCode::InvalidCall, "MediaPlayer");
+    }
+    setState(Playing);
+}
+
+int MediaPlayer::issueLoad(bool paused) {
+    m_deferredLoad = false;
+    m_followRedirect = false;
+    mpv_handle* h = m_mpv.get();
+    MpvSetFlag(h, "pause", paused);
+    const QByteArray file = QFile::encodeName(m_fileName);
+    const char* args[] = {"loadfile", file.constData(), "replace", nullptr};
+    mpv_node result;
+    const int rc = mpv_command_ret(h, args, &result);
+    if (rc < 0) {
+        m_entry = 0;
+        return rc;
+    }
+    m_entry = -1; // in mpv, number not known (an mpv too old to say)
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        for (int i = 0; i < result.u.list->num; ++i) {
+            const mpv_node& v = result.u.list->values[i];
+            if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0 && v.format == MPV_FORMAT_INT64)
+                m_entry = v.u.int64;
+        }
+    }
+    mpv_free_node_contents(&result);
+    return rc;
+}
+
+void MediaPlayer::onRenderInitialized(bool ok) {
+    if (!ok && m_mpv) {
+        // No picture output: sound and timing still work.
+        MpvSetText(m_mpv.get(), "vo", "null");
+    }
+    if (m_deferredLoad && m_mpv) {
+        // Stop or Pause may have come while the file waited.
+        if (const int rc = issueLoad(m_state != Playing); rc < 0) {
+            m_errorCode = rc;
+            m_errorDescription = MpvErrorText(rc);
+            setState(Closed);
+            Q_EMIT Warning(1, m_errorCode, m_errorDescription);
+        }
+    }
+}
+
+void MediaPlayer::Play() {
+    switch (m_state) {
+    case Playing:
+        return;
+    case Paused:
+        MpvSetFlag(m_mpv.get(), "pause", false);
+        setState(Playing);
+        return;
+    case Stopped:
+        if (m_entry != 0 || m_deferredLoad) {
+            MpvSetFlag(m_mpv.get(), "pause", false);
+            setState(Playing);
+            return;
+        }
+        [[fallthrough]];
+    default:
+        // Ended or closed: open the file again from its start.
+        if (!m_fileName.isEmpty())
+            startLoad();
+    }
+}
+
+void MediaPlayer::Pause() {
+    if (m_state != Playing)
+        return;
+    MpvSetFlag(m_mpv.get(), "pause", true);
+    setState(Paused);
+}
+
+void MediaPlayer::Stop() {
+    if (m_state == Closed)
+        return;
+    if (m_entry != 0) {
+        MpvSetFlag(m_mpv.get(), "pause", true);
+        MpvCommand(m_mpv.get(), {"seek", "0", "absolute"});
+    }
+    m_position = 0;
+    m_bar->setPosition(0);
+    setState(Stopped);
+}
+
+void MediaPlayer::togglePlay() {
+    if (m_state == Playing) {
+        Pause();
+        return;
+    }
+    try {
+        Play();
+    } catch (const Failure&) {
+        // The pane's own button has nobody to report to but the pane's listeners.
+        Q_EMIT Warning(1, m_errorCode, m_errorDescription);
+    }
+}
+
+void MediaPlayer::seekTo(double seconds, bool exact) {
+    if (m_entry == 0 || !m_mpv)
+        return;
+    MpvCommand(m_mpv.get(), {"seek", QByteArray::number(std::max(0.0, seconds), 'f', 3),
+                             exact ? QByteArray("absolute+exact") : QByteArray("absolute+keyframes")});
+}
+
+void MediaPlayer::setState(long state) {
+    if (state == m_state)
+        return;
+    const long old = m_state;
+    m_state = state;
+    m_bar->setPlayState(state);
+    updateStatusLine();
+    Q_EMIT PlayStateChange(old, state);
+}
+
+void MediaPlayer::drainEvents() {
+    m_drainQueued = false;
+    while (m_mpv) {
+        mpv_event* e = mpv_wait_event(m_mpv.get(), 0);
+        if (e->event_id == MPV_EVENT_NONE)
+            break;
+        // Copy what is needed first: a handler may open a modal box whose event loop drains
+        // again, and the event is only valid until the next wait.
+        switch (e->event_id) {
+        case MPV_EVENT_START_FILE: {
+            const qint64 id = static_cast<mpv_event_start_file*>(e->data)->playlist_entry_id;
+            if (m_followRedirect) {
+                m_followRedirect = false;
+                m_entry = id;
+            }
+            m_activeEntry = id;
+            break;
+        }
+        case MPV_EVENT_FILE_LOADED:
+            if (m_entry != 0 && (m_activeEntry == m_entry || m_entry < 0))
+                Q_EMIT NewStream();
+            break;
+        case MPV_EVENT_PLAYBACK_RESTART:
+            if (m_entry != 0 && (m_activeEntry == m_entry || m_entry < 0))
+                Q_EMIT playbackRestarted();
+            break;
+        case MPV_EVENT_END_FILE: {
+            const auto* end = static_cast<mpv_event_end_file*>(e->data);
+            if (m_entry != 0 && (end->playlist_entry_id == m_entry || m_entry < 0))
+                handleEndFile(end->reason, end->error);
+            break;
+        }
+        case MPV_EVENT_PROPERTY_CHANGE: {
+            const auto* p = static_cast<mpv_event_property*>(e->data);
+            handleProperty(p->name, p->format, p->data);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+void MediaPlayer::handleEndFile(int reason, int error) {
+    switch (reason) {
+    case MPV_END_FILE_REASON_EOF:
+        m_entry = 0;
+        setState(Stopped);
+        Q_EMIT EndOfStream(0);
+        break;
+    case MPV_END_FILE_REASON_ERROR:
+        m_entry = 0;
+        m_errorCode = error;
+        m_errorDescription = MpvErrorText(error);
+        setState(Closed);
+        Q_EMIT Warning(1, m_errorCode, m_errorDescription);
+        break;
+    case MPV_END_FILE_REASON_REDIRECT:
+        // A playlist file: mpv goes on with its first entry, which becomes ours.
+        m_followRedirect = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void MediaPlayer::handleProperty(const char* name, int format, void* data) {
+    const bool have = format != MPV_FORMAT_NONE && data;
+    const QByteArray prop(name);
+    if (prop == "time-pos") {
+        m_position = have ? *static_cast<double*>(data) : 0;
+        m_bar->setPosition(m_position);
+    } else if (prop == "duration") {
+        m_duration = have ? *static_cast<double*>(data) : 0;
+        m_bar->setDuration(m_duration);
+    } else if (prop == "dwidth" || prop == "dheight") {
+        const int v = have ? int(*static_cast<int64_t*>(data)) : 0;
+        if (prop == "dwidth")
+            m_videoSize.setWidth(v);
+        else
+            m_videoSize.setHeight(v);
+        layoutVideo();
+        if (m_autoSize)
+            updateGeometry();
+    } else if (prop == "volume" && have) {
+        m_volume = int(std::lround(*static_cast<double*>(data)));
+        m_bar->setVolume(m_volume);
+    } else if (prop == "mute" && have) {
+        m_mute = *static_cast<int*>(data) != 0;
+        m_bar->setMuted(m_mute);
+    }
+}
+
+void MediaPlayer::setDisplaySize(int size) {
+    if (size < Normal || size > Fit)
+        throw Failure(ErrorCode::InvalidPropertyValue, "DisplaySize");
+    const int old = m_displaySize;
+    m_displaySize = size;
+    if (size != FullScreen)
+        m_sizeBeforeFullScreen = size;
+    layoutVideo();
+    if (size == FullScreen && old != FullScreen)
+        Q_EMIT fullScreenRequested(true);
+    else if (size != FullScreen && old == FullScreen)
+        Q_EMIT fullScreenRequested(false);
+}
+
+void MediaPlayer::leaveFullScreen() {
+    if (m_displaySize == FullScreen)
+        setDisplaySize(m_sizeBeforeFullScreen);
+}
+
+void MediaPlayer::setRate(double rate) {
+    if (!std::isfinite(rate) || rate < 0.01 || rate > 100)
+        throw Failure(ErrorCode::InvalidPropertyValue, "Rate");
+    m_rate = rate;
+    if (!m_mpv)
+        return;
+    // Our own filter only where mpv's default one would fall silent, so normal speeds keep
+    // mpv's usual chain.
+    const bool slow = rate < kSlowTempoLimit;
+    if (slow != m_slowTempo) {
+        m_slowTempo = slow;
+        MpvSetText(m_mpv.get(), "af", slow ? kSlowTempoFilter : QByteArray());
+    }
+    MpvSetDouble(m_mpv.get(), "speed", rate);
+}
+
+void MediaPlayer::setMute(bool mute) {
+    m_mute = mute;
+    m_bar->setMuted(mute);
+    if (m_mpv)
+        MpvSetFlag(m_mpv.get(), "mute", mute);
+}
+
+void MediaPlayer::setVolume(int volume) {
+    m_volume = std::clamp(volume, 0, 100);
+    m_bar->setVolume(m_volume);
+    if (m_mpv)
+        MpvSetDouble(m_mpv.get(), "volume", m_volume);
+}
+
+void MediaPlayer::setAutoSize(bool on) {
+    m_autoSize = on;
+    updateGeometry();
+}
+
+bool MediaPlayer::DisplayFlag(int id) const {
+    const auto it = m_flags.find(id);
+    return it != m_flags.end() && it->second;
+}
+
+bool MediaPlayer::setDisplayFlag(int id, bool on) {
+    const auto it = m_flags.find(id);
+    if (it == m_flags.end())
+        return false;
+    it->second = on;
+    applyFlags();
+    return true;
+}
+
+void MediaPlayer::applyFlags() {
+    m_bar->setVisible(DisplayFlag(ControlBarFlag));
+    m_bar->setAudioControlsVisible(DisplayFlag(AudioControlsFlag));
+    m_bar->setTrackerVisible(DisplayFlag(TrackerFlag));
+    m_bar->setTrackerEnabled(DisplayFlag(TrackerEnabledFlag));
+    m_bar->setTransportVisible(DisplayFlag(TransportFlag));
+    m_statusLine->setVisible(DisplayFlag(StatusLineFlag));
+}
+
+void MediaPlayer::updateStatusLine() {
+    const QString name = GetFileNamePart(m_fileName);
+    const QString state = StateText(m_state);
+    m_statusLine->setText(name.isEmpty() ? state : name + QStringLiteral("  ") + state);
+}
+
+QRect MediaPlayer::VideoRect(const QSize& pane, const QSize& video, int displaySize) {
+    if (pane.isEmpty())
+        return QRect(QPoint(0, 0), pane);
+    if (video.isEmpty())
+        return QRect(QPoint(0, 0), pane); // nothing to size by: mpv fills the pane black
+    double scale = 1.0;
+    switch (displaySize) {
+    case Half:
+        scale = 0.5;
+        break;
+    case Double:
+        scale = 2.0;
+        break;
+    case Normal:
+        break;
+    default: // fit and full screen
+        scale = std::min(double(pane.width()) / video.width(), double(pane.height()) / video.height());
+        break;
+    }
+    // A fixed size too big for the pane is shown whole, shrunk to fit, not cut.
+    scale = std::min(scale,
+                     std::min(double(pane.width()) / video.width(), double(pane.height()) / video.height()));
+    const int w = std::max(1, int(std::lround(video.width() * scale)));
+    const int h = std::max(1, int(std::lround(video.height() * scale)));
+    return QRect((pane.width() - w) / 2, (pane.height() - h) / 2, w, h);
+}
+
+void MediaPlayer::layoutVideo() {
+    if (m_video)
+        m_video->setGeometry(VideoRect(m_stage->size(), m_videoSize, m_displaySize));
+}
+
+QSize MediaPlayer::sizeHint() const {
+    if (m_autoSize && !m_videoSize.isEmpty()) {
+        const int barHeight = m_bar->isVisibleTo(this) ? m_bar->sizeHint().height() : 0;
+        return QSize(m_videoSize.width(), m_videoSize.height() + barHeight);
+    }
+    return QSize(320, 240);
+}
+
+bool MediaPlayer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_stage && event->type() == QEvent::Resize)
+        layoutVideo();
+    return QWidget::eventFilter(watched, event);
+}
+
+void MediaPlayer::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && m_displaySize == FullScreen) {
+        leaveFullScreen();
+        return;
+    }
+    if (DisplayFlag(KeyEventsFlag)) {
+        const Qt::KeyboardModifiers mods = event->modifiers();
+        const int shift = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
+                          (mods & Qt::AltModifier ? 4 : 0);
+        Q_EMIT KeyDown(event->key(), shift);
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MediaPlayer::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (m_displaySize == FullScreen && m_stage->geometry().contains(event->position().toPoint())) {
+        leaveFullScreen();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void MediaPlayer::contextMenuEvent(QContextMenuEvent* event) {
+    if (!DisplayFlag(ContextMenuFlag)) {
+        event->ignore();
+        return;
+    }
+    QMenu menu(this);
+    QAction* play = menu.addAction(m_state == Playing ? QStringLiteral("一時停止") : QStringLiteral("再生"));
+    QAction* stop = menu.addAction(QStringLiteral("停止"));
+    QAction* mute = menu.addAction(QStringLiteral("ミュート"));
+    mute->setCheckable(true);
+    mute->setChecked(m_mute);
+    play->setEnabled(!m_fileName.isEmpty());
+    stop->setEnabled(m_state != Closed);
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen == play)
+        togglePlay();
+    else if (chosen == stop)
+        Stop();
+    else if (chosen == mute)
+        setMute(mute->isChecked());
+}
+
+} // namespace tobimaru

@@ -1,0 +1,226 @@
+#pragma once
+
+#include "playback/MpvHandle.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <atomic>
+#include <map>
+
+class QLabel;
+
+namespace tobimaru {
+
+class PlayerControlBar;
+class MpvVideoView;
+
+enum class PlayerOutput {
+    Automatic, ///< a GL picture, except on the offscreen platform where none can be had
+    Video,     ///< always render into an OpenGL widget
+    NoVideo,   ///< decode and time the picture but show nothing (vo=null)
+};
+
+/// How the player pane's mpv core is set up.
+struct PlayerOptions {
+    PlayerOutput output = PlayerOutput::Automatic;
+    /// mpv's audio output; empty for mpv's choice, "null" for none.
+    QByteArray audioOutput;
+    /// Further mpv options set before the core starts (name, value).
+    QList<QPair<QByteArray, QByteArray>> mpvOptions;
+};
+
+/// The player pane `MediaPlayer1`: libmpv behind the members and events the rest of the
+/// program has always driven a media player component through. Calls and events happen on the
+/// GUI thread only.
+///
+/// PlayState: 0 stopped (file kept, at its start), 1 paused, 2 playing, 6 closed (nothing
+/// loaded). DisplaySize: 0 the video's own size centred, 1 half, 2 double, 3 full screen,
+/// 4 fit the pane keeping the aspect; the fixed sizes shrink to fit a pane too small for them.
+class MediaPlayer final : public QWidget {
+    Q_OBJECT
+
+public:
+    enum State : long { Stopped = 0, Paused = 1, Playing = 2, Closed = 6 };
+    enum Size : int { Normal = 0, Half = 1, Double = 2, FullScreen = 3, Fit = 4 };
+
+    /// What the numbered display flags switch. Ids that are not in this table are refused.
+    ///
+    /// | Id   | Part of the pane                                   | Initial |
+    /// |------|----------------------------------------------------|---------|
+    /// | 1013 | the whole control bar                              | on      |
+    /// | 1014 | the volume slider and the mute button              | on      |
+    /// | 1021 | the pane's right-button menu (off while gestures   | on      |
+    /// |      | use the right button)                              |         |
+    /// | 1045 | the status line: file name and play state          | off     |
+    /// | 1056 | the seek slider with elapsed and total time        | on      |
+    /// | 1063 | seeking with that slider (off: it only shows)      | on      |
+    /// | 1086 | the play/pause and stop buttons                    | on      |
+    /// | 1107 | KeyDown events for keys pressed in the pane        | on      |
+    struct DisplayFlagInfo {
+        int id;
+        bool initial;
+    };
+    enum DisplayFlagId : int {
+        ControlBarFlag = 1013,
+        AudioControlsFlag = 1014,
+        ContextMenuFlag = 1021,
+        StatusLineFlag = 1045,
+        TrackerFlag = 1056,
+        TrackerEnabledFlag = 1063,
+        TransportFlag = 1086,
+        KeyEventsFlag = 1107,
+    };
+    static constexpr std::array<DisplayFlagInfo, 8> kDisplayFlags{{{ControlBarFlag, true},
+                                                                   {AudioControlsFlag, true},
+                                                                   {ContextMenuFlag, true},
+                                                                   {StatusLineFlag, false},
+                                                                   {TrackerFlag, true},
+                                                                   {TrackerEnabledFlag, true},
+                                                                   {TransportFlag, true},
+                                                                   {KeyEventsFlag, true}}};
+
+    using Output = PlayerOutput;
+    using Options = PlayerOptions;
+
+    /// Starts an idle mpv core. If mpv cannot be started the pane still exists, every start
+    /// fails with ErrorCode/ErrorDescription set.
+    explicit MediaPlayer(QWidget* parent = nullptr, const Options& options = Options());
+    ~MediaPlayer() override;
+
+    /// False when the mpv core could not be created or started.
+    bool isReady() const { return m_mpv != nullptr; }
+
+    /// The file asked for last, "" when closed.
+    QString FileName() const { return m_fileName; }
+    /// Opens and plays a file (any previous one is replaced); "" closes (state 6). Throws
+    /// Failure when the player cannot take a file at all.
+    void setFileName(const QString& path);
+
+    long PlayState() const { return m_state; }
+    /// Resumes a paused or stopped file; in state 6 reopens FileName if there is one.
+    void Play();
+    /// Pauses a playing file; no effect in any other state.
+    void Pause();
+    /// Pauses and goes back to the start, keeping the file loaded (state 0).
+    void Stop();
+
+    int DisplaySize() const { return m_displaySize; }
+    /// 0..4 as above; other values throw Failure. Entering and leaving 3 emits
+    /// fullScreenRequested.
+    void setDisplaySize(int size);
+
+    double Rate() const { return m_rate; }
+    /// The speed factor with pitch correction, kept from file to file; 0.01..100, others throw.
+    void setRate(double rate);
+
+    bool Mute() const { return m_mute; }
+    void setMute(bool mute);
+
+    /// 0..100, the control bar's volume.
+    int Volume() const { return m_volume; }
+    void setVolume(int volume);
+
+    /// The last failure: mpv's error number (negative), 0 when the last open went well.
+    long ErrorCode() const { return m_errorCode; }
+    QString ErrorDescription() const { return m_errorDescription; }
+
+    bool AutoSize() const { return m_autoSize; }
+    /// When on, the pane asks the layout for the video's own size.
+    void setAutoSize(bool on);
+
+    /// The pane's own visibility flag (not whether its window is on screen).
+    bool Visible() const { return !isHidden(); }
+
+    /// A display flag of the table; false for ids not in it.
+    bool DisplayFlag(int id) const;
+    /// Sets a display flag of the table; returns false (and changes nothing) for other ids.
+    bool setDisplayFlag(int id, bool on);
+
+    /// Where the picture goes in a pane of `pane` for a video of `video` at a display size.
+    static QRect VideoRect(const QSize& pane, const QSize& video, int displaySize);
+
+    /// The picture's own size (after aspect correction); empty while none is known.
+    QSize videoSize() const { return m_videoSize; }
+    double position() const { return m_position; }
+    double duration() const { return m_duration; }
+    /// The widget the picture is drawn into (a plain widget when there is no GL output).
+    QWidget* videoWidget() const { return m_video; }
+    PlayerControlBar* controlBar() const { return m_bar; }
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    /// The file played to its end (argument always 0).
+    void EndOfStream(long result);
+    void PlayStateChange(long oldState, long newState);
+    /// A file was opened and is about to show.
+    void NewStream();
+    /// A file could not be played: type 1, param = ErrorCode, mpv's text.
+    void Warning(long type, long param, const QString& description);
+    /// A key pressed in the pane: Qt key code, shift state 1 Shift, 2 Ctrl, 4 Alt.
+    void KeyDown(int key, int shift);
+    /// The pane wants the main window full screen (true) or back (false); the window does it.
+    void fullScreenRequested(bool on);
+    /// The first picture (or sound) of a file or after a seek is out.
+    void playbackRestarted();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void configure(const Options& options, bool videoOut);
+    void startLoad();
+    int issueLoad(bool paused);
+    void onRenderInitialized(bool ok);
+    void setState(long state);
+    void drainEvents();
+    void handleEndFile(int reason, int error);
+    void handleProperty(const char* name, int format, void* data);
+    void applyFlags();
+    void layoutVideo();
+    void updateStatusLine();
+    void togglePlay();
+    void seekTo(double seconds, bool exact);
+    void leaveFullScreen();
+    static void wakeup(void* self);
+
+    MpvHandle m_mpv;
+    MpvVideoView* m_glView = nullptr;
+    QWidget* m_stage = nullptr;
+    QWidget* m_video = nullptr;
+    QLabel* m_statusLine = nullptr;
+    PlayerControlBar* m_bar = nullptr;
+    std::atomic<bool> m_drainQueued{false};
+
+    QString m_fileName;
+    long m_state = Closed;
+    // mpv numbers the files it is given; events of any other number than the one asked for
+    // last belong to a file that was replaced or closed in the meantime.
+    qint64 m_entry = 0;       // the file asked for last, 0 when none is in mpv
+    qint64 m_activeEntry = 0; // the file mpv last started
+    bool m_followRedirect = false;
+    bool m_deferredLoad = false; // waiting for the GL output before the first file
+    bool m_slowTempo = false;    // our own tempo filter is in place for rates under 0.25
+    int m_displaySize = Fit;
+    int m_sizeBeforeFullScreen = Fit;
+    double m_rate = 1.0;
+    bool m_mute = false;
+    int m_volume = 100;
+    long m_errorCode = 0;
+    QString m_errorDescription;
+    bool m_autoSize = false;
+    std::map<int, bool> m_flags;
+    QSize m_videoSize;
+    double m_position = 0;
+    double m_duration = 0;
+};
+
+} // namespace tobimaru

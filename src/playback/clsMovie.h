@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+
+namespace tobimaru {
+
+class MediaPlayer;
+class Prompts;
+
+/// Hands a file to the desktop's default application for its type.
+class DesktopOpener {
+public:
+    virtual ~DesktopOpener() = default;
+    /// Returns false when no application could be started for the file.
+    virtual bool openWithDefault(const QString& path) = 0;
+};
+
+/// The desktop's own opener (QDesktopServices, like xdg-open).
+class SystemDesktopOpener final : public DesktopOpener {
+public:
+    bool openWithDefault(const QString& path) override;
+};
+
+/// The one way the program starts, stops, pauses, sizes and mutes the player pane. It decides
+/// which files the pane gets at all: those on its fixed media extension list; any other file
+/// with an extension goes to the desktop's default application.
+class clsMovie final {
+public:
+    /// Puts the pane into its starting display state. `stopSlideTimer` disables the slideshow
+    /// timer; every start and stop calls it first. The references must outlive this object.
+    clsMovie(MediaPlayer& player, Prompts& prompts, DesktopOpener& opener,
+             std::function<void()> stopSlideTimer = {});
+
+    /// The 29 extensions the pane plays (lower case, no dot).
+    static QStringList MediaExtensions();
+    /// True for an extension on that list, in any letter case, without the dot.
+    static bool IsMediaExtension(const QString& extension);
+    /// The pane's DisplaySize for a display size menu index (0 fit, 1 50%, 2 100%, 3 200%,
+    /// anything else full screen).
+    static int DisplaySizeFor(int dspIndex);
+
+    /// Starts `FileName` (a full path) whose extension column is `Kakuchousi`. A missing file
+    /// gets the missing-file box; a file already loaded and not stopped is resumed where it
+    /// stands; failures end in the player error box. `DspIndex` is not used.
+    void PlayStart(const QString& FileName, const QString& Kakuchousi, int DspIndex);
+    /// Stops and closes the file (nothing when already closed).
+    void PlayStop();
+    /// Pauses a playing file; nothing otherwise.
+    void PlayPause();
+    /// For a media extension: gives the pane the display size of the menu index.
+    void PlayScreenChange(int DspIndex, const QString& FileName, const QString& Kakuchousi);
+    /// For a media extension: mutes or unmutes the pane.
+    void SetPlayMute(bool mute, const QString& FileName, const QString& Kakuchousi);
+    /// 1 playing, 2 paused, 0 anything else and whenever the pane is hidden. Note the swap
+    /// against the pane's own PlayState, where 1 is paused and 2 playing.
+    int16_t GetPlayState() const;
+
+private:
+    void stopSlideTimer() const;
+    void showPlayerError(const QString& extension, int code);
+
+    MediaPlayer& m_player;
+    Prompts& m_prompts;
+    DesktopOpener& m_opener;
+    std::function<void()> m_stopSlideTimer;
+};
+
+} // namespace tobimaru

@@ -1,0 +1,7 @@
+list(APPEND TOBIMARU_GUI_SOURCES
+  playback/MpvHandle.cpp
+  playback/MpvVideoView.cpp
+  playback/PlayerControlBar.cpp
+  playback/MediaPlayer.cpp
+  playback/clsMovie.cpp
+)
