@@ -12,6 +12,7 @@
 #include <QStringEncoder>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tobimaru;
@@ -121,6 +122,18 @@ TEST(PrivateProfile, WritesReplaceTheFileAtomicallyAndLeaveNoTemporaryFile) {
     for (int i = 0; i < 5; ++i)
         ASSERT_TRUE(WriteProfileString(ini, "Boot", QStringLiteral("K%1").arg(i), "v"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.ini"});
+
+    // Each write renames a new file over the old one; a value written unchanged rewrites nothing.
+    const auto inode = [&] {
+        struct stat st {};
+        ::stat(QFile::encodeName(ini).constData(), &st);
+        return st.st_ino;
+    };
+    const auto first = inode();
+    ASSERT_TRUE(WriteProfileString(ini, "boot", "k4", "v"));
+    EXPECT_EQ(inode(), first);
+    ASSERT_TRUE(WriteProfileString(ini, "Boot", "k4", "w"));
+    EXPECT_NE(inode(), first);
     EXPECT_EQ(QFile::permissions(ini) & QFileDevice::Permissions(0x7077),
               QFile::ReadOwner | QFile::WriteOwner);
 }
@@ -145,8 +158,9 @@ TEST(PrivateProfile, LongValuesComeBackWholeUpTo4095Bytes) {
     TempDir dir;
     const QString ini = dir.file("a.ini");
     const QString kana300 = QString(300, QChar(0x3042)); // 900 bytes in UTF-8
-    ASSERT_TRUE(WriteProfileString(ini, "QuickPath", "Path1", kana300));
-    EXPECT_EQ(ReadProfileString(ini, "QuickPath", "Path1", "0"), kana300);
+    clsIniFile f(ini);
+    ASSERT_TRUE(f.SetValue(kana300, "", "QuickPath", "Path1"));
+    EXPECT_EQ(f.GetStrValue("", "QuickPath", "Path1", "0"), kana300);
 
     // Past the limit the cut falls before the character that straddles it.
     ASSERT_TRUE(
