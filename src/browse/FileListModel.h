@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QFont>
+#include <QHash>
+#include <QString>
+#include <array>
+#include <vector>
+
+#include "browse/FolderListing.h"
+
+namespace tobimaru {
+
+class FileIcons;
+
+/// The rows of the file list `ListView1`: four text columns, per-row colour, bold, icon and
+/// tooltip, rows found by key (full path). Every column sorts as text, without regard to case,
+/// with one direction shared by all columns; the header of the last clicked column carries
+/// "▲ " or "▼ ".
+class FileListModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum Column { NameColumn = 0, ExtensionColumn, SizeColumn, TimeColumn, ColumnCount };
+
+    /// `icons` resolves the rows' icon keys; it must outlive the model (may be null: no icons).
+    explicit FileListModel(const FileIcons* icons, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    /// Sorts by a column in a direction without touching the header captions.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    /// Replaces every row (in listing order; they are shown in the current sort order). The
+    /// colour of each row follows its attribute; bold and tooltips start cleared.
+    void setRows(std::vector<ListRow> rows);
+    /// Removes every row.
+    void clear();
+
+    /// The row at a displayed position (0-based, valid positions only).
+    const ListRow& row(int position) const;
+    /// The key of the row at a displayed position.
+    const QString& key(int position) const { return row(position).key; }
+    /// Displayed position of the row with that key, -1 when there is none.
+    int rowOfKey(const QString& key) const;
+
+    /// Per-row decoration; positions out of range are ignored. An invalid colour means the
+    /// palette's text colour; an empty icon key means no icon.
+    void setRowColor(int position, const QColor& color);
+    void setRowBold(int position, bool bold);
+    void setRowIconKey(int position, const QString& iconKey);
+    void setRowToolTip(int position, const QString& toolTip);
+    QColor rowColor(int position) const;
+    bool rowBold(int position) const;
+    QString rowIconKey(int position) const;
+    QString rowToolTip(int position) const;
+
+    /// A click on header `section`: flips the shared direction, moves the marker to that header
+    /// and sorts by it.
+    void ColumnClick(int section);
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_descending ? Qt::DescendingOrder : Qt::AscendingOrder; }
+    /// The caption of a header, with its marker if it has one.
+    QString headerCaption(int section) const;
+
+    /// Text colour of an attribute: system dark blue, hidden purple, read-only green; plain rows
+    /// get an invalid colour (the palette's text colour).
+    static QColor AttrColor(EntryAttr attr);
+
+private:
+    struct Item {
+        ListRow row;
+        QColor color;
+        QString toolTip;
+        bool bold = false;
+    };
+
+    const QString& columnText(const Item& item, int column) const;
+    /// Puts m_items in sort order; returns the old position of each new position.
+    std::vector<int> sortItems();
+    void sortWithLayoutChange();
+    bool valid(int position) const { return position >= 0 && position < int(m_items.size()); }
+    void rowChanged(int position, int role);
+
+    const FileIcons* m_icons = nullptr;
+    std::vector<Item> m_items;
+    std::array<QString, ColumnCount> m_captions;
+    int m_sortColumn = NameColumn;
+    bool m_descending = false;
+    QFont m_boldFont;
+    mutable QHash<QString, int> m_byKey;
+    mutable bool m_byKeyValid = false;
+};
+
+} // namespace tobimaru

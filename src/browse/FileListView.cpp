@@ -1,0 +1,143 @@
+#include "browse/FileListView.h"
+
+#include "app/ErrorBox.h"
+#include "app/Prompts.h"
+#include "browse/FileIcons.h"
+#include "browse/FileListModel.h"
+#include "browse/ListFormat.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QTreeView>
+
+namespace tobimaru {
+
+namespace {
+
+// The hourglass for the length of a listing, restored on every way out.
+class WaitCursor final {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// No painting while the rows change; one repaint when it ends.
+class FrozenView final {
+public:
+    explicit FrozenView(QTreeView* view)
+        : m_view(view)
+        , m_wasEnabled(view->updatesEnabled()) {
+        m_view->setUpdatesEnabled(false);
+    }
+    ~FrozenView() { m_view->setUpdatesEnabled(m_wasEnabled); }
+    FrozenView(const FrozenView&) = delete;
+    FrozenView& operator=(const FrozenView&) = delete;
+
+private:
+    QTreeView* m_view = nullptr;
+    bool m_wasEnabled = true;
+};
+
+} // namespace
+
+void SetupListView(QTreeView* view) {
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setAllColumnsShowFocus(true);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSortingEnabled(false);
+    view->setIconSize(QSize(16, 16));
+    view->header()->setSectionsClickable(true);
+    view->header()->setSortIndicatorShown(false);
+    view->header()->setStretchLastSection(false);
+    // The selection keeps its colours when the list loses focus, so the playing row stays marked
+    // while the user works in the tree.
+    QPalette palette = view->palette();
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    view->setPalette(palette);
+}
+
+FileListView::FileListView(QTreeView* view, FileIcons& icons, Prompts& prompts, QObject* parent)
+    : QObject(parent)
+    , m_view(view)
+    , m_icons(icons)
+    , m_prompts(prompts)
+    , m_model(new FileListModel(&icons, this)) {
+    SetupListView(m_view);
+    m_view->setModel(m_model);
+    connect(m_view->header(), &QHeaderView::sectionClicked, m_model, &FileListModel::ColumnClick);
+}
+
+bool FileListView::ListFolder(const QString& folder, bool iconFlag, const ListOptions& options) {
+    bool complete = false;
+    RunCommand(m_prompts, [&] {
+        const WaitCursor wait;
+        m_model->clear();
+        ListResult result = ListFolderRows(folder, options);
+        complete = result.complete;
+        ShowListing(std::move(result), iconFlag);
+    });
+    return complete;
+}
+
+void FileListView::setFolderImageKeys(std::function<QString(FolderImage)> keys) {
+    m_folderImageKeys = std::move(keys);
+}
+
+void FileListView::assignIcons(ListResult& result, bool iconFlag) {
+    // The icon of a file is asked for only when it differs from the previous file's and is not
+    // held yet, so a folder of one type costs one request.
+    QString previousBase;
+    for (ListRow& row : result.rows) {
+        if (row.isFolder()) {
+            row.iconKey = m_folderImageKeys ? m_folderImageKeys(row.folderImage)
+                                            : m_icons.folderIconKey(row.folderImage);
+            continue;
+        }
+        row.iconKey.clear();
+        if (!iconFlag)
+            continue;
+        const QString& base = row.iconBase;
+        const QString key = FileIcons::FileIconKey(base);
+        if (!base.isEmpty() && base != previousBase && !m_icons.contains(key) &&
+            !m_icons.fetchFileIcon(base, row.key)) {
+            m_prompts.message(row.key + QStringLiteral("のアイコンファイルの取得に失敗しました。"),
+                              AppTitle(), PromptIcon::Information, PromptButtons::Ok);
+        }
+        if (!base.isEmpty() && m_icons.contains(key))
+            row.iconKey = key;
+        previousBase = base;
+    }
+}
+
+void FileListView::ShowListing(ListResult result, bool iconFlag) {
+    const WaitCursor wait;
+    {
+        const FrozenView frozen(m_view);
+        assignIcons(result, iconFlag);
+        m_model->setRows(std::move(result.rows));
+        if (result.complete)
+            Q_EMIT listStatusChanged(FormatListStatus(result.files, result.folders));
+        if (m_model->rowCount() > 0) {
+            m_view->selectionModel()->setCurrentIndex(
+                m_model->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+    }
+    if (m_model->rowCount() > 0)
+        FitListColumns();
+}
+
+void FileListView::FitListColumns() {
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        m_view->resizeColumnToContents(column);
+    m_view->viewport()->update();
+}
+
+} // namespace tobimaru

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+#include "browse/FolderListing.h"
+
+class QTreeView;
+
+namespace tobimaru {
+
+class FileIcons;
+class FileListModel;
+class Prompts;
+
+/// Configures a tree view as the report-style file list: flat rows, uniform heights, whole-row
+/// extended selection that stays visible without focus, 16x16 icons, no editing, header clicks
+/// left to the model (no built-in sort indicator).
+void SetupListView(QTreeView* view);
+
+/// The file list `ListView1`: puts folder listings into its model and fits its columns. The
+/// main window owns the view; this object owns the model and hands status texts on.
+class FileListView final : public QObject {
+    Q_OBJECT
+
+public:
+    /// Sets up `view` (SetupListView), gives it a FileListModel and routes header clicks to the
+    /// model's ColumnClick. `icons` and `prompts` must outlive this object.
+    FileListView(QTreeView* view, FileIcons& icons, Prompts& prompts, QObject* parent = nullptr);
+
+    FileListModel* model() const { return m_model; }
+    QTreeView* view() const { return m_view; }
+
+    /// Replaces the rows by the entries of `folder` (ListFolderRows), fetching file icons when
+    /// `iconFlag` is set. A failure shows the error box and keeps the rows put in so far.
+    /// Returns true when the listing was complete (the status text was updated).
+    bool ListFolder(const QString& folder, bool iconFlag, const ListOptions& options);
+
+    /// Puts a listing into the list: icons (file icons only with `iconFlag`; a file whose icon
+    /// cannot be had is reported and listed without one), rows, the status text when the listing
+    /// is complete, the first row as the only selected row and fitted columns.
+    void ShowListing(ListResult result, bool iconFlag);
+
+    /// Image keys of folder rows (the main window's folder images); by default the desktop's
+    /// folder icons held in the FileIcons.
+    void setFolderImageKeys(std::function<QString(FolderImage)> keys);
+
+    /// Sizes every column to its contents and repaints the list.
+    void FitListColumns();
+
+Q_SIGNALS:
+    /// The text for panel 1 of the status bar ("12個のﾌｧｲﾙ(3個のﾌｫﾙﾀﾞ)").
+    void listStatusChanged(const QString& text);
+
+private:
+    void assignIcons(ListResult& result, bool iconFlag);
+
+    QTreeView* m_view = nullptr;
+    FileIcons& m_icons;
+    Prompts& m_prompts;
+    FileListModel* m_model = nullptr;
+    std::function<QString(FolderImage)> m_folderImageKeys;
+};
+
+} // namespace tobimaru

@@ -1,0 +1,290 @@
+#include "browse/FolderListing.h"
+#include "support/TempDir.h"
+
+#include <QFile>
+#include <QStringList>
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tobimaru;
+using test::TempDir;
+
+namespace {
+
+void MakeFifo(const QString& path) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+}
+
+void MakeSparse(const QString& path, qint64 size) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(size));
+}
+
+void MakeReadOnly(const QString& path) {
+    ::chmod(QFile::encodeName(path).constData(), 0444);
+}
+
+// The names of a folder in the order the directory hands them out.
+QStringList DirectoryOrder(const QString& folder) {
+    QStringList names;
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    while (const dirent* d = ::readdir(dir)) {
+        const QString name = QString::fromUtf8(d->d_name);
+        if (name != QLatin1String(".") && name != QLatin1String(".."))
+            names << name;
+    }
+    ::closedir(dir);
+    return names;
+}
+
+QStringList Names(const ListResult& r) {
+    QStringList names;
+    for (const ListRow& row : r.rows)
+        names << row.name;
+    return names;
+}
+
+const ListRow* Find(const ListResult& r, const QString& name) {
+    for (const ListRow& row : r.rows)
+        if (row.name == name)
+            return &row;
+    return nullptr;
+}
+
+ListOptions Patterns(const char* list) {
+    ListOptions o;
+    o.ListPattern = QString::fromUtf8(list);
+    return o;
+}
+
+// A folder with a bit of everything the listing has to tell apart.
+class FolderListingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"Movie.MPG", "clip.mpga", "a.avi", "b.AVI", "c.wmv", "noext", "photo.tiff",
+                                 "pic.tif", ".secret.avi", "listed.avi", "x.tar.gz"})
+            dir.write(QString::fromUtf8(name), "data");
+        dir.write(".hidden", "listed.avi\r\nnot-there.mpg\n");
+        MakeReadOnly(dir.write("ro.avi", "x"));
+        MakeReadOnly(dir.write(".hro.avi", "x"));
+        dir.mkdir("lost+found");
+        dir.mkdir("sub.avi");
+        dir.write("nested/inner.avi");
+        MakeFifo(dir.file("pipe.avi"));
+        MakeFifo(dir.file(".hpipe.avi"));
+        ::symlink("nested", QFile::encodeName(dir.file("link-to-nested")).constData());
+        ::symlink("nowhere", QFile::encodeName(dir.file("dangling.avi")).constData());
+    }
+
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(FolderListingTest, RowsComePatternByPatternInDirectoryOrder) {
+    const ListResult r = ListFolderRows(dir.path(), Patterns("*.mpg;*.avi"));
+    QStringList expected;
+    const QStringList order = DirectoryOrder(dir.path());
+    for (const char* ext : {".mpg", ".avi"})
+        for (const QString& name : order)
+            if (name.endsWith(QLatin1String(ext), Qt::CaseInsensitive) &&
+                !name.startsWith(QLatin1Char('.')) && name != QLatin1String("listed.avi") &&
+                name != QLatin1String("ro.avi") && name != QLatin1String("pipe.avi") &&
+                name != QLatin1String("sub.avi") && name != QLatin1String("dangling.avi"))
+                expected << name;
+    EXPECT_EQ(Names(r), expected);
+    EXPECT_EQ(expected.size(), 3);
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(r.files, 3);
+    EXPECT_EQ(r.folders, 0);
+
+    const ListRow* movie = Find(r, "Movie.MPG");
+    ASSERT_NE(movie, nullptr);
+    EXPECT_EQ(movie->key, dir.file("Movie.MPG"));
+    EXPECT_EQ(movie->extension, "MPG");
+    EXPECT_EQ(movie->sizeText, "         1");
+    EXPECT_EQ(movie->attr, EntryAttr::Plain);
+    EXPECT_FALSE(movie->isFolder());
+    EXPECT_EQ(movie->iconBase, "MPG");
+    EXPECT_EQ(movie->timeText.size(), 19);
+}
+
+TEST_F(FolderListingTest, ExtensionMustBeThePatternsOwn) {
+    EXPECT_EQ(Names(ListFolderRows(dir.path(), Patterns("*.mpg"))), QStringList{"Movie.MPG"});
+    EXPECT_EQ(Names(ListFolderRows(dir.path(), Patterns("*.tif"))), QStringList{"pic.tif"});
+    EXPECT_EQ(Names(ListFolderRows(dir.path(), Patterns("*.gz"))), QStringList{"x.tar.gz"});
+    EXPECT_TRUE(ListFolderRows(dir.path(), Patterns("*.tar.gz")).rows.empty());
+    EXPECT_EQ(Names(ListFolderRows(dir.path(), Patterns("c*.WMV"))), QStringList{"c.wmv"});
+    EXPECT_TRUE(ListFolderRows(dir.path(), Patterns("d*.wmv")).rows.empty());
+    // Empty patterns and a trailing separator find nothing and stop nothing.
+    EXPECT_EQ(Names(ListFolderRows(dir.path(), Patterns(";;*.wmv;"))), QStringList{"c.wmv"});
+    EXPECT_TRUE(ListFolderRows(dir.path(), Patterns("")).rows.empty());
+}
+
+TEST_F(FolderListingTest, AttributesDecideAdmission) {
+    struct Case {
+        bool hidden, system, readOnly;
+        QStringList admitted; // among the entries below
+    };
+    const QStringList probes = {".secret.avi", "listed.avi", "ro.avi",       ".hro.avi",
+                                "pipe.avi",    ".hpipe.avi", "dangling.avi", "a.avi"};
+    const Case cases[] = {
+        {false, false, false, {"a.avi"}},
+        {true, false, false, {".secret.avi", "listed.avi", ".hro.avi", "a.avi"}},
+        {false, true, false, {"pipe.avi", ".hpipe.avi", "dangling.avi", "a.avi"}},
+        {false, false, true, {"ro.avi", "a.avi"}},
+        {true, true, true, probes},
+    };
+    for (const Case& c : cases) {
+        ListOptions o = Patterns("*.avi");
+        o.ShowHidden = c.hidden;
+        o.ShowSystem = c.system;
+        o.ShowReadOnly = c.readOnly;
+        const ListResult r = ListFolderRows(dir.path(), o);
+        for (const QString& probe : probes)
+            EXPECT_EQ(Find(r, probe) != nullptr, c.admitted.contains(probe))
+                << probe.toStdString() << " hidden=" << c.hidden << " system=" << c.system
+                << " readOnly=" << c.readOnly;
+        EXPECT_EQ(Find(r, "sub.avi"), nullptr) << "folders are never listed by pattern";
+    }
+
+    ListOptions all = Patterns("*.avi");
+    all.ShowHidden = all.ShowSystem = all.ShowReadOnly = true;
+    const ListResult r = ListFolderRows(dir.path(), all);
+    const struct {
+        const char* name;
+        EntryAttr attr;
+    } attrs[] = {{".secret.avi", EntryAttr::Hidden},  {"listed.avi", EntryAttr::Hidden},
+                 {"ro.avi", EntryAttr::ReadOnly},     {".hro.avi", EntryAttr::Hidden},
+                 {"pipe.avi", EntryAttr::System},     {".hpipe.avi", EntryAttr::System},
+                 {"dangling.avi", EntryAttr::System}, {"a.avi", EntryAttr::Plain}};
+    for (const auto& a : attrs) {
+        const ListRow* row = Find(r, QString::fromUtf8(a.name));
+        ASSERT_NE(row, nullptr) << a.name;
+        EXPECT_EQ(row->attr, a.attr) << a.name;
+    }
+}
+
+TEST_F(FolderListingTest, FileViewListsEveryFileAndFoldersOnRequest) {
+    ListOptions o;
+    o.ListPattern = QStringLiteral("*.mpg");
+    o.FileViewMode = true;
+    ListResult r = ListFolderRows(dir.path(), o);
+    EXPECT_EQ(r.folders, 0);
+    EXPECT_NE(Find(r, "clip.mpga"), nullptr);
+    EXPECT_EQ(Find(r, "nested"), nullptr);
+    ASSERT_NE(Find(r, "noext"), nullptr);
+    EXPECT_EQ(Find(r, "noext")->extension, "<拡張子なし>");
+    EXPECT_EQ(r.files, qint64(r.rows.size()));
+
+    o.ShowFolders = true;
+    r = ListFolderRows(dir.path(), o);
+    EXPECT_EQ(r.folders, 3); // nested, sub.avi and the link to nested; lost+found is a system folder
+    for (const char* name : {"nested", "sub.avi", "link-to-nested"}) {
+        const ListRow* row = Find(r, QString::fromUtf8(name));
+        ASSERT_NE(row, nullptr) << name;
+        EXPECT_TRUE(row->isFolder());
+        EXPECT_EQ(row->extension, "フォルダ");
+        EXPECT_EQ(row->sizeText, "--------");
+        EXPECT_EQ(row->iconBase, "");
+        EXPECT_EQ(row->timeText.size(), 19);
+    }
+    EXPECT_EQ(Find(r, "lost+found"), nullptr);
+    EXPECT_EQ(Find(r, "inner.avi"), nullptr) << "nothing below the folder";
+
+    o.ShowSystem = true;
+    r = ListFolderRows(dir.path(), o);
+    ASSERT_NE(Find(r, "lost+found"), nullptr);
+    EXPECT_EQ(Find(r, "lost+found")->attr, EntryAttr::System);
+    EXPECT_EQ(r.folders, 4);
+}
+
+TEST_F(FolderListingTest, ReadOnlyFoldersWithKnownNamesGetTheirImages) {
+    for (const char* name : {"My Music", "Favorites", "Plain"})
+        MakeReadOnly(dir.mkdir(QString::fromUtf8(name)));
+    ListOptions o;
+    o.FileViewMode = o.ShowFolders = o.ShowReadOnly = true;
+    const ListResult r = ListFolderRows(dir.path(), o);
+    EXPECT_EQ(Find(r, "My Music")->folderImage, FolderImage::MyMusic);
+    EXPECT_EQ(Find(r, "Favorites")->folderImage, FolderImage::Favorites);
+    EXPECT_EQ(Find(r, "Plain")->folderImage, FolderImage::Closed);
+    EXPECT_EQ(Find(r, "nested")->folderImage, FolderImage::Closed);
+    for (const char* name : {"My Music", "Favorites", "Plain"})
+        ::chmod(QFile::encodeName(dir.file(QString::fromUtf8(name))).constData(), 0755);
+}
+
+TEST_F(FolderListingTest, SizesOfBigSparseFiles) {
+    MakeSparse(dir.file("edge.dat"), 2147482624);
+    MakeSparse(dir.file("over.dat"), 2147482625);
+    MakeSparse(dir.file("huge.dat"), (4LL << 30) + 5);
+    const ListResult r = ListFolderRows(dir.path(), Patterns("*.dat"));
+    ASSERT_EQ(r.rows.size(), 3u);
+    EXPECT_EQ(Find(r, "edge.dat")->sizeText, " 2,097,151");
+    EXPECT_EQ(Find(r, "over.dat")->sizeText, "0");
+    EXPECT_EQ(Find(r, "huge.dat")->sizeText, "0");
+    EXPECT_EQ(Find(r, "huge.dat")->size, (4LL << 30) + 5);
+}
+
+TEST_F(FolderListingTest, AFileListedTwiceEndsTheListing) {
+    // The third pattern meets a.avi again: the rows before it stay, the listing is incomplete.
+    ListResult r = ListFolderRows(dir.path(), Patterns("*.avi;*.mpg;*.AVI;*.wmv"));
+    EXPECT_FALSE(r.complete);
+    QStringList expected = Names(ListFolderRows(dir.path(), Patterns("*.avi;*.mpg")));
+    EXPECT_EQ(Names(r), expected);
+    EXPECT_EQ(Find(r, "c.wmv"), nullptr);
+
+    // Patterns that differ only in case are the same pattern.
+    r = ListFolderRows(dir.path(), Patterns("*.tiff;*.TIFF"));
+    EXPECT_FALSE(r.complete);
+    EXPECT_EQ(Names(r), QStringList{"photo.tiff"});
+
+    // Only a listed row counts: a hidden file matched twice is refused twice, quietly.
+    TempDir other;
+    other.write(".only-hidden.mpg");
+    r = ListFolderRows(other.path(), Patterns("*.mpg;*.mpg"));
+    EXPECT_TRUE(r.complete);
+    EXPECT_TRUE(r.rows.empty());
+}
+
+TEST(FolderListing, FoldersThatCannotBeReadGiveNothing) {
+    TempDir dir;
+    ListResult r = ListFolderRows(dir.path(), Patterns("*.avi"));
+    EXPECT_TRUE(r.rows.empty());
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(r.files, 0);
+    r = ListFolderRows(dir.file("missing"), Patterns("*.avi"));
+    EXPECT_TRUE(r.rows.empty());
+    r = ListFolderRows(QString(), Patterns("*.avi"));
+    EXPECT_TRUE(r.rows.empty());
+    // A trailing slash is not doubled in the keys.
+    dir.write("a.avi");
+    r = ListFolderRows(dir.path() + "/", Patterns("*.avi"));
+    ASSERT_EQ(r.rows.size(), 1u);
+    EXPECT_EQ(r.rows[0].key, dir.file("a.avi"));
+}
+
+TEST(FolderListing, WildcardsAndIconBases) {
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool match;
+    };
+    const Case cases[] = {
+        {"*.*", "noext", true},           {"*.mpg", "Movie.MPG", true}, {"*.mpg", "clip.mpga", false},
+        {"c?ip.*", "CLIP.x", true},       {"c?ip.*", "cip.x", false},   {"*a*b", "xxaxxb", true},
+        {"*a*b", "xxaxxbc", false},       {"[a].avi", "[A].AVI", true}, {"[a].avi", "a.avi", false},
+        {"動画*.avi", "動画1.AVI", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MatchesWildcard(QString::fromUtf8(c.pattern), QString::fromUtf8(c.name)), c.match)
+            << c.pattern << " " << c.name;
+
+    EXPECT_EQ(FileIconBase("lnk", "/d/a.lnk"), "/d/a.lnk");
+    EXPECT_EQ(FileIconBase("desktop", "/d/app.desktop"), "/d/app.desktop");
+    EXPECT_EQ(FileIconBase("ico", "/d/x.ico"), "/d/x.ico");
+    EXPECT_EQ(FileIconBase("LNK", "/d/A.LNK"), "LNK");
+    EXPECT_EQ(FileIconBase("avi", "/d/a.avi"), "avi");
+}
