@@ -214,6 +214,13 @@ TEST_F(SettingsSchema, AFailureEndsTheLoadWhereItHappens) {
          }},
         {"16-bit text out of range", "[Boot]\nBootPosition=40000\n", ErrorCode::Overflow,
          [](const FakeSettingsHost& h, const RuntimeSettings&) { EXPECT_TRUE(h.log.isEmpty()); }},
+        {"window state the window does not have", "[FormPos]\nWindowState=3\n[MoviePlay]\nScreenSize=1\n",
+         ErrorCode::InvalidPropertyValue,
+         [](const FakeSettingsHost& h, const RuntimeSettings&) {
+             EXPECT_EQ(h.width, 12180);
+             EXPECT_EQ(h.state, -1);
+             EXPECT_FALSE(h.checks["Dspsize(1)"]);
+         }},
         {"no Boolean word", "[MoviePlay]\nScreenSize=2\nMuteState=maybe\n[ListFile]\nDspFile=*.avi;\n",
          ErrorCode::TypeMismatch,
          [](const FakeSettingsHost& h, const RuntimeSettings& r) {
