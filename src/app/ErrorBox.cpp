@@ -10,8 +10,7 @@ namespace tobimaru {
 
 namespace {
 
-int CodeOf(const std::exception& e)
-{
+int CodeOf(const std::exception& e) {
     if (auto* f = dynamic_cast<const Failure*>(&e))
         return f->code();
     if (dynamic_cast<const std::bad_alloc*>(&e))
@@ -25,22 +24,19 @@ int CodeOf(const std::exception& e)
 
 } // namespace
 
-QString ComposeErrorMessage(int code)
-{
+QString ComposeErrorMessage(int code) {
     // A bare carriage return between the lines, as the box has always shown it.
     return QStringLiteral("(エラー番号):  ") + QString::number(code) + QLatin1Char('\r') +
            QStringLiteral("(エラー内容):  ") + ErrorText(code);
 }
 
-void ShowErrorBox(Prompts& prompts, int code)
-{
+void ShowErrorBox(Prompts& prompts, int code) {
     prompts.message(ComposeErrorMessage(code), AppTitle() + QStringLiteral("エラー"), PromptIcon::Critical,
                     PromptButtons::Ok);
     prompts.beep();
 }
 
-bool RunCommand(Prompts& prompts, const std::function<void()>& body)
-{
+bool RunCommand(Prompts& prompts, const std::function<void()>& body) {
     try {
         body();
         return true;
@@ -52,8 +48,7 @@ bool RunCommand(Prompts& prompts, const std::function<void()>& body)
     return false;
 }
 
-bool RunQuietly(const std::function<void()>& body)
-{
+bool RunQuietly(const std::function<void()>& body) {
     try {
         body();
         return true;

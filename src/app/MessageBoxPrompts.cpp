@@ -9,8 +9,7 @@ namespace tobimaru {
 
 namespace {
 
-QMessageBox::Icon ToQt(PromptIcon icon)
-{
+QMessageBox::Icon ToQt(PromptIcon icon) {
     switch (icon) {
     case PromptIcon::None:
         return QMessageBox::NoIcon;
@@ -26,8 +25,7 @@ QMessageBox::Icon ToQt(PromptIcon icon)
     return QMessageBox::NoIcon;
 }
 
-QMessageBox::StandardButtons ToQt(PromptButtons b)
-{
+QMessageBox::StandardButtons ToQt(PromptButtons b) {
     switch (b) {
     case PromptButtons::Ok:
         return QMessageBox::Ok;
@@ -45,8 +43,7 @@ QMessageBox::StandardButtons ToQt(PromptButtons b)
     return QMessageBox::Ok;
 }
 
-PromptAnswer FromQt(int button)
-{
+PromptAnswer FromQt(int button) {
     switch (button) {
     case QMessageBox::Cancel:
         return PromptAnswer::Cancel;
@@ -68,13 +65,10 @@ PromptAnswer FromQt(int button)
 } // namespace
 
 MessageBoxPrompts::MessageBoxPrompts(QWidget* parent)
-    : m_parent(parent)
-{
-}
+    : m_parent(parent) {}
 
 PromptAnswer MessageBoxPrompts::message(const QString& text, const QString& caption, PromptIcon icon,
-                                        PromptButtons buttons)
-{
+                                        PromptButtons buttons) {
     QMessageBox box(ToQt(icon), caption, text, ToQt(buttons), m_parent);
     // A lone carriage return is the line break of our texts; Qt wants a line feed.
     QString shown = text;
@@ -83,8 +77,7 @@ PromptAnswer MessageBoxPrompts::message(const QString& text, const QString& capt
     return FromQt(box.exec());
 }
 
-QString MessageBoxPrompts::browseFolder(const QString& prompt, const QString& initial, int root)
-{
+QString MessageBoxPrompts::browseFolder(const QString& prompt, const QString& initial, int root) {
     QFileDialog dialog(m_parent, prompt, initial);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
@@ -103,6 +96,8 @@ QString MessageBoxPrompts::browseFolder(const QString& prompt, const QString& in
     return dialog.selectedFiles().constFirst();
 }
 
-void MessageBoxPrompts::beep() { QApplication::beep(); }
+void MessageBoxPrompts::beep() {
+    QApplication::beep();
+}
 
 } // namespace tobimaru

@@ -27,6 +27,8 @@ public:
 };
 
 /// The application title: the caption of every box that names no other.
-inline QString AppTitle() { return QStringLiteral("TobimaruMe"); }
+inline QString AppTitle() {
+    return QStringLiteral("TobimaruMe");
+}
 
 } // namespace tobimaru

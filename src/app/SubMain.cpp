@@ -1,17 +1,68 @@
 #include "app/SubMain.h"
 
+#include "app/Form1.h"
+#include "app/MessageBoxPrompts.h"
+#include "app/Startup.h"
+#include "app/Toolbar.h"
+#include "platform/ScreenSaver.h"
+#include "platform/SingleInstance.h"
+#include "platform/TerminationWatcher.h"
+#include "settings/IniFile.h"
+#include "sysinfo/IconSet.h"
+#include "sysinfo/OsVersion.h"
+#include "sysinfo/frmSplash.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <clocale>
+#include <memory>
 
 namespace tobimaru {
 
-int SubMain(int argc, char** argv)
-{
+int SubMain(int argc, char** argv) {
     QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("TobimaruMe Ver1.0.1"));
-    w.show();
-    return app.exec();
+    // libmpv refuses to start unless numbers are formatted the C way.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(AppTitle());
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
+
+    MessageBoxPrompts prompts;
+    SingleInstance instance;
+    if (!RefuseSecondInstance(instance, prompts))
+        return 0;
+
+    DBusScreenSaver screenSaver;
+    std::unique_ptr<Form1> form;
+    {
+        BusyCursor busy;
+        auto splash = std::make_unique<frmSplash>();
+        splash->show();
+        splash->repaint();
+        QApplication::processEvents();
+
+        const IconSet icons = ChooseIconSet(GetOsVersionString());
+        Form1Context ctx;
+        ctx.prompts = &prompts;
+        ctx.iniPath = DefaultIniPath();
+        ctx.screenSaver = &screenSaver;
+        form = std::make_unique<Form1>(ctx);
+        prompts.setParent(form.get());
+        form->Load(splash.get());
+        splash.reset();
+        PutToolbarImages(form->toolbar(), icons);
+        form->show();
+        form->StartupSelectTree();
+    }
+
+    TerminationWatcher terminate;
+    QObject::connect(&terminate, &TerminationWatcher::terminationRequested, form.get(), &QWidget::close);
+    const int rc = QApplication::exec();
+    form->Unload();
+    return rc;
 }
 
 } // namespace tobimaru

@@ -3,6 +3,14 @@ list(APPEND TOBIMARU_CORE_SOURCES
   app/ErrorBox.cpp
 )
 list(APPEND TOBIMARU_GUI_SOURCES
+  app/Form1.cpp
+  app/Form1Settings.cpp
+  app/IconLibrary.cpp
+  app/Menus.cpp
   app/MessageBoxPrompts.cpp
+  app/StatusPanels.cpp
+  app/Startup.cpp
   app/SubMain.cpp
+  app/Toolbar.cpp
+  app/Twips.cpp
 )

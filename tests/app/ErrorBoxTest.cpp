@@ -7,27 +7,27 @@
 using namespace tobimaru;
 using tobimaru::test::FakePrompts;
 
-TEST(ErrorBox, ShowsCodeAndStandardTextOnTwoLinesThenBeeps)
-{
+TEST(ErrorBox, ShowsCodeAndStandardTextOnTwoLinesThenBeeps) {
     FakePrompts prompts;
     ShowErrorBox(prompts, ErrorCode::Overflow);
     ASSERT_EQ(prompts.boxes.size(), 1);
-    EXPECT_EQ(prompts.boxes[0].text, QStringLiteral("(エラー番号):  6\r(エラー内容):  オーバーフローしました。"));
+    EXPECT_EQ(prompts.boxes[0].text,
+              QStringLiteral("(エラー番号):  6\r(エラー内容):  オーバーフローしました。"));
     EXPECT_EQ(prompts.boxes[0].caption, QStringLiteral("TobimaruMeエラー"));
     EXPECT_EQ(prompts.boxes[0].icon, PromptIcon::Critical);
     EXPECT_EQ(prompts.boxes[0].buttons, PromptButtons::Ok);
     EXPECT_EQ(prompts.beeps, 1);
 }
 
-TEST(ErrorBox, UnknownNumberGetsTheGenericText)
-{
-    EXPECT_EQ(ComposeErrorMessage(31999),
-              QStringLiteral("(エラー番号):  31999\r(エラー内容):  アプリケーション定義またはオブジェクト定義のエラーです。"));
+TEST(ErrorBox, UnknownNumberGetsTheGenericText) {
+    EXPECT_EQ(
+        ComposeErrorMessage(31999),
+        QStringLiteral(
+            "(エラー番号):  31999\r(エラー内容):  アプリケーション定義またはオブジェクト定義のエラーです。"));
     EXPECT_NE(ErrorText(ErrorCode::FileNotFound), ErrorText(31999));
 }
 
-TEST(ErrorBox, RunCommandReportsAndAbandonsTheRestOfTheBody)
-{
+TEST(ErrorBox, RunCommandReportsAndAbandonsTheRestOfTheBody) {
     struct Case {
         std::function<void()> raise;
         int code;
@@ -53,8 +53,7 @@ TEST(ErrorBox, RunCommandReportsAndAbandonsTheRestOfTheBody)
     }
 }
 
-TEST(ErrorBox, QuietRunShowsNothing)
-{
+TEST(ErrorBox, QuietRunShowsNothing) {
     FakePrompts prompts;
     EXPECT_TRUE(RunCommand(prompts, [] {}));
     EXPECT_FALSE(RunQuietly([] { throw Failure(ErrorCode::Overflow); }));

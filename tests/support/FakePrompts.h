@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Prompts.h"
+#include "support/QtPrint.h"
 
 #include <QList>
 #include <QString>

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "support/QtPrint.h"
+
 namespace tobimaru::test {
 
 /// A temporary folder removed with everything in it when the test ends.

@@ -1,0 +1,143 @@
+#include "app/Form1Settings.h"
+
+#include "app/Form1.h"
+#include "app/Menus.h"
+#include "app/Prompts.h"
+#include "app/Twips.h"
+#include "browse/Drives.h"
+#include "browse/TreeNodeRoles.h"
+#include "input/PaneLayout.h"
+#include "platform/ScreenSaver.h"
+
+#include <QAction>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTreeWidget>
+#include <cmath>
+
+namespace tobimaru {
+
+Form1Settings::Form1Settings(Form1& form)
+    : m_form(form) {}
+
+void Form1Settings::setChecked(const QString& item, bool on) {
+    m_form.menus().setChecked(item, on);
+}
+
+bool Form1Settings::isChecked(const QString& item) const {
+    return m_form.menus().isChecked(item);
+}
+
+void Form1Settings::setQuickPathItem(int index, const QString& caption, bool visible) {
+    QAction* a = m_form.menus().item(QStringLiteral("pass(%1)").arg(index));
+    a->setText(caption);
+    a->setVisible(visible);
+}
+
+QString Form1Settings::quickPathCaption(int index) const {
+    return m_form.menus().item(QStringLiteral("pass(%1)").arg(index))->text();
+}
+
+void Form1Settings::setWindowSize(int widthTwips, int heightTwips) {
+    m_form.setOuterSize(QSize(TwipsToPixels(widthTwips), TwipsToPixels(heightTwips)));
+}
+
+void Form1Settings::setWindowPosition(int leftTwips, int topTwips) {
+    m_form.move(TwipsToPixels(leftTwips), TwipsToPixels(topTwips));
+}
+
+QSize Form1Settings::windowSizeTwips() const {
+    const QSize s = m_form.frameGeometry().size();
+    return {int(std::lround(PixelsToTwips(s.width()))), int(std::lround(PixelsToTwips(s.height())))};
+}
+
+QSize Form1Settings::screenSizeTwips() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize s = screen ? screen->geometry().size() : QSize(1024, 768);
+    return {int(std::lround(PixelsToTwips(s.width()))), int(std::lround(PixelsToTwips(s.height())))};
+}
+
+void Form1Settings::setWindowState(int state) {
+    if (state == 2)
+        m_form.setWindowState(m_form.windowState() | Qt::WindowMaximized);
+    else if (state == 0)
+        m_form.setWindowState(m_form.windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+}
+
+int Form1Settings::windowState() const {
+    return m_form.storedWindowState();
+}
+
+double Form1Settings::windowLeftTwips() const {
+    return PixelsToTwips(m_form.frameGeometry().x());
+}
+
+double Form1Settings::windowTopTwips() const {
+    return PixelsToTwips(m_form.frameGeometry().y());
+}
+
+int Form1Settings::normalWidthTwips() const {
+    return int(std::lround(PixelsToTwips(m_form.normalSize().width())));
+}
+
+int Form1Settings::normalHeightTwips() const {
+    return int(std::lround(PixelsToTwips(m_form.normalSize().height())));
+}
+
+void Form1Settings::setPlayerSize(double heightTwips, double widthTwips) {
+    m_form.MediaPlayer1()->resize(std::max(0, TwipsToPixels(widthTwips)),
+                                  std::max(0, TwipsToPixels(heightTwips)));
+}
+
+double Form1Settings::playerHeightTwips() const {
+    return PixelsToTwips(m_form.MediaPlayer1()->height());
+}
+
+double Form1Settings::playerWidthTwips() const {
+    return PixelsToTwips(m_form.MediaPlayer1()->width());
+}
+
+void Form1Settings::setShadowLeft(double twips) {
+    m_form.layoutPanes().setShadowLeft(twips);
+}
+
+void Form1Settings::setShadowTop(double twips) {
+    m_form.layoutPanes().setShadowTop(twips);
+}
+
+double Form1Settings::shadowLeft() const {
+    return m_form.layoutPanes().shadowLeft();
+}
+
+double Form1Settings::shadowTop() const {
+    return m_form.layoutPanes().shadowTop();
+}
+
+std::optional<QString> Form1Settings::selectedTreeKey() const {
+    const QTreeWidgetItem* item = m_form.TreeView1()->currentItem();
+    if (!item)
+        return std::nullopt;
+    return item->data(0, NodeKeyRole).toString();
+}
+
+QString Form1Settings::currentDirectory() const {
+    return QDir::currentPath();
+}
+
+QString Form1Settings::driveName(const QString& path) const {
+    return DriveModel::FromSystem().GetDriveName(path);
+}
+
+bool Form1Settings::checkDriveReady(const QString& path) {
+    return CheckDriveReady(path, DriveModel::FromSystem(), *m_form.m_ctx.prompts);
+}
+
+void Form1Settings::setScreenSaverActive(bool active) {
+    ScreenSaver* saver = m_form.m_ctx.screenSaver;
+    if (!saver || !saver->setActive(active))
+        m_form.m_ctx.prompts->message(QStringLiteral("スクリーンセーバーON/OFF設定でエラー"), AppTitle(),
+                                      PromptIcon::None, PromptButtons::Ok);
+}
+
+} // namespace tobimaru

@@ -1,0 +1,37 @@
+#include "app/Startup.h"
+
+#include "app/Prompts.h"
+#include "app/Toolbar.h"
+#include "platform/SingleInstance.h"
+#include "sysinfo/IconSet.h"
+#include "sysinfo/OsVersion.h"
+
+#include <QAction>
+#include <QApplication>
+
+namespace tobimaru {
+
+BusyCursor::BusyCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
+bool RefuseSecondInstance(SingleInstance& instance, Prompts& prompts) {
+    if (instance.acquire())
+        return true;
+    prompts.message(QStringLiteral("既に起動しています。"), AppTitle(), PromptIcon::Warning,
+                    PromptButtons::Ok);
+    return false;
+}
+
+void PutToolbarImages(Toolbar& toolbar, const IconSet& icons) {
+    toolbar.setImage(QStringLiteral("デスクトップ"), icons.desktop);
+    toolbar.setImage(QStringLiteral("マイドキュメント"), icons.myDocuments);
+    toolbar.setImage(QStringLiteral("ネットワーク"), icons.network);
+    toolbar.setImage(QStringLiteral("1つ上に"), icons.upOneLevel);
+}
+
+} // namespace tobimaru

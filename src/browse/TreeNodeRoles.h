@@ -1,0 +1,12 @@
+#pragma once
+
+#include <Qt>
+
+namespace tobimaru {
+
+/// Item data roles of the folder tree's nodes.
+inline constexpr int NodeKeyRole =
+    Qt::UserRole + 1; ///< the node's key: its path, or the mount point of a root
+inline constexpr int NodeImageRole = Qt::UserRole + 2; ///< the image key of the node's picture
+
+} // namespace tobimaru

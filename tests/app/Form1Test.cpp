@@ -1,0 +1,185 @@
+#include "app/Form1.h"
+#include "app/Menus.h"
+#include "app/Startup.h"
+#include "app/StatusPanels.h"
+#include "browse/TreeNodeRoles.h"
+#include "platform/ScreenSaver.h"
+#include "platform/SingleInstance.h"
+#include "settings/PrivateProfile.h"
+#include "support/FakePrompts.h"
+#include "support/TempDir.h"
+
+#include <QAction>
+#include <QFile>
+#include <QSysInfo>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace tobimaru;
+using tobimaru::test::FakePrompts;
+using tobimaru::test::TempDir;
+
+namespace {
+
+class FakeScreenSaver final : public ScreenSaver {
+public:
+    bool setActive(bool active) override {
+        calls.push_back(active);
+        return works;
+    }
+    std::vector<bool> calls;
+    bool works = true;
+};
+
+struct Window {
+    TempDir dir;
+    FakePrompts prompts;
+    FakeScreenSaver saver;
+    std::unique_ptr<Form1> form;
+
+    explicit Window(const QByteArray& ini = {}) {
+        if (!ini.isNull())
+            dir.write("TobimaruMe.ini", ini);
+        Form1Context ctx;
+        ctx.prompts = &prompts;
+        ctx.iniPath = iniPath();
+        ctx.screenSaver = &saver;
+        form = std::make_unique<Form1>(ctx);
+    }
+    QString iniPath() const { return dir.file("TobimaruMe.ini"); }
+    QString read(const char* section, const char* key) const {
+        return ReadProfileString(iniPath(), section, key, QStringLiteral("<none>"));
+    }
+    void selectTreeNode(const QString& key) {
+        auto* item = new QTreeWidgetItem(form->TreeView1(), {key});
+        item->setData(0, NodeKeyRole, key);
+        form->TreeView1()->setCurrentItem(item);
+    }
+};
+
+} // namespace
+
+TEST(Form1, FirstStartOpensAtTheFixedRectangleWithDefaultStatusTexts) {
+    Window w;
+    w.form->Load(nullptr);
+    w.form->show();
+    // 1260, 1695, 12180 and 9165 twips at 96 DPI.
+    EXPECT_EQ(w.form->frameGeometry().topLeft(), QPoint(84, 113));
+    EXPECT_EQ(w.form->frameGeometry().size(), QSize(812, 611));
+    EXPECT_EQ(w.form->status().text(4), QStringLiteral("ウィンドウに合わせる"));
+    EXPECT_EQ(w.form->status().text(5), QStringLiteral("ミュートOFF"));
+    EXPECT_EQ(w.form->status().text(6), QStringLiteral("常に最前面OFF"));
+    EXPECT_EQ(w.form->windowTitle(), QStringLiteral("TobimaruMe Ver1.0.1"));
+    EXPECT_TRUE(w.prompts.boxes.isEmpty()) << w.prompts.texts().join("|").toStdString();
+    EXPECT_FALSE(QFile::exists(w.iniPath())) << "nothing is written at start-up";
+    for (const char* name :
+         {"TreeView1", "ListView1", "MediaPlayer1", "ImageCombo1", "picSlider", "picSlider2", "picShadow",
+          "picShadow2", "ProgressBar1", "StatusBar1", "Toolbar1", "Slider1"})
+        EXPECT_NE(w.form->findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
+}
+
+TEST(Form1, ClosingWritesEveryWindowSectionAndTheyComeBack) {
+    QString path;
+    TempDir keep;
+    {
+        Window w;
+        w.form->Load(nullptr);
+        w.form->show();
+        w.form->move(200, 150);
+        w.form->setOuterSize(QSize(900, 640));
+        w.form->menus().setChecked("Opt(1)", true);
+        w.form->menus().setChecked("MnuGrid", true);
+        w.form->menus().setChecked("Dspsize(0)", false);
+        w.form->menus().setChecked("Dspsize(3)", true);
+        w.selectTreeNode(keep.path());
+        w.form->close();
+        EXPECT_TRUE(w.form->unloaded());
+        EXPECT_TRUE(w.prompts.boxes.isEmpty()) << w.prompts.texts().join("|").toStdString();
+        for (auto [section, key] :
+             std::initializer_list<std::pair<const char*, const char*>>{{"FormPos", "XPosition"},
+                                                                        {"FormPos", "Width"},
+                                                                        {"FilePath", "Path"},
+                                                                        {"QuickPath", "Path1"},
+                                                                        {"MediaSize", "MediaSizeWidth"},
+                                                                        {"SpPos", "SpLeft"},
+                                                                        {"ListView", "GridLine"},
+                                                                        {"MoviePlay", "ScreenSize"},
+                                                                        {"TreeView", "TreeViewLine"}})
+            EXPECT_NE(w.read(section, key), "<none>") << section << "/" << key;
+        EXPECT_EQ(w.read("FormPos", "XPosition"), "3000");
+        EXPECT_EQ(w.read("FormPos", "Width"), "13500");
+        EXPECT_EQ(w.read("FilePath", "Path"), keep.path());
+        EXPECT_EQ(w.read("MoviePlay", "MuteState"), "True");
+        QFile f(w.iniPath());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        keep.write("TobimaruMe.ini", f.readAll());
+        path = keep.file("TobimaruMe.ini");
+    }
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    Window again(f.readAll());
+    again.form->Load(nullptr);
+    again.form->show();
+    EXPECT_EQ(again.form->frameGeometry(), QRect(200, 150, 900, 640));
+    EXPECT_TRUE(again.form->menus().isChecked("Opt(1)"));
+    EXPECT_TRUE(again.form->menus().isChecked("MnuGrid"));
+    EXPECT_TRUE(again.form->menus().isChecked("Dspsize(3)"));
+    EXPECT_FALSE(again.form->menus().isChecked("Dspsize(0)"));
+    EXPECT_EQ(again.form->status().text(4), QStringLiteral("200%"));
+    EXPECT_EQ(again.form->status().text(5), QStringLiteral("ミュートON"));
+}
+
+TEST(Form1, UnloadRunsOnceAndGivesTheScreenSaverBack) {
+    Window w("[Boot]\nScreenSaver=1\n");
+    w.form->Load(nullptr);
+    EXPECT_EQ(w.saver.calls, std::vector<bool>{false});
+    w.selectTreeNode(w.dir.path());
+    w.form->Unload();
+    w.form->close();
+    w.form->Unload();
+    EXPECT_EQ(w.saver.calls, (std::vector<bool>{false, true}));
+}
+
+TEST(Form1, MissingScreenSaverServiceIsReportedAndStartGoesOn) {
+    Window w("[Boot]\nScreenSaver=1\n");
+    w.saver.works = false;
+    w.form->Load(nullptr);
+    ASSERT_EQ(w.prompts.boxes.size(), 1);
+    EXPECT_EQ(w.prompts.boxes[0].text, QStringLiteral("スクリーンセーバーON/OFF設定でエラー"));
+    EXPECT_EQ(w.prompts.boxes[0].icon, PromptIcon::None);
+    EXPECT_EQ(w.prompts.boxes[0].caption, QStringLiteral("TobimaruMe"));
+    EXPECT_EQ(w.form->status().text(5), QStringLiteral("ミュートOFF"));
+}
+
+TEST(Form1, StoredAlwaysOnTopIsOnFromTheFirstMoment) {
+    Window w("[MoviePlay]\nScreenState=True\n");
+    w.form->Load(nullptr);
+    EXPECT_TRUE(w.form->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(w.form->status().text(6), QStringLiteral("常に最前面ON"));
+}
+
+TEST(SingleInstance, SecondCopyIsRefusedWithTheWarningBox) {
+    TempDir dir;
+    const QString lock = dir.file("TobimaruMe.lock");
+    SingleInstance first(lock);
+    ASSERT_TRUE(first.acquire());
+    FakePrompts prompts;
+    SingleInstance second(lock);
+    EXPECT_FALSE(RefuseSecondInstance(second, prompts));
+    ASSERT_EQ(prompts.boxes.size(), 1);
+    EXPECT_EQ(prompts.boxes[0].text, QStringLiteral("既に起動しています。"));
+    EXPECT_EQ(prompts.boxes[0].caption, QStringLiteral("TobimaruMe"));
+    EXPECT_EQ(prompts.boxes[0].icon, PromptIcon::Warning);
+    EXPECT_EQ(prompts.boxes[0].buttons, PromptButtons::Ok);
+}
+
+TEST(SingleInstance, LockOfACrashedRunDoesNotBlock) {
+    TempDir dir;
+    // What a run killed mid-way leaves: a lock naming a process that is gone.
+    dir.write("TobimaruMe.lock", "2147483000\nTobimaruMe\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    FakePrompts prompts;
+    SingleInstance instance(dir.file("TobimaruMe.lock"));
+    EXPECT_TRUE(RefuseSecondInstance(instance, prompts));
+    EXPECT_TRUE(prompts.boxes.isEmpty());
+}
