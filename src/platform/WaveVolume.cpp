@@ -129,18 +129,15 @@ bool HasStereo(const pa_channel_map& map) {
 
 } // namespace
 
+// One step of the server's scale is one step of the packed value, so a volume read at start
+// comes back exactly at exit; only the server's 100% (0x10000) has to share 0xFFFF.
 uint32_t PackWaveVolume(uint32_t leftServer, uint32_t rightServer) {
-    auto toWave = [](uint32_t v) {
-        const uint64_t scaled = (uint64_t(v) * kWaveMax + PA_VOLUME_NORM / 2) / PA_VOLUME_NORM;
-        return uint32_t(std::min<uint64_t>(scaled, kWaveMax));
-    };
+    auto toWave = [](uint32_t v) { return std::min<uint32_t>(v, kWaveMax); };
     return toWave(leftServer) | (toWave(rightServer) << 16);
 }
 
 std::pair<uint32_t, uint32_t> UnpackWaveVolume(uint32_t packed) {
-    auto toServer = [](uint32_t w) {
-        return uint32_t((uint64_t(w) * PA_VOLUME_NORM + kWaveMax / 2) / kWaveMax);
-    };
+    auto toServer = [](uint32_t w) { return w >= kWaveMax ? uint32_t(PA_VOLUME_NORM) : w; };
     return {toServer(packed & 0xFFFF), toServer(packed >> 16)};
 }
 

@@ -65,7 +65,8 @@ MediaPlayer::MediaPlayer(QWidget* parent, const Options& options)
         videoOut = QGuiApplication::platformName() != QLatin1String("offscreen");
     }
 
-    m_mpv = CreateMpvHandle();
+    if (options.startCore)
+        m_mpv = CreateMpvHandle();
     if (m_mpv)
         configure(options, videoOut);
 
@@ -493,7 +494,7 @@ void MediaPlayer::updateStatusLine() {
 
 QRect MediaPlayer::VideoRect(const QSize& pane, const QSize& video, int displaySize) {
     if (pane.isEmpty())
-        return QRect(QPoint(0, 0), pane);
+        return QRect();
     if (video.isEmpty())
         return QRect(QPoint(0, 0), pane); // nothing to size by: mpv fills the pane black
     double scale = 1.0;

@@ -32,6 +32,9 @@ struct PlayerOptions {
     QByteArray audioOutput;
     /// Further mpv options set before the core starts (name, value).
     QList<QPair<QByteArray, QByteArray>> mpvOptions;
+    /// False makes a pane without a player core, as when libmpv cannot start: every start
+    /// then fails the way such a machine would.
+    bool startCore = true;
 };
 
 /// The player pane `MediaPlayer1`: libmpv behind the members and events the rest of the

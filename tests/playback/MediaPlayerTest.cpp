@@ -1,0 +1,480 @@
+#include "playback/MediaPlayer.h"
+#include "app/ErrorTable.h"
+#include "playback/PlayerControlBar.h"
+#include "playback/PlayerTestSupport.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QGuiApplication>
+#include <QOpenGLWidget>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSlider>
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <mpv/client.h>
+#include <string>
+
+namespace tobimaru::test {
+namespace {
+
+class MediaPlayerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_media = std::make_unique<PlayerMedia>(); }
+    static void TearDownTestSuite() { s_media.reset(); }
+    static PlayerMedia& media() { return *s_media; }
+
+    static inline std::unique_ptr<PlayerMedia> s_media;
+};
+
+// How long "nothing more happens" is watched for; events of a 0.5 s clip come well within it.
+constexpr int kQuietMs = 700;
+
+TEST_F(MediaPlayerTest, PlaysToTheEndAndReportsEachStep) {
+    MediaPlayer player(nullptr, QuietPlayer());
+    ASSERT_TRUE(player.isReady());
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
+    QSignalSpy states(&player, &MediaPlayer::PlayStateChange);
+    QSignalSpy newStream(&player, &MediaPlayer::NewStream);
+    QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
+    QSignalSpy warnings(&player, &MediaPlayer::Warning);
+
+    player.setFileName(media().clip);
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Playing);
+    EXPECT_EQ(player.FileName(), media().clip);
+    ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }));
+
+    EXPECT_EQ(newStream.count(), 1);
+    EXPECT_EQ(warnings.count(), 0);
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Stopped);
+    EXPECT_EQ(player.ErrorCode(), 0);
+    ASSERT_EQ(states.count(), 2);
+    auto change = [&](int i) { return std::pair(states[i][0].toLongLong(), states[i][1].toLongLong()); };
+    EXPECT_EQ(change(0), std::pair(6LL, 2LL));
+    EXPECT_EQ(change(1), std::pair(2LL, 0LL));
+    EXPECT_EQ(player.videoSize(), QSize(160, 120));
+
+    // Play after the end opens the same file again from its start.
+    player.Play();
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Playing);
+    ASSERT_TRUE(WaitUntil([&] { return ended.count() == 2; }));
+    EXPECT_EQ(newStream.count(), 2);
+}
+
+TEST_F(MediaPlayerTest, StopKeepsTheFileAndPlayResumesIt) {
+    MediaPlayer player(nullptr, QuietPlayer());
+    QSignalSpy newStream(&player, &MediaPlayer::NewStream);
+    QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
+
+    player.setFileName(media().clip);
+    ASSERT_TRUE(WaitUntil([&] { return newStream.count() == 1; }));
+    player.Pause();
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Paused);
+    player.Stop();
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Stopped);
+    EXPECT_EQ(player.FileName(), media().clip);
+
+    QTest::qWait(kQuietMs); // longer than the clip: a stopped file must not run on
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_LT(player.position(), 0.2);
+
+    player.Play();
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Playing);
+    ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }));
+    EXPECT_EQ(newStream.count(), 1) << "resuming must not reload the file";
+}
+
+TEST_F(MediaPlayerTest, EmptyFileNameClosesAndSilencesTheOldFile) {
+    MediaPlayer player(nullptr, QuietPlayer());
+    QSignalSpy newStream(&player, &MediaPlayer::NewStream);
+    QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
+    QSignalSpy warnings(&player, &MediaPlayer::Warning);
+
+    player.setFileName(media().clip);
+    ASSERT_TRUE(WaitUntil([&] { return newStream.count() == 1; }));
+    player.setFileName(QString());
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
+    EXPECT_EQ(player.FileName(), QString());
+
+    QTest::qWait(kQuietMs);
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_EQ(warnings.count(), 0);
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
+    player.Play(); // nothing to play: stays closed
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
+}
+
+TEST_F(MediaPlayerTest, BrokenFileWarnsInsteadOfEnding) {
+    MediaPlayer player(nullptr, QuietPlayer());
+    QSignalSpy newStream(&player, &MediaPlayer::NewStream);
+    QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
+    QSignalSpy warnings(&player, &MediaPlayer::Warning);
+
+    player.setFileName(media().broken);
+    ASSERT_TRUE(WaitUntil([&] { return warnings.count() == 1; }));
+    QTest::qWait(300);
+
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_EQ(newStream.count(), 0);
+    EXPECT_LT(player.ErrorCode(), 0);
+    EXPECT_FALSE(player.ErrorDescription().isEmpty());
+    EXPECT_EQ(warnings[0][1].toLongLong(), player.ErrorCode());
+    EXPECT_EQ(warnings[0][2].toString(), player.ErrorDescription());
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
+    EXPECT_EQ(player.FileName(), media().broken);
+
+    // The next good file clears the error.
+    player.setFileName(media().clip);
+    EXPECT_EQ(player.ErrorCode(), 0);
+    EXPECT_TRUE(player.ErrorDescription().isEmpty());
+    ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }));
+}
+
+TEST_F(MediaPlayerTest, ReplacedFileIsNotReportedOnBehalfOfItsSuccessor) {
+    MediaPlayer player(nullptr, QuietPlayer());
+    QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
+    QSignalSpy warnings(&player, &MediaPlayer::Warning);
+    QSignalSpy newStream(&player, &MediaPlayer::NewStream);
+
+    player.setFileName(media().broken);
+    player.setFileName(media().clip);
+    ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }));
+    QTest::qWait(300);
+    EXPECT_EQ(warnings.count(), 0);
+    EXPECT_EQ(newStream.count(), 1);
+    EXPECT_EQ(ended.count(), 1);
+}
+
+TEST_F(MediaPlayerTest, PictureStaysUntilTheNextFile) {
+    MediaPlayer player(nullptr, QuietPlayer());
+    QSignalSpy newStream(&player, &MediaPlayer::NewStream);
+    QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
+
+    player.setFileName(media().picture);
+    ASSERT_TRUE(WaitUntil([&] { return newStream.count() == 1; }));
+    QTest::qWait(1500);
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Playing);
+    EXPECT_EQ(player.videoSize(), QSize(64, 48));
+}
+
+TEST_F(MediaPlayerTest, DoubleRateEndsSooner) {
+    MediaPlayer player(nullptr, QuietPlayer());
+    QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
+    auto timeToEnd = [&](double rate) {
+        player.setRate(rate);
+        const int before = ended.count();
+        QElapsedTimer t;
+        t.start();
+        player.setFileName(media().longClip);
+        EXPECT_TRUE(WaitUntil([&] { return ended.count() > before; }));
+        return t.elapsed();
+    };
+    const qint64 fast = timeToEnd(2.0);
+    const qint64 normal = timeToEnd(1.0);
+    // 2 s of media: about 1 s against about 2 s, with room for a slow machine.
+    EXPECT_LT(fast + 500, normal) << "fast " << fast << " ms, normal " << normal << " ms";
+    EXPECT_EQ(player.Rate(), 1.0);
+}
+
+TEST_F(MediaPlayerTest, RateOutsideTheRangeIsRefused) {
+    MediaPlayer player(nullptr, QuietPlayer());
+    for (double bad : {0.0, -1.0, 100.5, std::numeric_limits<double>::quiet_NaN(),
+                       std::numeric_limits<double>::infinity()}) {
+        EXPECT_THROW(player.setRate(bad), Failure) << bad;
+    }
+    EXPECT_EQ(player.Rate(), 1.0);
+    for (double good : {0.1, 0.25, 4.0}) {
+        player.setRate(good);
+        EXPECT_EQ(player.Rate(), good);
+    }
+}
+
+// mpv's pitch-keeping tempo filter falls silent below 0.25x unless told otherwise; the speed
+// slider goes down to 0.1x. The samples mpv writes out show whether anything is heard.
+TEST_F(MediaPlayerTest, TenthSpeedStillSounds) {
+    const QString pcm = media().dir.file(QStringLiteral("slow.raw"));
+    PlayerOptions o = QuietPlayer();
+    o.audioOutput = "pcm";
+    o.mpvOptions = {
+        {"ao-pcm-file", QFile::encodeName(pcm)}, {"ao-pcm-waveheader", "no"}, {"audio-format", "s16"}};
+    MediaPlayer player(nullptr, o);
+    player.setRate(0.1);
+    player.setFileName(media().clip);
+    // About a third of a second of output (16-bit mono at 44.1 kHz) is plenty to judge.
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(pcm).size() > 30000; }, 8000));
+    player.setFileName(QString()); // closes the output file
+    QTest::qWait(100);
+
+    QFile f(pcm);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray raw = f.readAll();
+    int loudest = 0;
+    for (qsizetype i = 0; i + 1 < raw.size(); i += 2) {
+        const auto sample = qint16(quint8(raw[i]) | (quint8(raw[i + 1]) << 8));
+        loudest = std::max(loudest, std::abs(int(sample)));
+    }
+    EXPECT_GT(loudest, 1000) << "silence at 0.1x";
+}
+
+TEST_F(MediaPlayerTest, StartsUnderAJapaneseLocale) {
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "ja_JP.UTF-8"))
+        GTEST_SKIP() << "ja_JP.UTF-8 is not installed";
+    // Without the fix mpv refuses to start, which is what makes the check below mean something.
+    mpv_handle* bare = mpv_create();
+    EXPECT_EQ(bare, nullptr);
+    if (bare)
+        mpv_terminate_destroy(bare);
+
+    std::setlocale(LC_ALL, "ja_JP.UTF-8");
+    {
+        MediaPlayer player(nullptr, QuietPlayer());
+        EXPECT_TRUE(player.isReady());
+    }
+    std::setlocale(LC_ALL, saved.c_str());
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+TEST(MediaPlayerLayout, VideoRectForEachDisplaySize) {
+    struct Case {
+        QSize pane;
+        QSize video;
+        int size;
+        QRect expected;
+    };
+    const QSize pane(400, 300);
+    const Case cases[] = {
+        {pane, {160, 120}, MediaPlayer::Normal, {120, 90, 160, 120}},
+        {pane, {160, 120}, MediaPlayer::Half, {160, 120, 80, 60}},
+        {pane, {160, 120}, MediaPlayer::Double, {40, 30, 320, 240}},
+        {pane, {160, 120}, MediaPlayer::Fit, {0, 0, 400, 300}},
+        {pane, {160, 120}, MediaPlayer::FullScreen, {0, 0, 400, 300}},
+        {pane, {320, 120}, MediaPlayer::Fit, {0, 75, 400, 150}},   // wide: bars above and below
+        {pane, {100, 300}, MediaPlayer::Fit, {150, 0, 100, 300}},  // tall: bars at the sides
+        {pane, {800, 600}, MediaPlayer::Normal, {0, 0, 400, 300}}, // too big: shrunk, not cut
+        {pane, {300, 200}, MediaPlayer::Double, {0, 16, 400, 267}},
+        {pane, {}, MediaPlayer::Normal, {0, 0, 400, 300}}, // no picture (yet): the whole pane
+        {{}, {160, 120}, MediaPlayer::Fit, {0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MediaPlayer::VideoRect(c.pane, c.video, c.size), c.expected)
+            << "video " << c.video.width() << "x" << c.video.height() << " size " << c.size;
+    }
+}
+
+TEST_F(MediaPlayerTest, PictureIsPlacedByDisplaySize) {
+    MediaPlayer player(nullptr, QuietPlayer());
+    player.resize(400, 340);
+    player.show();
+    player.setDisplaySize(MediaPlayer::Normal);
+    player.setFileName(media().picture);
+    ASSERT_TRUE(WaitUntil([&] { return player.videoSize() == QSize(64, 48); }));
+    QTest::qWait(50);
+    const QSize stage = player.videoWidget()->parentWidget()->size();
+    EXPECT_EQ(player.videoWidget()->geometry(), MediaPlayer::VideoRect(stage, {64, 48}, MediaPlayer::Normal));
+    EXPECT_EQ(player.videoWidget()->size(), QSize(64, 48));
+    player.setDisplaySize(MediaPlayer::Fit);
+    EXPECT_EQ(player.videoWidget()->geometry(), MediaPlayer::VideoRect(stage, {64, 48}, MediaPlayer::Fit));
+    EXPECT_GT(player.videoWidget()->width(), 64);
+}
+
+TEST(MediaPlayerScreen, FullScreenIsAskedForAndLeftByEscOrDoubleClick) {
+    MediaPlayer player(nullptr, QuietPlayer());
+    player.resize(320, 240);
+    player.show();
+    QSignalSpy requests(&player, &MediaPlayer::fullScreenRequested);
+
+    player.setDisplaySize(MediaPlayer::Half);
+    player.setDisplaySize(MediaPlayer::FullScreen);
+    player.setDisplaySize(MediaPlayer::FullScreen); // already there: asked once
+    ASSERT_EQ(requests.count(), 1);
+    EXPECT_TRUE(requests[0][0].toBool());
+
+    QTest::keyClick(&player, Qt::Key_Escape);
+    ASSERT_EQ(requests.count(), 2);
+    EXPECT_FALSE(requests[1][0].toBool());
+    EXPECT_EQ(player.DisplaySize(), MediaPlayer::Half);
+
+    player.setDisplaySize(MediaPlayer::FullScreen);
+    QTest::mouseDClick(player.videoWidget(), Qt::LeftButton);
+    ASSERT_EQ(requests.count(), 4);
+    EXPECT_FALSE(requests[3][0].toBool());
+    EXPECT_EQ(player.DisplaySize(), MediaPlayer::Half);
+
+    // Outside full screen neither does anything.
+    QTest::keyClick(&player, Qt::Key_Escape);
+    QTest::mouseDClick(player.videoWidget(), Qt::LeftButton);
+    EXPECT_EQ(requests.count(), 4);
+
+    EXPECT_THROW(player.setDisplaySize(5), Failure);
+    EXPECT_THROW(player.setDisplaySize(-1), Failure);
+    EXPECT_EQ(player.DisplaySize(), MediaPlayer::Half);
+}
+
+TEST(MediaPlayerFlags, EachFlagSwitchesItsPartOfThePane) {
+    struct Case {
+        int id;
+        QStringList parts;
+    };
+    const Case cases[] = {
+        {MediaPlayer::ControlBarFlag, {"PlayerControlBar"}},
+        {MediaPlayer::AudioControlsFlag, {"volumeSlider", "muteButton"}},
+        {MediaPlayer::StatusLineFlag, {"statusLine"}},
+        {MediaPlayer::TrackerFlag, {"seekSlider", "timeLabel"}},
+        {MediaPlayer::TransportFlag, {"playPauseButton", "stopButton"}},
+    };
+    MediaPlayer player(nullptr, QuietPlayer());
+    for (const Case& c : cases) {
+        for (bool on : {false, true}) {
+            ASSERT_TRUE(player.setDisplayFlag(c.id, on));
+            EXPECT_EQ(player.DisplayFlag(c.id), on);
+            for (const QString& name : c.parts) {
+                auto* part = player.findChild<QWidget*>(name);
+                ASSERT_NE(part, nullptr) << name.toStdString();
+                EXPECT_EQ(part->isVisibleTo(&player), on) << c.id << " " << name.toStdString();
+            }
+        }
+    }
+    EXPECT_FALSE(player.setDisplayFlag(1234, true));
+    EXPECT_FALSE(player.DisplayFlag(1234));
+    for (const auto& f : MediaPlayer::kDisplayFlags)
+        EXPECT_EQ(MediaPlayer(nullptr, QuietPlayer()).DisplayFlag(f.id), f.initial) << f.id;
+}
+
+TEST(MediaPlayerFlags, KeyDownFollowsItsFlag) {
+    MediaPlayer player(nullptr, QuietPlayer());
+    QSignalSpy keys(&player, &MediaPlayer::KeyDown);
+    // The modifier keys come first, as key presses of their own.
+    QTest::keyClick(&player, Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier);
+    ASSERT_GE(keys.count(), 1);
+    EXPECT_EQ(keys.last()[0].toInt(), int(Qt::Key_A));
+    EXPECT_EQ(keys.last()[1].toInt(), 3);
+    QTest::keyClick(&player, Qt::Key_F5, Qt::AltModifier);
+    EXPECT_EQ(keys.last()[0].toInt(), int(Qt::Key_F5));
+    EXPECT_EQ(keys.last()[1].toInt(), 4);
+
+    const qsizetype before = keys.count();
+    player.setDisplayFlag(MediaPlayer::KeyEventsFlag, false);
+    QTest::keyClick(&player, Qt::Key_B);
+    EXPECT_EQ(keys.count(), before);
+}
+
+TEST(PlayerControlBarTest, SeekSliderSendsOnlyTheUsersMoves) {
+    PlayerControlBar bar;
+    QSignalSpy seeks(&bar, &PlayerControlBar::seekRequested);
+    auto* slider = bar.findChild<QSlider*>(QStringLiteral("seekSlider"));
+    ASSERT_NE(slider, nullptr);
+
+    bar.setPlayState(2);
+    bar.setDuration(10.0);
+    bar.setPosition(3.0); // the player moving it is not a request
+    EXPECT_EQ(seeks.count(), 0);
+    EXPECT_TRUE(slider->isEnabled());
+
+    slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    ASSERT_EQ(seeks.count(), 1);
+    EXPECT_NEAR(seeks[0][0].toDouble(), 3.0 + slider->pageStep() / 10.0, 1e-9);
+    EXPECT_TRUE(seeks[0][1].toBool());
+
+    bar.setTrackerEnabled(false);
+    EXPECT_FALSE(slider->isEnabled());
+    bar.setTrackerEnabled(true);
+    bar.setPlayState(6); // closed: nothing to seek in
+    EXPECT_FALSE(slider->isEnabled());
+}
+
+TEST(PlayerControlBarTest, TimesAreShownAsClockText) {
+    const std::pair<double, const char*> cases[] = {
+        {0, "0:00"},         {0.6, "0:00"},   {59.9, "0:59"},
+        {61, "1:01"},        {3599, "59:59"}, {3600, "1:00:00"},
+        {3725.2, "1:02:05"}, {-5, "0:00"},    {std::numeric_limits<double>::quiet_NaN(), "0:00"},
+    };
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(PlayerControlBar::FormatTime(seconds), QString::fromLatin1(text)) << seconds;
+}
+
+TEST_F(MediaPlayerTest, ControlBarButtonsDriveThePane) {
+    MediaPlayer player(nullptr, QuietPlayer());
+    QSignalSpy newStream(&player, &MediaPlayer::NewStream);
+    player.setFileName(media().longClip);
+    ASSERT_TRUE(WaitUntil([&] { return newStream.count() == 1; }));
+    auto* playPause = player.findChild<QAbstractButton*>(QStringLiteral("playPauseButton"));
+    auto* stop = player.findChild<QAbstractButton*>(QStringLiteral("stopButton"));
+    auto* mute = player.findChild<QAbstractButton*>(QStringLiteral("muteButton"));
+    ASSERT_TRUE(playPause && stop && mute);
+
+    playPause->click();
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Paused);
+    playPause->click();
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Playing);
+    stop->click();
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Stopped);
+    EXPECT_EQ(player.FileName(), media().longClip);
+    mute->click();
+    EXPECT_TRUE(player.Mute());
+    player.setMute(false);
+    EXPECT_FALSE(mute->isChecked());
+}
+
+TEST(MediaPlayerCore, WithoutACoreEveryStartFails) {
+    PlayerOptions o = QuietPlayer();
+    o.startCore = false;
+    MediaPlayer player(nullptr, o);
+    EXPECT_FALSE(player.isReady());
+    EXPECT_THROW(player.setFileName(QStringLiteral("/tmp/x.avi")), Failure);
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
+    EXPECT_NE(player.ErrorCode(), 0);
+    EXPECT_FALSE(player.ErrorDescription().isEmpty());
+    // The pane's own play button reports instead of throwing through the event loop.
+    QSignalSpy warnings(&player, &MediaPlayer::Warning);
+    player.findChild<QAbstractButton*>(QStringLiteral("playPauseButton"))->click();
+    EXPECT_EQ(warnings.count(), 1);
+}
+
+// The GL picture path needs a display: run with QT_QPA_PLATFORM=xcb under Xvfb.
+TEST_F(MediaPlayerTest, GlOutputPlaysAFileGivenBeforeTheFirstShow) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs a display (run under Xvfb with QT_QPA_PLATFORM=xcb)";
+    PlayerOptions o = QuietPlayer();
+    o.output = PlayerOutput::Video;
+    auto player = std::make_unique<MediaPlayer>(nullptr, o);
+    QSignalSpy ended(player.get(), &MediaPlayer::EndOfStream);
+    QSignalSpy warnings(player.get(), &MediaPlayer::Warning);
+    QSignalSpy frames(player.get(), &MediaPlayer::playbackRestarted);
+
+    player->setFileName(media().clip); // waits for the GL output to exist
+    player->resize(320, 280);
+    player->show();
+    ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1 || warnings.count() > 0; }));
+    EXPECT_EQ(warnings.count(), 0) << (warnings.isEmpty() ? "" : warnings[0][2].toString().toStdString());
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_GE(frames.count(), 1);
+
+    // Red above blue: the picture must come out the right way up and fill its rectangle.
+    const QString twoTone = media().dir.file(QStringLiteral("twotone.png"));
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                  "color=c=red:s=64x48,drawbox=x=0:y=24:w=64:h=24:color=blue:t=fill", "-frames:v", "1",
+                  twoTone});
+    ASSERT_TRUE(ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0);
+    player->setFileName(twoTone);
+    ASSERT_TRUE(WaitUntil([&] { return player->videoSize() == QSize(64, 48); }));
+    QTest::qWait(300);
+    auto* view = qobject_cast<QOpenGLWidget*>(player->videoWidget());
+    ASSERT_NE(view, nullptr);
+    const QImage shot = view->grabFramebuffer();
+    ASSERT_FALSE(shot.isNull());
+    const QColor top = shot.pixelColor(shot.width() / 2, shot.height() / 8);
+    const QColor bottom = shot.pixelColor(shot.width() / 2, shot.height() * 7 / 8);
+    EXPECT_GT(top.red(), 200) << top.name().toStdString();
+    EXPECT_LT(top.blue(), 60) << top.name().toStdString();
+    EXPECT_GT(bottom.blue(), 200) << bottom.name().toStdString();
+    EXPECT_LT(bottom.red(), 60) << bottom.name().toStdString();
+    player.reset(); // frees the render context before the core, with a picture on screen
+}
+
+} // namespace
+} // namespace tobimaru::test

@@ -1,0 +1,11 @@
+tobimaru_add_test(test_player GUI SOURCES playback/MediaPlayerTest.cpp playback/clsMovieTest.cpp
+  playback/WaveVolumeTest.cpp)
+
+# The GL picture path needs a display; where Xvfb is at hand it gets one.
+find_program(TOBIMARU_XVFB_RUN xvfb-run)
+if(TARGET test_player AND TOBIMARU_XVFB_RUN)
+  add_test(NAME test_player_gl
+    COMMAND ${TOBIMARU_XVFB_RUN} -a env QT_QPA_PLATFORM=xcb $<TARGET_FILE:test_player>
+      --gtest_filter=MediaPlayerTest.GlOutput*:MediaPlayerTest.PlaysToTheEnd*)
+  set_tests_properties(test_player_gl PROPERTIES TIMEOUT 60)
+endif()
