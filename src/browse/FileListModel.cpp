@@ -8,6 +8,18 @@
 
 namespace tobimaru {
 
+namespace {
+
+char16_t Fold(char16_t c) {
+    if (c < 0x80)
+        return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+    if (QChar::isSurrogate(c))
+        return c;
+    return char16_t(QChar::toCaseFolded(char32_t(c)));
+}
+
+} // namespace
+
 FileListModel::FileListModel(const FileIcons* icons, QObject* parent)
     : QAbstractTableModel(parent)
     , m_icons(icons)
@@ -17,46 +29,51 @@ FileListModel::FileListModel(const FileIcons* icons, QObject* parent)
 }
 
 int FileListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(m_items.size());
+    return parent.isValid() ? 0 : int(m_order.size());
 }
 
 int FileListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-const QString& FileListModel::columnText(const Item& item, int column) const {
+const QString& FileListModel::columnText(const ListRow& row, int column) const {
     switch (column) {
     case ExtensionColumn:
-        return item.row.extension;
+        return row.extension;
     case SizeColumn:
-        return item.row.sizeText;
+        return row.sizeText;
     case TimeColumn:
-        return item.row.timeText;
+        return row.timeText;
     default:
-        return item.row.name;
+        return row.name;
     }
 }
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !valid(index.row()))
         return {};
-    const Item& item = m_items[size_t(index.row())];
+    const int i = indexAt(index.row());
+    const ListRow& row = m_rows[size_t(i)];
     switch (role) {
     case Qt::DisplayRole:
-        return columnText(item, index.column());
-    case Qt::ForegroundRole:
-        return item.color.isValid() ? QVariant(item.color) : QVariant();
+        return columnText(row, index.column());
+    case Qt::ForegroundRole: {
+        const QColor color = rowColor(index.row());
+        return color.isValid() ? QVariant(color) : QVariant();
+    }
     case Qt::FontRole:
-        return item.bold ? QVariant(m_boldFont) : QVariant();
+        return rowBold(index.row()) ? QVariant(m_boldFont) : QVariant();
     case Qt::DecorationRole:
-        if (index.column() == NameColumn && m_icons && !item.row.iconKey.isEmpty()) {
-            const QIcon icon = m_icons->icon(item.row.iconKey);
+        if (index.column() == NameColumn && m_icons && !row.iconKey.isEmpty()) {
+            const QIcon icon = m_icons->icon(row.iconKey);
             if (!icon.isNull())
                 return icon;
         }
         return {};
-    case Qt::ToolTipRole:
-        return item.toolTip.isEmpty() ? QVariant() : QVariant(item.toolTip);
+    case Qt::ToolTipRole: {
+        const QString tip = rowToolTip(index.row());
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     case Qt::TextAlignmentRole:
         // The size text is padded for sorting; aligning it right keeps the digits in line in a
         // proportional font too.
@@ -80,41 +97,33 @@ QString FileListModel::headerCaption(int section) const {
 
 void FileListModel::setRows(std::vector<ListRow> rows) {
     beginResetModel();
-    m_items.clear();
-    m_items.reserve(rows.size());
-    for (ListRow& r : rows) {
-        Item item;
-        item.color = AttrColor(r.attr);
-        item.row = std::move(r);
-        m_items.push_back(std::move(item));
-    }
-    sortItems();
-    m_byKeyValid = false;
+    m_rows = std::move(rows);
+    m_decorations.clear();
+    m_indexOfKey.clear();
+    m_indexOfKeyValid = false;
+    sortRows();
     endResetModel();
 }
 
 void FileListModel::clear() {
-    beginResetModel();
-    m_items.clear();
-    m_byKey.clear();
-    m_byKeyValid = false;
-    endResetModel();
+    setRows({});
 }
 
 const ListRow& FileListModel::row(int position) const {
-    return m_items.at(size_t(position)).row;
+    return m_rows.at(size_t(m_order.at(size_t(position))));
 }
 
 int FileListModel::rowOfKey(const QString& key) const {
-    if (!m_byKeyValid) {
-        // Built on the first lookup after a change of rows or order, not on every fill.
-        m_byKey.clear();
-        m_byKey.reserve(qsizetype(m_items.size()));
-        for (size_t i = 0; i < m_items.size(); ++i)
-            m_byKey.insert(m_items[i].row.key, int(i));
-        m_byKeyValid = true;
+    if (!m_indexOfKeyValid) {
+        // Built on the first lookup after a fill, not on every fill: a listing nobody plays
+        // from never pays for it. Sorting does not change it.
+        m_indexOfKey.reserve(qsizetype(m_rows.size()));
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            m_indexOfKey.insert(m_rows[i].key, int(i));
+        m_indexOfKeyValid = true;
     }
-    return m_byKey.value(key, -1);
+    const auto it = m_indexOfKey.constFind(key);
+    return it == m_indexOfKey.cend() ? -1 : m_positionOf[size_t(*it)];
 }
 
 void FileListModel::rowChanged(int position, int role) {
@@ -124,45 +133,59 @@ void FileListModel::rowChanged(int position, int role) {
 void FileListModel::setRowColor(int position, const QColor& color) {
     if (!valid(position))
         return;
-    m_items[size_t(position)].color = color;
+    Decoration& d = m_decorations[indexAt(position)];
+    d.color = color;
+    d.colorSet = true;
     rowChanged(position, Qt::ForegroundRole);
 }
 
 void FileListModel::setRowBold(int position, bool bold) {
     if (!valid(position))
         return;
-    m_items[size_t(position)].bold = bold;
+    m_decorations[indexAt(position)].bold = bold;
     rowChanged(position, Qt::FontRole);
 }
 
 void FileListModel::setRowIconKey(int position, const QString& iconKey) {
     if (!valid(position))
         return;
-    m_items[size_t(position)].row.iconKey = iconKey;
+    m_rows[size_t(indexAt(position))].iconKey = iconKey;
     rowChanged(position, Qt::DecorationRole);
 }
 
 void FileListModel::setRowToolTip(int position, const QString& toolTip) {
     if (!valid(position))
         return;
-    m_items[size_t(position)].toolTip = toolTip;
+    m_decorations[indexAt(position)].toolTip = toolTip;
     rowChanged(position, Qt::ToolTipRole);
 }
 
 QColor FileListModel::rowColor(int position) const {
-    return valid(position) ? m_items[size_t(position)].color : QColor();
+    if (!valid(position))
+        return {};
+    const int i = indexAt(position);
+    const auto it = m_decorations.constFind(i);
+    if (it != m_decorations.cend() && it->colorSet)
+        return it->color;
+    return AttrColor(m_rows[size_t(i)].attr);
 }
 
 bool FileListModel::rowBold(int position) const {
-    return valid(position) && m_items[size_t(position)].bold;
+    if (!valid(position) || m_decorations.isEmpty())
+        return false;
+    const auto it = m_decorations.constFind(indexAt(position));
+    return it != m_decorations.cend() && it->bold;
 }
 
 QString FileListModel::rowIconKey(int position) const {
-    return valid(position) ? m_items[size_t(position)].row.iconKey : QString();
+    return valid(position) ? m_rows[size_t(indexAt(position))].iconKey : QString();
 }
 
 QString FileListModel::rowToolTip(int position) const {
-    return valid(position) ? m_items[size_t(position)].toolTip : QString();
+    if (!valid(position) || m_decorations.isEmpty())
+        return {};
+    const auto it = m_decorations.constFind(indexAt(position));
+    return it == m_decorations.cend() ? QString() : it->toolTip;
 }
 
 void FileListModel::sort(int column, Qt::SortOrder order) {
@@ -193,48 +216,111 @@ void FileListModel::ColumnClick(int section) {
 
 void FileListModel::sortWithLayoutChange() {
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const std::vector<int> oldOf = sortItems();
-    std::vector<int> newOf(oldOf.size());
-    for (size_t i = 0; i < oldOf.size(); ++i)
-        newOf[size_t(oldOf[i])] = int(i);
+    const std::vector<int> oldPositionOf = m_positionOf;
+    sortRows();
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
+    // A persistent index names a displayed position; find the row that was there and follow it.
+    std::vector<int> indexAtOldPosition(oldPositionOf.size());
+    for (size_t i = 0; i < oldPositionOf.size(); ++i)
+        indexAtOldPosition[size_t(oldPositionOf[i])] = int(i);
     for (const QModelIndex& idx : before)
-        after.append(index(newOf[size_t(idx.row())], idx.column()));
+        after.append(index(m_positionOf[size_t(indexAtOldPosition[size_t(idx.row())])], idx.column()));
     changePersistentIndexList(before, after);
-    m_byKeyValid = false;
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-std::vector<int> FileListModel::sortItems() {
-    const size_t n = m_items.size();
-    std::vector<int> order(n);
-    std::iota(order.begin(), order.end(), 0);
+int FileListModel::compareForSort(const SortKey& a, const SortKey& b) const {
+    if (a.high != b.high)
+        return a.high < b.high ? -1 : 1;
+    if (a.low != b.low)
+        return a.low < b.low ? -1 : 1;
+    // The same eight units after the common prefix: compare the rest of the folded texts.
+    constexpr qsizetype kKeyUnits = 8;
+    const char16_t* pa = m_folded.data() + m_foldedStart[a.index] + m_commonPrefix + kKeyUnits;
+    const char16_t* pb = m_folded.data() + m_foldedStart[b.index] + m_commonPrefix + kKeyUnits;
+    const char16_t* const ea = m_folded.data() + m_foldedStart[a.index + 1];
+    const char16_t* const eb = m_folded.data() + m_foldedStart[b.index + 1];
+    for (; pa < ea && pb < eb; ++pa, ++pb)
+        if (*pa != *pb)
+            return *pa < *pb ? -1 : 1;
+    if ((pa < ea) != (pb < eb))
+        return pa < ea ? 1 : -1;
+    // Equal but for case: the texts themselves decide, so "A" and "a" always come in one order.
+    if (!m_foldChanged[a.index] && !m_foldChanged[b.index])
+        return 0;
+    return QStringView(columnText(m_rows[a.index], m_sortColumn))
+        .compare(QStringView(columnText(m_rows[b.index], m_sortColumn)));
+}
+
+void FileListModel::sortRows() {
+    const size_t n = m_rows.size();
+    m_order.resize(n);
+    std::iota(m_order.begin(), m_order.end(), 0);
+    m_positionOf = m_order;
     if (n < 2)
-        return order;
-    // Case folding once per row turns every comparison into a plain code-unit compare; the
-    // originals break ties, and the stable sort keeps listing order for equal texts.
-    std::vector<QString> folded(n);
-    for (size_t i = 0; i < n; ++i)
-        folded[i] = columnText(m_items[i], m_sortColumn).toCaseFolded();
-    const int column = m_sortColumn;
-    auto less = [&](int a, int b) {
-        const int c = QStringView(folded[size_t(a)]).compare(QStringView(folded[size_t(b)]));
-        if (c != 0)
-            return c < 0;
-        return columnText(m_items[size_t(a)], column) < columnText(m_items[size_t(b)], column);
-    };
-    if (m_descending)
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return less(b, a); });
-    else
-        std::stable_sort(order.begin(), order.end(), less);
-    std::vector<Item> sorted;
-    sorted.reserve(n);
-    for (const int old : order)
-        sorted.push_back(std::move(m_items[size_t(old)]));
-    m_items = std::move(sorted);
-    return order;
+        return;
+
+    // Every text folded once into one buffer; comparisons are then plain code-unit compares.
+    m_folded.clear();
+    m_foldedStart.resize(n + 1);
+    m_foldChanged.assign(n, false);
+    for (size_t i = 0; i < n; ++i) {
+        m_foldedStart[i] = quint32(m_folded.size());
+        bool changed = false;
+        for (const QChar c : columnText(m_rows[i], m_sortColumn)) {
+            const char16_t f = Fold(c.unicode());
+            changed |= f != c.unicode();
+            m_folded.push_back(f);
+        }
+        m_foldChanged[i] = changed;
+    }
+    m_foldedStart[n] = quint32(m_folded.size());
+
+    // Texts of a folder share their beginning ("clip ", "    ", "2023/"); the integer keys start
+    // after it, so that most comparisons are decided by them alone.
+    qsizetype common = qsizetype(m_foldedStart[1]);
+    for (size_t i = 1; i < n && common > 0; ++i) {
+        const char16_t* a = m_folded.data();
+        const char16_t* b = m_folded.data() + m_foldedStart[i];
+        const qsizetype len = std::min(common, qsizetype(m_foldedStart[i + 1] - m_foldedStart[i]));
+        qsizetype k = 0;
+        while (k < len && a[k] == b[k])
+            ++k;
+        common = k;
+    }
+    m_commonPrefix = common;
+
+    m_sortKeys.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        const qsizetype start = qsizetype(m_foldedStart[i]) + common;
+        const qsizetype end = qsizetype(m_foldedStart[i + 1]);
+        // A text that ends early pads with 0, below every real unit, so shorter sorts first.
+        const auto unit = [&](qsizetype k) -> quint64 {
+            return start + k < end ? m_folded[size_t(start + k)] : 0u;
+        };
+        SortKey& key = m_sortKeys[i];
+        key.high = (unit(0) << 48) | (unit(1) << 32) | (unit(2) << 16) | unit(3);
+        key.low = (unit(4) << 48) | (unit(5) << 32) | (unit(6) << 16) | unit(7);
+        key.index = quint32(i);
+    }
+    // Ties keep listing order in both directions.
+    if (m_descending) {
+        std::sort(m_sortKeys.begin(), m_sortKeys.end(), [&](const SortKey& a, const SortKey& b) {
+            const int c = compareForSort(a, b);
+            return c != 0 ? c > 0 : a.index < b.index;
+        });
+    } else {
+        std::sort(m_sortKeys.begin(), m_sortKeys.end(), [&](const SortKey& a, const SortKey& b) {
+            const int c = compareForSort(a, b);
+            return c != 0 ? c < 0 : a.index < b.index;
+        });
+    }
+    for (size_t p = 0; p < n; ++p) {
+        m_order[p] = int(m_sortKeys[p].index);
+        m_positionOf[m_sortKeys[p].index] = int(p);
+    }
 }
 
 QColor FileListModel::AttrColor(EntryAttr attr) {

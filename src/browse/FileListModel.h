@@ -71,28 +71,45 @@ public:
     static QColor AttrColor(EntryAttr attr);
 
 private:
-    struct Item {
-        ListRow row;
+    /// What continuous play changed on a row; most rows have none.
+    struct Decoration {
         QColor color;
-        QString toolTip;
+        bool colorSet = false;
         bool bold = false;
+        QString toolTip;
+    };
+    struct SortKey {
+        quint64 high = 0; ///< folded code units 1-4 after the common prefix, big end first
+        quint64 low = 0;  ///< units 5-8
+        quint32 index = 0;
     };
 
-    const QString& columnText(const Item& item, int column) const;
-    /// Puts m_items in sort order; returns the old position of each new position.
-    std::vector<int> sortItems();
+    const QString& columnText(const ListRow& row, int column) const;
+    /// Computes m_order for the sort column and direction.
+    void sortRows();
+    int compareForSort(const SortKey& a, const SortKey& b) const;
     void sortWithLayoutChange();
-    bool valid(int position) const { return position >= 0 && position < int(m_items.size()); }
+    bool valid(int position) const { return position >= 0 && position < int(m_order.size()); }
+    int indexAt(int position) const { return m_order[size_t(position)]; }
     void rowChanged(int position, int role);
 
     const FileIcons* m_icons = nullptr;
-    std::vector<Item> m_items;
+    std::vector<ListRow> m_rows;          ///< listing order
+    std::vector<int> m_order;             ///< displayed position → index in m_rows
+    std::vector<int> m_positionOf;        ///< index in m_rows → displayed position
+    QHash<int, Decoration> m_decorations; ///< by index in m_rows
     std::array<QString, ColumnCount> m_captions;
     int m_sortColumn = NameColumn;
     bool m_descending = false;
     QFont m_boldFont;
-    mutable QHash<QString, int> m_byKey;
-    mutable bool m_byKeyValid = false;
+    mutable QHash<QString, int> m_indexOfKey; ///< built on the first lookup after a fill
+    mutable bool m_indexOfKeyValid = false;
+    // Sorting scratch, kept so that the next sort of a big list reuses its memory.
+    std::vector<char16_t> m_folded;
+    std::vector<quint32> m_foldedStart;
+    std::vector<bool> m_foldChanged; ///< whether folding changed a row's text
+    std::vector<SortKey> m_sortKeys;
+    qsizetype m_commonPrefix = 0;
 };
 
 } // namespace tobimaru

@@ -5,10 +5,14 @@
 #include "support/TempDir.h"
 
 #include <QHeaderView>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QTreeView>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <numeric>
+#include <random>
 
 using namespace tobimaru;
 using test::FakePrompts;
@@ -95,6 +99,41 @@ TEST(FileListModel, HeaderClicksFlipOneDirectionAndMoveTheMarker) {
     // A new listing keeps the sort state.
     m.setRows(SampleRows());
     EXPECT_EQ(Column(m, 3).first(), "2024/12/31 23:59:59");
+}
+
+TEST(FileListModel, TextSortMatchesCaseInsensitiveCompareOnAnyData) {
+    // Shared beginnings, texts shorter than the integer keys, case pairs and letters beyond ASCII.
+    const QStringList units = {"a", "A", "b", "B", " ", "1", "9", ",", "é", "É", "ß", "ｱ", "_", "z"};
+    std::mt19937 rng(3);
+    for (const char* lead : {"", "    ", "Clip 2023/"}) {
+        std::vector<ListRow> rows;
+        QStringList names;
+        for (int i = 0; i < 400; ++i) {
+            QString name = QString::fromUtf8(lead);
+            for (int k = int(rng() % 13); k > 0; --k)
+                name += units[int(rng() % units.size())];
+            names << name;
+            rows.push_back(Row("", ""));
+            rows.back().name = name;
+        }
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            std::vector<int> ref(names.size());
+            std::iota(ref.begin(), ref.end(), 0);
+            std::stable_sort(ref.begin(), ref.end(), [&](int a, int b) {
+                int c = names[a].compare(names[b], Qt::CaseInsensitive);
+                if (c == 0)
+                    c = names[a].compare(names[b], Qt::CaseSensitive);
+                return order == Qt::AscendingOrder ? c < 0 : c > 0;
+            });
+            QStringList expected;
+            for (const int i : ref)
+                expected << names[i];
+            FileListModel m(nullptr);
+            m.sort(FileListModel::NameColumn, order);
+            m.setRows(rows);
+            ASSERT_EQ(Column(m, 0), expected) << "lead '" << lead << "' order " << order;
+        }
+    }
 }
 
 TEST(FileListModel, KeysDecorationsAndSelectionFollowTheRows) {
@@ -204,4 +243,30 @@ TEST(FileListView, DuplicateKeepsRowsAndStatusEmptyFolderSelectsNothing) {
     EXPECT_EQ(status.takeFirst().at(0).toString(), QStringLiteral("0個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"));
     EXPECT_EQ(list.model()->rowCount(), 0);
     EXPECT_TRUE(view.selectionModel()->selectedRows().isEmpty());
+}
+
+TEST(FileIcons, IconFilesAndLaunchersShowTheirOwnPicture) {
+    TempDir dir;
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    const QString png = dir.file("red.png");
+    ASSERT_TRUE(red.save(png));
+    const QString ico = dir.file("own.ico");
+    ASSERT_TRUE(red.save(ico));
+    const QString launcher = dir.write("app.desktop", "[Desktop Entry]\nName=x\nIcon=" + png.toUtf8() + "\n");
+
+    FileIcons icons;
+    for (const QString& path : {ico, launcher}) {
+        ASSERT_TRUE(icons.fetchFileIcon(path, path)) << path.toStdString();
+        const QImage shown = icons.pixmap(FileIcons::FileIconKey(path)).toImage();
+        ASSERT_FALSE(shown.isNull());
+        EXPECT_EQ(QColor(shown.pixel(8, 8)), QColor(Qt::red)) << path.toStdString();
+    }
+    EXPECT_FALSE(icons.fetchFileIcon(QString(), dir.file("noext")));
+    // Added images are kept; a second add under the key changes nothing.
+    EXPECT_FALSE(icons.add(FileIcons::FileIconKey(ico), QIcon(QPixmap(16, 16))));
+    icons.setKeySource(
+        [](const QString& key) { return key == "PlayDwn" ? QIcon(QPixmap(16, 16)) : QIcon(); });
+    EXPECT_FALSE(icons.icon("PlayDwn").isNull());
+    EXPECT_TRUE(icons.icon("Unknown").isNull());
 }
