@@ -2,7 +2,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
