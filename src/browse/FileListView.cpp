@@ -123,6 +123,7 @@ void FileListView::ShowListing(ListResult result, bool iconFlag) {
         const FrozenView frozen(m_view);
         assignIcons(result, iconFlag);
         m_model->setRows(std::move(result.rows));
+        m_view->scrollToTop();
         if (result.complete)
             Q_EMIT listStatusChanged(FormatListStatus(result.files, result.folders));
         if (m_model->rowCount() > 0) {

@@ -4,7 +4,6 @@
 #include "settings/SettingsHost.h"
 
 #include <QFile>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -61,8 +60,8 @@ struct Pattern {
     enum class Kind { Nothing, Everything, Extension, General };
     Kind kind = Kind::Nothing;
     QString text;
-    std::string ext;  ///< lower-cased extension a file must have (Extension, General)
-    QString extLower; ///< the same as text, for extensions beyond ASCII
+    std::string ext;  ///< lower-cased extension a file must have (Extension, General), UTF-8
+    QString extLower; ///< the same as a QString, for extensions beyond ASCII
     bool asciiExt = true;
 
     bool extensionMatches(std::string_view nameExt) const {
@@ -93,8 +92,9 @@ struct Pattern {
     }
 };
 
-// A pattern of the list. Besides matching the wildcard, a file must carry the pattern's own
-// extension (the text after its "*."), which keeps "*.tif" from taking "x.tiff".
+// A pattern of the list. Besides matching the wildcard, a file's own extension must equal the
+// pattern's (the text after its first "*."), both lower-cased: the rule the program has always
+// had, and it turns the usual "*.mpg" into a byte compare that needs no wildcard matching.
 Pattern MakePattern(const QString& text) {
     Pattern p;
     p.text = text;
@@ -189,7 +189,6 @@ enum class EntryState : std::uint8_t { Unseen, Listed, Refused };
 struct Entry {
     std::uint32_t nameOffset = 0;
     std::uint32_t nameLength = 0;
-    unsigned char type = DT_UNKNOWN;
     EntryState state = EntryState::Unseen;
 };
 
@@ -258,7 +257,6 @@ private:
                     Entry e;
                     e.nameOffset = std::uint32_t(m_names.size());
                     e.nameLength = std::uint32_t(name.size());
-                    e.type = d->d_type;
                     m_names.append(name);
                     m_names.push_back('\0'); // ready for fstatat without a copy
                     m_entries.push_back(e);
