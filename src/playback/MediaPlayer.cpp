@@ -417,6 +417,8 @@ void MediaPlayer::setDisplaySize(int size) {
     if (size != FullScreen)
         m_sizeBeforeFullScreen = size;
     layoutVideo();
+    if (size == FullScreen && isVisible())
+        setFocus(Qt::OtherFocusReason); // so that Esc reaches the pane
     if (size == FullScreen && old != FullScreen)
         Q_EMIT fullScreenRequested(true);
     else if (size != FullScreen && old == FullScreen)
@@ -536,6 +538,14 @@ bool MediaPlayer::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_stage && event->type() == QEvent::Resize)
         layoutVideo();
     return QWidget::eventFilter(watched, event);
+}
+
+void MediaPlayer::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Hidden while its size changed (the wrapper does that), the pane lost the focus that Esc
+    // needs to bring the window back from full screen.
+    if (m_displaySize == FullScreen)
+        setFocus(Qt::OtherFocusReason);
 }
 
 void MediaPlayer::keyPressEvent(QKeyEvent* event) {

@@ -167,12 +167,15 @@ Q_SIGNALS:
     void Warning(long type, long param, const QString& description);
     /// A key pressed in the pane: Qt key code, shift state 1 Shift, 2 Ctrl, 4 Alt.
     void KeyDown(int key, int shift);
-    /// The pane wants the main window full screen (true) or back (false); the window does it.
+    /// The pane wants the main window full screen with every other pane hidden (true), or back
+    /// (false). The window does it; the pane is never taken out of its place, since moving a
+    /// GL widget to another window loses its picture.
     void fullScreenRequested(bool on);
     /// The first picture (or sound) of a file or after a seek is out.
     void playbackRestarted();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;

@@ -19,21 +19,37 @@ inline PlayerOptions QuietPlayer() {
     return o;
 }
 
-/// Media for a test suite, made once in its SetUpTestSuite: ffmpeg is the slow part.
-struct PlayerMedia {
+/// Media for a test suite, each made with ffmpeg the first time a test asks for it: ffmpeg
+/// is the slow part, and ctest runs every test in a process of its own.
+class PlayerMedia {
+public:
     TempDir dir;
-    QString clip;     ///< 0.5 s video with sound, 160x120
-    QString longClip; ///< 2 s, for speed comparisons
-    QString picture;  ///< a jpg, 64x48
-    QString broken;   ///< text bytes named .avi
 
-    PlayerMedia() {
-        clip = MediaMaker::clip(dir.file(QStringLiteral("clip.avi")), 0.5);
-        longClip = MediaMaker::clip(dir.file(QStringLiteral("long.avi")), 2.0);
-        picture = MediaMaker::picture(dir.file(QStringLiteral("still.jpg")));
-        broken =
-            dir.write(QStringLiteral("broken.avi"), QByteArray("this is not a video file\n").repeated(400));
+    /// 0.5 s video with sound, 160x120.
+    const QString& clip() {
+        return make(m_clip, [this] { return MediaMaker::clip(dir.file("clip.avi"), 0.5); });
     }
+    /// 2 s, for speed comparisons.
+    const QString& longClip() {
+        return make(m_longClip, [this] { return MediaMaker::clip(dir.file("long.avi"), 2.0); });
+    }
+    /// A jpg, 64x48.
+    const QString& picture() {
+        return make(m_picture, [this] { return MediaMaker::picture(dir.file("still.jpg")); });
+    }
+    /// Text bytes named .avi.
+    const QString& broken() {
+        return make(m_broken,
+                    [this] { return dir.write("broken.avi", QByteArray("not a video\n").repeated(800)); });
+    }
+
+private:
+    template <typename Make> static const QString& make(QString& slot, Make m) {
+        if (slot.isEmpty())
+            slot = m();
+        return slot;
+    }
+    QString m_clip, m_longClip, m_picture, m_broken;
 };
 
 /// Runs the event loop until `done` or the timeout; true when done.

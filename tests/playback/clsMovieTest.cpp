@@ -64,15 +64,6 @@ TEST(ClsMovieLists, DisplaySizeForEachMenuIndex) {
         EXPECT_EQ(clsMovie::DisplaySizeFor(index), size) << index;
 }
 
-TEST_F(ClsMovieTest, CreationPutsThePaneInItsStartingState) {
-    EXPECT_EQ(player.DisplaySize(), MediaPlayer::Fit);
-    EXPECT_FALSE(player.AutoSize());
-    EXPECT_FALSE(player.DisplayFlag(MediaPlayer::StatusLineFlag));
-    for (int id : {MediaPlayer::TrackerFlag, MediaPlayer::AudioControlsFlag, MediaPlayer::TransportFlag,
-                   MediaPlayer::KeyEventsFlag, MediaPlayer::TrackerEnabledFlag})
-        EXPECT_TRUE(player.DisplayFlag(id)) << id;
-}
-
 TEST_F(ClsMovieTest, MissingFileIsReportedAndNothingStarts) {
     const QString folderNamedLikeAClip = media().dir.mkdir(QStringLiteral("folder.avi"));
     for (const QString& path : {media().dir.file(QStringLiteral("gone.avi")), folderNamedLikeAClip}) {
@@ -112,9 +103,9 @@ TEST_F(ClsMovieTest, NonMediaFilesGoToTheDesktopAndFilesWithoutExtensionNowhere)
 TEST_F(ClsMovieTest, UpperCaseExtensionPlaysInThePane) {
     QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
     player.hide();
-    movie.PlayStart(media().clip, QStringLiteral("AVI"), 2);
+    movie.PlayStart(media().clip(), QStringLiteral("AVI"), 2);
     EXPECT_FALSE(player.isHidden()) << "the pane is made visible";
-    EXPECT_EQ(player.FileName(), media().clip);
+    EXPECT_EQ(player.FileName(), media().clip());
     EXPECT_EQ(movie.GetPlayState(), 1);
     EXPECT_TRUE(opener.opened.isEmpty());
     ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }));
@@ -123,27 +114,27 @@ TEST_F(ClsMovieTest, UpperCaseExtensionPlaysInThePane) {
 
 TEST_F(ClsMovieTest, PausedFileResumesAndStoppedFileStartsOver) {
     QSignalSpy newStream(&player, &MediaPlayer::NewStream);
-    movie.PlayStart(media().longClip, QStringLiteral("avi"), 0);
+    movie.PlayStart(media().longClip(), QStringLiteral("avi"), 0);
     ASSERT_TRUE(WaitUntil([&] { return newStream.count() == 1; }));
 
     movie.PlayPause();
     EXPECT_EQ(movie.GetPlayState(), 2);
     movie.PlayPause(); // only a playing file pauses
     EXPECT_EQ(movie.GetPlayState(), 2);
-    movie.PlayStart(media().longClip, QStringLiteral("avi"), 0);
+    movie.PlayStart(media().longClip(), QStringLiteral("avi"), 0);
     EXPECT_EQ(movie.GetPlayState(), 1);
     QTest::qWait(300);
     EXPECT_EQ(newStream.count(), 1) << "a paused file resumes, it is not opened again";
 
     player.Stop();
-    movie.PlayStart(media().longClip, QStringLiteral("avi"), 0);
+    movie.PlayStart(media().longClip(), QStringLiteral("avi"), 0);
     ASSERT_TRUE(WaitUntil([&] { return newStream.count() == 2; }));
     EXPECT_EQ(movie.GetPlayState(), 1);
 }
 
 TEST_F(ClsMovieTest, GetPlayStateSwapsAndIsZeroWhileHidden) {
     EXPECT_EQ(movie.GetPlayState(), 0); // closed
-    movie.PlayStart(media().picture, QStringLiteral("jpg"), 0);
+    movie.PlayStart(media().picture(), QStringLiteral("jpg"), 0);
     EXPECT_EQ(movie.GetPlayState(), 1);
     player.hide();
     EXPECT_EQ(movie.GetPlayState(), 0);
@@ -156,7 +147,7 @@ TEST_F(ClsMovieTest, GetPlayStateSwapsAndIsZeroWhileHidden) {
 }
 
 TEST_F(ClsMovieTest, PlayStopClosesTheFile) {
-    movie.PlayStart(media().picture, QStringLiteral("jpg"), 0);
+    movie.PlayStart(media().picture(), QStringLiteral("jpg"), 0);
     player.setDisplayFlag(MediaPlayer::TransportFlag, false);
     timerStops = 0;
     movie.PlayStop();
@@ -171,7 +162,7 @@ TEST_F(ClsMovieTest, PlayStopClosesTheFile) {
 
 TEST_F(ClsMovieTest, ScreenAndMuteChangesOnlyForMediaFiles) {
     QSignalSpy fullScreen(&player, &MediaPlayer::fullScreenRequested);
-    const QString file = media().clip;
+    const QString file = media().clip();
     movie.PlayScreenChange(2, file, QStringLiteral("png"));
     EXPECT_EQ(player.DisplaySize(), MediaPlayer::Fit);
     movie.PlayScreenChange(2, file, QStringLiteral("AVI"));
@@ -195,7 +186,7 @@ TEST_F(ClsMovieTest, StartFailuresEndInThePlayerErrorBox) {
     MediaPlayer dead(nullptr, broken);
     clsMovie deadMovie(dead, prompts, opener);
 
-    deadMovie.PlayStart(media().clip, QStringLiteral("avi"), 0);
+    deadMovie.PlayStart(media().clip(), QStringLiteral("avi"), 0);
     ASSERT_EQ(prompts.boxes.size(), 1);
     const QString expected =
         QStringLiteral("(MediaPlayerエラー番号):  ") + QString::number(dead.ErrorCode()) +
