@@ -1,28 +1,23 @@
 #include "app/Form1.h"
 
-#include "app/ErrorBox.h"
-#include "app/Form1Settings.h"
 #include "app/Menus.h"
-#include "app/Prompts.h"
 #include "app/StatusPanels.h"
 #include "app/Toolbar.h"
 #include "app/Twips.h"
+#include "browse/FileIcons.h"
+#include "browse/FileListView.h"
+#include "browse/ListGrid.h"
+#include "input/KeyPreview.h"
 #include "input/PaneLayout.h"
-#include "platform/ScreenSaver.h"
-#include "settings/SettingsSchema.h"
-#include "sysinfo/frmSplash.h"
+#include "playback/MediaPlayer.h"
+#include "playback/clsMovie.h"
 
-#include <QAccessible>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
-#include <QHeaderView>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QStandardItemModel>
 #include <QStatusBar>
-#include <QStyleFactory>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
@@ -41,26 +36,26 @@ QFrame* MakeBar(QWidget* parent, const char* name, bool shadow) {
         pal.setColor(QPalette::Window, QColor(96, 96, 96));
         f->setPalette(pal);
         f->hide();
-    } else {
-        f->setFrameShape(QFrame::NoFrame);
     }
     return f;
 }
-
-const char* const kDisplaySizeItems[] = {"Dspsize(0)", "Dspsize(1)", "Dspsize(2)", "Dspsize(3)",
-                                         "Dspsize(4)"};
 
 } // namespace
 
 Form1::Form1(const Form1Context& context, QWidget* parent)
     : QMainWindow(parent)
-    , m_ctx(context) {
+    , m_ctx(context)
+    , m_icons(std::make_unique<FileIcons>()) {
     setObjectName(QStringLiteral("Form1"));
     buildControls();
     connectCommands();
 }
 
 Form1::~Form1() = default;
+
+QWidget* Form1::MediaPlayer1() const {
+    return m_player;
+}
 
 void Form1::buildControls() {
     m_menus = new Menus(menuBar(), this);
@@ -88,16 +83,18 @@ void Form1::buildControls() {
     m_list = new QTreeView(client);
     m_list->setObjectName(QStringLiteral("ListView1"));
     m_list->setAccessibleName(QStringLiteral("ファイルリスト"));
+    m_fileList = new FileListView(m_list, *m_icons, *m_ctx.prompts, this);
+    m_list->setItemDelegate(new ListGridDelegate(m_list));
 
-    auto* player = new QFrame(client);
-    player->setFrameShape(QFrame::StyledPanel);
-    player->setAutoFillBackground(true);
-    QPalette pal = player->palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    player->setPalette(pal);
-    m_player = player;
-    m_player->setObjectName(QStringLiteral("MediaPlayer1"));
-    m_player->setAccessibleName(QStringLiteral("プレイヤー"));
+    PlayerOptions options;
+    options.audioOutput = m_ctx.audioOutput;
+    m_player = new MediaPlayer(client, options);
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer2 = new QTimer(this);
+    m_timer2->setObjectName(QStringLiteral("Timer2"));
+    m_movie =
+        std::make_unique<clsMovie>(*m_player, *m_ctx.prompts, *m_ctx.opener, [this] { m_timer1->stop(); });
 
     m_picSlider = MakeBar(client, "picSlider", false);
     m_picSlider2 = MakeBar(client, "picSlider2", false);
@@ -108,11 +105,6 @@ void Form1::buildControls() {
     m_progress->setObjectName(QStringLiteral("ProgressBar1"));
     statusBar()->addWidget(m_progress, 1);
     m_progress->hide();
-
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer2 = new QTimer(this);
-    m_timer2->setObjectName(QStringLiteral("Timer2"));
 
     Panes panes;
     panes.client = client;
@@ -125,130 +117,12 @@ void Form1::buildControls() {
     panes.shadow = m_picShadow;
     panes.shadow2 = m_picShadow2;
     m_layout = new PaneLayout(panes, this);
+    m_keys = new KeyPreview(this, m_list, m_tree);
 
     // A window lower than this cannot hold the column.
     setMinimumHeight(TwipsToPixels(5940));
     setOuterSize(QSize(TwipsToPixels(12180), TwipsToPixels(9165)));
 }
-
-void Form1::connectCommands() {
-    connect(m_menus, &Menus::command, this, &Form1::onMenuCommand);
-    connect(m_status, &StatusPanels::rightClicked, this, [this](const QPoint& pos) {
-        if (QMenu* m = m_menus->menu(QStringLiteral("DspOption")))
-            m->exec(pos);
-    });
-}
-
-void Form1::onMenuCommand(const QString& group, int index) {
-    Prompts& prompts = *m_ctx.prompts;
-    RunCommand(prompts, [&] {
-        if (group == QLatin1String("ExitTobimaru")) {
-            Unload();
-            QCoreApplication::quit();
-        } else if (group == QLatin1String("MnuGrid") || group == QLatin1String("TreeViewLine")) {
-            applyChecksToControls();
-        } else if (group == QLatin1String("Opt") && index == 2) {
-            setAlwaysOnTop(m_menus->isChecked(QStringLiteral("Opt(2)")));
-        } else if (group == QLatin1String("Opt") && index == 1) {
-            m_status->setText(5, m_menus->isChecked(QStringLiteral("Opt(1)"))
-                                     ? QStringLiteral("ミュートON")
-                                     : QStringLiteral("ミュートOFF"));
-        }
-    });
-}
-
-void Form1::applyChecksToControls() {
-    m_list->setProperty("gridLines", m_menus->isChecked(QStringLiteral("MnuGrid")));
-    m_list->viewport()->update();
-    // Branch lines come from the classic style; without them the tree keeps the desktop's style.
-    static QStyle* lineStyle = QStyleFactory::create(QStringLiteral("Windows"));
-    const bool lines = m_menus->isChecked(QStringLiteral("TreeViewLine"));
-    m_tree->setStyle(lines && lineStyle ? lineStyle : QApplication::style());
-    m_tree->setRootIsDecorated(true);
-}
-
-void Form1::setAlwaysOnTop(bool on) {
-    m_status->setText(6, on ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF"));
-    if (on == bool(windowFlags() & Qt::WindowStaysOnTopHint))
-        return;
-    // Changing a window flag re-creates the native window: keep where and how big it is.
-    const QRect geometry = this->geometry();
-    const bool shown = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    setGeometry(geometry);
-    if (shown)
-        show();
-}
-
-void Form1::Load(frmSplash* splash) {
-    // Continuous play starts armed, down the list, without repeat.
-    m_picShadow->setFixedWidth(TwipsToPixels(25));
-    m_timer2->stop();
-
-    if (splash)
-        splash->setSpeedText(QStringLiteral("MediaPlayer Play Speed:") + QString::number(1.0));
-    m_toolbar->slider()->setValue(10);
-
-    auto* model = new QStandardItemModel(0, 4, m_list);
-    model->setHorizontalHeaderLabels({QStringLiteral("名前"), QStringLiteral("拡張子"),
-                                      QStringLiteral("サイズ(KB)"), QStringLiteral("更新日付")});
-    m_list->setModel(model);
-    m_list->setRootIsDecorated(false);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    const QFontMetrics fm(m_list->font());
-    for (int c = 0; c < 4; ++c)
-        m_list->setColumnWidth(c, fm.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) + 24);
-
-    m_baseCaption = AppTitle() + QStringLiteral(" Ver%1.%2.%3")
-                                     .arg(TOBIMARU_VERSION_MAJOR)
-                                     .arg(TOBIMARU_VERSION_MINOR)
-                                     .arg(TOBIMARU_VERSION_PATCH);
-    setWindowTitle(m_baseCaption);
-
-    Form1Settings host(*this);
-    LoadSettings(m_ctx.iniPath, host, *m_ctx.prompts, m_settings);
-
-    m_layout->ApplySplitter();
-    m_layout->ApplySplitter2();
-
-    m_menus->setChecked(QStringLiteral("MnuLoop"), false);
-    m_progress->hide();
-    applyChecksToControls();
-
-    int checkedSize = -1;
-    for (int i = 0; i < 5; ++i) {
-        if (m_menus->isChecked(QString::fromLatin1(kDisplaySizeItems[i]))) {
-            checkedSize = i;
-            break;
-        }
-    }
-    m_status->setText(4, checkedSize >= 0
-                             ? m_menus->item(QString::fromLatin1(kDisplaySizeItems[checkedSize]))->text()
-                             : QString());
-    m_status->setText(5, m_menus->isChecked(QStringLiteral("Opt(1)")) ? QStringLiteral("ミュートON")
-                                                                      : QStringLiteral("ミュートOFF"));
-    setAlwaysOnTop(m_menus->isChecked(QStringLiteral("Opt(2)")));
-    m_loaded = true;
-}
-
-void Form1::Unload() {
-    if (m_unloaded)
-        return;
-    m_unloaded = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    {
-        Form1Settings host(*this);
-        SaveSettings(m_ctx.iniPath, host, *m_ctx.prompts);
-    }
-    if (m_settings.ScreenSaverOff == 1) {
-        Form1Settings host(*this);
-        host.setScreenSaverActive(true);
-    }
-    QApplication::restoreOverrideCursor();
-}
-
-void Form1::StartupSelectTree() {}
 
 int Form1::storedWindowState() const {
     if (isMinimized())
@@ -256,6 +130,18 @@ int Form1::storedWindowState() const {
     if (isMaximized())
         return 2;
     return 0;
+}
+
+void Form1::setOuterSize(const QSize& size) {
+    m_wantedOuterSize = size;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(size - frame);
+}
+
+void Form1::setOuterPosition(const QPoint& topLeft)
+{
+    m_wantedPosition = topLeft;
+    move(topLeft);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -269,30 +155,17 @@ void Form1::resizeEvent(QResizeEvent* event) {
         m_normalSize = frameGeometry().size();
 }
 
-
-} // namespace tobimaru
-
-namespace tobimaru {
-
-void Form1::setOuterSize(const QSize& size)
-{
-    m_wantedOuterSize = size;
-    const QSize frame = frameGeometry().size() - geometry().size();
-    resize(size - frame);
-}
-
-void Form1::showEvent(QShowEvent* event)
-{
+void Form1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    // The frame exists only now: take it off the stored outer size once, keeping the position.
-    const QPoint topLeft = frameGeometry().topLeft();
-    if (m_wantedOuterSize.isValid() && frameGeometry().size() != m_wantedOuterSize) {
+    // The frame exists only now: take it off the stored outer size once, and put the frame's
+    // corner where it was asked for.
+    if (m_wantedOuterSize.isValid() && frameGeometry().size() != m_wantedOuterSize)
         setOuterSize(m_wantedOuterSize);
-        move(topLeft);
-    }
+    if (m_wantedPosition)
+        move(*m_wantedPosition);
 }
 
 } // namespace tobimaru

@@ -3,9 +3,10 @@
 #include "settings/SettingsHost.h"
 
 #include <QMainWindow>
-#include <QPointer>
+#include <QSize>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QFrame;
@@ -16,12 +17,19 @@ class QTreeWidget;
 
 namespace tobimaru {
 
+enum class KeyCommand;
+class DesktopOpener;
+class FileIcons;
+class FileListView;
+class KeyPreview;
+class MediaPlayer;
 class Menus;
 class PaneLayout;
 class Prompts;
 class ScreenSaver;
 class StatusPanels;
 class Toolbar;
+class clsMovie;
 class frmSplash;
 
 /// What the main window is given from outside: the prompts, the settings file, the services.
@@ -29,6 +37,10 @@ struct Form1Context {
     Prompts* prompts = nullptr;
     QString iniPath;
     ScreenSaver* screenSaver = nullptr;
+    /// Opens files that are not media with the desktop's default application.
+    DesktopOpener* opener = nullptr;
+    /// mpv's audio output for the player ("null" in tests; empty for mpv's choice).
+    QByteArray audioOutput;
 };
 
 /// The main window: it owns the controls and one object per subsystem, connects them, and runs
@@ -52,10 +64,14 @@ public:
     Toolbar& toolbar() const { return *m_toolbar; }
     StatusPanels& status() const { return *m_status; }
     PaneLayout& layoutPanes() const { return *m_layout; }
+    FileListView& fileList() const { return *m_fileList; }
+    FileIcons& imlFile() const { return *m_icons; }
+    MediaPlayer& player() const { return *m_player; }
     QTreeWidget* TreeView1() const { return m_tree; }
     QTreeView* ListView1() const { return m_list; }
-    QWidget* MediaPlayer1() const { return m_player; }
+    QWidget* MediaPlayer1() const;
     QComboBox* ImageCombo1() const { return m_address; }
+    QTimer* Timer1() const { return m_timer1; }
     const RuntimeSettings& settings() const { return m_settings; }
     QString BaseCaption() const { return m_baseCaption; }
 
@@ -66,6 +82,8 @@ public:
     /// Sets the outer size (frame included); kept until the first show, when the window
     /// system's frame is known.
     void setOuterSize(const QSize& size);
+    /// Moves the window's outer top-left corner there (kept until the first show as well).
+    void setOuterPosition(const QPoint& topLeft);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -76,26 +94,38 @@ private:
     void buildControls();
     void connectCommands();
     void onMenuCommand(const QString& group, int index);
+    void onToolbarButton(const QString& key);
+    void onKeyCommand(KeyCommand command);
+    void onListDoubleClick();
+    void showListMenu(const QPoint& globalPos);
     void applyChecksToControls();
     void setAlwaysOnTop(bool on);
+    void listFolder(const QString& folder);
+    void listCurrentFolder();
+    QString currentFolder() const;
 
     Form1Context m_ctx;
     RuntimeSettings m_settings;
     QString m_baseCaption;
     bool m_unloaded = false;
-    bool m_loaded = false;
+    double m_startRate = 1.0;
     QSize m_normalSize;
     QSize m_wantedOuterSize;
+    std::optional<QPoint> m_wantedPosition;
     bool m_shownOnce = false;
 
+    std::unique_ptr<FileIcons> m_icons;
+    std::unique_ptr<clsMovie> m_movie;
     Menus* m_menus = nullptr;
     Toolbar* m_toolbar = nullptr;
     StatusPanels* m_status = nullptr;
     PaneLayout* m_layout = nullptr;
+    KeyPreview* m_keys = nullptr;
+    FileListView* m_fileList = nullptr;
+    MediaPlayer* m_player = nullptr;
     QComboBox* m_address = nullptr;
     QTreeWidget* m_tree = nullptr;
     QTreeView* m_list = nullptr;
-    QWidget* m_player = nullptr;
     QFrame* m_picSlider = nullptr;
     QFrame* m_picSlider2 = nullptr;
     QFrame* m_picShadow = nullptr;

@@ -44,7 +44,7 @@ void Form1Settings::setWindowSize(int widthTwips, int heightTwips) {
 }
 
 void Form1Settings::setWindowPosition(int leftTwips, int topTwips) {
-    m_form.move(TwipsToPixels(leftTwips), TwipsToPixels(topTwips));
+    m_form.setOuterPosition(QPoint(TwipsToPixels(leftTwips), TwipsToPixels(topTwips)));
 }
 
 QSize Form1Settings::windowSizeTwips() const {

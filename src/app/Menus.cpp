@@ -76,7 +76,9 @@ Menus::Menus(QMenuBar* bar, QWidget* shortcutOwner)
     addItem(play, QStringLiteral("MunNext"), QStringLiteral("１つ次へ↓(&N)"));
     addItem(play, QStringLiteral("MnuLoop"), QStringLiteral("リピート再生"), {}, true);
     addItem(play, QStringLiteral("MunOpen"), QStringLiteral("開く"));
-    play->addSeparator();
+    QAction* playSeparator = play->addSeparator();
+    playSeparator->setObjectName(QStringLiteral("bar"));
+    m_items.insert(QStringLiteral("bar"), playSeparator);
     QMenu* listView = addMenu(play, QStringLiteral("MnuListView"), QStringLiteral("リストビュー"));
     addItem(listView, QStringLiteral("MnuGrid"), QStringLiteral("グリッド線"), {}, true);
     addItem(listView, QStringLiteral("MnuIconSet"), QStringLiteral("アイコン表示"), {}, true);
@@ -123,6 +125,13 @@ QAction* Menus::addItem(QMenu* menu, const QString& name, const QString& caption
     connect(a, &QAction::triggered, this,
             [this, group = group, index = index] { Q_EMIT command(group, index); });
     return a;
+}
+
+void AdjustListPopup(Menus& menus, bool hasRows, bool fileView) {
+    for (const char* name : {"MnuMoviePlay", "MnuMovieStop", "MnuPrevios", "MunNext", "MnuLoop"})
+        menus.item(QString::fromLatin1(name))->setVisible(hasRows && !fileView);
+    for (const char* name : {"MunOpen", "MnuIconSet", "FilePopa", "DelFile", "bar", "MoveFile", "ReNameFile"})
+        menus.item(QString::fromLatin1(name))->setVisible(hasRows);
 }
 
 QAction* Menus::find(const QString& name) const {

@@ -47,6 +47,10 @@ private:
     QStringList m_order;
 };
 
+/// Before the list's pop-up opens: the playback entries only for a list of media rows (not in
+/// file view), the file entries only when the list has rows.
+void AdjustListPopup(Menus& menus, bool hasRows, bool fileView);
+
 /// Splits "Name(3)" into ("Name", 3); a plain name gives index -1.
 std::pair<QString, int> SplitItemName(const QString& name);
 

@@ -7,6 +7,7 @@
 #include "platform/ScreenSaver.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationWatcher.h"
+#include "playback/clsMovie.h"
 #include "settings/IniFile.h"
 #include "sysinfo/IconSet.h"
 #include "sysinfo/OsVersion.h"
@@ -36,6 +37,7 @@ int SubMain(int argc, char** argv) {
         return 0;
 
     DBusScreenSaver screenSaver;
+    SystemDesktopOpener opener;
     std::unique_ptr<Form1> form;
     {
         BusyCursor busy;
@@ -49,6 +51,7 @@ int SubMain(int argc, char** argv) {
         ctx.prompts = &prompts;
         ctx.iniPath = DefaultIniPath();
         ctx.screenSaver = &screenSaver;
+        ctx.opener = &opener;
         form = std::make_unique<Form1>(ctx);
         prompts.setParent(form.get());
         form->Load(splash.get());

@@ -5,13 +5,20 @@
 #include "browse/TreeNodeRoles.h"
 #include "platform/ScreenSaver.h"
 #include "platform/SingleInstance.h"
+#include "playback/clsMovie.h"
 #include "settings/PrivateProfile.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 
+#include "app/Toolbar.h"
+#include "browse/FileListView.h"
+#include "browse/FolderListing.h"
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QSysInfo>
+#include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -32,10 +39,20 @@ public:
     bool works = true;
 };
 
+class FakeOpener final : public DesktopOpener {
+public:
+    bool openWithDefault(const QString& path) override {
+        opened << path;
+        return true;
+    }
+    QStringList opened;
+};
+
 struct Window {
     TempDir dir;
     FakePrompts prompts;
     FakeScreenSaver saver;
+    FakeOpener opener;
     std::unique_ptr<Form1> form;
 
     explicit Window(const QByteArray& ini = {}) {
@@ -45,6 +62,8 @@ struct Window {
         ctx.prompts = &prompts;
         ctx.iniPath = iniPath();
         ctx.screenSaver = &saver;
+        ctx.opener = &opener;
+        ctx.audioOutput = "null";
         form = std::make_unique<Form1>(ctx);
     }
     QString iniPath() const { return dir.file("TobimaruMe.ini"); }
@@ -182,4 +201,39 @@ TEST(SingleInstance, LockOfACrashedRunDoesNotBlock) {
     SingleInstance instance(dir.file("TobimaruMe.lock"));
     EXPECT_TRUE(RefuseSecondInstance(instance, prompts));
     EXPECT_TRUE(prompts.boxes.isEmpty());
+}
+
+TEST(Form1, TypedLettersAndCtrlArrowsLeaveTheListSelectionAlone) {
+    Window w;
+    TempDir media;
+    for (const char* name : {"a.avi", "b.avi", "c.avi", "d.wmv"})
+        media.write(name, "x");
+    w.form->Load(nullptr);
+    w.form->show();
+    QApplication::setActiveWindow(w.form.get());
+    w.form->fileList().ListFolder(media.path(), false, MakeListOptions(w.form->settings(), false));
+    QTreeView* list = w.form->ListView1();
+    ASSERT_EQ(list->model()->rowCount(), 4);
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(1, 0));
+    QTest::keyClick(list, Qt::Key_D);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(list->currentIndex().row(), 1);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->currentIndex().row(), 2) << "plain arrows still move";
+}
+
+TEST(Form1, DoubleClickOnAFolderRowOpensIt) {
+    Window w("[FileView]\nFolderDsp=1\n");
+    TempDir media;
+    media.write("sub/inner.avi", "x");
+    w.form->Load(nullptr);
+    w.form->toolbar().button("ファイルビュー")->setChecked(true);
+    w.form->fileList().ListFolder(media.path(), false, MakeListOptions(w.form->settings(), true));
+    QTreeView* list = w.form->ListView1();
+    ASSERT_EQ(list->model()->rowCount(), 1);
+    list->setCurrentIndex(list->model()->index(0, 0));
+    Q_EMIT list->doubleClicked(list->currentIndex());
+    ASSERT_EQ(list->model()->rowCount(), 1);
+    EXPECT_EQ(list->model()->index(0, 0).data().toString(), QStringLiteral("inner.avi"));
 }

@@ -170,3 +170,25 @@ TEST(Toolbar, ButtonsByKeyAndPosition) {
     EXPECT_EQ(tb.slider()->value(), 10);
     EXPECT_EQ(tb.slider()->tickInterval(), 5);
 }
+
+TEST(Menus, ListPopupShowsWhatTheListAllows) {
+    QMainWindow w;
+    Menus menus(w.menuBar(), &w);
+    const QStringList playback{"MnuMoviePlay", "MnuMovieStop", "MnuPrevios", "MunNext", "MnuLoop"};
+    const QStringList files{"MunOpen", "MnuIconSet", "FilePopa", "DelFile", "bar", "MoveFile", "ReNameFile"};
+    struct Case {
+        bool hasRows;
+        bool fileView;
+        bool playbackShown;
+        bool filesShown;
+    };
+    for (const Case c :
+         {Case{true, false, true, true}, Case{true, true, false, true}, Case{false, false, false, false}}) {
+        AdjustListPopup(menus, c.hasRows, c.fileView);
+        for (const QString& n : playback)
+            EXPECT_EQ(menus.item(n)->isVisible(), c.playbackShown) << n.toStdString();
+        for (const QString& n : files)
+            EXPECT_EQ(menus.item(n)->isVisible(), c.filesShown) << n.toStdString();
+        EXPECT_TRUE(menus.item("Listkousin")->isVisible());
+    }
+}

@@ -1,0 +1,104 @@
+// The main window's load and unload sequences: the order matters, since later steps read what
+// earlier ones set (the settings load fills the menus that the status texts are taken from).
+#include "app/Form1.h"
+
+#include "app/ErrorBox.h"
+#include "app/Form1Settings.h"
+#include "app/Menus.h"
+#include "app/Prompts.h"
+#include "app/StatusPanels.h"
+#include "app/Toolbar.h"
+#include "app/Twips.h"
+#include "browse/FileListModel.h"
+#include "browse/FileListView.h"
+#include "input/PaneLayout.h"
+#include "playback/MediaPlayer.h"
+#include "playback/clsMovie.h"
+#include "settings/SettingsSchema.h"
+#include "sysinfo/frmSplash.h"
+
+#include <QApplication>
+#include <QLayout>
+#include <QProgressBar>
+#include <QSlider>
+#include <QTimer>
+#include <QTreeView>
+
+namespace tobimaru {
+
+void Form1::Load(frmSplash* splash) {
+    m_picShadow->setFixedWidth(TwipsToPixels(25));
+    m_timer2->stop();
+
+    // The player's starting state: visible, no automatic resizing, fitted to the pane.
+    m_player->setVisible(true);
+    m_player->setDisplayFlag(MediaPlayer::StatusLineFlag, false);
+    for (int flag : {MediaPlayer::TrackerFlag, MediaPlayer::AudioControlsFlag, MediaPlayer::ControlBarFlag,
+                     MediaPlayer::TransportFlag, MediaPlayer::KeyEventsFlag})
+        m_player->setDisplayFlag(flag, true);
+    m_player->setAutoSize(false);
+    m_player->setDisplaySize(MediaPlayer::Fit);
+    m_startRate = m_player->Rate();
+    if (splash)
+        splash->setSpeedText(QStringLiteral("MediaPlayer Play Speed:") + QString::number(m_startRate));
+    m_player->setRate(1.0);
+    m_toolbar->slider()->setValue(10);
+
+    m_fileList->model()->sort(0, Qt::AscendingOrder);
+
+    m_baseCaption = AppTitle() + QStringLiteral(" Ver%1.%2.%3")
+                                     .arg(TOBIMARU_VERSION_MAJOR)
+                                     .arg(TOBIMARU_VERSION_MINOR)
+                                     .arg(TOBIMARU_VERSION_PATCH);
+    setWindowTitle(m_baseCaption);
+
+    {
+        Form1Settings host(*this);
+        LoadSettings(m_ctx.iniPath, host, *m_ctx.prompts, m_settings);
+    }
+
+    // The panes are laid out against the window's real client area, not a default one.
+    if (QLayout* l = layout())
+        l->activate();
+    m_layout->ApplySplitter();
+    m_layout->ApplySplitter2();
+
+    m_menus->setChecked(QStringLiteral("MnuLoop"), false);
+    m_progress->hide();
+    applyChecksToControls();
+
+    QString sizeCaption;
+    for (int i = 0; i < 5; ++i) {
+        const QString name = QStringLiteral("Dspsize(%1)").arg(i);
+        if (m_menus->isChecked(name)) {
+            sizeCaption = m_menus->item(name)->text();
+            break;
+        }
+    }
+    m_status->setText(4, sizeCaption);
+    m_status->setText(5, m_menus->isChecked(QStringLiteral("Opt(1)")) ? QStringLiteral("ミュートON")
+                                                                      : QStringLiteral("ミュートOFF"));
+    setAlwaysOnTop(m_menus->isChecked(QStringLiteral("Opt(2)")));
+
+    listFolder(m_settings.StartFolder);
+}
+
+void Form1::Unload() {
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    RunQuietly([this] { m_movie->PlayStop(); });
+    {
+        Form1Settings host(*this);
+        SaveSettings(m_ctx.iniPath, host, *m_ctx.prompts);
+    }
+    if (m_settings.ScreenSaverOff == 1) {
+        Form1Settings host(*this);
+        host.setScreenSaverActive(true);
+    }
+    RunQuietly([this] { m_player->setRate(m_startRate); });
+    QApplication::restoreOverrideCursor();
+}
+
+} // namespace tobimaru

@@ -1,0 +1,1 @@
+tobimaru_add_test(test_input SOURCES input/KeyBindingsTest.cpp)
