@@ -1,0 +1,256 @@
+#include "playback/ContinuousPlay.h"
+
+#include "app/ErrorBox.h"
+#include "app/ErrorTable.h"
+#include "app/Menus.h"
+#include "app/Prompts.h"
+#include "app/Toolbar.h"
+#include "browse/FileListModel.h"
+#include "browse/PathQueries.h"
+#include "playback/ContinuousRules.h"
+#include "playback/MediaPlayer.h"
+#include "playback/PlayMarks.h"
+#include "playback/SlideShow.h"
+#include "playback/clsMovie.h"
+#include "settings/SettingsHost.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QTimer>
+#include <QTreeView>
+
+namespace tobimaru {
+
+namespace {
+
+const QColor kStartedColor(0, 0, 0);
+const QColor kEndedColor(255, 0, 0);
+
+/// The row's key and extension column, copied: a start may relist the rows under us.
+struct RowRef {
+    QString key;
+    QString extension;
+};
+
+} // namespace
+
+ContinuousPlay::ContinuousPlay(const ContinuousPlayParts& parts, QObject* parent)
+    : QObject(parent)
+    , m_parts(parts) {
+    if (!parts.ListView1 || !parts.model || !parts.movie || !parts.player || !parts.menus || !parts.toolbar ||
+        !parts.status || !parts.window || !parts.icons || !parts.prompts || !parts.settings ||
+        !parts.slideShow)
+        throw Failure(ErrorCode::ObjectNotSet, "ContinuousPlay");
+    AddPlayMarkImages(*parts.icons);
+
+    MediaPlayer* player = parts.player;
+    connect(player, &MediaPlayer::EndOfStream, this, &ContinuousPlay::EndOfFile);
+    connect(player, &MediaPlayer::PlayStateChange, this, &ContinuousPlay::OnPlayStateChange);
+    connect(player, &MediaPlayer::NewStream, this, &ContinuousPlay::OnNewStream);
+    connect(player, &MediaPlayer::Warning, this, &ContinuousPlay::OnWarning);
+    connect(player, &MediaPlayer::KeyDown, this, &ContinuousPlay::OnPlayerKeyDown);
+    connect(&parts.slideShow->timer(), &QTimer::timeout, this, &ContinuousPlay::SlideTimerTick);
+}
+
+void ContinuousPlay::ResetRunFlags() {
+    m_loopOn = false;
+    m_reverseOrder = false;
+    m_autoPlayArmed = true;
+}
+
+int ContinuousPlay::selectedRow() const {
+    const QModelIndex current = m_parts.ListView1->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+bool ContinuousPlay::hasRows() const {
+    return m_parts.model->rowCount() > 0;
+}
+
+void ContinuousPlay::selectRow(int row) {
+    const QModelIndex index = m_parts.model->index(row, 0);
+    m_parts.ListView1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                                    QItemSelectionModel::Rows);
+    m_parts.ListView1->scrollTo(index);
+}
+
+void ContinuousPlay::markStarted(int row) {
+    FileListModel& model = *m_parts.model;
+    model.setRowColor(row, kStartedColor);
+    model.setRowBold(row, true);
+    model.setRowIconKey(row, m_reverseOrder ? QStringLiteral("PlayUp") : QStringLiteral("PlayDwn"));
+    model.setRowToolTip(row, model.row(row).name + QStringLiteral("は、再生しています。"));
+}
+
+int ContinuousPlay::quickPathMode() const {
+    for (int i = 0; i <= 2; ++i) {
+        if (m_parts.menus->isChecked(QStringLiteral("QuickPathSet(%1)").arg(i)))
+            return i;
+    }
+    return -1;
+}
+
+void ContinuousPlay::SetPlaybotton(int Flag) {
+    RunCommand(*m_parts.prompts, [&] { startRow(Flag); });
+}
+
+void ContinuousPlay::startRow(int Flag) {
+    FileListModel& model = *m_parts.model;
+    QTreeView* view = m_parts.ListView1;
+    const int count = model.rowCount();
+    if (count == 0)
+        return;
+    const int focused = selectedRow();
+    if (focused >= 0 && model.row(focused).extension == FolderRowExtension())
+        return;
+
+    m_parts.slideShow->Disable();
+    m_autoPlayArmed = true;
+    // One selected row while the step moves the selection; a failure below leaves it so until
+    // the next start that goes through.
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    int index = -1;
+    if (!m_playingPath.isEmpty()) {
+        // The focused row, not the one playing: a row picked meanwhile decides what comes next.
+        index = focused;
+    } else {
+        for (int r = 0; r < count; ++r) {
+            if (view->selectionModel()->isRowSelected(r, QModelIndex())) {
+                index = r;
+                break;
+            }
+        }
+        if (index >= 0)
+            selectRow(index);
+    }
+    if (index < 0)
+        throw Failure(ErrorCode::ObjectNotSet, "SetPlaybotton");
+
+    const int dspIndex = m_parts.settings->DisplaySizeIndex;
+    if (m_parts.toolbar->fileViewPressed()) {
+        // File view: every file may be listed, so no stepping, marks or quick paths.
+        const RowRef row{model.row(index).key, model.row(index).extension};
+        m_parts.window->setWindowTitle(m_parts.BaseCaption + QStringLiteral(" - ") + row.key);
+        m_parts.movie->PlayScreenChange(dspIndex, row.key, row.extension);
+        m_parts.movie->PlayStart(row.key, row.extension, dspIndex);
+        m_playingPath = row.key;
+        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        return;
+    }
+
+    const PlaylistStep step = StepPlaylist(Flag, index, count);
+    if (!step.leftIconKey.isEmpty())
+        model.setRowIconKey(index, step.leftIconKey);
+    if (Flag == 0 || Flag == 1)
+        selectRow(step.row);
+
+    markStarted(step.row);
+    const RowRef row{model.row(step.row).key, model.row(step.row).extension};
+    if (TakeQuickPathDecision(quickPathMode(), m_watchedToEnd) && m_parts.quickPaths)
+        m_parts.quickPaths->RecordQuickPath(GetParentPath(row.key));
+
+    m_parts.movie->PlayScreenChange(dspIndex, row.key, row.extension);
+    m_parts.movie->PlayStart(row.key, row.extension, dspIndex);
+    m_playingPath = row.key;
+    m_parts.slideShow->ArmSlideTimer(row.extension);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+}
+
+void ContinuousPlay::ToggleRepeat(int FromKey) {
+    m_loopOn = !m_loopOn;
+    // The menu item has flipped its own check when it was the one clicked: set, not flip.
+    m_parts.menus->setChecked(QStringLiteral("MnuLoop"), m_loopOn);
+    if (FromKey == 1) {
+        if (QAction* button = m_parts.toolbar->button(QStringLiteral("リピート再生")))
+            button->setChecked(m_loopOn);
+    }
+    if (m_loopOn)
+        m_parts.slideShow->Disable();
+    else
+        m_parts.slideShow->Enable();
+}
+
+void ContinuousPlay::EndOfFile(long /*result*/) {
+    if (!m_autoPlayArmed)
+        return;
+    FileListModel& model = *m_parts.model;
+    // Each mark is worth doing on its own; a row that is gone just goes without it.
+    auto rowOf = [&](const QString& key) { return model.rowOfKey(key); };
+
+    if (m_loopOn) {
+        const int row = rowOf(m_playingPath);
+        if (row >= 0)
+            model.setRowToolTip(row, model.row(row).name + QStringLiteral("は、リピート再生中です。"));
+        SetPlaybotton(2);
+        model.setRowIconKey(rowOf(m_playingPath), QStringLiteral("LOOP_KEY"));
+        return;
+    }
+
+    const QString ended = m_playingPath;
+    if (const int row = rowOf(ended); row >= 0) {
+        model.setRowColor(row, kEndedColor);
+        model.setRowBold(row, true);
+        model.setRowToolTip(row, model.row(row).name + QStringLiteral("は、最後まで見ました。"));
+    }
+    m_watchedToEnd = true;
+    SetPlaybotton(m_reverseOrder ? 1 : 0);
+    model.setRowIconKey(rowOf(ended), QStringLiteral("PLAY_END_KEY"));
+}
+
+void ContinuousPlay::PlayOrPause(int flag) {
+    m_parts.slideShow->Disable();
+    if (m_parts.movie->GetPlayState() == 1)
+        m_parts.movie->PlayPause();
+    else
+        SetPlaybotton(flag);
+}
+
+void ContinuousPlay::StopPlay() {
+    m_autoPlayArmed = false;
+    m_parts.movie->PlayStop();
+}
+
+void ContinuousPlay::OnPlayStateChange(long /*oldState*/, long newState) {
+    m_parts.toolbar->setImage(QStringLiteral("再生"), newState == MediaPlayer::Paused
+                                                          ? QStringLiteral("Pause")
+                                                          : QStringLiteral("Play"));
+}
+
+void ContinuousPlay::OnNewStream() {
+    RunQuietly([this] {
+        const int selected = selectedRow();
+        if (selected < 0)
+            return;
+        const ListRow& listed = m_parts.model->row(selected);
+        const QString key = listed.key;
+        const QString extension = listed.extension;
+        const QString folder = GetParentPath(key);
+        m_parts.window->setWindowTitle(
+            PlayingCaption(m_parts.BaseCaption, listed.name, listed.sizeText, folder));
+        // Size and mute go with every file, so a choice made meanwhile reaches this one too.
+        m_parts.movie->PlayScreenChange(m_parts.settings->DisplaySizeIndex, key, extension);
+        m_parts.movie->SetPlayMute(m_parts.menus->isChecked(QStringLiteral("Opt(1)")), key, extension);
+        if (m_parts.folderMarker)
+            m_parts.folderMarker->MarkPlayedFolder(folder);
+    });
+}
+
+void ContinuousPlay::OnWarning(long /*type*/, long /*param*/, const QString& description) {
+    RunQuietly([&] {
+        m_parts.prompts->message(description, AppTitle(), PromptIcon::Information, PromptButtons::Ok);
+    });
+}
+
+void ContinuousPlay::OnPlayerKeyDown(int /*key*/, int /*shift*/) {
+    // The window's bindings act on keys of the list, so the focus goes back there.
+    m_parts.window->activateWindow();
+    m_parts.ListView1->setFocus(Qt::OtherFocusReason);
+}
+
+void ContinuousPlay::SlideTimerTick() {
+    if (!m_loopOn && m_parts.settings->SlideShowOn)
+        EndOfFile(0);
+}
+
+} // namespace tobimaru

@@ -1,0 +1,138 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QTreeView;
+class QWidget;
+
+namespace tobimaru {
+
+class FileIcons;
+class FileListModel;
+class MediaPlayer;
+class Menus;
+class Prompts;
+class SlideShow;
+class StatusPanels;
+class Toolbar;
+class clsMovie;
+struct RuntimeSettings;
+
+/// Marks a folder that files were played from (bold and red in the folder tree, until the tree
+/// is built again).
+class PlayedFolderMarker {
+public:
+    virtual ~PlayedFolderMarker() = default;
+    /// `folder` is the folder of the file that just opened.
+    virtual void MarkPlayedFolder(const QString& folder) = 0;
+};
+
+/// Takes a folder into the quick paths (an entry already listed stays where it is).
+class QuickPathRecorder {
+public:
+    virtual ~QuickPathRecorder() = default;
+    virtual void RecordQuickPath(const QString& folder) = 0;
+};
+
+/// What continuous play works with. Everything but `folderMarker` and `quickPaths` is
+/// required; all must outlive the ContinuousPlay.
+struct ContinuousPlayParts {
+    QTreeView* ListView1 = nullptr;
+    FileListModel* model = nullptr; ///< the rows of ListView1
+    clsMovie* movie = nullptr;
+    MediaPlayer* player = nullptr; ///< the pane `movie` drives
+    Menus* menus = nullptr;
+    Toolbar* toolbar = nullptr;
+    StatusPanels* status = nullptr;
+    QWidget* window = nullptr; ///< the window whose caption shows the playing file
+    QString BaseCaption;       ///< "TobimaruMe Ver1.0.1"
+    FileIcons* icons = nullptr;
+    PlayedFolderMarker* folderMarker = nullptr;
+    QuickPathRecorder* quickPaths = nullptr;
+    Prompts* prompts = nullptr;
+    RuntimeSettings* settings = nullptr;
+    SlideShow* slideShow = nullptr; ///< over the window's Timer1
+};
+
+/// The file list as a playlist: starting rows, stepping down or up and wrapping at the ends,
+/// repeat, the marks on the rows, and the answers to the player's events. Connects itself to
+/// the player's EndOfStream, PlayStateChange, NewStream, Warning and KeyDown and to the
+/// slideshow timer.
+class ContinuousPlay final : public QObject {
+    Q_OBJECT
+
+public:
+    /// Throws Failure(ObjectNotSet) when a required part is missing. Adds the row marks to the
+    /// shared image list.
+    explicit ContinuousPlay(const ContinuousPlayParts& parts, QObject* parent = nullptr);
+
+    /// Key of the row started last; "" before the first start.
+    const QString& PlayingPath() const { return m_playingPath; }
+    /// While false an end of file is ignored.
+    bool AutoPlayArmed() const { return m_autoPlayArmed; }
+    void setAutoPlayArmed(bool on) { m_autoPlayArmed = on; }
+    bool LoopOn() const { return m_loopOn; }
+    /// Continuous play runs up the list.
+    bool ReverseOrder() const { return m_reverseOrder; }
+    void setReverseOrder(bool on) { m_reverseOrder = on; }
+    /// A file played to its end since the last recording of the "watched to the end" rule.
+    bool WatchedToEnd() const { return m_watchedToEnd; }
+    void setBaseCaption(const QString& caption) { m_parts.BaseCaption = caption; }
+    const QString& BaseCaption() const { return m_parts.BaseCaption; }
+
+    /// The flags of a freshly loaded window: no repeat, down the list, armed.
+    void ResetRunFlags();
+
+    /// Starts a row: 0 the next one down, 1 the next one up (both wrapping), any other value the
+    /// selected row. Nothing for an empty list or a selected folder row. In file view mode the
+    /// selected row starts again without stepping or marks. Failures end in the error box, with
+    /// the list's multi-selection left off until the next start that succeeds.
+    void SetPlaybotton(int Flag);
+
+    /// Flips repeat and the check of "MnuLoop"; from the F9 key (`FromKey` 1) the toolbar's
+    /// "リピート再生" follows too (the button and the menu pass 0). On stops the slideshow timer,
+    /// off lets it run.
+    void ToggleRepeat(int FromKey);
+
+    /// The end of a file (also the slideshow's tick): when armed, the row is restarted under
+    /// repeat, or marked as played to its end and the next row in the current direction
+    /// starts. Never reports a failure.
+    void EndOfFile(long result = 0);
+
+    /// Play or pause: the slideshow timer stops, then a playing file pauses and anything else
+    /// starts through SetPlaybotton(`flag`) (2 for keys, menus and toolbar; 3 for the gesture).
+    void PlayOrPause(int flag = 2);
+    /// The stop commands, and every command that changes or relists the folder: continuous
+    /// play is disarmed and the player stopped.
+    void StopPlay();
+
+    /// The list's current row, -1 when there is none.
+    int selectedRow() const;
+    /// Whether the list has rows.
+    bool hasRows() const;
+
+    /// Player events (connected by the constructor; public so other sources can share them).
+    void OnPlayStateChange(long oldState, long newState);
+    void OnNewStream();
+    void OnWarning(long type, long param, const QString& description);
+    void OnPlayerKeyDown(int key, int shift);
+    /// Timer1: acts only with the slideshow on and repeat off.
+    void SlideTimerTick();
+
+private:
+    void startRow(int Flag);
+    void selectRow(int row);
+    void markStarted(int row);
+    bool recordQuickPath();
+    int quickPathMode() const;
+
+    ContinuousPlayParts m_parts;
+    QString m_playingPath;
+    bool m_autoPlayArmed = true;
+    bool m_loopOn = false;
+    bool m_reverseOrder = false;
+    bool m_watchedToEnd = false;
+};
+
+} // namespace tobimaru
