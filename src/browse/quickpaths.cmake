@@ -1,0 +1,3 @@
+list(APPEND TOBIMARU_GUI_SOURCES
+  browse/QuickPaths.cpp
+)
