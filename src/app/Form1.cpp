@@ -7,6 +7,7 @@
 #include "browse/FileIcons.h"
 #include "browse/FileListView.h"
 #include "browse/ListGrid.h"
+#include "browse/QuickPaths.h"
 #include "input/KeyPreview.h"
 #include "input/PaneLayout.h"
 #include "playback/MediaPlayer.h"
@@ -118,6 +119,11 @@ void Form1::buildControls() {
     panes.shadow2 = m_picShadow2;
     m_layout = new PaneLayout(panes, this);
     m_keys = new KeyPreview(this, m_list, m_tree);
+    QuickPaths::Hooks quickHooks;
+    quickHooks.goToPath = [this](const QString& folder) { goToPath(folder); };
+    quickHooks.currentFolder = [this] { return currentFolder(); };
+    quickHooks.stopSlideTimer = [this] { m_timer1->stop(); };
+    m_quick = std::make_unique<QuickPaths>(*m_menus, *m_ctx.prompts, quickHooks);
 
     // A window lower than this cannot hold the column.
     setMinimumHeight(TwipsToPixels(5940));
@@ -138,8 +144,7 @@ void Form1::setOuterSize(const QSize& size) {
     resize(size - frame);
 }
 
-void Form1::setOuterPosition(const QPoint& topLeft)
-{
+void Form1::setOuterPosition(const QPoint& topLeft) {
     m_wantedPosition = topLeft;
     move(topLeft);
 }

@@ -25,6 +25,7 @@ class KeyPreview;
 class MediaPlayer;
 class Menus;
 class PaneLayout;
+class QuickPaths;
 class Prompts;
 class ScreenSaver;
 class StatusPanels;
@@ -65,6 +66,7 @@ public:
     StatusPanels& status() const { return *m_status; }
     PaneLayout& layoutPanes() const { return *m_layout; }
     FileListView& fileList() const { return *m_fileList; }
+    QuickPaths& quickPaths() const { return *m_quick; }
     FileIcons& imlFile() const { return *m_icons; }
     MediaPlayer& player() const { return *m_player; }
     QTreeWidget* TreeView1() const { return m_tree; }
@@ -102,6 +104,7 @@ private:
     void setAlwaysOnTop(bool on);
     void listFolder(const QString& folder);
     void listCurrentFolder();
+    void goToPath(const QString& folder);
     QString currentFolder() const;
 
     Form1Context m_ctx;
@@ -116,6 +119,7 @@ private:
 
     std::unique_ptr<FileIcons> m_icons;
     std::unique_ptr<clsMovie> m_movie;
+    std::unique_ptr<QuickPaths> m_quick;
     Menus* m_menus = nullptr;
     Toolbar* m_toolbar = nullptr;
     StatusPanels* m_status = nullptr;

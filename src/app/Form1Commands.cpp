@@ -12,6 +12,7 @@
 #include "browse/FolderListing.h"
 #include "browse/ListGrid.h"
 #include "browse/PathQueries.h"
+#include "browse/QuickPaths.h"
 #include "browse/TreeNodeRoles.h"
 #include "input/KeyPreview.h"
 
@@ -51,6 +52,14 @@ void Form1::onMenuCommand(const QString& group, int index) {
         if (group == QLatin1String("ExitTobimaru")) {
             Unload();
             QCoreApplication::quit();
+        } else if (group == QLatin1String("QuickPathSet")) {
+            m_quick->QuickPathSet_Click(index);
+        } else if (group == QLatin1String("QuickPathAdd")) {
+            m_quick->QuickPathAdd_Click();
+        } else if (group == QLatin1String("QuickPathClear")) {
+            m_quick->QuickPathClear_Click();
+        } else if (group == QLatin1String("pass")) {
+            m_quick->pass_Click(index);
         } else if (group == QLatin1String("MnuGrid") || group == QLatin1String("TreeViewLine")) {
             applyChecksToControls();
         } else if (group == QLatin1String("MnuIconSet") || group == QLatin1String("Listkousin")) {
@@ -163,6 +172,10 @@ void Form1::listFolder(const QString& folder) {
 
 void Form1::listCurrentFolder() {
     listFolder(currentFolder());
+}
+
+void Form1::goToPath(const QString& folder) {
+    listFolder(folder);
 }
 
 void Form1::StartupSelectTree() {}

@@ -11,6 +11,7 @@
 #include "app/Twips.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
+#include "browse/QuickPaths.h"
 #include "input/PaneLayout.h"
 #include "playback/MediaPlayer.h"
 #include "playback/clsMovie.h"
@@ -63,6 +64,7 @@ void Form1::Load(frmSplash* splash) {
     m_layout->ApplySplitter();
     m_layout->ApplySplitter2();
 
+    m_quick->QuickPathSet_Click(m_settings.QuickPathMode);
     m_menus->setChecked(QStringLiteral("MnuLoop"), false);
     m_progress->hide();
     applyChecksToControls();
