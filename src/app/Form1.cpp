@@ -149,6 +149,25 @@ void Form1::setOuterPosition(const QPoint& topLeft) {
     move(topLeft);
 }
 
+void Form1::setPlayerFullScreen(bool on) {
+    if (on == m_playerFullScreen)
+        return;
+    m_playerFullScreen = on;
+    menuBar()->setVisible(!on);
+    m_toolbar->bar()->setVisible(!on);
+    statusBar()->setVisible(!on);
+    m_layout->setPlayerAlone(on);
+    if (on) {
+        m_wasMaximized = isMaximized();
+        showFullScreen();
+        m_player->setFocus();
+    } else if (m_wasMaximized) {
+        showMaximized();
+    } else {
+        showNormal();
+    }
+}
+
 void Form1::closeEvent(QCloseEvent* event) {
     Unload();
     event->accept();

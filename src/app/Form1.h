@@ -86,6 +86,9 @@ public:
     void setOuterSize(const QSize& size);
     /// Moves the window's outer top-left corner there (kept until the first show as well).
     void setOuterPosition(const QPoint& topLeft);
+    /// Full screen shows the player pane alone on the screen; off brings every pane back.
+    /// The pane itself is never reparented (its GL context would die with it).
+    void setPlayerFullScreen(bool on);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -116,6 +119,8 @@ private:
     QSize m_wantedOuterSize;
     std::optional<QPoint> m_wantedPosition;
     bool m_shownOnce = false;
+    bool m_playerFullScreen = false;
+    bool m_wasMaximized = false;
 
     std::unique_ptr<FileIcons> m_icons;
     std::unique_ptr<clsMovie> m_movie;

@@ -15,6 +15,7 @@
 #include "browse/QuickPaths.h"
 #include "browse/TreeNodeRoles.h"
 #include "input/KeyPreview.h"
+#include "playback/MediaPlayer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +31,7 @@ namespace tobimaru {
 void Form1::connectCommands() {
     connect(m_menus, &Menus::command, this, &Form1::onMenuCommand);
     connect(m_toolbar, &Toolbar::buttonClicked, this, &Form1::onToolbarButton);
+    connect(m_player, &MediaPlayer::fullScreenRequested, this, &Form1::setPlayerFullScreen);
     connect(m_keys, &KeyPreview::command, this, &Form1::onKeyCommand);
     connect(m_fileList, &FileListView::listStatusChanged, this,
             [this](const QString& text) { m_status->setText(1, text); });

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QMenuBar>
 #include <QSysInfo>
 #include <QTest>
 #include <QTreeView>
@@ -236,4 +237,24 @@ TEST(Form1, DoubleClickOnAFolderRowOpensIt) {
     Q_EMIT list->doubleClicked(list->currentIndex());
     ASSERT_EQ(list->model()->rowCount(), 1);
     EXPECT_EQ(list->model()->index(0, 0).data().toString(), QStringLiteral("inner.avi"));
+}
+
+TEST(Form1, FullScreenShowsThePlayerAloneAndComesBack) {
+    Window w;
+    w.form->Load(nullptr);
+    w.form->show();
+    QWidget* player = w.form->MediaPlayer1();
+    QWidget* const parentBefore = player->parentWidget();
+    w.form->setPlayerFullScreen(true);
+    EXPECT_TRUE(w.form->isFullScreen());
+    EXPECT_FALSE(w.form->TreeView1()->isVisible());
+    EXPECT_FALSE(w.form->ListView1()->isVisible());
+    EXPECT_FALSE(w.form->menuBar()->isVisible());
+    EXPECT_EQ(player->parentWidget(), parentBefore);
+    EXPECT_EQ(player->size(), w.form->centralWidget()->size());
+    w.form->setPlayerFullScreen(false);
+    EXPECT_FALSE(w.form->isFullScreen());
+    EXPECT_TRUE(w.form->TreeView1()->isVisible());
+    EXPECT_TRUE(w.form->menuBar()->isVisible());
+    EXPECT_LT(player->width(), w.form->centralWidget()->width());
 }
