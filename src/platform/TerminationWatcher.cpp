@@ -10,8 +10,13 @@ namespace tobimaru {
 namespace {
 
 int g_fds[2] = {-1, -1};
+volatile sig_atomic_t g_requests = 0;
 
 void OnSignal(int) {
+    // A second request while the first is still closing the window (a box may be waiting for
+    // an answer nobody can give) ends the process at once.
+    if (g_requests++ > 0)
+        ::_exit(128 + SIGTERM);
     const char c = 1;
     // Only async-signal-safe work here: one byte into the pair, read on the GUI thread.
     [[maybe_unused]] const ssize_t n = ::write(g_fds[0], &c, 1);
