@@ -15,8 +15,9 @@ volatile sig_atomic_t g_requests = 0;
 void OnSignal(int) {
     // A second request while the first is still closing the window (a box may be waiting for
     // an answer nobody can give) ends the process at once.
-    if (g_requests++ > 0)
+    if (g_requests != 0)
         ::_exit(128 + SIGTERM);
+    g_requests = 1;
     const char c = 1;
     // Only async-signal-safe work here: one byte into the pair, read on the GUI thread.
     [[maybe_unused]] const ssize_t n = ::write(g_fds[0], &c, 1);
