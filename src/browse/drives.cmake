@@ -1,4 +1,4 @@
 list(APPEND TOBIMARU_CORE_SOURCES
   browse/Drives.cpp
-  browse/SpecialFolders.cpp
+  browse/SystemFolders.cpp
 )

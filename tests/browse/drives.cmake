@@ -1,2 +1,2 @@
 tobimaru_add_test(test_browse_drives SOURCES browse/DrivesTest.cpp browse/MountTableTest.cpp
-  browse/SpecialFoldersTest.cpp)
+  browse/SystemFoldersTest.cpp)

@@ -1,4 +1,4 @@
-#include "browse/SpecialFolders.h"
+#include "browse/SystemFolders.h"
 
 #include <QDir>
 #include <QStandardPaths>
