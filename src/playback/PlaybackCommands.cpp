@@ -40,20 +40,20 @@ bool PlaybackCommands::OnToolbarButton(const QString& key) {
     m_slideShow.Disable();
     bool handled = true;
     RunCommand(m_prompts, [&] {
-        if (key == QLatin1String("再生")) {
+        if (key == QStringLiteral("再生")) {
             if (m_play.hasRows())
                 m_play.PlayOrPause(2);
-        } else if (key == QLatin1String("停止")) {
+        } else if (key == QStringLiteral("停止")) {
             m_play.StopPlay();
-        } else if (key == QLatin1String("1つ戻る")) {
+        } else if (key == QStringLiteral("1つ戻る")) {
             m_play.SetPlaybotton(1);
-        } else if (key == QLatin1String("1つ次へ")) {
+        } else if (key == QStringLiteral("1つ次へ")) {
             m_play.SetPlaybotton(0);
-        } else if (key == QLatin1String("リピート再生")) {
+        } else if (key == QStringLiteral("リピート再生")) {
             // The check button has flipped itself.
             m_play.ToggleRepeat(0);
-        } else if (key == QLatin1String("昇順") || key == QLatin1String("降順")) {
-            m_play.setReverseOrder(key == QLatin1String("降順"));
+        } else if (key == QStringLiteral("昇順") || key == QStringLiteral("降順")) {
+            m_play.setReverseOrder(key == QStringLiteral("降順"));
             m_slideShow.Enable();
         } else if (key == QLatin1String("RateOne")) {
             m_speed.RateOne();

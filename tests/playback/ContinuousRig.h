@@ -1,0 +1,111 @@
+#pragma once
+
+#include "app/Menus.h"
+#include "app/StatusPanels.h"
+#include "app/Toolbar.h"
+#include "browse/FileIcons.h"
+#include "browse/FileListModel.h"
+#include "browse/FileListView.h"
+#include "playback/ContinuousPlay.h"
+#include "playback/DisplayOptions.h"
+#include "playback/MediaPlayer.h"
+#include "playback/PlaybackCommands.h"
+#include "playback/SlideShow.h"
+#include "playback/SpeedControl.h"
+#include "playback/clsMovie.h"
+#include "settings/SettingsHost.h"
+#include "support/FakePrompts.h"
+#include "support/TempDir.h"
+
+#include <QSignalSpy>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class QTreeView;
+
+namespace tobimaru::test {
+
+/// Folders and quick paths as the tree and the quick-path list would receive them.
+struct FolderLog final : PlayedFolderMarker, QuickPathRecorder {
+    void MarkPlayedFolder(const QString& folder) override { marked << folder; }
+    void RecordQuickPath(const QString& folder) override { recorded << folder; }
+    QStringList marked;
+    QStringList recorded;
+};
+
+/// What would have gone to the desktop's default application.
+struct OpenLog final : DesktopOpener {
+    bool openWithDefault(const QString& path) override {
+        opened << path;
+        return true;
+    }
+    QStringList opened;
+};
+
+/// Media shared by a test suite: folders laid out as playlists, each made with ffmpeg the first
+/// time a test asks for it (ctest runs every test in a process of its own).
+class ContinuousMedia {
+public:
+    TempDir dir;
+    const QString& clip();       ///< 0.5 s video
+    const QString& three();      ///< a.avi, b.avi, c.avi
+    const QString& single();     ///< only.avi
+    const QString& slides();     ///< a.jpg, b.avi
+    const QString& pictures();   ///< p1.jpg, p2.png, p3.gif
+    const QString& broken();     ///< a.avi (not a video), b.avi
+    const QString& slow();       ///< long.avi, 3 s
+    const QString& withFolder(); ///< a.avi and the folder sub
+
+private:
+    QString m_clip, m_picture, m_three, m_single, m_slides, m_pictures, m_broken, m_slow, m_withFolder;
+};
+
+/// A main window's worth of playback parts around a real player (no picture, no sound): the
+/// list, menus, toolbar, status bar, Timer1 and the four playback objects, wired as the window
+/// wires them.
+class ContinuousRig {
+public:
+    ContinuousRig();
+    ~ContinuousRig();
+
+    /// Lists a folder; `fileView` lists every file and subfolders as file view mode does.
+    void list(const QString& folder, bool fileView = false);
+    /// Makes a row the list's current and only selected row.
+    void select(int row);
+    QString key(int row) const { return model().key(row); }
+    FileListModel& model() const { return *listView->model(); }
+    /// Waits until the player has reported `count` files in all.
+    bool waitNewStreams(int count, int timeoutMs = 10000);
+    /// Waits until the playing row's key is `key`.
+    bool waitPlaying(const QString& key, int timeoutMs = 10000);
+    void checkQuickPathMode(int mode);
+
+    std::unique_ptr<QWidget> window;
+    Menus* menus = nullptr;
+    Toolbar* toolbar = nullptr;
+    StatusPanels* status = nullptr;
+    QTreeView* ListView1 = nullptr;
+    MediaPlayer* player = nullptr;
+    FileIcons icons;
+    FakePrompts prompts;
+    OpenLog opener;
+    FolderLog folders;
+    QTimer timer1;
+    RuntimeSettings settings;
+    QList<bool> fullScreenCalls;
+    int optionsDialogs = 0;
+
+    std::unique_ptr<FileListView> listView;
+    std::unique_ptr<SlideShow> slideShow;
+    std::unique_ptr<clsMovie> movie;
+    std::unique_ptr<ContinuousPlay> play;
+    std::unique_ptr<SpeedControl> speed;
+    std::unique_ptr<DisplayOptions> display;
+    std::unique_ptr<PlaybackCommands> commands;
+    std::unique_ptr<QSignalSpy> newStreams;
+
+    static QString baseCaption() { return QStringLiteral("TobimaruMe Ver1.0.1"); }
+};
+
+} // namespace tobimaru::test
