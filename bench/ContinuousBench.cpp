@@ -1,0 +1,195 @@
+// The switch to the next row on a player that is already playing: from the end-of-file handler
+// (what EndOfStream runs) or SetPlaybotton(0) to the pane's NewStream for the next file. The
+// synchronous part (marks, selection, the wrapper's checks, loadfile) is timed apart from the
+// whole, so a slow figure says whether it is ours or mpv's opening of the file.
+
+#include "app/Menus.h"
+#include "app/Prompts.h"
+#include "app/StatusPanels.h"
+#include "app/Toolbar.h"
+#include "browse/FileIcons.h"
+#include "browse/FileListModel.h"
+#include "browse/FileListView.h"
+#include "playback/ContinuousPlay.h"
+#include "playback/MediaPlayer.h"
+#include "playback/SlideShow.h"
+#include "playback/clsMovie.h"
+#include "settings/SettingsHost.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QMenuBar>
+#include <QProcess>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using namespace tobimaru;
+using Clock = std::chrono::steady_clock;
+
+class SilentPrompts final : public Prompts {
+public:
+    PromptAnswer message(const QString& text, const QString&, PromptIcon, PromptButtons) override {
+        std::fprintf(stderr, "box: %s\n", qPrintable(text));
+        return PromptAnswer::Ok;
+    }
+    QString browseFolder(const QString&, const QString&, int) override { return {}; }
+    void beep() override {}
+};
+
+class NoOpener final : public DesktopOpener {
+public:
+    bool openWithDefault(const QString&) override { return true; }
+};
+
+double MsSince(Clock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+QString MakeClip(const QString& path, double seconds) {
+    const QString d = QString::number(seconds);
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                  "testsrc=size=320x240:rate=25:duration=" + d, "-f", "lavfi", "-i",
+                  "sine=frequency=440:duration=" + d, "-shortest", "-pix_fmt", "yuv420p", path});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        return QString();
+    return path;
+}
+
+/// The playback parts of the main window around a quiet player, the list filled with `folder`.
+struct Window {
+    explicit Window(const QString& folder) {
+        menus = new Menus(new QMenuBar(&window), &window);
+        toolbar = new Toolbar(new QToolBar(&window));
+        status = new StatusPanels(new QStatusBar(&window));
+        list = new QTreeView(&window);
+        PlayerOptions options;
+        options.output = PlayerOutput::NoVideo;
+        options.audioOutput = "null";
+        player = new MediaPlayer(&window, options);
+        menus->setChecked(QStringLiteral("QuickPathSet(0)"), true);
+        listView = std::make_unique<FileListView>(list, icons, prompts);
+        slideShow = std::make_unique<SlideShow>(timer1, settings);
+        movie = std::make_unique<clsMovie>(*player, prompts, opener, [this] { slideShow->Disable(); });
+        ContinuousPlayParts parts;
+        parts.ListView1 = list;
+        parts.model = listView->model();
+        parts.movie = movie.get();
+        parts.player = player;
+        parts.menus = menus;
+        parts.toolbar = toolbar;
+        parts.status = status;
+        parts.window = &window;
+        parts.BaseCaption = QStringLiteral("TobimaruMe Ver1.0.1");
+        parts.icons = &icons;
+        parts.prompts = &prompts;
+        parts.settings = &settings;
+        parts.slideShow = slideShow.get();
+        play = std::make_unique<ContinuousPlay>(parts);
+        ListOptions listOptions;
+        listOptions.ListPattern = QStringLiteral("*.avi");
+        listView->ListFolder(folder, false, listOptions);
+    }
+    ~Window() { movie->PlayStop(); }
+
+    QWidget window;
+    Menus* menus = nullptr;
+    Toolbar* toolbar = nullptr;
+    StatusPanels* status = nullptr;
+    QTreeView* list = nullptr;
+    MediaPlayer* player = nullptr;
+    FileIcons icons;
+    SilentPrompts prompts;
+    NoOpener opener;
+    QTimer timer1;
+    RuntimeSettings settings;
+    std::unique_ptr<FileListView> listView;
+    std::unique_ptr<SlideShow> slideShow;
+    std::unique_ptr<clsMovie> movie;
+    std::unique_ptr<ContinuousPlay> play;
+};
+
+enum class Trigger { EndOfFile, NextButton };
+
+/// Waits for the pane's next NewStream; false after 5 s.
+bool WaitNewStream(MediaPlayer& player) {
+    QEventLoop loop;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, &loop, [&] { loop.exit(1); });
+    QObject::connect(&player, &MediaPlayer::NewStream, &loop, [&] { loop.exit(0); });
+    guard.start(5000);
+    return loop.exec() == 0;
+}
+
+void Switch(benchmark::State& state, const QString& folder, Trigger trigger) {
+    Window w(folder);
+    w.play->SetPlaybotton(2);
+    if (!WaitNewStream(*w.player)) {
+        state.SkipWithError("the first file did not open");
+        return;
+    }
+    double syncMs = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        if (trigger == Trigger::EndOfFile)
+            w.play->EndOfFile(0);
+        else
+            w.play->SetPlaybotton(0);
+        syncMs += MsSince(t0);
+        if (!WaitNewStream(*w.player)) {
+            state.SkipWithError("the next file did not open");
+            return;
+        }
+        state.SetIterationTime(MsSince(t0) / 1000.0);
+    }
+    state.counters["sync_ms"] = benchmark::Counter(syncMs / double(state.iterations()));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+
+    // Ten rows of a 10 s clip: the playing file never ends by itself during a round.
+    QTemporaryDir dir;
+    const QString clip = MakeClip(dir.filePath(QStringLiteral("00.avi")), 10.0);
+    if (clip.isEmpty()) {
+        std::fprintf(stderr, "ffmpeg could not make the test clip\n");
+        return 1;
+    }
+    for (int i = 1; i < 10; ++i)
+        QFile::copy(clip, dir.filePath(QStringLiteral("%1.avi").arg(i, 2, 10, QLatin1Char('0'))));
+
+    const QString folder = dir.path();
+    benchmark::RegisterBenchmark("EndOfFileToNextNewStream",
+                                 [&](benchmark::State& s) { Switch(s, folder, Trigger::EndOfFile); })
+        ->UseManualTime()
+        ->Iterations(60)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("SetPlaybottonNextToNewStream",
+                                 [&](benchmark::State& s) { Switch(s, folder, Trigger::NextButton); })
+        ->UseManualTime()
+        ->Iterations(60)
+        ->Unit(benchmark::kMillisecond);
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
