@@ -1,0 +1,491 @@
+#include "browse/FolderTree.h"
+
+#include "app/ErrorBox.h"
+#include "app/ErrorTable.h"
+#include "app/Prompts.h"
+#include "browse/AddressBox.h"
+#include "browse/FileIcons.h"
+#include "browse/PathQueries.h"
+#include "browse/SubfolderScan.h"
+#include "browse/TreeNodeRoles.h"
+#include "settings/SettingsHost.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSet>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
+
+namespace tobimaru {
+
+namespace {
+
+const QColor kSystemColour(0, 0, 192);
+const QColor kHiddenColour(128, 0, 128);
+const QColor kReadOnlyColour(0, 128, 0);
+const QColor kSelectedColour(0, 0, 255);
+const QColor kPlayedColour(255, 0, 0);
+
+// Caption order without regard to case; names that differ only in case keep a fixed order.
+bool CaptionLess(const QString& a, const QString& b) {
+    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
+}
+
+bool NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+    return CaptionLess(a->text(0), b->text(0));
+}
+
+// Keys carry no trailing "/" (except "/" itself) and no "." or ".." parts.
+QString CleanKey(const QString& path) {
+    if (!path.startsWith(QLatin1Char('/')))
+        return path;
+    return QDir::cleanPath(path);
+}
+
+bool IsUnder(const QString& path, const QString& folder) {
+    if (folder == QLatin1String("/"))
+        return path.size() > 1 && path.startsWith(QLatin1Char('/'));
+    return path.size() > folder.size() + 1 && path.startsWith(folder) &&
+           path[folder.size()] == QLatin1Char('/');
+}
+
+void SetColour(QTreeWidgetItem* node, EntryAttr attr) {
+    switch (attr) {
+    case EntryAttr::System:
+        node->setForeground(0, kSystemColour);
+        break;
+    case EntryAttr::Hidden:
+        node->setForeground(0, kHiddenColour);
+        break;
+    case EntryAttr::ReadOnly:
+        node->setForeground(0, kReadOnlyColour);
+        break;
+    case EntryAttr::Plain:
+        // The theme's text colour: black on the usual light palette, readable on a dark one.
+        break;
+    }
+}
+
+// Bold and coloured, once: a node that is bold already keeps its colour.
+void MarkBold(QTreeWidgetItem* node, const QColor& colour) {
+    QFont font = node->font(0);
+    if (font.bold())
+        return;
+    font.setBold(true);
+    node->setFont(0, font);
+    node->setForeground(0, colour);
+}
+
+// The tree's own pointer turns to the hourglass while it is rebuilt.
+class TreeBusyCursor final {
+public:
+    explicit TreeBusyCursor(QWidget* w)
+        : m_widget(w) {
+        m_widget->setCursor(Qt::WaitCursor);
+    }
+    ~TreeBusyCursor() { m_widget->unsetCursor(); }
+    TreeBusyCursor(const TreeBusyCursor&) = delete;
+    TreeBusyCursor& operator=(const TreeBusyCursor&) = delete;
+
+private:
+    QWidget* m_widget = nullptr;
+};
+
+class AppBusyCursor final {
+public:
+    AppBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~AppBusyCursor() { QApplication::restoreOverrideCursor(); }
+    AppBusyCursor(const AppBusyCursor&) = delete;
+    AppBusyCursor& operator=(const AppBusyCursor&) = delete;
+};
+
+} // namespace
+
+FolderTree::FolderTree(FolderTreeContext context, QObject* parent)
+    : QObject(parent)
+    , m_ctx(std::move(context))
+    , m_tree(m_ctx.tree) {
+    m_tree->setColumnCount(1);
+    m_tree->setHeaderHidden(true);
+    m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setSortingEnabled(false); // caption order is kept on insertion, without regard to case
+    m_tree->setUniformRowHeights(true);
+    m_tree->setRootIsDecorated(true);
+    m_tree->setIconSize(QSize(16, 16));
+    // The current folder stays marked while the user works in the list.
+    QPalette palette = m_tree->palette();
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    m_tree->setPalette(palette);
+
+    connect(m_tree, &QTreeWidget::itemExpanded, this, &FolderTree::Expand);
+    connect(m_tree, &QTreeWidget::itemCollapsed, this, &FolderTree::Collapse);
+}
+
+FolderTree::~FolderTree() = default;
+
+QString FolderTree::NodeKey(const QTreeWidgetItem* node) {
+    return node ? node->data(0, NodeKeyRole).toString() : QString();
+}
+
+QTreeWidgetItem* FolderTree::RootNode() const {
+    return m_tree->topLevelItemCount() > 0 ? m_tree->topLevelItem(0) : nullptr;
+}
+
+QTreeWidgetItem* FolderTree::SelectedNode() const {
+    return m_tree->currentItem();
+}
+
+bool FolderTree::IsRoot(const QTreeWidgetItem* node) {
+    return node && !node->parent();
+}
+
+QString FolderTree::GetTreeViewKey() const {
+    return NodeKey(SelectedNode());
+}
+
+QString FolderTree::GetActiveTreeViewKey() const {
+    const QTreeWidgetItem* node = DropHighlight();
+    if (!node) {
+        ShowErrorBox(*m_ctx.prompts, ErrorCode::ObjectNotSet);
+        return {};
+    }
+    return NodeKey(node);
+}
+
+QTreeWidgetItem* FolderTree::FindNode(const QString& key) const {
+    QTreeWidgetItem* node = RootNode();
+    if (!node || key.isEmpty())
+        return nullptr;
+    const QString rootKey = NodeKey(node);
+    if (key == rootKey)
+        return node;
+    if (!IsUnder(key, rootKey))
+        return nullptr;
+    // Down the path one component at a time: each level is one scan of one node's children.
+    qsizetype pos = rootKey == QLatin1String("/") ? 1 : rootKey.size() + 1;
+    while (node) {
+        const qsizetype slash = key.indexOf(QLatin1Char('/'), pos);
+        const QString prefix = slash < 0 ? key : key.left(slash);
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0, n = node->childCount(); i < n; ++i) {
+            QTreeWidgetItem* child = node->child(i);
+            if (NodeKey(child) == prefix) {
+                next = child;
+                break;
+            }
+        }
+        if (slash < 0)
+            return next;
+        node = next;
+        pos = slash + 1;
+    }
+    return nullptr;
+}
+
+ListOptions FolderTree::Admission() const {
+    ListOptions o;
+    if (m_ctx.settings) {
+        o.ShowHidden = m_ctx.settings->ShowHidden != 0;
+        o.ShowSystem = m_ctx.settings->ShowSystem != 0;
+        o.ShowReadOnly = m_ctx.settings->ShowReadOnly != 0;
+    }
+    return o;
+}
+
+DriveModel FolderTree::TakeDrives() const {
+    return m_ctx.drives ? m_ctx.drives() : DriveModel::FromSystem();
+}
+
+QString FolderTree::FolderImageKey(FolderImage image) const {
+    const IconSet& s = m_ctx.iconSet;
+    switch (image) {
+    case FolderImage::MyPictures:
+        return s.myPictures;
+    case FolderImage::MyMusic:
+        return s.myMusic;
+    case FolderImage::MyVideos:
+        return s.myVideos;
+    case FolderImage::Favorites:
+        return s.favorites;
+    case FolderImage::None:
+    case FolderImage::Closed:
+        break;
+    }
+    return s.closedFolder;
+}
+
+QTreeWidgetItem* FolderTree::MakeNode(const QString& key, const QString& caption,
+                                      const QString& imageKey) const {
+    auto* node = new QTreeWidgetItem();
+    node->setText(0, caption);
+    node->setData(0, NodeKeyRole, key);
+    node->setData(0, NodeImageRole, imageKey);
+    if (m_ctx.icons)
+        node->setIcon(0, m_ctx.icons->icon(imageKey));
+    return node;
+}
+
+void FolderTree::InsertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child) const {
+    int lo = 0, hi = parent->childCount();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (NodeLess(parent->child(mid), child))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    parent->insertChild(lo, child);
+}
+
+bool FolderTree::MayLookInto(const QString& folder) const {
+    // Reading ahead into a network mount whose server is gone would hang the window: such a
+    // mount is asked first, with the drive model's time limit.
+    if (!m_drives)
+        return true;
+    const QString clean = CleanKey(folder);
+    if (m_drives->GetDriveName(clean) != clean || clean == NodeKey(RootNode()))
+        return true;
+    if (m_drives->GetDriveType(clean) != DriveType::Remote)
+        return true;
+    return m_drives->IsDriveReady(clean);
+}
+
+void FolderTree::BuildDriveTree(const QString& path) {
+    std::optional<DriveModel> drives;
+    if (!RunCommand(*m_ctx.prompts, [&] { drives.emplace(TakeDrives()); }))
+        return;
+    BuildDriveTree(path, *drives);
+}
+
+void FolderTree::BuildDriveTree(const QString& path, const DriveModel& drives) {
+    RunCommand(*m_ctx.prompts, [&] {
+        if (QWidget* window = m_tree->window())
+            window->update();
+        const TreeBusyCursor busy(m_tree);
+        m_tree->clear();
+        m_dropHighlight.clear();
+        m_drives = drives;
+        const QString drive = drives.GetDriveName(CleanKey(path));
+        if (drive.isEmpty())
+            throw Failure(ErrorCode::PathNotFound, "BuildDriveTree");
+        const QString imageKey = DriveIconKey(drive, drives, *m_ctx.icons, *m_ctx.prompts);
+        m_tree->addTopLevelItem(MakeNode(drive, drives.RootCaption(drive), imageKey));
+        TreeEnum({drive});
+    });
+}
+
+void FolderTree::AddSubfolderNodes(const QString& parentKey, const QString& folderPath) {
+    QTreeWidgetItem* parent = FindNode(CleanKey(parentKey));
+    if (!parent || !MayLookInto(folderPath))
+        return;
+    const std::vector<SubfolderEntry> entries = ScanSubfolders(folderPath, Admission());
+    if (entries.empty())
+        return;
+    const QString base = folderPath.endsWith(QLatin1Char('/')) ? folderPath : folderPath + QLatin1Char('/');
+    QSet<QString> present;
+    present.reserve(parent->childCount());
+    for (int i = 0, n = parent->childCount(); i < n; ++i)
+        present.insert(NodeKey(parent->child(i)));
+
+    QList<QTreeWidgetItem*> fresh;
+    fresh.reserve(qsizetype(entries.size()));
+    for (const SubfolderEntry& e : entries) {
+        const QString key = base + e.name;
+        // A folder already in the tree means this one was read before: nothing more to add.
+        if (present.contains(key))
+            break;
+        QTreeWidgetItem* node = MakeNode(key, e.name, FolderImageKey(e.image));
+        SetColour(node, e.attr);
+        fresh.append(node);
+    }
+    if (parent->childCount() == 0) {
+        std::sort(fresh.begin(), fresh.end(), NodeLess);
+        parent->addChildren(fresh);
+    } else {
+        for (QTreeWidgetItem* node : fresh)
+            InsertSorted(parent, node);
+    }
+}
+
+void FolderTree::CollectSubfolders(const QString& folderPath, QStringList& collection) const {
+    if (!MayLookInto(folderPath))
+        return;
+    const QString base = folderPath.endsWith(QLatin1Char('/')) ? folderPath : folderPath + QLatin1Char('/');
+    for (const SubfolderEntry& e : ScanSubfolders(folderPath, Admission()))
+        collection.append(base + e.name);
+}
+
+void FolderTree::TreeEnum(const QStringList& collection) {
+    for (const QString& path : collection)
+        RunQuietly([&] { AddSubfolderNodes(path, path); });
+}
+
+void FolderTree::Expand(QTreeWidgetItem* node) {
+    if (!node)
+        return;
+    if (m_state.TreeDragStarted) {
+        m_state.TreeDragStarted = false;
+        m_state.IgnoreNextTreeClick = false;
+        return;
+    }
+    m_state.TreeExpanding = true;
+    RunCommand(*m_ctx.prompts, [&] {
+        // A read-only folder keeps its own picture; plain folders show the open one.
+        if (!IsRoot(node) && node->data(0, NodeImageRole).toString() == m_ctx.iconSet.closedFolder) {
+            node->setData(0, NodeImageRole, m_ctx.iconSet.openFolder);
+            node->setIcon(0, m_ctx.icons->icon(m_ctx.iconSet.openFolder));
+        }
+        QStringList children;
+        CollectSubfolders(NodeKey(node), children);
+        TreeEnum(children);
+        m_state.TreeJustClicked = true;
+        StopHoverTimer();
+    });
+    m_state.TreeExpanding = false;
+}
+
+void FolderTree::Collapse(QTreeWidgetItem* node) {
+    if (!node || IsRoot(node))
+        return;
+    if (node->data(0, NodeImageRole).toString() == m_ctx.iconSet.openFolder) {
+        node->setData(0, NodeImageRole, m_ctx.iconSet.closedFolder);
+        node->setIcon(0, m_ctx.icons->icon(m_ctx.iconSet.closedFolder));
+    }
+    m_state.IgnoreNextTreeClick = true;
+}
+
+void FolderTree::SelectNode(QTreeWidgetItem* node, bool expand) {
+    m_tree->scrollToItem(node);
+    m_tree->setCurrentItem(node);
+    if (expand)
+        node->setExpanded(true);
+}
+
+bool FolderTree::SelectTreePath(const QString& rootKey, const QString& path, bool expand) {
+    bool selected = false;
+    RunCommand(*m_ctx.prompts, [&] {
+        const QString root = CleanKey(rootKey);
+        const QString target = CleanKey(path);
+        QTreeWidgetItem* rootNode = FindNode(root);
+        if (!rootNode)
+            throw Failure(ErrorCode::PathNotFound, "SelectTreePath");
+        if (target == root) {
+            // The root written as a folder ("/media/usb/") always opens, as a drive root did.
+            SelectNode(rootNode, expand || path != rootKey);
+        } else {
+            if (!IsUnder(target, root))
+                throw Failure(ErrorCode::PathNotFound, "SelectTreePath");
+            // Root first, then every folder on the way; each expansion fills the next level.
+            qsizetype pos = root == QLatin1String("/") ? 0 : root.size();
+            QString prefix = root;
+            while (true) {
+                QTreeWidgetItem* node = FindNode(prefix);
+                if (!node)
+                    throw Failure(ErrorCode::PathNotFound, "SelectTreePath");
+                if (node->childCount() > 0)
+                    node->setExpanded(true);
+                const qsizetype slash = target.indexOf(QLatin1Char('/'), pos + 1);
+                if (slash < 0)
+                    break;
+                prefix = target.left(slash);
+                pos = slash;
+            }
+            QTreeWidgetItem* node = FindNode(target);
+            if (!node)
+                throw Failure(ErrorCode::PathNotFound, "SelectTreePath");
+            SelectNode(node, expand);
+        }
+        if (QTreeWidgetItem* node = SelectedNode())
+            MarkBold(node, kSelectedColour);
+        selected = true;
+    });
+    return selected;
+}
+
+QTreeWidgetItem* FolderTree::AddFolderNode(const QString& parentKey, const QString& name) {
+    QTreeWidgetItem* parent = FindNode(CleanKey(parentKey));
+    if (!parent || name.isEmpty())
+        return nullptr;
+    const QString key = JoinPath(NodeKey(parent), name);
+    if (QTreeWidgetItem* existing = FindNode(key))
+        return existing;
+    QTreeWidgetItem* node = MakeNode(key, name, m_ctx.iconSet.closedFolder);
+    InsertSorted(parent, node);
+    return node;
+}
+
+bool FolderTree::RemoveNode(const QString& key) {
+    QTreeWidgetItem* node = FindNode(CleanKey(key));
+    if (!node)
+        return false;
+    if (m_dropHighlight == NodeKey(node) || IsUnder(m_dropHighlight, NodeKey(node)))
+        m_dropHighlight.clear();
+    delete node;
+    return true;
+}
+
+QTreeWidgetItem* FolderTree::NodeAt(const QPoint& viewportPos) const {
+    return m_tree->itemAt(viewportPos);
+}
+
+void FolderTree::SetDropHighlight(QTreeWidgetItem* node) {
+    if (QTreeWidgetItem* old = DropHighlight())
+        old->setData(0, Qt::BackgroundRole, QVariant());
+    m_dropHighlight = NodeKey(node);
+    if (node) {
+        QColor colour = m_tree->palette().color(QPalette::Highlight);
+        colour.setAlpha(96);
+        node->setBackground(0, colour);
+    }
+}
+
+QTreeWidgetItem* FolderTree::DropHighlight() const {
+    return m_dropHighlight.isEmpty() ? nullptr : FindNode(m_dropHighlight);
+}
+
+void FolderTree::MarkPlayedFolder() {
+    if (QTreeWidgetItem* node = SelectedNode())
+        MarkBold(node, kPlayedColour);
+}
+
+void FolderTree::ApplyTreeLines(bool lines) {
+    // The classic style draws the dotted branch lines; the desktop's style has none.
+    if (lines && !m_lineStyle) {
+        m_lineStyle = QStyleFactory::create(QStringLiteral("Windows"));
+        if (m_lineStyle)
+            m_lineStyle->setParent(m_tree);
+    }
+    m_tree->setStyle(lines && m_lineStyle ? m_lineStyle : QApplication::style());
+    m_tree->setRootIsDecorated(true);
+}
+
+void FolderTree::FillAddressCombo() {
+    std::optional<DriveModel> drives;
+    if (!RunCommand(*m_ctx.prompts, [&] { drives.emplace(TakeDrives()); }))
+        return;
+    FillAddressCombo(*drives);
+}
+
+void FolderTree::FillAddressCombo(const DriveModel& drives) {
+    RunCommand(*m_ctx.prompts,
+               [&] { FillAddressBox(m_ctx.address, drives, m_ctx.iconSet, *m_ctx.icons, *m_ctx.prompts); });
+}
+
+void FolderTree::ListFolder(const QString& folder) {
+    const AppBusyCursor busy;
+    if (m_ctx.listFolder)
+        m_ctx.listFolder(folder);
+}
+
+void FolderTree::StopHoverTimer() {
+    if (m_ctx.hoverTimer)
+        m_ctx.hoverTimer->stop();
+}
+
+} // namespace tobimaru

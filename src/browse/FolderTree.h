@@ -1,0 +1,171 @@
+#pragma once
+
+#include "browse/Drives.h"
+#include "browse/FolderListing.h"
+#include "sysinfo/IconSet.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QComboBox;
+class QStyle;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace tobimaru {
+
+class FileIcons;
+class Prompts;
+struct RuntimeSettings;
+
+/// What the folder tree works with. Everything named must outlive the tree.
+struct FolderTreeContext {
+    QTreeWidget* tree = nullptr;  ///< `TreeView1`
+    QComboBox* address = nullptr; ///< `ImageCombo1`
+    FileIcons* icons = nullptr;   ///< `imlFile`, shared with the file list
+    IconSet iconSet;              ///< the folder pictures chosen at start-up
+    Prompts* prompts = nullptr;
+    const RuntimeSettings* settings =
+        nullptr;                        ///< ShowHidden/ShowSystem/ShowReadOnly, read at every enumeration
+    std::function<DriveModel()> drives; ///< a fresh mount-table snapshot; DriveModel::FromSystem when empty
+    std::function<void(const QString&)> listFolder; ///< `ListFolder`(folder, check state of `MnuIconSet`)
+    QTimer* hoverTimer = nullptr; ///< `Timer2`, stopped by clicks and expansions; may be null
+};
+
+/// The tree's run-time flags, shared with its input handlers and with drag and drop.
+struct TreeState {
+    QString CurrentFolder;        ///< the folder last listed from a node click or by GoToPath
+    bool TreeDragStarted = false; ///< a drag of a node has begun
+    bool TreeJustClicked =
+        true;               ///< the next mouse move with the left button ends a drag instead of starting one
+    QString TreeDragSource; ///< key of the node the left button went down on
+    bool IgnoreNextTreeClick =
+        false; ///< set by a collapse: the next click, double click, drag-over or drop only clears it
+    bool TreeExpanding = false; ///< an expansion is being filled
+    int FocusPane = 0;          ///< 2 when the tree had the focus last, 1 when the list had it
+};
+
+/// `TreeView1`: one drive at a time, keyed by paths, filled one level ahead of what is open.
+/// A root is keyed by its mount point and captioned with the drive's display name; a folder node
+/// by its full path (no trailing "/"), captioned with its name. Keys are compared exactly: Linux
+/// names are case-sensitive. Children are kept in caption order without regard to case.
+class FolderTree final : public QObject {
+    Q_OBJECT
+
+public:
+    /// Sets the tree up (one column, no header, single selection, no sorting of its own) and
+    /// connects its expand and collapse to Expand/Collapse.
+    explicit FolderTree(FolderTreeContext context, QObject* parent = nullptr);
+    ~FolderTree() override;
+
+    QTreeWidget* widget() const { return m_tree; }
+    TreeState& state() { return m_state; }
+    const TreeState& state() const { return m_state; }
+    const IconSet& iconSet() const { return m_ctx.iconSet; }
+
+    // ---- keys -------------------------------------------------------------------------------
+
+    /// The key of a node (its path); "" for null.
+    static QString NodeKey(const QTreeWidgetItem* node);
+    /// The key of the selected node, the program's current folder; "" when none is selected.
+    QString GetTreeViewKey() const;
+    /// The key of the drop-highlighted node. With none: the error box, and "".
+    QString GetActiveTreeViewKey() const;
+    /// The node with that key, or null. Follows the path down from the root, so it stays right
+    /// whoever adds or removes nodes.
+    QTreeWidgetItem* FindNode(const QString& key) const;
+    /// The root node, or null when the tree is empty.
+    QTreeWidgetItem* RootNode() const;
+    /// The selected node, or null.
+    QTreeWidgetItem* SelectedNode() const;
+    /// True for the root node.
+    static bool IsRoot(const QTreeWidgetItem* node);
+
+    // ---- building ---------------------------------------------------------------------------
+
+    /// Rebuilds the tree for the drive of `path`: its root (display name, drive picture) and the
+    /// root's folders with their own folders known. Failures go to the error box; the tree keeps
+    /// what was built.
+    void BuildDriveTree(const QString& path);
+    /// The same with a mount-table snapshot the caller has already taken.
+    void BuildDriveTree(const QString& path, const DriveModel& drives);
+
+    /// Adds a node under `parentKey` for every admitted subfolder of `folderPath`, in caption
+    /// order, each coloured by its attribute. Stops at the first folder that has a node already
+    /// (a second expansion). A missing parent node or an unreadable folder adds nothing.
+    void AddSubfolderNodes(const QString& parentKey, const QString& folderPath);
+    /// Appends the path of every admitted subfolder of `folderPath` to `collection`.
+    void CollectSubfolders(const QString& folderPath, QStringList& collection) const;
+    /// AddSubfolderNodes(path, path) for each path in order; a failure ends that path only.
+    void TreeEnum(const QStringList& collection);
+
+    /// Fills the rest of a node that opens: open-folder picture, and the next level under each
+    /// child. While a drag has begun nothing is filled. Failures go to the error box.
+    void Expand(QTreeWidgetItem* node);
+    /// A folder node that closes gets its closed picture back and swallows the next click.
+    /// Children stay.
+    void Collapse(QTreeWidgetItem* node);
+
+    /// Opens the tree along `path` below `rootKey` (each folder on the way that has children is
+    /// expanded, which fills the next level), scrolls to and selects the node of `path`,
+    /// expands it when `expand` is set (a root always), and marks it bold blue the first time.
+    /// A folder of the path without a node (hidden by the admission rule) ends in the error
+    /// box, the tree staying as opened so far. Returns true when the node was selected.
+    bool SelectTreePath(const QString& rootKey, const QString& path, bool expand);
+
+    // ---- nodes for the folder commands and drag and drop ------------------------------------
+
+    /// Adds a plain folder node `name` under the node `parentKey`, in caption order; returns it,
+    /// or the node already there, or null when the parent has no node.
+    QTreeWidgetItem* AddFolderNode(const QString& parentKey, const QString& name);
+    /// Removes the node with that key and everything below it. Returns false when there is none.
+    bool RemoveNode(const QString& key);
+    /// The node under a point of the tree's viewport, or null.
+    QTreeWidgetItem* NodeAt(const QPoint& viewportPos) const;
+    /// Marks the node as the drop target (null clears the mark).
+    void SetDropHighlight(QTreeWidgetItem* node);
+    /// The drop-highlighted node, or null.
+    QTreeWidgetItem* DropHighlight() const;
+
+    // ---- marks and looks --------------------------------------------------------------------
+
+    /// The folder played from: the selected node turns bold red unless it is bold already.
+    void MarkPlayedFolder();
+    /// `TreeViewLine`: branch lines on or off (plus/minus marks, pictures and text either way).
+    void ApplyTreeLines(bool lines);
+
+    // ---- the address box --------------------------------------------------------------------
+
+    /// `FillAddressCombo`: the desktop, documents and drive entries of `ImageCombo1`.
+    void FillAddressCombo();
+    /// The same with a mount-table snapshot the caller has already taken.
+    void FillAddressCombo(const DriveModel& drives);
+
+    /// Lists a folder through the list's callback (under the hourglass).
+    void ListFolder(const QString& folder);
+    /// Stops `Timer2` when there is one.
+    void StopHoverTimer();
+    /// The admission switches of the settings (file-view state plays no part in the tree).
+    ListOptions Admission() const;
+
+private:
+    DriveModel TakeDrives() const;
+    QTreeWidgetItem* MakeNode(const QString& key, const QString& caption, const QString& imageKey) const;
+    QString FolderImageKey(FolderImage image) const;
+    void InsertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child) const;
+    void SelectNode(QTreeWidgetItem* node, bool expand);
+    bool MayLookInto(const QString& folder) const;
+
+    FolderTreeContext m_ctx;
+    QTreeWidget* m_tree = nullptr;
+    TreeState m_state;
+    std::optional<DriveModel> m_drives; ///< the snapshot the tree was built from
+    QString m_dropHighlight;            ///< key of the drop-highlighted node
+    QStyle* m_lineStyle = nullptr;      ///< the style that draws branch lines, owned by the tree widget
+};
+
+} // namespace tobimaru

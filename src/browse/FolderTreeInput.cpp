@@ -1,0 +1,185 @@
+#include "browse/FolderTreeInput.h"
+
+#include "app/ErrorBox.h"
+#include "browse/FolderTree.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTreeWidget>
+
+namespace tobimaru {
+
+FolderTreeInput::FolderTreeInput(FolderTree& tree, Prompts& prompts, QObject* parent)
+    : QObject(parent)
+    , m_tree(tree)
+    , m_prompts(prompts) {
+    QTreeWidget* w = m_tree.widget();
+    connect(w, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* node, int) { TreeView1_NodeClick(node); });
+    connect(w, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem*, int) { TreeView1_DblClick(); });
+    w->installEventFilter(this);
+    w->viewport()->installEventFilter(this);
+}
+
+bool FolderTreeInput::eventFilter(QObject* watched, QEvent* event) {
+    QTreeWidget* w = m_tree.widget();
+    if (watched == w) {
+        if (event->type() == QEvent::FocusIn) {
+            TreeView1_GotFocus();
+        } else if (event->type() == QEvent::KeyRelease) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (!key->isAutoRepeat())
+                TreeView1_KeyUp(key->key(), key->modifiers());
+        }
+        return false;
+    }
+    if (watched != w->viewport())
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        return TreeView1_MouseDown(mouse->button(), mouse->position().toPoint(),
+                                   mouse->globalPosition().toPoint());
+    }
+    case QEvent::MouseMove: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        TreeView1_MouseMove(mouse->buttons(), mouse->position().toPoint());
+        return false;
+    }
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            m_pressed = false;
+            // The click of the whole control comes after the node's own click, which the tree
+            // reports while it handles this release.
+            QMetaObject::invokeMethod(this, &FolderTreeInput::TreeView1_Click, Qt::QueuedConnection);
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void FolderTreeInput::TreeView1_NodeClick(QTreeWidgetItem* node) {
+    if (!node)
+        return;
+    RunCommand(m_prompts, [&] {
+        TreeState& s = m_tree.state();
+        const QString key = FolderTree::NodeKey(node);
+        if (s.TreeDragStarted) {
+            // The button came up at the end of a node drag, not as a click.
+            s.TreeDragStarted = false;
+            s.IgnoreNextTreeClick = false;
+            return;
+        }
+        if (key != s.CurrentFolder) {
+            m_tree.ListFolder(key);
+            s.CurrentFolder = key;
+        }
+        s.TreeJustClicked = true;
+        if (m_tag != key) {
+            m_tree.widget()->setCurrentItem(node);
+            m_tag = key;
+        }
+    });
+}
+
+void FolderTreeInput::TreeView1_Click() {
+    RunCommand(m_prompts, [&] {
+        TreeState& s = m_tree.state();
+        if (s.IgnoreNextTreeClick) {
+            s.IgnoreNextTreeClick = false;
+            s.TreeDragStarted = false;
+            return;
+        }
+        s.TreeJustClicked = true;
+        m_tree.StopHoverTimer();
+        // Other nodes are listed by their node click; a click on the selected root lists it again.
+        const QTreeWidgetItem* node = m_tree.SelectedNode();
+        if (FolderTree::IsRoot(node) && !s.TreeDragStarted)
+            m_tree.ListFolder(FolderTree::NodeKey(node));
+        s.TreeDragStarted = false;
+        m_tree.StopHoverTimer();
+        s.TreeJustClicked = true;
+        s.FocusPane = 2;
+    });
+}
+
+void FolderTreeInput::TreeView1_DblClick() {
+    TreeState& s = m_tree.state();
+    if (s.IgnoreNextTreeClick) {
+        s.IgnoreNextTreeClick = false;
+        return;
+    }
+    s.TreeJustClicked = true;
+    m_tree.StopHoverTimer();
+}
+
+void FolderTreeInput::TreeView1_GotFocus() {
+    m_tree.state().FocusPane = 2;
+    m_tree.state().TreeJustClicked = true;
+}
+
+bool FolderTreeInput::TreeView1_MouseDown(Qt::MouseButton button, const QPoint& pos,
+                                          const QPoint& globalPos) {
+    if (button == Qt::RightButton) {
+        // Used up here: the right button must not move the selection away from the listed folder.
+        Q_EMIT quickMenuRequested(globalPos);
+        return true;
+    }
+    if (button == Qt::LeftButton) {
+        const QTreeWidgetItem* under = m_tree.NodeAt(pos);
+        m_tree.state().TreeDragSource = FolderTree::NodeKey(under ? under : m_tree.SelectedNode());
+        m_tree.SetDropHighlight(nullptr);
+        m_pressPos = pos;
+        m_pressed = true;
+    }
+    return false;
+}
+
+void FolderTreeInput::TreeView1_MouseMove(Qt::MouseButtons buttons, const QPoint& pos) {
+    if (!(buttons & Qt::LeftButton))
+        return;
+    TreeState& s = m_tree.state();
+    if (s.TreeJustClicked) {
+        s.TreeJustClicked = false;
+        return;
+    }
+    // A hand that shakes while clicking is not a drag: only a move past the desktop's drag
+    // distance starts one, once per press.
+    if (!m_pressed || s.TreeDragStarted ||
+        (pos - m_pressPos).manhattanLength() < QApplication::startDragDistance())
+        return;
+    if (!m_tree.NodeAt(pos) || s.TreeDragSource.isEmpty())
+        return;
+    s.TreeDragStarted = true;
+    Q_EMIT nodeDragRequested(s.TreeDragSource);
+}
+
+void FolderTreeInput::TreeView1_KeyUp(int key, Qt::KeyboardModifiers modifiers) {
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        m_tree.widget()->setFocus();
+        // Moving the selection by keys is a click on the node it arrives at.
+        if (QTreeWidgetItem* node = m_tree.SelectedNode())
+            TreeView1_NodeClick(node);
+        return;
+    default:
+        break;
+    }
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return;
+    if (key == Qt::Key_Delete)
+        Q_EMIT deleteFolderRequested();
+    else if (key == Qt::Key_M)
+        Q_EMIT moveFolderRequested();
+    else if (key == Qt::Key_K)
+        Q_EMIT makeFolderRequested();
+}
+
+} // namespace tobimaru

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <Qt>
+
+class QTreeWidgetItem;
+
+namespace tobimaru {
+
+class FolderTree;
+class Prompts;
+
+/// The user's clicks, keys and mouse on `TreeView1`. It watches the tree itself (its click
+/// signals and an event filter on the tree and its viewport) and turns them into listings and
+/// into intents that the main window carries out.
+class FolderTreeInput final : public QObject {
+    Q_OBJECT
+
+public:
+    /// Connects to the tree widget of `tree`. `tree` and `prompts` must outlive this object.
+    FolderTreeInput(FolderTree& tree, Prompts& prompts, QObject* parent = nullptr);
+
+    /// A click on a node: lists it unless it is the folder listed last, or a node drag has just
+    /// ended. Reselects the node when the tree's remembered key differs.
+    void TreeView1_NodeClick(QTreeWidgetItem* node);
+    /// Any left click in the tree (after the node click): swallowed after a collapse; otherwise
+    /// stops the hover timer and re-lists the selected node when it is the root.
+    void TreeView1_Click();
+    /// A double click: swallowed after a collapse; the control itself opens or closes the node.
+    void TreeView1_DblClick();
+    /// The tree got the focus.
+    void TreeView1_GotFocus();
+    /// A mouse button went down on the tree at `pos` (viewport coordinates, global `globalPos`).
+    /// Returns true when the press is used up (the right button: the quick-path menu).
+    bool TreeView1_MouseDown(Qt::MouseButton button, const QPoint& pos, const QPoint& globalPos);
+    /// The mouse moved with `buttons` held.
+    void TreeView1_MouseMove(Qt::MouseButtons buttons, const QPoint& pos);
+    /// A key went up: arrows keep the focus in the tree and list the node they arrived at;
+    /// Delete, M and K ask for the folder commands.
+    void TreeView1_KeyUp(int key, Qt::KeyboardModifiers modifiers);
+
+Q_SIGNALS:
+    /// The right button went down on the tree: the window stops the slideshow timer (`Timer1`)
+    /// and pops up `quickAccess` at `globalPos`.
+    void quickMenuRequested(const QPoint& globalPos);
+    /// Delete released: key preview off, `DeleteFolder`, key preview on.
+    void deleteFolderRequested();
+    /// "M" released: `MoveFolder`.
+    void moveFolderRequested();
+    /// "K" released: `MakeFolder`.
+    void makeFolderRequested();
+    /// The left button dragged a node far enough: drag and drop starts moving the folder `key`.
+    void nodeDragRequested(const QString& key);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    FolderTree& m_tree;
+    Prompts& m_prompts;
+    QString m_tag;     ///< the key last clicked, the tree's remembered node
+    QPoint m_pressPos; ///< where the left button went down
+    bool m_pressed = false;
+};
+
+} // namespace tobimaru

@@ -1,0 +1,3 @@
+list(APPEND TOBIMARU_CORE_SOURCES
+  fileops/BrowseFolder.cpp
+)
