@@ -36,34 +36,6 @@ TEST(SlideInterval, ThirtyTwoBitsForEverySetting) {
         EXPECT_EQ(SlideInterval(seconds), ms) << seconds;
 }
 
-TEST(SlideKinds, PicturesOnlyOrEveryFile) {
-    struct Case {
-        int16_t kind;
-        const char* ext;
-        bool applies;
-    };
-    const Case cases[] = {
-        {0, "jpg", true},  {0, "JPEG", true}, {0, "Gif", true},   {0, "bmp", true}, {0, "png", true},
-        {0, "avi", false}, {0, "tif", false}, {0, "", false},     {1, "avi", true}, {1, "mp3", true},
-        {1, "", true},     {2, "jpg", false}, {-1, "jpg", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(SlideAppliesTo(c.kind, QString::fromLatin1(c.ext)), c.applies) << c.kind << " " << c.ext;
-}
-
-TEST(RateTexts, PositionTenthsWithOneDecimal) {
-    const std::tuple<int, const char*, const char*> cases[] = {{1, "0.1", "0.1 x"},
-                                                               {10, "1.0", "1.0 x"},
-                                                               {15, "1.5", "1.5 x"},
-                                                               {33, "3.3", "3.3 x"},
-                                                               {40, "4.0", "4.0 x"}};
-    for (const auto& [position, tip, panel] : cases) {
-        const double rate = RateOfPosition(position);
-        EXPECT_EQ(RateText(rate), QString::fromLatin1(tip)) << position;
-        EXPECT_EQ(RatePanelText(rate), QString::fromLatin1(panel)) << position;
-    }
-}
-
 TEST(QuickPathRule, WatchedToEndIsConsumedOnlyByMode1) {
     struct Case {
         int mode;
@@ -78,12 +50,6 @@ TEST(QuickPathRule, WatchedToEndIsConsumedOnlyByMode1) {
         EXPECT_EQ(TakeQuickPathDecision(c.mode, watched), c.records) << c.mode << c.watched;
         EXPECT_EQ(watched, c.watchedAfter) << c.mode << c.watched;
     }
-}
-
-TEST(PlayingCaption, SizeWithoutItsPadding) {
-    EXPECT_EQ(PlayingCaption(QStringLiteral("TobimaruMe Ver1.0.1"), QStringLiteral("a.avi"),
-                             QStringLiteral("     1,234"), QStringLiteral("/home/me/movies")),
-              QStringLiteral("TobimaruMe Ver1.0.1 - a.avi(1,234KB) - /home/me/movies"));
 }
 
 TEST(SlideShowTimer, ArmsOnlyWhenOnAndTheKindTakesTheFile) {
