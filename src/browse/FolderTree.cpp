@@ -39,6 +39,30 @@ bool NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
     return CaptionLess(a->text(0), b->text(0));
 }
 
+// The child keyed `key`, whose caption is `name`. Children are in caption order, so a binary
+// search finds it at once (an expansion looks up every child of a folder that may hold
+// thousands); a child put in out of order is still found by the scan behind it.
+QTreeWidgetItem* ChildWithKey(const QTreeWidgetItem* parent, const QString& key, QStringView name) {
+    const QString caption = name.toString();
+    int lo = 0, hi = parent->childCount();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (CaptionLess(parent->child(mid)->text(0), caption))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    for (int i = lo; i < parent->childCount() && parent->child(i)->text(0) == caption; ++i) {
+        if (parent->child(i)->data(0, NodeKeyRole).toString() == key)
+            return parent->child(i);
+    }
+    for (int i = 0, n = parent->childCount(); i < n; ++i) {
+        if (parent->child(i)->data(0, NodeKeyRole).toString() == key)
+            return parent->child(i);
+    }
+    return nullptr;
+}
+
 // Keys carry no trailing "/" (except "/" itself) and no "." or ".." parts.
 QString CleanKey(const QString& path) {
     if (!path.startsWith(QLatin1Char('/')))
@@ -167,22 +191,14 @@ QTreeWidgetItem* FolderTree::FindNode(const QString& key) const {
         return node;
     if (!IsUnder(key, rootKey))
         return nullptr;
-    // Down the path one component at a time: each level is one scan of one node's children.
+    // Down the path one component at a time.
     qsizetype pos = rootKey == QLatin1String("/") ? 1 : rootKey.size() + 1;
     while (node) {
         const qsizetype slash = key.indexOf(QLatin1Char('/'), pos);
         const QString prefix = slash < 0 ? key : key.left(slash);
-        QTreeWidgetItem* next = nullptr;
-        for (int i = 0, n = node->childCount(); i < n; ++i) {
-            QTreeWidgetItem* child = node->child(i);
-            if (NodeKey(child) == prefix) {
-                next = child;
-                break;
-            }
-        }
+        node = ChildWithKey(node, prefix, QStringView(key).mid(pos, slash < 0 ? -1 : slash - pos));
         if (slash < 0)
-            return next;
-        node = next;
+            return node;
         pos = slash + 1;
     }
     return nullptr;

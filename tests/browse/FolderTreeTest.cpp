@@ -6,8 +6,6 @@
 #include "browse/TreeNodeRoles.h"
 
 #include <QFile>
-#include <QStyle>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace tobimaru;
@@ -94,18 +92,13 @@ TEST(FolderTree, RootIsTheDriveWithItsDisplayNameAndFoldersKeyedByPath) {
     EXPECT_TRUE(rig.tree->RootNode()->isExpanded());
 }
 
-TEST(FolderTree, NetworkAndLabelledDrivesShowTheirKind) {
+TEST(FolderTree, ANetworkDriveShowsItsKind) {
     TreeRig rig;
     const QString nas = rig.dir.mkdir("nas");
-    const QString usb = rig.dir.mkdir("usb");
     rig.addMount({nas, "nfs4", "srv:/export", "0:60", {}});
-    rig.addMount({usb, "vfat", "/dev/fake2", "250:2", "MY DISK"});
-
     rig.tree->BuildDriveTree(nas + "/x");
     EXPECT_EQ(rig.tree->RootNode()->text(0), QStringLiteral("ネットワーク ドライブ (") + nas + ")");
     EXPECT_EQ(ImageKey(rig.tree->RootNode()), QStringLiteral("ICON:folder-remote"));
-    rig.tree->BuildDriveTree(usb);
-    EXPECT_EQ(rig.tree->RootNode()->text(0), QStringLiteral("MY DISK (") + usb + ")");
     EXPECT_EQ(rig.widget->topLevelItemCount(), 1);
 }
 
@@ -143,11 +136,14 @@ TEST(FolderTree, AdmissionDecidesNodesColoursAndImages) {
         int16_t hidden, system, readOnly;
         QStringList captions;
     };
+    // Each switch on its own is the scanner's business; here: nodes, colours and pictures.
     const Case cases[] = {
         {0, 0, 0, {"plain"}},
-        {1, 0, 0, {".cache", "plain", "veiled"}},
-        {0, 1, 0, {"lost+found", "plain"}},
-        {0, 0, 1, {"Favorites", "My Music", "My Pictures", "My Videos", "plain", "ro"}},
+        {1,
+         1,
+         1,
+         {".cache", "Favorites", "lost+found", "My Music", "My Pictures", "My Videos", "plain", "ro",
+          "veiled"}},
     };
     for (const Case& c : cases) {
         TreeRig rig;
@@ -314,14 +310,4 @@ TEST(FolderTree, NetworkMountInsideTheTreeIsAskedBeforeItIsReadAhead) {
         EXPECT_EQ(TreeRig::captions(rig.node(rig.at("nas"))), alive ? QStringList{"share"} : QStringList())
             << alive;
     }
-}
-
-TEST(FolderTree, LinesComeFromTheClassicStyle) {
-    TreeRig rig;
-    rig.tree->ApplyTreeLines(true);
-    EXPECT_EQ(rig.widget->style()->name(), QStringLiteral("windows"));
-    rig.tree->ApplyTreeLines(false);
-    EXPECT_EQ(rig.widget->style(), QApplication::style());
-    rig.tree->ApplyTreeLines(true);
-    EXPECT_EQ(rig.widget->style()->name(), QStringLiteral("windows"));
 }
