@@ -31,6 +31,10 @@ bool FolderTreeInput::eventFilter(QObject* watched, QEvent* event) {
             TreeView1_GotFocus();
         } else if (event->type() == QEvent::KeyRelease) {
             const auto* key = static_cast<QKeyEvent*>(event);
+            // A folder closed from the keyboard has no click of its own to swallow; left set,
+            // the flag would eat the user's next real click.
+            if (!m_pressed)
+                m_tree.state().IgnoreNextTreeClick = false;
             if (!key->isAutoRepeat())
                 TreeView1_KeyUp(key->key(), key->modifiers());
         }

@@ -108,6 +108,14 @@ TEST_F(TreeInputTest, KeysAskForFolderCommandsAndArrowsFollowTheSelection) {
     keyUp(Qt::Key_Down);
     EXPECT_EQ(rig.tree->GetTreeViewKey(), rig.at("a"));
     EXPECT_EQ(rig.listed, QStringList{rig.at("a")});
+
+    // Closing "a" from the keyboard leaves the next click alone.
+    keyUp(Qt::Key_Left);
+    EXPECT_FALSE(rig.node(rig.at("a"))->isExpanded());
+    EXPECT_FALSE(rig.tree->state().IgnoreNextTreeClick);
+    rig.listed.clear();
+    click(labelOf(rig.drive()));
+    EXPECT_EQ(rig.listed, (QStringList{rig.drive(), rig.drive()}));
 }
 
 TEST_F(TreeInputTest, ADragStartsOnlyPastTheDragDistanceAndEatsTheNodeClick) {
