@@ -10,7 +10,12 @@
 #include "browse/QuickPaths.h"
 #include "input/KeyPreview.h"
 #include "input/PaneLayout.h"
+#include "playback/ContinuousPlay.h"
+#include "playback/DisplayOptions.h"
 #include "playback/MediaPlayer.h"
+#include "playback/PlaybackCommands.h"
+#include "playback/SlideShow.h"
+#include "playback/SpeedControl.h"
 #include "playback/clsMovie.h"
 
 #include <QCloseEvent>
@@ -94,8 +99,6 @@ void Form1::buildControls() {
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer2 = new QTimer(this);
     m_timer2->setObjectName(QStringLiteral("Timer2"));
-    m_movie =
-        std::make_unique<clsMovie>(*m_player, *m_ctx.prompts, *m_ctx.opener, [this] { m_timer1->stop(); });
 
     m_picSlider = MakeBar(client, "picSlider", false);
     m_picSlider2 = MakeBar(client, "picSlider2", false);
@@ -122,8 +125,9 @@ void Form1::buildControls() {
     QuickPaths::Hooks quickHooks;
     quickHooks.goToPath = [this](const QString& folder) { goToPath(folder); };
     quickHooks.currentFolder = [this] { return currentFolder(); };
-    quickHooks.stopSlideTimer = [this] { m_timer1->stop(); };
+    quickHooks.stopSlideTimer = [this] { m_slideShow->Disable(); };
     m_quick = std::make_unique<QuickPaths>(*m_menus, *m_ctx.prompts, quickHooks);
+    buildPlayback();
 
     // A window lower than this cannot hold the column.
     setMinimumHeight(TwipsToPixels(5940));

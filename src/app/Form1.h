@@ -26,6 +26,13 @@ class MediaPlayer;
 class Menus;
 class PaneLayout;
 class QuickPaths;
+class ContinuousPlay;
+class DisplayOptions;
+class PlaybackCommands;
+class SlideShow;
+class SpeedControl;
+class QuickPathRecorder;
+class PlayedFolderMarker;
 class Prompts;
 class ScreenSaver;
 class StatusPanels;
@@ -67,6 +74,8 @@ public:
     PaneLayout& layoutPanes() const { return *m_layout; }
     FileListView& fileList() const { return *m_fileList; }
     QuickPaths& quickPaths() const { return *m_quick; }
+    ContinuousPlay& continuousPlay() const { return *m_play; }
+    PlaybackCommands& playbackCommands() const { return *m_commands; }
     FileIcons& imlFile() const { return *m_icons; }
     MediaPlayer& player() const { return *m_player; }
     QTreeWidget* TreeView1() const { return m_tree; }
@@ -97,6 +106,7 @@ protected:
 
 private:
     void buildControls();
+    void buildPlayback();
     void connectCommands();
     void onMenuCommand(const QString& group, int index);
     void onToolbarButton(const QString& key);
@@ -104,7 +114,6 @@ private:
     void onListDoubleClick();
     void showListMenu(const QPoint& globalPos);
     void applyChecksToControls();
-    void setAlwaysOnTop(bool on);
     void listFolder(const QString& folder);
     void listCurrentFolder();
     void goToPath(const QString& folder);
@@ -114,7 +123,6 @@ private:
     RuntimeSettings m_settings;
     QString m_baseCaption;
     bool m_unloaded = false;
-    double m_startRate = 1.0;
     QSize m_normalSize;
     QSize m_wantedOuterSize;
     std::optional<QPoint> m_wantedPosition;
@@ -125,6 +133,13 @@ private:
     std::unique_ptr<FileIcons> m_icons;
     std::unique_ptr<clsMovie> m_movie;
     std::unique_ptr<QuickPaths> m_quick;
+    std::unique_ptr<QuickPathRecorder> m_quickRecorder;
+    std::unique_ptr<PlayedFolderMarker> m_folderMarker;
+    std::unique_ptr<SlideShow> m_slideShow;
+    ContinuousPlay* m_play = nullptr;
+    SpeedControl* m_speed = nullptr;
+    DisplayOptions* m_display = nullptr;
+    std::unique_ptr<PlaybackCommands> m_commands;
     Menus* m_menus = nullptr;
     Toolbar* m_toolbar = nullptr;
     StatusPanels* m_status = nullptr;

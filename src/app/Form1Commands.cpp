@@ -16,6 +16,8 @@
 #include "browse/TreeNodeRoles.h"
 #include "input/KeyPreview.h"
 #include "playback/MediaPlayer.h"
+#include "playback/PlaybackCommands.h"
+#include "playback/SlideShow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,7 +33,6 @@ namespace tobimaru {
 void Form1::connectCommands() {
     connect(m_menus, &Menus::command, this, &Form1::onMenuCommand);
     connect(m_toolbar, &Toolbar::buttonClicked, this, &Form1::onToolbarButton);
-    connect(m_player, &MediaPlayer::fullScreenRequested, this, &Form1::setPlayerFullScreen);
     connect(m_keys, &KeyPreview::command, this, &Form1::onKeyCommand);
     connect(m_fileList, &FileListView::listStatusChanged, this,
             [this](const QString& text) { m_status->setText(1, text); });
@@ -41,15 +42,15 @@ void Form1::connectCommands() {
             [this](const QPoint& pos) { showListMenu(m_list->viewport()->mapToGlobal(pos)); });
     connect(m_status, &StatusPanels::rightClicked, this, [this](const QPoint& pos) {
         // The slideshow waits while the option menu is open.
-        const bool running = m_timer1->isActive();
-        m_timer1->stop();
+        m_slideShow->Disable();
         m_menus->menu(QStringLiteral("DspOption"))->exec(pos);
-        if (running)
-            m_timer1->start();
+        m_slideShow->Enable();
     });
 }
 
 void Form1::onMenuCommand(const QString& group, int index) {
+    if (m_commands->OnMenuCommand(group, index))
+        return;
     RunCommand(*m_ctx.prompts, [&] {
         if (group == QLatin1String("ExitTobimaru")) {
             Unload();
@@ -66,18 +67,13 @@ void Form1::onMenuCommand(const QString& group, int index) {
             applyChecksToControls();
         } else if (group == QLatin1String("MnuIconSet") || group == QLatin1String("Listkousin")) {
             listCurrentFolder();
-        } else if (group == QLatin1String("Opt") && index == 2) {
-            setAlwaysOnTop(m_menus->isChecked(QStringLiteral("Opt(2)")));
-        } else if (group == QLatin1String("Opt") && index == 1) {
-            m_status->setText(5, m_menus->isChecked(QStringLiteral("Opt(1)"))
-                                     ? QStringLiteral("ミュートON")
-                                     : QStringLiteral("ミュートOFF"));
         }
     });
 }
 
 void Form1::onToolbarButton(const QString& key) {
-    m_timer1->stop();
+    if (m_commands->OnToolbarButton(key))
+        return;
     RunCommand(*m_ctx.prompts, [&] {
         if (key == QLatin1String("最新更新")) {
             listCurrentFolder();
@@ -93,6 +89,27 @@ void Form1::onToolbarButton(const QString& key) {
 void Form1::onKeyCommand(KeyCommand command) {
     RunCommand(*m_ctx.prompts, [&] {
         switch (command) {
+        case KeyCommand::PlayOrPause:
+            m_commands->OnWindowKeyRelease(Qt::Key_Space, Qt::NoModifier);
+            break;
+        case KeyCommand::Stop:
+            m_commands->StopCommand();
+            break;
+        case KeyCommand::ToggleRepeat:
+            m_commands->OnWindowKeyRelease(Qt::Key_F9, Qt::NoModifier);
+            break;
+        case KeyCommand::DisplayFit:
+            m_commands->OnWindowKeyRelease(Qt::Key_F11, Qt::NoModifier);
+            break;
+        case KeyCommand::DisplayFull:
+            m_commands->OnWindowKeyRelease(Qt::Key_F12, Qt::NoModifier);
+            break;
+        case KeyCommand::PlayPrevious:
+            m_commands->PreviousCommand();
+            break;
+        case KeyCommand::PlayNext:
+            m_commands->NextCommand();
+            break;
         case KeyCommand::Refresh:
             listCurrentFolder();
             break;
@@ -110,8 +127,10 @@ void Form1::onKeyCommand(KeyCommand command) {
 }
 
 void Form1::onListDoubleClick() {
+    const QModelIndex current = m_list->currentIndex();
+    if (m_commands->OnListDoubleClick(current))
+        return;
     RunCommand(*m_ctx.prompts, [&] {
-        const QModelIndex current = m_list->currentIndex();
         if (m_fileList->model()->rowCount() == 0 || !current.isValid())
             return;
         const QString key = m_fileList->model()->key(current.row());
@@ -124,11 +143,9 @@ void Form1::onListDoubleClick() {
 
 void Form1::showListMenu(const QPoint& globalPos) {
     AdjustListPopup(*m_menus, m_fileList->model()->rowCount() > 0, m_toolbar->fileViewPressed());
-    const bool running = m_timer1->isActive();
-    m_timer1->stop();
+    m_slideShow->Disable();
     m_menus->menu(QStringLiteral("MnuPlayOpt"))->exec(globalPos);
-    if (running)
-        m_timer1->start();
+    m_slideShow->Enable();
 }
 
 void Form1::applyChecksToControls() {
@@ -146,19 +163,6 @@ void Form1::applyChecksToControls() {
     } else {
         m_tree->setStyle(QApplication::style());
     }
-}
-
-void Form1::setAlwaysOnTop(bool on) {
-    m_status->setText(6, on ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF"));
-    if (on == bool(windowFlags() & Qt::WindowStaysOnTopHint))
-        return;
-    // Changing a window flag re-creates the native window: keep where and how big it is.
-    const QRect geometry = this->geometry();
-    const bool shown = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    setGeometry(geometry);
-    if (shown)
-        show();
 }
 
 QString Form1::currentFolder() const {

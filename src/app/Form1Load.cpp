@@ -13,7 +13,10 @@
 #include "browse/FileListView.h"
 #include "browse/QuickPaths.h"
 #include "input/PaneLayout.h"
+#include "playback/ContinuousPlay.h"
+#include "playback/DisplayOptions.h"
 #include "playback/MediaPlayer.h"
+#include "playback/SpeedControl.h"
 #include "playback/clsMovie.h"
 #include "settings/SettingsSchema.h"
 #include "sysinfo/frmSplash.h"
@@ -28,6 +31,8 @@
 namespace tobimaru {
 
 void Form1::Load(frmSplash* splash) {
+    m_speed->ReadWaveVolume();
+    m_play->ResetRunFlags();
     m_picShadow->setFixedWidth(TwipsToPixels(25));
     m_timer2->stop();
 
@@ -39,11 +44,10 @@ void Form1::Load(frmSplash* splash) {
         m_player->setDisplayFlag(flag, true);
     m_player->setAutoSize(false);
     m_player->setDisplaySize(MediaPlayer::Fit);
-    m_startRate = m_player->Rate();
+    const double startRate = m_speed->TakeStartRate();
     if (splash)
-        splash->setSpeedText(QStringLiteral("MediaPlayer Play Speed:") + QString::number(m_startRate));
-    m_player->setRate(1.0);
-    m_toolbar->slider()->setValue(10);
+        splash->setSpeedText(QStringLiteral("MediaPlayer Play Speed:") + QString::number(startRate));
+    m_speed->ResetRate();
 
     m_fileList->model()->sort(0, Qt::AscendingOrder);
 
@@ -52,6 +56,8 @@ void Form1::Load(frmSplash* splash) {
                                      .arg(TOBIMARU_VERSION_MINOR)
                                      .arg(TOBIMARU_VERSION_PATCH);
     setWindowTitle(m_baseCaption);
+    m_play->setBaseCaption(m_baseCaption);
+    m_display->setBaseCaption(m_baseCaption);
 
     {
         Form1Settings host(*this);
@@ -68,21 +74,10 @@ void Form1::Load(frmSplash* splash) {
     m_menus->setChecked(QStringLiteral("MnuLoop"), false);
     m_progress->hide();
     applyChecksToControls();
-
-    QString sizeCaption;
-    for (int i = 0; i < 5; ++i) {
-        const QString name = QStringLiteral("Dspsize(%1)").arg(i);
-        if (m_menus->isChecked(name)) {
-            sizeCaption = m_menus->item(name)->text();
-            break;
-        }
-    }
-    m_status->setText(4, sizeCaption);
-    m_status->setText(5, m_menus->isChecked(QStringLiteral("Opt(1)")) ? QStringLiteral("ミュートON")
-                                                                      : QStringLiteral("ミュートOFF"));
-    setAlwaysOnTop(m_menus->isChecked(QStringLiteral("Opt(2)")));
+    m_display->ShowOptionStates();
 
     listFolder(m_settings.StartFolder);
+    m_play->setAutoPlayArmed(true);
 }
 
 void Form1::Unload() {
@@ -99,7 +94,8 @@ void Form1::Unload() {
         Form1Settings host(*this);
         host.setScreenSaverActive(true);
     }
-    RunQuietly([this] { m_player->setRate(m_startRate); });
+    RunQuietly([this] { m_speed->RestoreStartRate(); });
+    RunQuietly([this] { m_speed->RestoreWaveVolume(); });
     QApplication::restoreOverrideCursor();
 }
 

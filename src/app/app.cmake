@@ -6,6 +6,7 @@ list(APPEND TOBIMARU_GUI_SOURCES
   app/Form1.cpp
   app/Form1Commands.cpp
   app/Form1Load.cpp
+  app/Form1Playback.cpp
   app/Form1Settings.cpp
   app/IconLibrary.cpp
   app/Menus.cpp

@@ -218,10 +218,13 @@ TEST(Form1, TypedLettersAndCtrlArrowsLeaveTheListSelectionAlone) {
     list->setFocus();
     list->setCurrentIndex(list->model()->index(1, 0));
     QTest::keyClick(list, Qt::Key_D);
+    EXPECT_EQ(list->currentIndex().row(), 1) << "no type-ahead jump to d.wmv";
+    // Ctrl+Down starts the next row, which continuous play selects; the list's own step is not
+    // added on top.
     QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
-    EXPECT_EQ(list->currentIndex().row(), 1);
+    EXPECT_EQ(list->currentIndex().row(), 2);
     QTest::keyClick(list, Qt::Key_Down);
-    EXPECT_EQ(list->currentIndex().row(), 2) << "plain arrows still move";
+    EXPECT_EQ(list->currentIndex().row(), 3) << "plain arrows still move";
 }
 
 TEST(Form1, DoubleClickOnAFolderRowOpensIt) {
