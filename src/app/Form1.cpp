@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "app/IconLibrary.h"
 #include "app/Menus.h"
 #include "app/StatusPanels.h"
 #include "app/Toolbar.h"
@@ -127,6 +128,8 @@ void Form1::buildControls() {
     quickHooks.currentFolder = [this] { return currentFolder(); };
     quickHooks.stopSlideTimer = [this] { m_slideShow->Disable(); };
     m_quick = std::make_unique<QuickPaths>(*m_menus, *m_ctx.prompts, quickHooks);
+    m_icons->setKeySource(&IconForKey);
+    buildBrowsing();
     buildPlayback();
 
     // A window lower than this cannot hold the column.

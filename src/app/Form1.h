@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/SettingsHost.h"
+#include "sysinfo/IconSet.h"
 
 #include <QMainWindow>
 #include <QSize>
@@ -26,6 +27,9 @@ class MediaPlayer;
 class Menus;
 class PaneLayout;
 class QuickPaths;
+class FolderTree;
+class FolderTreeInput;
+class Navigation;
 class ContinuousPlay;
 class DisplayOptions;
 class PlaybackCommands;
@@ -47,6 +51,8 @@ struct Form1Context {
     ScreenSaver* screenSaver = nullptr;
     /// Opens files that are not media with the desktop's default application.
     DesktopOpener* opener = nullptr;
+    /// The folder and place pictures chosen from the system at start-up.
+    IconSet iconSet;
     /// mpv's audio output for the player ("null" in tests; empty for mpv's choice).
     QByteArray audioOutput;
 };
@@ -74,6 +80,8 @@ public:
     PaneLayout& layoutPanes() const { return *m_layout; }
     FileListView& fileList() const { return *m_fileList; }
     QuickPaths& quickPaths() const { return *m_quick; }
+    FolderTree& folderTree() const { return *m_folderTree; }
+    Navigation& navigation() const { return *m_nav; }
     ContinuousPlay& continuousPlay() const { return *m_play; }
     PlaybackCommands& playbackCommands() const { return *m_commands; }
     FileIcons& imlFile() const { return *m_icons; }
@@ -107,6 +115,7 @@ protected:
 private:
     void buildControls();
     void buildPlayback();
+    void buildBrowsing();
     void connectCommands();
     void onMenuCommand(const QString& group, int index);
     void onToolbarButton(const QString& key);
@@ -136,6 +145,9 @@ private:
     std::unique_ptr<QuickPathRecorder> m_quickRecorder;
     std::unique_ptr<PlayedFolderMarker> m_folderMarker;
     std::unique_ptr<SlideShow> m_slideShow;
+    FolderTree* m_folderTree = nullptr;
+    FolderTreeInput* m_treeInput = nullptr;
+    Navigation* m_nav = nullptr;
     ContinuousPlay* m_play = nullptr;
     SpeedControl* m_speed = nullptr;
     DisplayOptions* m_display = nullptr;

@@ -10,7 +10,9 @@
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
 #include "browse/FolderListing.h"
+#include "browse/FolderTree.h"
 #include "browse/ListGrid.h"
+#include "browse/Navigation.h"
 #include "browse/PathQueries.h"
 #include "browse/QuickPaths.h"
 #include "browse/TreeNodeRoles.h"
@@ -55,6 +57,16 @@ void Form1::onMenuCommand(const QString& group, int index) {
         if (group == QLatin1String("ExitTobimaru")) {
             Unload();
             QCoreApplication::quit();
+        } else if (group == QLatin1String("GoMydoc")) {
+            m_nav->GoMydoc_Click();
+        } else if (group == QLatin1String("GoDeskTop")) {
+            m_nav->GoDeskTop_Click();
+        } else if (group == QLatin1String("GoNetWtok")) {
+            m_nav->GoNetWtok_Click();
+        } else if (group == QLatin1String("GoFolder")) {
+            m_nav->GoFolder_Click();
+        } else if (group == QLatin1String("Listkousin")) {
+            m_nav->Listkousin_Click();
         } else if (group == QLatin1String("QuickPathSet")) {
             m_quick->QuickPathSet_Click(index);
         } else if (group == QLatin1String("QuickPathAdd")) {
@@ -65,7 +77,7 @@ void Form1::onMenuCommand(const QString& group, int index) {
             m_quick->pass_Click(index);
         } else if (group == QLatin1String("MnuGrid") || group == QLatin1String("TreeViewLine")) {
             applyChecksToControls();
-        } else if (group == QLatin1String("MnuIconSet") || group == QLatin1String("Listkousin")) {
+        } else if (group == QLatin1String("MnuIconSet")) {
             listCurrentFolder();
         }
     });
@@ -75,8 +87,16 @@ void Form1::onToolbarButton(const QString& key) {
     if (m_commands->OnToolbarButton(key))
         return;
     RunCommand(*m_ctx.prompts, [&] {
-        if (key == QLatin1String("最新更新")) {
-            listCurrentFolder();
+        if (key == QLatin1String("デスクトップ")) {
+            m_nav->GoDeskTop_Click();
+        } else if (key == QLatin1String("マイドキュメント")) {
+            m_nav->GoMydoc_Click();
+        } else if (key == QLatin1String("ネットワーク")) {
+            m_nav->GoNetWtok_Click();
+        } else if (key == QLatin1String("1つ上に")) {
+            m_nav->GoUpOneLevel();
+        } else if (key == QLatin1String("最新更新")) {
+            m_nav->Listkousin_Click();
         } else if (key == QLatin1String("ファイルビュー")) {
             const bool on = m_toolbar->fileViewPressed();
             m_toolbar->button(QStringLiteral("解凍"))->setVisible(on);
@@ -111,7 +131,7 @@ void Form1::onKeyCommand(KeyCommand command) {
             m_commands->NextCommand();
             break;
         case KeyCommand::Refresh:
-            listCurrentFolder();
+            m_nav->Listkousin_Click();
             break;
         case KeyCommand::SelectAll:
             m_list->selectAll();
@@ -135,7 +155,7 @@ void Form1::onListDoubleClick() {
             return;
         const QString key = m_fileList->model()->key(current.row());
         if (ExistsFolder(key)) {
-            listFolder(key);
+            m_nav->GoToPath(key, true);
             m_list->setFocus();
         }
     });
@@ -152,23 +172,11 @@ void Form1::applyChecksToControls() {
     if (auto* grid = qobject_cast<ListGridDelegate*>(m_list->itemDelegate()))
         grid->setGridLines(m_menus->isChecked(QStringLiteral("MnuGrid")));
     m_list->viewport()->update();
-    // Branch lines come from the classic style; without them the tree keeps the desktop's style.
-    const bool lines = m_menus->isChecked(QStringLiteral("TreeViewLine"));
-    if (lines) {
-        QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"));
-        if (classic) {
-            classic->setParent(m_tree);
-            m_tree->setStyle(classic);
-        }
-    } else {
-        m_tree->setStyle(QApplication::style());
-    }
+    m_folderTree->ApplyTreeLines(m_menus->isChecked(QStringLiteral("TreeViewLine")));
 }
 
 QString Form1::currentFolder() const {
-    if (const QTreeWidgetItem* item = m_tree->currentItem())
-        return item->data(0, NodeKeyRole).toString();
-    return m_settings.StartFolder;
+    return m_folderTree->GetTreeViewKey();
 }
 
 void Form1::listFolder(const QString& folder) {
@@ -181,9 +189,12 @@ void Form1::listCurrentFolder() {
 }
 
 void Form1::goToPath(const QString& folder) {
-    listFolder(folder);
+    m_nav->GoToPath(folder, true);
 }
 
-void Form1::StartupSelectTree() {}
+void Form1::StartupSelectTree() {
+    RunCommand(*m_ctx.prompts,
+               [this] { m_folderTree->SelectTreePath(m_settings.StartDrive, m_settings.StartFolder, true); });
+}
 
 } // namespace tobimaru

@@ -11,6 +11,8 @@
 #include "app/Twips.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
+#include "browse/FolderTree.h"
+#include "browse/Navigation.h"
 #include "browse/QuickPaths.h"
 #include "input/PaneLayout.h"
 #include "playback/ContinuousPlay.h"
@@ -76,6 +78,8 @@ void Form1::Load(frmSplash* splash) {
     applyChecksToControls();
     m_display->ShowOptionStates();
 
+    m_folderTree->FillAddressCombo();
+    m_nav->GoToPath(m_settings.StartFolder, true);
     listFolder(m_settings.StartFolder);
     m_play->setAutoPlayArmed(true);
 }

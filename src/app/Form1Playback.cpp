@@ -5,6 +5,7 @@
 #include "app/StatusPanels.h"
 #include "app/Toolbar.h"
 #include "browse/FileListView.h"
+#include "browse/FolderTree.h"
 #include "browse/QuickPaths.h"
 #include "browse/TreeNodeRoles.h"
 #include "playback/ContinuousPlay.h"
@@ -31,6 +32,17 @@ private:
     QuickPaths& m_paths;
 };
 
+class TreeMarkAdapter final : public PlayedFolderMarker {
+public:
+    explicit TreeMarkAdapter(FolderTree& tree)
+        : m_tree(tree) {}
+    // The folder played from is the tree's selected one: rows come from its listing.
+    void MarkPlayedFolder(const QString&) override { m_tree.MarkPlayedFolder(); }
+
+private:
+    FolderTree& m_tree;
+};
+
 } // namespace
 
 void Form1::buildPlayback() {
@@ -38,6 +50,7 @@ void Form1::buildPlayback() {
     m_movie = std::make_unique<clsMovie>(*m_player, *m_ctx.prompts, *m_ctx.opener,
                                          [this] { m_slideShow->Disable(); });
     m_quickRecorder = std::make_unique<QuickPathAdapter>(*m_quick);
+    m_folderMarker = std::make_unique<TreeMarkAdapter>(*m_folderTree);
 
     ContinuousPlayParts parts;
     parts.ListView1 = m_list;

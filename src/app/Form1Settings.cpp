@@ -5,7 +5,7 @@
 #include "app/Prompts.h"
 #include "app/Twips.h"
 #include "browse/Drives.h"
-#include "browse/TreeNodeRoles.h"
+#include "browse/FolderTree.h"
 #include "input/PaneLayout.h"
 #include "platform/ScreenSaver.h"
 
@@ -115,10 +115,10 @@ double Form1Settings::shadowTop() const {
 }
 
 std::optional<QString> Form1Settings::selectedTreeKey() const {
-    const QTreeWidgetItem* item = m_form.TreeView1()->currentItem();
-    if (!item)
+    const QString key = m_form.m_folderTree->GetTreeViewKey();
+    if (key.isEmpty())
         return std::nullopt;
-    return item->data(0, NodeKeyRole).toString();
+    return key;
 }
 
 QString Form1Settings::currentDirectory() const {

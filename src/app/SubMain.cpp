@@ -4,6 +4,7 @@
 #include "app/MessageBoxPrompts.h"
 #include "app/Startup.h"
 #include "app/Toolbar.h"
+#include "fileops/BrowseFolder.h"
 #include "platform/ScreenSaver.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationWatcher.h"
@@ -32,6 +33,7 @@ int SubMain(int argc, char** argv) {
         QApplication::installTranslator(&qtJapanese);
 
     MessageBoxPrompts prompts;
+    prompts.setPlacesFunction(static_cast<QStringList (*)(int)>(&BrowsePlaces));
     SingleInstance instance;
     if (!RefuseSecondInstance(instance, prompts))
         return 0;
@@ -52,6 +54,7 @@ int SubMain(int argc, char** argv) {
         ctx.iniPath = DefaultIniPath();
         ctx.screenSaver = &screenSaver;
         ctx.opener = &opener;
+        ctx.iconSet = icons;
         form = std::make_unique<Form1>(ctx);
         prompts.setParent(form.get());
         form->Load(splash.get());

@@ -4,6 +4,7 @@ list(APPEND TOBIMARU_CORE_SOURCES
 )
 list(APPEND TOBIMARU_GUI_SOURCES
   app/Form1.cpp
+  app/Form1Browsing.cpp
   app/Form1Commands.cpp
   app/Form1Load.cpp
   app/Form1Playback.cpp

@@ -1,0 +1,49 @@
+// The browsing subsystem's parts: the folder tree, its input and navigation.
+#include "app/Form1.h"
+
+#include "app/ErrorBox.h"
+#include "app/Menus.h"
+#include "browse/FileListView.h"
+#include "browse/FolderTree.h"
+#include "browse/FolderTreeInput.h"
+#include "browse/Navigation.h"
+#include "browse/SystemFolders.h"
+#include "playback/ContinuousPlay.h"
+#include "playback/SlideShow.h"
+
+#include <QMenu>
+
+namespace tobimaru {
+
+void Form1::buildBrowsing() {
+    FolderTreeContext tc;
+    tc.tree = m_tree;
+    tc.address = m_address;
+    tc.icons = m_icons.get();
+    tc.iconSet = m_ctx.iconSet;
+    tc.prompts = m_ctx.prompts;
+    tc.settings = &m_settings;
+    tc.listFolder = [this](const QString& folder) { listFolder(folder); };
+    tc.hoverTimer = m_timer2;
+    m_folderTree = new FolderTree(tc, this);
+    m_treeInput = new FolderTreeInput(*m_folderTree, *m_ctx.prompts, this);
+
+    NavigationContext nc;
+    nc.tree = m_folderTree;
+    nc.address = m_address;
+    nc.prompts = m_ctx.prompts;
+    nc.settings = &m_settings;
+    nc.listFolder = tc.listFolder;
+    // Navigation is built before playback; the calls come later, when both exist.
+    nc.stopPlayback = [this] { m_play->StopPlay(); };
+    nc.rearmPlayback = [this] { m_play->setAutoPlayArmed(true); };
+    nc.window = this;
+    m_nav = new Navigation(nc, this);
+
+    connect(m_treeInput, &FolderTreeInput::quickMenuRequested, this, [this](const QPoint& pos) {
+        m_slideShow->Disable();
+        m_menus->menu(QStringLiteral("quickAccess"))->exec(pos);
+    });
+}
+
+} // namespace tobimaru
