@@ -11,7 +11,9 @@
 #include "playback/ContinuousPlay.h"
 #include "playback/SlideShow.h"
 
+#include <QApplication>
 #include <QMenu>
+#include <QTreeView>
 
 namespace tobimaru {
 
@@ -40,6 +42,11 @@ void Form1::buildBrowsing() {
     nc.window = this;
     m_nav = new Navigation(nc, this);
 
+    // Which pane had the focus last decides where some commands act.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && (now == m_list || m_list->isAncestorOf(now)))
+            m_folderTree->state().FocusPane = 1;
+    });
     connect(m_treeInput, &FolderTreeInput::quickMenuRequested, this, [this](const QPoint& pos) {
         m_slideShow->Disable();
         m_menus->menu(QStringLiteral("quickAccess"))->exec(pos);
