@@ -1,5 +1,6 @@
 #include "browse/FolderListing.h"
 
+#include "browse/DirectoryRead.h"
 #include "browse/ListFormat.h"
 #include "settings/SettingsHost.h"
 
@@ -16,27 +17,6 @@
 namespace tobimaru {
 
 namespace {
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
-
-// Owns a plain descriptor; -1 is "none".
-struct FileDescriptor {
-    explicit FileDescriptor(int fd)
-        : m_fd(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd = -1;
-};
 
 char AsciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
@@ -145,37 +125,7 @@ std::vector<Pattern> MakePatterns(const ListOptions& options) {
 // The names a folder's ".hidden" file lists, one per line (the file managers' convention).
 class HiddenList {
 public:
-    void load(int dirFd) {
-        const FileDescriptor fd(::openat(dirFd, ".hidden", O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-        if (fd.get() < 0)
-            return;
-        struct stat st {};
-        // Only a regular file of sane size: a FIFO under that name must not block the listing.
-        constexpr off_t kMaxSize = 4 << 20;
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxSize)
-            return;
-        std::string text(size_t(st.st_size), '\0');
-        size_t got = 0;
-        while (got < text.size()) {
-            const ssize_t n = ::read(fd.get(), text.data() + got, text.size() - got);
-            if (n <= 0)
-                break;
-            got += size_t(n);
-        }
-        text.resize(got);
-        size_t pos = 0;
-        while (pos < text.size()) {
-            size_t eol = text.find('\n', pos);
-            if (eol == std::string::npos)
-                eol = text.size();
-            std::string_view line(text.data() + pos, eol - pos);
-            if (!line.empty() && line.back() == '\r')
-                line.remove_suffix(1);
-            if (!line.empty())
-                m_names.emplace(line);
-            pos = eol + 1;
-        }
-    }
+    void load(int dirFd) { m_names = ReadHiddenNames(dirFd); }
     bool contains(std::string_view name) const {
         return !m_names.empty() && m_names.count(std::string(name));
     }

@@ -1,5 +1,7 @@
 #include "browse/SubfolderScan.h"
 
+#include "browse/DirectoryRead.h"
+
 #include <QFile>
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,60 +15,6 @@
 namespace tobimaru {
 
 namespace {
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
-
-struct FdCloser {
-    explicit FdCloser(int fd)
-        : m_fd(fd) {}
-    FdCloser(const FdCloser&) = delete;
-    FdCloser& operator=(const FdCloser&) = delete;
-    ~FdCloser() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd = -1;
-};
-
-// The names a folder's ".hidden" file lists, one per line: the file managers' way of hiding
-// entries without renaming them.
-std::unordered_set<std::string> ReadHiddenNames(int dirFd) {
-    std::unordered_set<std::string> names;
-    const FdCloser fd(::openat(dirFd, ".hidden", O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat st {};
-    // A FIFO or a huge file under that name must not stall the tree.
-    constexpr off_t kMaxSize = 1 << 20;
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxSize)
-        return names;
-    std::string text(size_t(st.st_size), '\0');
-    size_t got = 0;
-    while (got < text.size()) {
-        const ssize_t n = ::read(fd.get(), text.data() + got, text.size() - got);
-        if (n <= 0)
-            break;
-        got += size_t(n);
-    }
-    text.resize(got);
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t eol = text.find('\n', pos);
-        if (eol == std::string::npos)
-            eol = text.size();
-        std::string_view line(text.data() + pos, eol - pos);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (!line.empty())
-            names.emplace(line);
-        pos = eol + 1;
-    }
-    return names;
-}
 
 // A name that may be a folder: known from d_type, or to be settled by a stat.
 struct Candidate {

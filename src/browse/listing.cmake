@@ -1,4 +1,5 @@
 list(APPEND TOBIMARU_CORE_SOURCES
+  browse/DirectoryRead.cpp
   browse/FolderListing.cpp
   browse/ListFormat.cpp
 )
