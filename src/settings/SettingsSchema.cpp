@@ -8,6 +8,9 @@
 #include "settings/SettingsConvert.h"
 #include "settings/SettingsHost.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace tobimaru {
 
 namespace {
@@ -165,6 +168,15 @@ void LoadBody(clsIniFile& ini, SettingsHost& host, RuntimeSettings& out) {
     out.ShowFolders = r.int16("FolderDsp");
 }
 
+/// The load takes the window's place and size as 16-bit numbers and refuses anything wider,
+/// which would cost every setting read after them at each start. 32767 twips is under 2200
+/// pixels at 96 DPI, so a window on the right of a wide desktop or spanning a large monitor
+/// reaches it: such values are written at the nearest number the load still takes.
+int ClampToInt16(qint32 value) {
+    return std::clamp<qint32>(value, std::numeric_limits<int16_t>::min(),
+                              std::numeric_limits<int16_t>::max());
+}
+
 /// Index of the first checked item of a menu array, or -1.
 int FirstChecked(const SettingsHost& host, const char* name, int count) {
     for (int i = 0; i < count; ++i) {
@@ -180,10 +192,10 @@ void SaveBody(clsIniFile& ini, SettingsHost& host) {
     };
 
     ini.setSection(QStringLiteral("FormPos"));
-    write("XPosition", RoundToInt32(host.windowLeftTwips()));
-    write("YPosition", RoundToInt32(host.windowTopTwips()));
-    write("Width", host.normalWidthTwips());
-    write("Height", host.normalHeightTwips());
+    write("XPosition", ClampToInt16(RoundToInt32(host.windowLeftTwips())));
+    write("YPosition", ClampToInt16(RoundToInt32(host.windowTopTwips())));
+    write("Width", ClampToInt16(host.normalWidthTwips()));
+    write("Height", ClampToInt16(host.normalHeightTwips()));
     write("WindowState", host.windowState());
 
     ini.setSection(QStringLiteral("FilePath"));

@@ -360,6 +360,27 @@ TEST_F(SettingsSchema, SavePositionsAreRoundedAndUncheckedArraysNotWritten) {
     EXPECT_EQ(stored("MoviePlay", "MuteState"), "False");
 }
 
+TEST_F(SettingsSchema, AWindowBeyondSixteenBitsIsSavedSoTheNextStartReadsEverything) {
+    // A window on the right half of a 3840-pixel desktop, and one wider than 2200 pixels.
+    FakeSettingsHost h;
+    h.left = 40000;
+    h.top = -40000;
+    h.normalWidth = 45000;
+    h.normalHeight = 9000;
+    h.state = 0;
+    h.selected = "/";
+    h.checks["Opt(1)"] = true;
+    SaveSettings(ini(), h, prompts);
+    EXPECT_EQ(stored("FormPos", "XPosition"), "32767");
+    EXPECT_EQ(stored("FormPos", "YPosition"), "-32768");
+    EXPECT_EQ(stored("FormPos", "Width"), "32767");
+
+    load();
+    EXPECT_TRUE(prompts.boxes.isEmpty()) << prompts.texts().join("|").toStdString();
+    EXPECT_EQ(QList<int>({host.left, host.top, host.width}), QList<int>({32767, -32768, 32767}));
+    EXPECT_TRUE(host.checks["Opt(1)"]);
+}
+
 TEST_F(SettingsSchema, SaveWithoutATreeSelectionStopsAfterTheWindow) {
     host.left = 10;
     host.checks["MnuGrid"] = true;
