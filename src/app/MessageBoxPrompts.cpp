@@ -69,12 +69,23 @@ MessageBoxPrompts::MessageBoxPrompts(QWidget* parent)
 
 PromptAnswer MessageBoxPrompts::message(const QString& text, const QString& caption, PromptIcon icon,
                                         PromptButtons buttons) {
-    QMessageBox box(ToQt(icon), caption, text, ToQt(buttons), m_parent);
+    QMessageBox box(ToQt(icon), caption, QString(), ToQt(buttons), m_parent);
+    // Our texts carry file and folder names, which may look like markup ("<a>.avi"): never
+    // let Qt guess rich text.
+    box.setTextFormat(Qt::PlainText);
     // A lone carriage return is the line break of our texts; Qt wants a line feed.
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     box.setText(shown);
-    return FromQt(box.exec());
+    // A box asked during busy work (the settings load at start-up, a drive check) waits for the
+    // user: it shows the normal pointer, and the busy one comes back after it.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return FromQt(answer);
 }
 
 QString MessageBoxPrompts::browseFolder(const QString& prompt, const QString& initial, int root) {
