@@ -194,8 +194,12 @@ void SaveBody(clsIniFile& ini, SettingsHost& host) {
     ini.setSection(QStringLiteral("FormPos"));
     write("XPosition", ClampToInt16(RoundToInt32(host.windowLeftTwips())));
     write("YPosition", ClampToInt16(RoundToInt32(host.windowTopTwips())));
-    write("Width", ClampToInt16(host.normalWidthTwips()));
-    write("Height", ClampToInt16(host.normalHeightTwips()));
+    // A window kept maximised all session never had a normal size of its own; the size the
+    // load gave it is still the one to come back to, so the stored one stays.
+    if (host.normalWidthTwips() > 0 && host.normalHeightTwips() > 0) {
+        write("Width", ClampToInt16(host.normalWidthTwips()));
+        write("Height", ClampToInt16(host.normalHeightTwips()));
+    }
     write("WindowState", host.windowState());
 
     ini.setSection(QStringLiteral("FilePath"));

@@ -360,6 +360,22 @@ TEST_F(SettingsSchema, SavePositionsAreRoundedAndUncheckedArraysNotWritten) {
     EXPECT_EQ(stored("MoviePlay", "MuteState"), "False");
 }
 
+TEST_F(SettingsSchema, AWindowNeverSeenInTheNormalStateKeepsTheStoredSize) {
+    writeIni("[FormPos]\nXPosition=1500\nYPosition=300\nWidth=9600\nHeight=7200\nWindowState=2\n");
+    FakeSettingsHost h;
+    h.left = 0;
+    h.top = 0;
+    h.state = 2;
+    h.normalWidth = -15; // what a size never recorded reads as
+    h.normalHeight = -15;
+    h.selected = "/";
+    SaveSettings(ini(), h, prompts);
+    EXPECT_EQ(stored("FormPos", "Width"), "9600");
+    EXPECT_EQ(stored("FormPos", "Height"), "7200");
+    EXPECT_EQ(stored("FormPos", "WindowState"), "2");
+    EXPECT_TRUE(prompts.boxes.isEmpty());
+}
+
 TEST_F(SettingsSchema, AWindowBeyondSixteenBitsIsSavedSoTheNextStartReadsEverything) {
     // A window on the right half of a 3840-pixel desktop, and one wider than 2200 pixels.
     FakeSettingsHost h;
