@@ -129,6 +129,23 @@ public:
 
 } // namespace
 
+QString FolderImageKey(const IconSet& s, FolderImage image) {
+    switch (image) {
+    case FolderImage::MyPictures:
+        return s.myPictures;
+    case FolderImage::MyMusic:
+        return s.myMusic;
+    case FolderImage::MyVideos:
+        return s.myVideos;
+    case FolderImage::Favorites:
+        return s.favorites;
+    case FolderImage::None:
+    case FolderImage::Closed:
+        break;
+    }
+    return s.closedFolder;
+}
+
 FolderTree::FolderTree(FolderTreeContext context, QObject* parent)
     : QObject(parent)
     , m_ctx(std::move(context))
@@ -218,24 +235,6 @@ DriveModel FolderTree::TakeDrives() const {
     return m_ctx.drives ? m_ctx.drives() : DriveModel::FromSystem();
 }
 
-QString FolderTree::FolderImageKey(FolderImage image) const {
-    const IconSet& s = m_ctx.iconSet;
-    switch (image) {
-    case FolderImage::MyPictures:
-        return s.myPictures;
-    case FolderImage::MyMusic:
-        return s.myMusic;
-    case FolderImage::MyVideos:
-        return s.myVideos;
-    case FolderImage::Favorites:
-        return s.favorites;
-    case FolderImage::None:
-    case FolderImage::Closed:
-        break;
-    }
-    return s.closedFolder;
-}
-
 QTreeWidgetItem* FolderTree::MakeNode(const QString& key, const QString& caption,
                                       const QString& imageKey) const {
     auto* node = new QTreeWidgetItem();
@@ -316,7 +315,7 @@ void FolderTree::AddSubfolderNodes(const QString& parentKey, const QString& fold
         // A folder already in the tree means this one was read before: nothing more to add.
         if (present.contains(key))
             break;
-        QTreeWidgetItem* node = MakeNode(key, e.name, FolderImageKey(e.image));
+        QTreeWidgetItem* node = MakeNode(key, e.name, FolderImageKey(m_ctx.iconSet, e.image));
         SetColour(node, e.attr);
         fresh.append(node);
     }

@@ -36,6 +36,11 @@ struct FolderTreeContext {
     QTimer* hoverTimer = nullptr; ///< `Timer2`, stopped by clicks and expansions; may be null
 };
 
+/// The `IconSet` key of a folder picture: the closed-folder key, or the special key of a
+/// read-only folder with a known name. The file list's folder rows use it too, so that a folder
+/// looks the same in both panes.
+QString FolderImageKey(const IconSet& iconSet, FolderImage image);
+
 /// The tree's run-time flags, shared with its input handlers and with drag and drop.
 struct TreeState {
     QString CurrentFolder;        ///< the folder last listed from a node click or by GoToPath
@@ -155,7 +160,6 @@ public:
 private:
     DriveModel TakeDrives() const;
     QTreeWidgetItem* MakeNode(const QString& key, const QString& caption, const QString& imageKey) const;
-    QString FolderImageKey(FolderImage image) const;
     void InsertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child) const;
     void SelectNode(QTreeWidgetItem* node, bool expand);
     bool MayLookInto(const QString& folder) const;
