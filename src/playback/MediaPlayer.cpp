@@ -24,6 +24,10 @@ namespace {
 // Reply ids of the observed properties.
 enum : uint64_t { TimePos = 1, Duration, DWidth, DHeight, VolumeProp, MuteProp };
 
+// Reply ids of file loads; each load gets the next one, so a late reply to a load that was
+// replaced meanwhile is told apart.
+constexpr quint64 kLoadReplyBase = 1000;
+
 // mpv's tempo filter mutes below 0.25x unless told otherwise; the speed slider goes to 0.1x.
 constexpr double kSlowTempoLimit = 0.25;
 const QByteArray kSlowTempoFilter = QByteArrayLiteral("@slowtempo:scaletempo2=min-speed=0.01");
@@ -153,18 +157,12 @@ void MediaPlayer::configure(const Options& options, bool videoOut) {
     mpv_set_wakeup_callback(h, &MediaPlayer::wakeup, this);
 }
 
-void MediaPlayer::wakeup(void* self) {
-    // Called on one of mpv's threads: only post, once until the GUI thread has drained.
-    auto* player = static_cast<MediaPlayer*>(self);
-    if (!player->m_drainQueued.exchange(true))
-        QMetaObject::invokeMethod(player, &MediaPlayer::drainEvents, Qt::QueuedConnection);
-}
-
 void MediaPlayer::setFileName(const QString& path) {
     if (path.isEmpty()) {
         if (m_entry != 0 && m_mpv)
             MpvCommand(m_mpv.get(), {"stop"});
         m_entry = 0;
+        m_loadTicket = 0;
         m_deferredLoad = false;
         m_fileName.clear();
         m_videoSize = QSize();
@@ -195,6 +193,7 @@ void MediaPlayer::startLoad() {
         // A file given to mpv before its picture output exists ends at once with an error.
         m_deferredLoad = true;
         m_entry = 0;
+        m_loadTicket = 0;
     } else if (const int rc = issueLoad(false); rc < 0) {
         m_errorCode = rc;
         m_errorDescription = MpvErrorText(rc);
@@ -209,23 +208,16 @@ int MediaPlayer::issueLoad(bool paused) {
     m_followRedirect = false;
     mpv_handle* h = m_mpv.get();
     MpvSetFlag(h, "pause", paused);
-    const QByteArray file = QFile::encodeName(m_fileName);
-    const char* args[] = {"loadfile", file.constData(), "replace", nullptr};
-    mpv_node result;
-    const int rc = mpv_command_ret(h, args, &result);
+    const quint64 ticket = kLoadReplyBase + ++m_loadSerial;
+    const int rc = MpvCommand(h, {"loadfile", QFile::encodeName(m_fileName), "replace"}, ticket);
     if (rc < 0) {
         m_entry = 0;
+        m_loadTicket = 0;
         return rc;
     }
-    m_entry = -1; // in mpv, number not known (an mpv too old to say)
-    if (result.format == MPV_FORMAT_NODE_MAP) {
-        for (int i = 0; i < result.u.list->num; ++i) {
-            const mpv_node& v = result.u.list->values[i];
-            if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0 && v.format == MPV_FORMAT_INT64)
-                m_entry = v.u.int64;
-        }
-    }
-    mpv_free_node_contents(&result);
+    // Until mpv answers, every file event belongs to what was there before.
+    m_entry = kEntryPending;
+    m_loadTicket = ticket;
     return rc;
 }
 
@@ -314,99 +306,6 @@ void MediaPlayer::setState(long state) {
     m_bar->setPlayState(state);
     updateStatusLine();
     Q_EMIT PlayStateChange(old, state);
-}
-
-void MediaPlayer::drainEvents() {
-    m_drainQueued = false;
-    while (m_mpv) {
-        mpv_event* e = mpv_wait_event(m_mpv.get(), 0);
-        if (e->event_id == MPV_EVENT_NONE)
-            break;
-        // Copy what is needed first: a handler may open a modal box whose event loop drains
-        // again, and the event is only valid until the next wait.
-        switch (e->event_id) {
-        case MPV_EVENT_START_FILE: {
-            const qint64 id = static_cast<mpv_event_start_file*>(e->data)->playlist_entry_id;
-            if (m_followRedirect) {
-                m_followRedirect = false;
-                m_entry = id;
-            }
-            m_activeEntry = id;
-            break;
-        }
-        case MPV_EVENT_FILE_LOADED:
-            if (m_entry != 0 && (m_activeEntry == m_entry || m_entry < 0))
-                Q_EMIT NewStream();
-            break;
-        case MPV_EVENT_PLAYBACK_RESTART:
-            if (m_entry != 0 && (m_activeEntry == m_entry || m_entry < 0))
-                Q_EMIT playbackRestarted();
-            break;
-        case MPV_EVENT_END_FILE: {
-            const auto* end = static_cast<mpv_event_end_file*>(e->data);
-            if (m_entry != 0 && (end->playlist_entry_id == m_entry || m_entry < 0))
-                handleEndFile(end->reason, end->error);
-            break;
-        }
-        case MPV_EVENT_PROPERTY_CHANGE: {
-            const auto* p = static_cast<mpv_event_property*>(e->data);
-            handleProperty(p->name, p->format, p->data);
-            break;
-        }
-        default:
-            break;
-        }
-    }
-}
-
-void MediaPlayer::handleEndFile(int reason, int error) {
-    switch (reason) {
-    case MPV_END_FILE_REASON_EOF:
-        m_entry = 0;
-        setState(Stopped);
-        Q_EMIT EndOfStream(0);
-        break;
-    case MPV_END_FILE_REASON_ERROR:
-        m_entry = 0;
-        m_errorCode = error;
-        m_errorDescription = MpvErrorText(error);
-        setState(Closed);
-        Q_EMIT Warning(1, m_errorCode, m_errorDescription);
-        break;
-    case MPV_END_FILE_REASON_REDIRECT:
-        // A playlist file: mpv goes on with its first entry, which becomes ours.
-        m_followRedirect = true;
-        break;
-    default:
-        break;
-    }
-}
-
-void MediaPlayer::handleProperty(const char* name, int format, void* data) {
-    const bool have = format != MPV_FORMAT_NONE && data;
-    const QByteArray prop(name);
-    if (prop == "time-pos") {
-        m_position = have ? *static_cast<double*>(data) : 0;
-        m_bar->setPosition(m_position);
-    } else if (prop == "duration") {
-        m_duration = have ? *static_cast<double*>(data) : 0;
-        m_bar->setDuration(m_duration);
-    } else if (prop == "dwidth" || prop == "dheight") {
-        const int v = have ? int(*static_cast<int64_t*>(data)) : 0;
-        if (prop == "dwidth")
-            m_videoSize.setWidth(v);
-        else
-            m_videoSize.setHeight(v);
-        layoutVideo();
-        if (m_autoSize)
-            updateGeometry();
-    } else if (prop == "volume" && have) {
-        m_volume = int(std::lround(*static_cast<double*>(data)));
-        m_bar->setVolume(m_volume);
-    } else if (prop == "mute" && have) {
-        m_mute = *static_cast<int*>(data) != 0;
-        m_bar->setMuted(m_mute);
-    }
 }
 
 void MediaPlayer::setDisplaySize(int size) {

@@ -13,6 +13,7 @@
 #include <map>
 
 class QLabel;
+struct mpv_node;
 
 namespace tobimaru {
 
@@ -185,6 +186,8 @@ private:
     void configure(const Options& options, bool videoOut);
     void startLoad();
     int issueLoad(bool paused);
+    void handleLoadReply(int error, const mpv_node& result);
+    bool isOurEntry(qint64 id) const;
     void onRenderInitialized(bool ok);
     void setState(long state);
     void drainEvents();
@@ -209,9 +212,14 @@ private:
     QString m_fileName;
     long m_state = Closed;
     // mpv numbers the files it is given; events of any other number than the one asked for
-    // last belong to a file that was replaced or closed in the meantime.
-    qint64 m_entry = 0;       // the file asked for last, 0 when none is in mpv
+    // last belong to a file that was replaced or closed in the meantime. The number comes with
+    // the reply to the load, so until then (pending) no file event is ours.
+    static constexpr qint64 kEntryPending = -2;
+    static constexpr qint64 kEntryUnknown = -1;
+    qint64 m_entry = 0;       // the file asked for last: its number, pending, unknown, or 0 for none
     qint64 m_activeEntry = 0; // the file mpv last started
+    quint64 m_loadSerial = 0;
+    quint64 m_loadTicket = 0; // reply id of the load not yet answered, 0 when none
     bool m_followRedirect = false;
     bool m_deferredLoad = false; // waiting for the GL output before the first file
     bool m_slowTempo = false;    // our own tempo filter is in place for rates under 0.25

@@ -23,32 +23,27 @@ MpvHandle CreateMpvHandle() {
 }
 
 int MpvSetText(mpv_handle* h, const char* name, const QByteArray& value) {
-    return mpv_set_property_string(h, name, value.constData());
+    // mpv copies the value before the call returns.
+    const char* text = value.constData();
+    return mpv_set_property_async(h, 0, name, MPV_FORMAT_STRING, &text);
 }
 
 int MpvSetFlag(mpv_handle* h, const char* name, bool on) {
     int flag = on ? 1 : 0;
-    return mpv_set_property(h, name, MPV_FORMAT_FLAG, &flag);
+    return mpv_set_property_async(h, 0, name, MPV_FORMAT_FLAG, &flag);
 }
 
 int MpvSetDouble(mpv_handle* h, const char* name, double value) {
-    return mpv_set_property(h, name, MPV_FORMAT_DOUBLE, &value);
+    return mpv_set_property_async(h, 0, name, MPV_FORMAT_DOUBLE, &value);
 }
 
-double MpvGetDouble(mpv_handle* h, const char* name, double fallback) {
-    double value = 0;
-    if (mpv_get_property(h, name, MPV_FORMAT_DOUBLE, &value) < 0)
-        return fallback;
-    return value;
-}
-
-int MpvCommand(mpv_handle* h, std::initializer_list<QByteArray> args) {
+int MpvCommand(mpv_handle* h, std::initializer_list<QByteArray> args, uint64_t replyId) {
     std::vector<const char*> argv;
     argv.reserve(args.size() + 1);
     for (const QByteArray& a : args)
         argv.push_back(a.constData());
     argv.push_back(nullptr);
-    return mpv_command(h, argv.data());
+    return mpv_command_async(h, replyId, argv.data());
 }
 
 QString MpvErrorText(int error) {

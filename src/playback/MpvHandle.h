@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 
@@ -27,16 +28,20 @@ using MpvRenderContext = std::unique_ptr<mpv_render_context, MpvRenderContextDel
 /// locale by then). Returns an empty handle when mpv cannot be created.
 MpvHandle CreateMpvHandle();
 
-/// Sets an option or property from text; returns mpv's error code (0 on success).
+// Every request below is queued for mpv's core and returns at once: a synchronous call waits
+// for the core, which can be held for as long as a file on a dead network mount or a wedged
+// sound output holds it, and the GUI thread must never wait for that. mpv runs the requests
+// from one queue in the order they were made; their replies come as events.
+
+/// Queues setting a property from text; returns 0, or mpv's error when it cannot be queued.
 int MpvSetText(mpv_handle* h, const char* name, const QByteArray& value);
-/// Sets a flag property; returns mpv's error code.
+/// Queues setting a flag property; returns 0 or mpv's error.
 int MpvSetFlag(mpv_handle* h, const char* name, bool on);
-/// Sets a double property; returns mpv's error code.
+/// Queues setting a double property; returns 0 or mpv's error.
 int MpvSetDouble(mpv_handle* h, const char* name, double value);
-/// Reads a double property; `fallback` when it is unavailable.
-double MpvGetDouble(mpv_handle* h, const char* name, double fallback);
-/// Runs a command synchronously; returns mpv's error code.
-int MpvCommand(mpv_handle* h, std::initializer_list<QByteArray> args);
+/// Queues a command whose reply event carries `replyId` (0 for one nobody waits for);
+/// returns 0 or mpv's error when it cannot be queued.
+int MpvCommand(mpv_handle* h, std::initializer_list<QByteArray> args, uint64_t replyId = 0);
 /// mpv's own short text for an error code.
 QString MpvErrorText(int error);
 

@@ -3,5 +3,6 @@ list(APPEND TOBIMARU_GUI_SOURCES
   playback/MpvVideoView.cpp
   playback/PlayerControlBar.cpp
   playback/MediaPlayer.cpp
+  playback/MediaPlayerEvents.cpp
   playback/clsMovie.cpp
 )

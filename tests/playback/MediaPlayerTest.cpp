@@ -10,11 +10,16 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSlider>
+#include <atomic>
 #include <clocale>
 #include <cmath>
+#include <fcntl.h>
 #include <limits>
 #include <mpv/client.h>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace tobimaru::test {
 namespace {
@@ -144,6 +149,45 @@ TEST_F(MediaPlayerTest, ReplacedFileIsNotReportedOnBehalfOfItsSuccessor) {
     EXPECT_EQ(warnings.count(), 0);
     EXPECT_EQ(newStream.count(), 1);
     EXPECT_EQ(ended.count(), 1);
+}
+
+// A sound output that never opens holds mpv's core, as a dead network mount or a wedged sound
+// server would; the pane's own calls must not wait for it. The output here is a pipe nobody
+// reads, so mpv hangs opening it until the watcher below reads it.
+TEST_F(MediaPlayerTest, AHeldCoreNeverHoldsTheCaller) {
+    const QString sink = media().dir.file(QStringLiteral("held.pcm"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(sink).constData(), 0600), 0);
+    PlayerOptions o = QuietPlayer();
+    o.audioOutput = "pcm";
+    o.mpvOptions = {{"ao-pcm-file", QFile::encodeName(sink)}};
+    MediaPlayer player(nullptr, o);
+    player.setFileName(media().clip());
+    QTest::qWait(500); // the core is now stuck opening the output
+
+    std::atomic<bool> callerDone{false};
+    std::atomic<bool> released{false};
+    std::thread watcher([&] {
+        for (int i = 0; i < 50 && !callerDone; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        released = !callerDone;
+        const int fd = ::open(QFile::encodeName(sink).constData(), O_RDONLY);
+        char buf[4096];
+        while (fd >= 0 && ::read(fd, buf, sizeof buf) > 0) {
+        }
+        if (fd >= 0)
+            ::close(fd);
+    });
+    player.setMute(true);
+    player.setRate(1.5);
+    player.Pause();
+    player.Stop();
+    player.Play();
+    player.setFileName(media().clip());
+    player.setFileName(QString());
+    callerDone = true;
+    EXPECT_FALSE(released) << "the GUI thread waited for mpv's core";
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
+    watcher.join();
 }
 
 TEST_F(MediaPlayerTest, PictureStaysUntilTheNextFile) {
