@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileIconProvider>
+#include <QFileInfo>
 #include <QMimeType>
 
 namespace tobimaru {
@@ -100,7 +101,9 @@ bool FileIcons::fetchFileIcon(const QString& base, const QString& fullPath) {
 }
 
 QIcon FileIcons::iconForFile(const QString& base, const QString& fullPath) const {
-    const bool ownIcon = base == fullPath;
+    // Only a regular file is read for its own picture: opening a pipe under such a name would
+    // wait for a writer and freeze the listing.
+    const bool ownIcon = base == fullPath && QFileInfo(fullPath).isFile();
     if (ownIcon && fullPath.endsWith(QLatin1String(".ico"))) {
         const QIcon own(fullPath);
         if (Usable(own))

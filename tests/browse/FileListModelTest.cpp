@@ -4,6 +4,7 @@
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QImage>
 #include <QItemSelectionModel>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <numeric>
 #include <random>
+#include <sys/stat.h>
 
 using namespace tobimaru;
 using test::FakePrompts;
@@ -263,6 +265,13 @@ TEST(FileIcons, IconFilesAndLaunchersShowTheirOwnPicture) {
         EXPECT_EQ(QColor(shown.pixel(8, 8)), QColor(Qt::red)) << path.toStdString();
     }
     EXPECT_FALSE(icons.fetchFileIcon(QString(), dir.file("noext")));
+    // A pipe under such a name has no picture of its own; opening it would wait for a writer.
+    for (const char* name : {"pipe.ico", "pipe.desktop"}) {
+        const QString pipe = dir.file(QString::fromUtf8(name));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+        icons.fetchFileIcon(pipe, pipe);
+        EXPECT_FALSE(icons.icon(FileIcons::FileIconKey(pipe)).isNull()) << name;
+    }
     // Added images are kept; a second add under the key changes nothing.
     EXPECT_FALSE(icons.add(FileIcons::FileIconKey(ico), QIcon(QPixmap(16, 16))));
     icons.setKeySource(
