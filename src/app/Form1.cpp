@@ -147,8 +147,15 @@ int Form1::storedWindowState() const {
 
 void Form1::setOuterSize(const QSize& size) {
     m_wantedOuterSize = size;
+    // A window that starts maximised still has a normal size to save.
+    if (!isMaximized() && !isMinimized() && !isFullScreen())
+        m_normalSize = size;
     const QSize frame = frameGeometry().size() - geometry().size();
     resize(size - frame);
+}
+
+QPoint Form1::storedPosition() const {
+    return m_playerFullScreen ? m_positionBeforeFullScreen : frameGeometry().topLeft();
 }
 
 void Form1::setOuterPosition(const QPoint& topLeft) {
@@ -166,6 +173,7 @@ void Form1::setPlayerFullScreen(bool on) {
     m_layout->setPlayerAlone(on);
     if (on) {
         m_wasMaximized = isMaximized();
+        m_positionBeforeFullScreen = frameGeometry().topLeft();
         showFullScreen();
         m_player->setFocus();
     } else if (m_wasMaximized) {

@@ -98,6 +98,9 @@ public:
     QSize normalSize() const { return m_normalSize; }
     /// The window's state as the settings file stores it: 0 normal, 1 minimised, 2 maximised.
     int storedWindowState() const;
+    /// The outer top-left corner to save: where the window stood before the player went full
+    /// screen, else where it stands.
+    QPoint storedPosition() const;
     /// Sets the outer size (frame included); kept until the first show, when the window
     /// system's frame is known.
     void setOuterSize(const QSize& size);
@@ -138,6 +141,7 @@ private:
     bool m_shownOnce = false;
     bool m_playerFullScreen = false;
     bool m_wasMaximized = false;
+    QPoint m_positionBeforeFullScreen;
 
     std::unique_ptr<FileIcons> m_icons;
     std::unique_ptr<clsMovie> m_movie;

@@ -70,11 +70,11 @@ int Form1Settings::windowState() const {
 }
 
 double Form1Settings::windowLeftTwips() const {
-    return PixelsToTwips(m_form.frameGeometry().x());
+    return PixelsToTwips(m_form.storedPosition().x());
 }
 
 double Form1Settings::windowTopTwips() const {
-    return PixelsToTwips(m_form.frameGeometry().y());
+    return PixelsToTwips(m_form.storedPosition().y());
 }
 
 int Form1Settings::normalWidthTwips() const {

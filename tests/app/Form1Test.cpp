@@ -261,3 +261,16 @@ TEST(Form1, FullScreenShowsThePlayerAloneAndComesBack) {
     EXPECT_TRUE(w.form->menuBar()->isVisible());
     EXPECT_LT(player->width(), w.form->centralWidget()->width());
 }
+
+TEST(Form1, ClosingInFullScreenSavesTheWindowAsItStoodBefore) {
+    Window w;
+    w.form->Load(nullptr);
+    w.form->show();
+    w.form->setOuterPosition(QPoint(120, 90));
+    w.selectTreeNode(w.dir.path());
+    w.form->setPlayerFullScreen(true);
+    w.form->close();
+    EXPECT_EQ(w.read("FormPos", "XPosition"), "1800");
+    EXPECT_EQ(w.read("FormPos", "YPosition"), "1350");
+    EXPECT_EQ(w.read("FormPos", "Width"), "12180");
+}
