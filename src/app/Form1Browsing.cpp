@@ -29,6 +29,9 @@ void Form1::buildBrowsing() {
     tc.hoverTimer = m_timer2;
     m_folderTree = new FolderTree(tc, this);
     m_treeInput = new FolderTreeInput(*m_folderTree, *m_ctx.prompts, this);
+    // Folder rows of the list show the same pictures as the tree.
+    m_fileList->setFolderImageKeys(
+        [set = m_ctx.iconSet](FolderImage image) { return FolderImageKey(set, image); });
 
     NavigationContext nc;
     nc.tree = m_folderTree;

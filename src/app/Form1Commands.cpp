@@ -87,17 +87,17 @@ void Form1::onToolbarButton(const QString& key) {
     if (m_commands->OnToolbarButton(key))
         return;
     RunCommand(*m_ctx.prompts, [&] {
-        if (key == QLatin1String("デスクトップ")) {
+        if (key == QStringLiteral("デスクトップ")) {
             m_nav->GoDeskTop_Click();
-        } else if (key == QLatin1String("マイドキュメント")) {
+        } else if (key == QStringLiteral("マイドキュメント")) {
             m_nav->GoMydoc_Click();
-        } else if (key == QLatin1String("ネットワーク")) {
+        } else if (key == QStringLiteral("ネットワーク")) {
             m_nav->GoNetWtok_Click();
-        } else if (key == QLatin1String("1つ上に")) {
+        } else if (key == QStringLiteral("1つ上に")) {
             m_nav->GoUpOneLevel();
-        } else if (key == QLatin1String("最新更新")) {
+        } else if (key == QStringLiteral("最新更新")) {
             m_nav->Listkousin_Click();
-        } else if (key == QLatin1String("ファイルビュー")) {
+        } else if (key == QStringLiteral("ファイルビュー")) {
             const bool on = m_toolbar->fileViewPressed();
             m_toolbar->button(QStringLiteral("解凍"))->setVisible(on);
             m_toolbar->button(QStringLiteral("選択解凍"))->setVisible(on);

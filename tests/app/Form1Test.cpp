@@ -13,6 +13,8 @@
 #include "app/Toolbar.h"
 #include "browse/FileListView.h"
 #include "browse/FolderListing.h"
+#include "browse/FolderTree.h"
+#include "browse/Navigation.h"
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -273,4 +275,21 @@ TEST(Form1, ClosingInFullScreenSavesTheWindowAsItStoodBefore) {
     EXPECT_EQ(w.read("FormPos", "XPosition"), "1800");
     EXPECT_EQ(w.read("FormPos", "YPosition"), "1350");
     EXPECT_EQ(w.read("FormPos", "Width"), "12180");
+}
+
+TEST(Form1, ToolbarButtonsReachTheirCommands) {
+    Window w;
+    TempDir media;
+    media.write("sub/inner.avi", "x");
+    w.form->Load(nullptr);
+    w.form->show();
+    ASSERT_TRUE(w.form->navigation().GoToPath(media.file("sub"), true));
+    Toolbar& tb = w.form->toolbar();
+    tb.button("1つ上に")->trigger();
+    EXPECT_EQ(w.form->folderTree().GetTreeViewKey(), media.path());
+    tb.button("ファイルビュー")->trigger();
+    EXPECT_TRUE(tb.button("解凍")->isVisible());
+    EXPECT_TRUE(tb.button("選択解凍")->isVisible());
+    tb.button("ファイルビュー")->trigger();
+    EXPECT_FALSE(tb.button("解凍")->isVisible());
 }
