@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QTreeView>
 #include <QWidget>
+#include <QWindow>
 
 namespace tobimaru {
 
@@ -132,13 +133,15 @@ void DisplayOptions::ShowOptionStates() {
 void DisplayOptions::SetWindowTopmost(QWidget* window, bool on) {
     if (!window || on == bool(window->windowFlags() & Qt::WindowStaysOnTopHint))
         return;
-    // A new window flag re-creates the native window: keep where it is and how big.
-    const QRect geometry = window->geometry();
-    const bool shown = window->isVisible();
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    window->setGeometry(geometry);
-    if (shown)
-        window->show();
+    // Only the band changes: QWidget::setWindowFlags would make the native window again, which
+    // moves it on some desktops and leaves the application without an active window, so that
+    // no key acts until the next click. The window system is told on the existing window
+    // instead; a window not made yet takes the flag when it is.
+    Qt::WindowFlags flags = window->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    window->overrideWindowFlags(flags);
+    if (QWindow* handle = window->windowHandle())
+        handle->setFlag(Qt::WindowStaysOnTopHint, on);
 }
 
 } // namespace tobimaru

@@ -2,7 +2,10 @@
 #include "playback/PlayerTestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QSlider>
+#include <QTreeView>
+#include <QWindow>
 
 namespace tobimaru::test {
 namespace {
@@ -169,9 +172,17 @@ TEST_F(PlaybackOptionsTest, OptionsWithAnEmptyListChangeOnlyTheirCheckAndPanel) 
 TEST_F(PlaybackOptionsTest, TopmostWithRowsKeepsTheWindowWhereItIs) {
     rig.list(media().three());
     rig.window->show();
+    rig.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(rig.window.get()));
+    rig.ListView1->setFocus();
     const QRect geometry = rig.window->geometry();
     item("Opt(2)")->trigger();
     EXPECT_TRUE(rig.window->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(rig.window->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    // The window keeps the keyboard across the change of band, so F2 and Space go on working.
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeWindow(), rig.window.get());
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(rig.ListView1));
     EXPECT_EQ(rig.window->geometry(), geometry);
     EXPECT_TRUE(rig.window->isVisible());
     EXPECT_EQ(rig.window->windowTitle(), ContinuousRig::baseCaption() + QStringLiteral(" - ") + rig.key(0));
