@@ -7,7 +7,9 @@
 #include "app/Twips.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListView.h"
+#include "browse/FolderTreeInput.h"
 #include "browse/ListGrid.h"
+#include "browse/Navigation.h"
 #include "browse/QuickPaths.h"
 #include "input/KeyPreview.h"
 #include "input/PaneLayout.h"
@@ -58,7 +60,17 @@ Form1::Form1(const Form1Context& context, QWidget* parent)
     connectCommands();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // Children die after the members: take the subsystems that hold the wrapper, the tree and
+    // the list down first, so no late signal reaches an object that is already gone.
+    QObject::disconnect(m_focusWatch);
+    m_commands.reset();
+    delete m_display;
+    delete m_speed;
+    delete m_play;
+    delete m_nav;
+    delete m_treeInput;
+}
 
 QWidget* Form1::MediaPlayer1() const {
     return m_player;

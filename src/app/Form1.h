@@ -142,6 +142,7 @@ private:
     bool m_playerFullScreen = false;
     bool m_wasMaximized = false;
     QPoint m_positionBeforeFullScreen;
+    QMetaObject::Connection m_focusWatch;
 
     std::unique_ptr<FileIcons> m_icons;
     std::unique_ptr<clsMovie> m_movie;

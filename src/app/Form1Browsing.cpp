@@ -46,7 +46,7 @@ void Form1::buildBrowsing() {
     m_nav = new Navigation(nc, this);
 
     // Which pane had the focus last decides where some commands act.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now && (now == m_list || m_list->isAncestorOf(now)))
             m_folderTree->state().FocusPane = 1;
     });
