@@ -217,8 +217,9 @@ TEST_F(MediaPlayerTest, DoubleRateEndsSooner) {
     };
     const qint64 fast = timeToEnd(2.0);
     const qint64 normal = timeToEnd(1.0);
-    // 2 s of media: about 1 s against about 2 s, with room for a slow machine.
-    EXPECT_LT(fast + 500, normal) << "fast " << fast << " ms, normal " << normal << " ms";
+    // 2 s of media: about 1 s against about 2 s. A loaded machine stretches both, so only a
+    // clear gap is asked for: a rate that was not applied gives two equal times.
+    EXPECT_LT(fast + 250, normal) << "fast " << fast << " ms, normal " << normal << " ms";
     EXPECT_EQ(player.Rate(), 1.0);
 }
 
