@@ -3,6 +3,7 @@
 // synchronous part (marks, selection, the wrapper's checks, loadfile) is timed apart from the
 // whole, so a slow figure says whether it is ours or mpv's opening of the file.
 
+#include "BenchSupport.h"
 #include "app/Menus.h"
 #include "app/Prompts.h"
 #include "app/StatusPanels.h"
@@ -37,16 +38,6 @@ namespace {
 using namespace tobimaru;
 using Clock = std::chrono::steady_clock;
 
-class SilentPrompts final : public Prompts {
-public:
-    PromptAnswer message(const QString& text, const QString&, PromptIcon, PromptButtons) override {
-        std::fprintf(stderr, "box: %s\n", qPrintable(text));
-        return PromptAnswer::Ok;
-    }
-    QString browseFolder(const QString&, const QString&, int) override { return {}; }
-    void beep() override {}
-};
-
 class NoOpener final : public DesktopOpener {
 public:
     bool openWithDefault(const QString&) override { return true; }
@@ -54,18 +45,6 @@ public:
 
 double MsSince(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-QString MakeClip(const QString& path, double seconds) {
-    const QString d = QString::number(seconds);
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                  "testsrc=size=320x240:rate=25:duration=" + d, "-f", "lavfi", "-i",
-                  "sine=frequency=440:duration=" + d, "-shortest", "-pix_fmt", "yuv420p", path});
-    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
-        return QString();
-    return path;
 }
 
 /// The playback parts of the main window around a quiet player, the list filled with `folder`.
@@ -111,7 +90,7 @@ struct Window {
     QTreeView* list = nullptr;
     MediaPlayer* player = nullptr;
     FileIcons icons;
-    SilentPrompts prompts;
+    bench::SilentPrompts prompts;
     NoOpener opener;
     QTimer timer1;
     RuntimeSettings settings;
@@ -161,14 +140,13 @@ void Switch(benchmark::State& state, const QString& folder, Trigger trigger) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
 
     // Ten rows of a 10 s clip: the playing file never ends by itself during a round.
     QTemporaryDir dir;
-    const QString clip = MakeClip(dir.filePath(QStringLiteral("00.avi")), 10.0);
+    const QString clip = bench::MakeClip(dir.filePath(QStringLiteral("00.avi")), 10.0, 320, 240);
     if (clip.isEmpty()) {
         std::fprintf(stderr, "ffmpeg could not make the test clip\n");
         return 1;

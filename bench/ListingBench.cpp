@@ -2,6 +2,7 @@
 // every entry is the floor no listing can beat; ListFolder adds the pattern test, the rows, the
 // model's fill and sort and the paint of the view.
 
+#include "BenchSupport.h"
 #include "app/Prompts.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
@@ -28,15 +29,6 @@ using namespace tobimaru;
 
 constexpr int kFiles = 100000;
 const char* const kPatterns = "*.rm;*.ram;*.ra;*.mpeg;*.mpg;*.wmv;*.avi;*.mov;*.dat;*.wav;*.png";
-
-class SilentPrompts final : public Prompts {
-public:
-    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons) override {
-        return PromptAnswer::Ok;
-    }
-    QString browseFolder(const QString&, const QString&, int) override { return {}; }
-    void beep() override {}
-};
 
 // 100,000 files, 30% of them of the listed types (some with upper-case extensions), the rest of
 // look-alike and unrelated types. Made once and kept in the temp folder between runs.
@@ -114,7 +106,7 @@ void BM_ListFolder(benchmark::State& state) {
     ListOptions options;
     options.ListPattern = QString::fromLatin1(kPatterns);
     const bool icons = state.range(0) != 0;
-    SilentPrompts prompts;
+    bench::SilentPrompts prompts;
     FileIcons images;
     QTreeView view;
     view.resize(420, 700);
@@ -148,7 +140,7 @@ std::vector<ListRow> HundredThousandRows() {
 // as text), then a paint of the view; range(0) picks how much of that is timed.
 void BM_Model100k(benchmark::State& state) {
     const std::vector<ListRow> rows = HundredThousandRows();
-    SilentPrompts prompts;
+    bench::SilentPrompts prompts;
     FileIcons images;
     QTreeView view;
     view.resize(420, 700);
@@ -213,8 +205,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;

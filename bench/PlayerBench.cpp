@@ -3,6 +3,7 @@
 // existence test, the pane's set-up, the hop of mpv's wakeup to the GUI thread and the
 // signals. Both run with vo=null and ao=null on the same clip, in the same process.
 
+#include "BenchSupport.h"
 #include "app/Prompts.h"
 #include "playback/MediaPlayer.h"
 #include "playback/clsMovie.h"
@@ -25,15 +26,6 @@ namespace {
 
 using namespace tobimaru;
 using Clock = std::chrono::steady_clock;
-
-class SilentPrompts final : public Prompts {
-public:
-    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons) override {
-        return PromptAnswer::Ok;
-    }
-    QString browseFolder(const QString&, const QString&, int) override { return {}; }
-    void beep() override {}
-};
 
 class NoOpener final : public DesktopOpener {
 public:
@@ -101,7 +93,7 @@ void Wrapper(benchmark::State& state, const QString& clip, Until until, Mean& me
     options.output = PlayerOutput::NoVideo;
     options.audioOutput = "null";
     MediaPlayer player(nullptr, options);
-    SilentPrompts prompts;
+    bench::SilentPrompts prompts;
     NoOpener opener;
     clsMovie movie(player, prompts, opener);
 
@@ -134,27 +126,15 @@ void Wrapper(benchmark::State& state, const QString& clip, Until until, Mean& me
     }
 }
 
-QString MakeClip(const QString& path) {
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                  "testsrc=size=160x120:rate=25:duration=0.5", "-f", "lavfi", "-i",
-                  "sine=frequency=440:duration=0.5", "-shortest", "-pix_fmt", "yuv420p", path});
-    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
-        return QString();
-    return path;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
 
     QTemporaryDir dir;
-    const QString clip = MakeClip(dir.filePath(QStringLiteral("clip.avi")));
+    const QString clip = bench::MakeClip(dir.filePath(QStringLiteral("clip.avi")), 0.5, 160, 120);
     if (clip.isEmpty()) {
         std::fprintf(stderr, "ffmpeg could not make the test clip\n");
         return 1;

@@ -2,6 +2,7 @@
 // expansion, which reads the folder and every one of its subfolders (one level ahead) and puts
 // the nodes in caption order.
 
+#include "BenchSupport.h"
 #include "app/Prompts.h"
 #include "browse/FileIcons.h"
 #include "browse/FolderTree.h"
@@ -21,15 +22,6 @@ using namespace tobimaru;
 
 constexpr int kFolders = 5000;
 constexpr int kFilesPerFolder = 4;
-
-class SilentPrompts final : public Prompts {
-public:
-    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons) override {
-        return PromptAnswer::Ok;
-    }
-    QString browseFolder(const QString&, const QString&, int) override { return {}; }
-    void beep() override {}
-};
 
 // 5,000 folders, each holding two folders and four files, and 20,000 files beside them. Made
 // once and kept in the temp folder between runs.
@@ -73,7 +65,7 @@ void BM_ScanSubfolders(benchmark::State& state) {
 // BuildDriveTree reads the root; opening the root reads it again and each of its 5,000 folders.
 void BM_BuildAndOpenRoot(benchmark::State& state) {
     const QString folder = BenchFolder();
-    SilentPrompts prompts;
+    bench::SilentPrompts prompts;
     FileIcons icons;
     RuntimeSettings settings;
     QTreeWidget tree;
@@ -104,8 +96,7 @@ BENCHMARK(BM_ScanSubfolders)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BuildAndOpenRoot)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

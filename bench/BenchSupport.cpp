@@ -1,0 +1,32 @@
+#include "BenchSupport.h"
+
+#include <QProcess>
+#include <cstdio>
+
+namespace tobimaru::bench {
+
+PromptAnswer SilentPrompts::message(const QString& text, const QString&, PromptIcon, PromptButtons) {
+    // A box during a run means the figure is of a failure: say so on the side.
+    std::fprintf(stderr, "box: %s\n", qPrintable(text));
+    return PromptAnswer::Ok;
+}
+
+QString MakeClip(const QString& path, double seconds, int width, int height) {
+    const QString d = QString::number(seconds);
+    const QString size = QStringLiteral("%1x%2").arg(width).arg(height);
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                  "testsrc=size=" + size + ":rate=25:duration=" + d, "-f", "lavfi", "-i",
+                  "sine=frequency=440:duration=" + d, "-shortest", "-pix_fmt", "yuv420p", path});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        return QString();
+    return path;
+}
+
+void UseOffscreenUnlessSet() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+} // namespace tobimaru::bench

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/Prompts.h"
+
+#include <QString>
+
+namespace tobimaru::bench {
+
+/// Prompts that answer every box with OK without stopping the run; the text goes to stderr.
+class SilentPrompts final : public Prompts {
+public:
+    PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons) override;
+    QString browseFolder(const QString&, const QString&, int) override { return {}; }
+    void beep() override {}
+};
+
+/// Makes a clip with a test picture and a tone by ffmpeg; "" when ffmpeg failed.
+QString MakeClip(const QString& path, double seconds, int width, int height);
+
+/// The offscreen platform unless the caller chose one; call before the application is made.
+void UseOffscreenUnlessSet();
+
+} // namespace tobimaru::bench
