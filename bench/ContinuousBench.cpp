@@ -4,10 +4,8 @@
 // whole, so a slow figure says whether it is ours or mpv's opening of the file.
 
 #include "BenchSupport.h"
-#include "app/Menus.h"
-#include "app/Prompts.h"
-#include "app/StatusPanels.h"
-#include "app/Toolbar.h"
+#include "base/Prompts.h"
+#include "base/RuntimeSettings.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
@@ -15,7 +13,9 @@
 #include "playback/MediaPlayer.h"
 #include "playback/SlideShow.h"
 #include "playback/clsMovie.h"
-#include "settings/SettingsHost.h"
+#include "ui/Menus.h"
+#include "ui/StatusPanels.h"
+#include "ui/Toolbar.h"
 
 #include <QApplication>
 #include <QEventLoop>

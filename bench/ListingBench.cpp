@@ -3,7 +3,7 @@
 // model's fill and sort and the paint of the view.
 
 #include "BenchSupport.h"
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"

@@ -4,7 +4,7 @@
 // signals. Both run with vo=null and ao=null on the same clip, in the same process.
 
 #include "BenchSupport.h"
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 #include "playback/MediaPlayer.h"
 #include "playback/clsMovie.h"
 

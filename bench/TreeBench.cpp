@@ -3,11 +3,11 @@
 // the nodes in caption order.
 
 #include "BenchSupport.h"
-#include "app/Prompts.h"
+#include "base/Prompts.h"
+#include "base/RuntimeSettings.h"
 #include "browse/FileIcons.h"
 #include "browse/FolderTree.h"
 #include "browse/SubfolderScan.h"
-#include "settings/SettingsHost.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,10 +1,5 @@
 #include "app/Form1.h"
 
-#include "app/IconLibrary.h"
-#include "app/Menus.h"
-#include "app/StatusPanels.h"
-#include "app/Toolbar.h"
-#include "app/Twips.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListView.h"
 #include "browse/FolderTreeInput.h"
@@ -20,6 +15,11 @@
 #include "playback/SlideShow.h"
 #include "playback/SpeedControl.h"
 #include "playback/clsMovie.h"
+#include "ui/IconLibrary.h"
+#include "ui/Menus.h"
+#include "ui/StatusPanels.h"
+#include "ui/Toolbar.h"
+#include "ui/Twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "settings/SettingsHost.h"
-#include "sysinfo/IconSet.h"
+#include "base/IconSet.h"
+#include "base/RuntimeSettings.h"
 
 #include <QMainWindow>
 #include <QSize>

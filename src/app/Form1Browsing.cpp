@@ -1,8 +1,7 @@
 // The browsing subsystem's parts: the folder tree, its input and navigation.
 #include "app/Form1.h"
 
-#include "app/ErrorBox.h"
-#include "app/Menus.h"
+#include "base/ErrorBox.h"
 #include "browse/FileListView.h"
 #include "browse/FolderTree.h"
 #include "browse/FolderTreeInput.h"
@@ -10,6 +9,7 @@
 #include "browse/SystemFolders.h"
 #include "playback/ContinuousPlay.h"
 #include "playback/SlideShow.h"
+#include "ui/Menus.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -2,24 +2,24 @@
 // that decides; nothing here holds a rule of its own.
 #include "app/Form1.h"
 
-#include "app/ErrorBox.h"
-#include "app/Menus.h"
-#include "app/Prompts.h"
-#include "app/StatusPanels.h"
-#include "app/Toolbar.h"
+#include "base/ErrorBox.h"
+#include "base/PathQueries.h"
+#include "base/Prompts.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
 #include "browse/FolderListing.h"
 #include "browse/FolderTree.h"
 #include "browse/ListGrid.h"
 #include "browse/Navigation.h"
-#include "browse/PathQueries.h"
 #include "browse/QuickPaths.h"
 #include "browse/TreeNodeRoles.h"
 #include "input/KeyPreview.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlaybackCommands.h"
 #include "playback/SlideShow.h"
+#include "ui/Menus.h"
+#include "ui/StatusPanels.h"
+#include "ui/Toolbar.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,13 +2,9 @@
 // earlier ones set (the settings load fills the menus that the status texts are taken from).
 #include "app/Form1.h"
 
-#include "app/ErrorBox.h"
 #include "app/Form1Settings.h"
-#include "app/Menus.h"
-#include "app/Prompts.h"
-#include "app/StatusPanels.h"
-#include "app/Toolbar.h"
-#include "app/Twips.h"
+#include "base/ErrorBox.h"
+#include "base/Prompts.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
 #include "browse/FolderTree.h"
@@ -21,7 +17,11 @@
 #include "playback/SpeedControl.h"
 #include "playback/clsMovie.h"
 #include "settings/SettingsSchema.h"
-#include "sysinfo/frmSplash.h"
+#include "ui/Menus.h"
+#include "ui/StatusPanels.h"
+#include "ui/Toolbar.h"
+#include "ui/Twips.h"
+#include "ui/frmSplash.h"
 
 #include <QApplication>
 #include <QLayout>

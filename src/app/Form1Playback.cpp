@@ -1,9 +1,6 @@
 // The playback subsystem's parts and how the window hands them its controls.
 #include "app/Form1.h"
 
-#include "app/Menus.h"
-#include "app/StatusPanels.h"
-#include "app/Toolbar.h"
 #include "browse/FileListView.h"
 #include "browse/FolderTree.h"
 #include "browse/QuickPaths.h"
@@ -15,6 +12,9 @@
 #include "playback/SlideShow.h"
 #include "playback/SpeedControl.h"
 #include "playback/clsMovie.h"
+#include "ui/Menus.h"
+#include "ui/StatusPanels.h"
+#include "ui/Toolbar.h"
 
 #include <QTreeWidget>
 

@@ -1,13 +1,13 @@
 #include "app/Form1Settings.h"
 
 #include "app/Form1.h"
-#include "app/Menus.h"
-#include "app/Prompts.h"
-#include "app/Twips.h"
+#include "base/Prompts.h"
 #include "browse/Drives.h"
 #include "browse/FolderTree.h"
 #include "input/PaneLayout.h"
 #include "platform/ScreenSaver.h"
+#include "ui/Menus.h"
+#include "ui/Twips.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "app/Startup.h"
 
-#include "app/Prompts.h"
-#include "app/Toolbar.h"
+#include "base/IconSet.h"
+#include "base/Prompts.h"
+#include "platform/OsVersion.h"
 #include "platform/SingleInstance.h"
-#include "sysinfo/IconSet.h"
-#include "sysinfo/OsVersion.h"
+#include "ui/Toolbar.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,18 +1,18 @@
 #include "app/SubMain.h"
 
 #include "app/Form1.h"
-#include "app/MessageBoxPrompts.h"
 #include "app/Startup.h"
-#include "app/Toolbar.h"
-#include "fileops/BrowseFolder.h"
+#include "base/IconSet.h"
+#include "browse/BrowseFolder.h"
+#include "platform/OsVersion.h"
 #include "platform/ScreenSaver.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationWatcher.h"
 #include "playback/clsMovie.h"
 #include "settings/IniFile.h"
-#include "sysinfo/IconSet.h"
-#include "sysinfo/OsVersion.h"
-#include "sysinfo/frmSplash.h"
+#include "ui/MessageBoxPrompts.h"
+#include "ui/Toolbar.h"
+#include "ui/frmSplash.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -1,9 +1,9 @@
 #include "browse/AddressBox.h"
 
-#include "app/Prompts.h"
+#include "base/IconSet.h"
+#include "base/Prompts.h"
 #include "browse/Drives.h"
 #include "browse/FileIcons.h"
-#include "sysinfo/IconSet.h"
 
 #include <QComboBox>
 #include <QFileIconProvider>

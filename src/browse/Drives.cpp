@@ -1,8 +1,8 @@
 #include "browse/Drives.h"
 
-#include "app/ErrorBox.h"
-#include "app/Prompts.h"
-#include "browse/PathQueries.h"
+#include "base/ErrorBox.h"
+#include "base/PathQueries.h"
+#include "base/Prompts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "browse/FileListView.h"
 
-#include "app/ErrorBox.h"
-#include "app/Prompts.h"
+#include "base/ErrorBox.h"
+#include "base/Prompts.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
 #include "browse/ListFormat.h"

@@ -1,8 +1,8 @@
 #include "browse/FolderListing.h"
 
+#include "base/RuntimeSettings.h"
 #include "browse/DirectoryRead.h"
 #include "browse/ListFormat.h"
-#include "settings/SettingsHost.h"
 
 #include <QFile>
 #include <dirent.h>

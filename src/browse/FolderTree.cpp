@@ -1,14 +1,14 @@
 #include "browse/FolderTree.h"
 
-#include "app/ErrorBox.h"
-#include "app/ErrorTable.h"
-#include "app/Prompts.h"
+#include "base/ErrorBox.h"
+#include "base/ErrorTable.h"
+#include "base/PathQueries.h"
+#include "base/Prompts.h"
+#include "base/RuntimeSettings.h"
 #include "browse/AddressBox.h"
 #include "browse/FileIcons.h"
-#include "browse/PathQueries.h"
 #include "browse/SubfolderScan.h"
 #include "browse/TreeNodeRoles.h"
-#include "settings/SettingsHost.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/IconSet.h"
 #include "browse/Drives.h"
 #include "browse/FolderListing.h"
-#include "sysinfo/IconSet.h"
 
 #include <QObject>
 #include <QString>

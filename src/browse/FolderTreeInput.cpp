@@ -1,6 +1,6 @@
 #include "browse/FolderTreeInput.h"
 
-#include "app/ErrorBox.h"
+#include "base/ErrorBox.h"
 #include "browse/FolderTree.h"
 
 #include <QApplication>

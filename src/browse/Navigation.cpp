@@ -1,13 +1,13 @@
 #include "browse/Navigation.h"
 
-#include "app/ErrorBox.h"
-#include "app/Prompts.h"
+#include "base/ErrorBox.h"
+#include "base/PathQueries.h"
+#include "base/Prompts.h"
+#include "base/RuntimeSettings.h"
 #include "browse/AddressBox.h"
+#include "browse/BrowseFolder.h"
 #include "browse/FolderTree.h"
-#include "browse/PathQueries.h"
 #include "browse/SystemFolders.h"
-#include "fileops/BrowseFolder.h"
-#include "settings/SettingsHost.h"
 
 #include <QApplication>
 #include <QComboBox>

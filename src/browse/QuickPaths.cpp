@@ -1,8 +1,8 @@
 #include "browse/QuickPaths.h"
 
-#include "app/Menus.h"
-#include "app/Prompts.h"
-#include "browse/PathQueries.h"
+#include "base/PathQueries.h"
+#include "base/Prompts.h"
+#include "ui/Menus.h"
 
 #include <QAction>
 #include <QMenu>

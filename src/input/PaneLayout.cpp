@@ -1,6 +1,6 @@
 #include "input/PaneLayout.h"
 
-#include "app/Twips.h"
+#include "ui/Twips.h"
 
 #include <QEvent>
 #include <QMouseEvent>

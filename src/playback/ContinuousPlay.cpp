@@ -1,18 +1,18 @@
 #include "playback/ContinuousPlay.h"
 
-#include "app/ErrorBox.h"
-#include "app/ErrorTable.h"
-#include "app/Menus.h"
-#include "app/Prompts.h"
-#include "app/Toolbar.h"
+#include "base/ErrorBox.h"
+#include "base/ErrorTable.h"
+#include "base/PathQueries.h"
+#include "base/Prompts.h"
+#include "base/RuntimeSettings.h"
 #include "browse/FileListModel.h"
-#include "browse/PathQueries.h"
 #include "playback/ContinuousRules.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlayMarks.h"
 #include "playback/SlideShow.h"
 #include "playback/clsMovie.h"
-#include "settings/SettingsHost.h"
+#include "ui/Menus.h"
+#include "ui/Toolbar.h"
 
 #include <QAction>
 #include <QItemSelectionModel>

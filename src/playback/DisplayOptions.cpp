@@ -1,13 +1,13 @@
 #include "playback/DisplayOptions.h"
 
-#include "app/ErrorTable.h"
-#include "app/Menus.h"
-#include "app/StatusPanels.h"
+#include "base/ErrorTable.h"
+#include "base/RuntimeSettings.h"
 #include "browse/FileListModel.h"
 #include "playback/MediaPlayer.h"
 #include "playback/SlideShow.h"
 #include "playback/clsMovie.h"
-#include "settings/SettingsHost.h"
+#include "ui/Menus.h"
+#include "ui/StatusPanels.h"
 
 #include <QAction>
 #include <QTreeView>

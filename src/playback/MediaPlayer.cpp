@@ -1,9 +1,9 @@
 #include "playback/MediaPlayer.h"
 
-#include "app/ErrorTable.h"
-#include "browse/PathQueries.h"
-#include "playback/MpvVideoView.h"
+#include "base/ErrorTable.h"
+#include "base/PathQueries.h"
 #include "playback/PlayerControlBar.h"
+#include "playback/mpv/MpvVideoView.h"
 
 #include <QContextMenuEvent>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/MpvHandle.h"
+#include "playback/mpv/MpvHandle.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "playback/PlaybackCommands.h"
 
-#include "app/ErrorBox.h"
+#include "base/ErrorBox.h"
 #include "browse/FileListModel.h"
 #include "browse/FolderListing.h"
 #include "playback/ContinuousPlay.h"

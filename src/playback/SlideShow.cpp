@@ -1,7 +1,7 @@
 #include "playback/SlideShow.h"
 
+#include "base/RuntimeSettings.h"
 #include "playback/ContinuousRules.h"
-#include "settings/SettingsHost.h"
 
 #include <QTimer>
 

@@ -1,10 +1,10 @@
 #include "playback/SpeedControl.h"
 
-#include "app/StatusPanels.h"
 #include "platform/WaveVolume.h"
 #include "playback/ContinuousRules.h"
 #include "playback/MediaPlayer.h"
 #include "playback/SlideShow.h"
+#include "ui/StatusPanels.h"
 
 #include <QCursor>
 #include <QSlider>

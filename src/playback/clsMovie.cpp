@@ -1,8 +1,8 @@
 #include "playback/clsMovie.h"
 
-#include "app/ErrorTable.h"
-#include "app/Prompts.h"
-#include "browse/PathQueries.h"
+#include "base/ErrorTable.h"
+#include "base/PathQueries.h"
+#include "base/Prompts.h"
 #include "playback/MediaPlayer.h"
 
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
 #include "settings/SettingsConvert.h"
 
-#include "app/ErrorTable.h"
+#include "base/ErrorTable.h"
 
 #include <QRegularExpression>
 #include <charconv>

@@ -1,30 +1,12 @@
 #pragma once
 
+#include "base/RuntimeSettings.h"
+
 #include <QSize>
 #include <QString>
-#include <cstdint>
 #include <optional>
 
 namespace tobimaru {
-
-/// The run-time values the settings load fills and the other subsystems read.
-struct RuntimeSettings {
-    int16_t ScreenSaverOff = 0;
-    int16_t GesturesOn = 0;
-    int16_t DisplaySizeIndex = 0;
-    bool SlideShowOn = false;
-    QString StartFolder;
-    QString StartDrive;
-    QString NetworkShareRoot;
-    int16_t QuickPathMode = 0;
-    QString ListPattern; ///< set by the load: the stored list or the built-in one
-    int16_t SlideSeconds = 0;
-    int16_t SlideKind = 0;
-    int16_t ShowHidden = 0;
-    int16_t ShowSystem = 0;
-    int16_t ShowReadOnly = 0;
-    int16_t ShowFolders = 0;
-};
 
 /// What the settings load and save touch outside the settings file: the main window's menus,
 /// geometry and panes, and the few system services the load calls. The main window implements

@@ -1,8 +1,8 @@
 #include "settings/SettingsSchema.h"
 
-#include "app/ErrorBox.h"
-#include "app/ErrorTable.h"
-#include "browse/PathQueries.h"
+#include "base/ErrorBox.h"
+#include "base/ErrorTable.h"
+#include "base/PathQueries.h"
 #include "settings/IniFile.h"
 #include "settings/MediaTypeTable.h"
 #include "settings/SettingsConvert.h"

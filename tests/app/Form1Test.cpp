@@ -1,7 +1,5 @@
 #include "app/Form1.h"
-#include "app/Menus.h"
 #include "app/Startup.h"
-#include "app/StatusPanels.h"
 #include "browse/TreeNodeRoles.h"
 #include "platform/ScreenSaver.h"
 #include "platform/SingleInstance.h"
@@ -9,12 +7,14 @@
 #include "settings/PrivateProfile.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
+#include "ui/Menus.h"
+#include "ui/StatusPanels.h"
 
-#include "app/Toolbar.h"
 #include "browse/FileListView.h"
 #include "browse/FolderListing.h"
 #include "browse/FolderTree.h"
 #include "browse/Navigation.h"
+#include "ui/Toolbar.h"
 #include <QAction>
 #include <QApplication>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "browse/Drives.h"
-#include "app/ErrorTable.h"
+#include "base/ErrorTable.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 

@@ -1,7 +1,7 @@
 #include "TreeRig.h"
 
-#include "app/ErrorBox.h"
-#include "app/ErrorTable.h"
+#include "base/ErrorBox.h"
+#include "base/ErrorTable.h"
 #include "browse/SubfolderScan.h"
 #include "browse/TreeNodeRoles.h"
 

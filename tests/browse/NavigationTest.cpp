@@ -1,7 +1,7 @@
 #include "TreeRig.h"
 
 #include "browse/AddressBox.h"
-#include "fileops/BrowseFolder.h"
+#include "browse/BrowseFolder.h"
 
 #include <QDir>
 #include <QLineEdit>

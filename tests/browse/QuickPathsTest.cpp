@@ -1,7 +1,7 @@
 #include "browse/QuickPaths.h"
-#include "app/Menus.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
+#include "ui/Menus.h"
 
 #include <QAction>
 #include <QMainWindow>

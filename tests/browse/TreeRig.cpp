@@ -1,7 +1,7 @@
 #include "TreeRig.h"
 
-#include "app/IconLibrary.h"
-#include "sysinfo/IconSet.h"
+#include "base/IconSet.h"
+#include "ui/IconLibrary.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/RuntimeSettings.h"
 #include "browse/Drives.h"
 #include "browse/FileIcons.h"
 #include "browse/FolderTree.h"
 #include "browse/FolderTreeInput.h"
 #include "browse/Navigation.h"
-#include "settings/SettingsHost.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 

@@ -1,8 +1,8 @@
-#include "app/IconLibrary.h"
-#include "browse/PathQueries.h"
+#include "base/PathQueries.h"
 #include "playback/ContinuousRig.h"
 #include "playback/PlayMarks.h"
 #include "playback/PlayerTestSupport.h"
+#include "ui/IconLibrary.h"
 
 #include <QAction>
 #include <QElapsedTimer>

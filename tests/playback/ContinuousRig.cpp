@@ -1,6 +1,6 @@
 #include "playback/ContinuousRig.h"
 
-#include "browse/PathQueries.h"
+#include "base/PathQueries.h"
 #include "playback/PlayerTestSupport.h"
 #include "support/MediaMaker.h"
 

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "app/Menus.h"
-#include "app/StatusPanels.h"
-#include "app/Toolbar.h"
+#include "base/RuntimeSettings.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
@@ -13,9 +11,11 @@
 #include "playback/SlideShow.h"
 #include "playback/SpeedControl.h"
 #include "playback/clsMovie.h"
-#include "settings/SettingsHost.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
+#include "ui/Menus.h"
+#include "ui/StatusPanels.h"
+#include "ui/Toolbar.h"
 
 #include <QSignalSpy>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "playback/ContinuousRules.h"
+#include "base/RuntimeSettings.h"
 #include "playback/SlideShow.h"
-#include "settings/SettingsHost.h"
 #include "support/QtPrint.h"
 
 #include <QTimer>

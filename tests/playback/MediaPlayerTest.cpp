@@ -1,5 +1,5 @@
 #include "playback/MediaPlayer.h"
-#include "app/ErrorTable.h"
+#include "base/ErrorTable.h"
 #include "playback/PlayerControlBar.h"
 #include "playback/PlayerTestSupport.h"
 

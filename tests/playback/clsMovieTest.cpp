@@ -1,5 +1,5 @@
 #include "playback/clsMovie.h"
-#include "app/ErrorTable.h"
+#include "base/ErrorTable.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlayerTestSupport.h"
 #include "support/FakePrompts.h"

@@ -1,6 +1,6 @@
 #include "settings/FakeSettingsHost.h"
 
-#include "app/ErrorTable.h"
+#include "base/ErrorTable.h"
 
 namespace tobimaru::test {
 

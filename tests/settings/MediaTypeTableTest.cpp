@@ -1,5 +1,5 @@
 #include "settings/MediaTypeTable.h"
-#include "app/ErrorTable.h"
+#include "base/ErrorTable.h"
 #include "settings/IniFile.h"
 #include "settings/PrivateProfile.h"
 #include "support/TempDir.h"

@@ -1,6 +1,6 @@
 #include "settings/SettingsSchema.h"
-#include "app/ErrorBox.h"
-#include "app/ErrorTable.h"
+#include "base/ErrorBox.h"
+#include "base/ErrorTable.h"
 #include "settings/FakeSettingsHost.h"
 #include "settings/MediaTypeTable.h"
 #include "settings/PrivateProfile.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 #include "support/QtPrint.h"
 
 #include <QList>
@@ -30,7 +30,11 @@ public:
     void chooseFolder(const QString& folder) { m_folders.push_back(folder); }
     /// The texts of all boxes so far, in order.
     QStringList texts() const;
-    void clear() { boxes.clear(); browses.clear(); beeps = 0; }
+    void clear() {
+        boxes.clear();
+        browses.clear();
+        beeps = 0;
+    }
 
     QList<ShownBox> boxes;
     struct Browse {

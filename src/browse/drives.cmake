@@ -1,4 +1,0 @@
-list(APPEND TOBIMARU_CORE_SOURCES
-  browse/Drives.cpp
-  browse/SystemFolders.cpp
-)

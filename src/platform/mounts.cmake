@@ -1,3 +1,0 @@
-list(APPEND TOBIMARU_CORE_SOURCES
-  platform/MountTable.cpp
-)

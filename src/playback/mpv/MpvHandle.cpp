@@ -1,0 +1,53 @@
+#include "playback/mpv/MpvHandle.h"
+
+#include <clocale>
+#include <mpv/client.h>
+#include <mpv/render.h>
+#include <vector>
+
+namespace tobimaru {
+
+void MpvHandleDeleter::operator()(mpv_handle* h) const {
+    if (h)
+        mpv_terminate_destroy(h);
+}
+
+void MpvRenderContextDeleter::operator()(mpv_render_context* ctx) const {
+    if (ctx)
+        mpv_render_context_free(ctx);
+}
+
+MpvHandle CreateMpvHandle() {
+    std::setlocale(LC_NUMERIC, "C");
+    return MpvHandle(mpv_create());
+}
+
+int MpvSetText(mpv_handle* h, const char* name, const QByteArray& value) {
+    // mpv copies the value before the call returns.
+    const char* text = value.constData();
+    return mpv_set_property_async(h, 0, name, MPV_FORMAT_STRING, &text);
+}
+
+int MpvSetFlag(mpv_handle* h, const char* name, bool on) {
+    int flag = on ? 1 : 0;
+    return mpv_set_property_async(h, 0, name, MPV_FORMAT_FLAG, &flag);
+}
+
+int MpvSetDouble(mpv_handle* h, const char* name, double value) {
+    return mpv_set_property_async(h, 0, name, MPV_FORMAT_DOUBLE, &value);
+}
+
+int MpvCommand(mpv_handle* h, std::initializer_list<QByteArray> args, uint64_t replyId) {
+    std::vector<const char*> argv;
+    argv.reserve(args.size() + 1);
+    for (const QByteArray& a : args)
+        argv.push_back(a.constData());
+    argv.push_back(nullptr);
+    return mpv_command_async(h, replyId, argv.data());
+}
+
+QString MpvErrorText(int error) {
+    return QString::fromUtf8(mpv_error_string(error));
+}
+
+} // namespace tobimaru

@@ -1,3 +1,0 @@
-list(APPEND TOBIMARU_GUI_SOURCES
-  sysinfo/frmSplash.cpp
-)

@@ -1,4 +1,0 @@
-list(APPEND TOBIMARU_CORE_SOURCES
-  sysinfo/OsVersion.cpp
-  sysinfo/IconSet.cpp
-)

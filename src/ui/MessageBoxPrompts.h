@@ -1,0 +1,34 @@
+#pragma once
+
+#include "base/Prompts.h"
+
+#include <QPointer>
+#include <QStringList>
+
+class QWidget;
+
+namespace tobimaru {
+
+/// The real prompts: Qt message boxes and Qt's own folder dialog.
+class MessageBoxPrompts final : public Prompts {
+public:
+    /// `placesOf` gives the side-bar folders of a chooser root (0: desktop, home, documents and
+    /// drives; 18: the network drives); set by whoever knows the drives.
+    using PlacesFunction = QStringList (*)(int root);
+
+    explicit MessageBoxPrompts(QWidget* parent = nullptr);
+
+    void setParent(QWidget* parent) { m_parent = parent; }
+    void setPlacesFunction(PlacesFunction f) { m_places = f; }
+
+    PromptAnswer message(const QString& text, const QString& caption, PromptIcon icon,
+                         PromptButtons buttons) override;
+    QString browseFolder(const QString& prompt, const QString& initial, int root) override;
+    void beep() override;
+
+private:
+    QPointer<QWidget> m_parent;
+    PlacesFunction m_places = nullptr;
+};
+
+} // namespace tobimaru

@@ -1,1 +1,0 @@
-tobimaru_add_test(test_browse_queries SOURCES browse/PathQueriesTest.cpp)

@@ -1,1 +1,0 @@
-tobimaru_add_test(test_quickpaths GUI SOURCES browse/QuickPathsTest.cpp)

@@ -1,1 +1,0 @@
-tobimaru_add_test(test_input SOURCES input/KeyBindingsTest.cpp)

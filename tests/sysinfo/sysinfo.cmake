@@ -1,1 +1,0 @@
-tobimaru_add_test(test_sysinfo SOURCES sysinfo/OsVersionTest.cpp)
