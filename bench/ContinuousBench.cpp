@@ -6,23 +6,20 @@
 #include "BenchSupport.h"
 #include "base/Prompts.h"
 #include "base/RuntimeSettings.h"
+#include "base/WindowCaption.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
 #include "playback/ContinuousPlay.h"
 #include "playback/MediaPlayer.h"
-#include "playback/SlideShow.h"
+#include "playback/PlaybackSubsystem.h"
 #include "playback/clsMovie.h"
-#include "ui/Menus.h"
-#include "ui/StatusPanels.h"
 #include "ui/Toolbar.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
-#include <QMenuBar>
 #include <QProcess>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
@@ -47,46 +44,39 @@ double MsSince(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
-/// The playback parts of the main window around a quiet player, the list filled with `folder`.
+/// The playback subsystem of the main window around a quiet player, the list filled with
+/// `folder`.
 struct Window {
     explicit Window(const QString& folder) {
-        menus = new Menus(new QMenuBar(&window), &window);
-        toolbar = new Toolbar(new QToolBar(&window));
-        status = new StatusPanels(new QStatusBar(&window));
+        auto* toolbar = new Toolbar(new QToolBar(&window));
         list = new QTreeView(&window);
         PlayerOptions options;
         options.output = PlayerOutput::NoVideo;
         options.audioOutput = "null";
         player = new MediaPlayer(&window, options);
-        menus->setChecked(QStringLiteral("QuickPathSet(0)"), true);
         listView = std::make_unique<FileListView>(list, icons, prompts);
-        slideShow = std::make_unique<SlideShow>(timer1, settings);
-        movie = std::make_unique<clsMovie>(*player, prompts, opener, [this] { slideShow->Disable(); });
-        ContinuousPlayParts parts;
-        parts.ListView1 = list;
-        parts.model = listView->model();
-        parts.movie = movie.get();
-        parts.player = player;
-        parts.menus = menus;
-        parts.toolbar = toolbar;
-        parts.status = status;
-        parts.window = &window;
-        parts.BaseCaption = QStringLiteral("TobimaruMe Ver1.0.1");
-        parts.icons = &icons;
-        parts.prompts = &prompts;
-        parts.settings = &settings;
-        parts.slideShow = slideShow.get();
-        play = std::make_unique<ContinuousPlay>(parts);
+        caption.setBase(QStringLiteral("TobimaruMe Ver1.0.1"));
+        PlaybackWiring wiring;
+        wiring.ListView1 = list;
+        wiring.model = listView->model();
+        wiring.player = player;
+        wiring.window = &window;
+        wiring.caption = &caption;
+        wiring.timer1 = &timer1;
+        wiring.speedSlider = toolbar->slider();
+        wiring.icons = &icons;
+        wiring.prompts = &prompts;
+        wiring.opener = &opener;
+        wiring.settings = &settings;
+        playback = std::make_unique<PlaybackSubsystem>(wiring);
+        play = &playback->play();
         ListOptions listOptions;
         listOptions.ListPattern = QStringLiteral("*.avi");
         listView->ListFolder(folder, false, listOptions);
     }
-    ~Window() { movie->PlayStop(); }
+    ~Window() { playback->movie().PlayStop(); }
 
     QWidget window;
-    Menus* menus = nullptr;
-    Toolbar* toolbar = nullptr;
-    StatusPanels* status = nullptr;
     QTreeView* list = nullptr;
     MediaPlayer* player = nullptr;
     FileIcons icons;
@@ -94,10 +84,10 @@ struct Window {
     NoOpener opener;
     QTimer timer1;
     RuntimeSettings settings;
+    WindowCaption caption;
     std::unique_ptr<FileListView> listView;
-    std::unique_ptr<SlideShow> slideShow;
-    std::unique_ptr<clsMovie> movie;
-    std::unique_ptr<ContinuousPlay> play;
+    std::unique_ptr<PlaybackSubsystem> playback;
+    ContinuousPlay* play = nullptr;
 };
 
 enum class Trigger { EndOfFile, NextButton };

@@ -1,7 +1,10 @@
 #include "app/Form1.h"
 
+#include "base/CommandTable.h"
+#include "base/WindowCaption.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListView.h"
+#include "browse/FolderTree.h"
 #include "browse/FolderTreeInput.h"
 #include "browse/ListGrid.h"
 #include "browse/Navigation.h"
@@ -9,12 +12,9 @@
 #include "input/KeyPreview.h"
 #include "input/PaneLayout.h"
 #include "playback/ContinuousPlay.h"
-#include "playback/DisplayOptions.h"
 #include "playback/MediaPlayer.h"
-#include "playback/PlaybackCommands.h"
+#include "playback/PlaybackSubsystem.h"
 #include "playback/SlideShow.h"
-#include "playback/SpeedControl.h"
-#include "playback/clsMovie.h"
 #include "ui/IconLibrary.h"
 #include "ui/Menus.h"
 #include "ui/StatusPanels.h"
@@ -54,22 +54,21 @@ QFrame* MakeBar(QWidget* parent, const char* name, bool shadow) {
 Form1::Form1(const Form1Context& context, QWidget* parent)
     : QMainWindow(parent)
     , m_ctx(context)
+    , m_caption(std::make_unique<WindowCaption>())
+    , m_commands(std::make_unique<CommandTable>(*context.prompts))
     , m_icons(std::make_unique<FileIcons>()) {
     setObjectName(QStringLiteral("Form1"));
+    connect(m_caption.get(), &WindowCaption::changed, this, &QWidget::setWindowTitle);
     buildControls();
     connectCommands();
 }
 
 Form1::~Form1() {
-    // Children die after the members: take the subsystems that hold the wrapper, the tree and
-    // the list down first, so no late signal reaches an object that is already gone.
     QObject::disconnect(m_focusWatch);
-    m_commands.reset();
-    delete m_display;
-    delete m_speed;
-    delete m_play;
-    delete m_nav;
-    delete m_treeInput;
+}
+
+QString Form1::BaseCaption() const {
+    return m_caption->base();
 }
 
 QWidget* Form1::MediaPlayer1() const {
@@ -102,7 +101,7 @@ void Form1::buildControls() {
     m_list = new QTreeView(client);
     m_list->setObjectName(QStringLiteral("ListView1"));
     m_list->setAccessibleName(QStringLiteral("ファイルリスト"));
-    m_fileList = new FileListView(m_list, *m_icons, *m_ctx.prompts, this);
+    m_fileList = std::make_unique<FileListView>(m_list, *m_icons, *m_ctx.prompts);
     m_list->setItemDelegate(new ListGridDelegate(m_list));
 
     PlayerOptions options;
@@ -133,13 +132,13 @@ void Form1::buildControls() {
     panes.slider2 = m_picSlider2;
     panes.shadow = m_picShadow;
     panes.shadow2 = m_picShadow2;
-    m_layout = new PaneLayout(panes, this);
-    m_keys = new KeyPreview(this, m_list, m_tree);
+    m_layout = std::make_unique<PaneLayout>(panes);
+    m_keys = std::make_unique<KeyPreview>(this, m_list, m_tree);
     QuickPaths::Hooks quickHooks;
     quickHooks.goToPath = [this](const QString& folder) { goToPath(folder); };
     quickHooks.currentFolder = [this] { return currentFolder(); };
-    quickHooks.stopSlideTimer = [this] { m_slideShow->Disable(); };
-    m_quick = std::make_unique<QuickPaths>(*m_menus, *m_ctx.prompts, quickHooks);
+    quickHooks.stopSlideTimer = [this] { m_playback->slideShow().Disable(); };
+    m_quick = std::make_unique<QuickPaths>(*m_ctx.prompts, quickHooks);
     m_icons->setKeySource(&IconForKey);
     buildBrowsing();
     buildPlayback();

@@ -18,30 +18,26 @@ class QTreeWidget;
 
 namespace tobimaru {
 
-enum class KeyCommand;
+class CommandTable;
 class DesktopOpener;
 class FileIcons;
 class FileListView;
+class FolderTree;
+class FolderTreeInput;
 class KeyPreview;
 class MediaPlayer;
 class Menus;
-class PaneLayout;
-class QuickPaths;
-class FolderTree;
-class FolderTreeInput;
 class Navigation;
-class ContinuousPlay;
-class DisplayOptions;
-class PlaybackCommands;
-class SlideShow;
-class SpeedControl;
-class QuickPathRecorder;
+class PaneLayout;
+class PlaybackSubsystem;
 class PlayedFolderMarker;
 class Prompts;
+class QuickPathRecorder;
+class QuickPaths;
 class ScreenSaver;
 class StatusPanels;
 class Toolbar;
-class clsMovie;
+class WindowCaption;
 class frmSplash;
 
 /// What the main window is given from outside: the prompts, the settings file, the services.
@@ -82,8 +78,8 @@ public:
     QuickPaths& quickPaths() const { return *m_quick; }
     FolderTree& folderTree() const { return *m_folderTree; }
     Navigation& navigation() const { return *m_nav; }
-    ContinuousPlay& continuousPlay() const { return *m_play; }
-    PlaybackCommands& playbackCommands() const { return *m_commands; }
+    PlaybackSubsystem& playback() const { return *m_playback; }
+    const CommandTable& commands() const { return *m_commands; }
     FileIcons& imlFile() const { return *m_icons; }
     MediaPlayer& player() const { return *m_player; }
     QTreeWidget* TreeView1() const { return m_tree; }
@@ -92,7 +88,7 @@ public:
     QComboBox* ImageCombo1() const { return m_address; }
     QTimer* Timer1() const { return m_timer1; }
     const RuntimeSettings& settings() const { return m_settings; }
-    QString BaseCaption() const { return m_baseCaption; }
+    QString BaseCaption() const;
 
     /// Outer size the last time the window was resized in the normal state, in pixels.
     QSize normalSize() const { return m_normalSize; }
@@ -120,9 +116,7 @@ private:
     void buildPlayback();
     void buildBrowsing();
     void connectCommands();
-    void onMenuCommand(const QString& group, int index);
-    void onToolbarButton(const QString& key);
-    void onKeyCommand(KeyCommand command);
+    void registerWindowCommands();
     void onListDoubleClick();
     void showListMenu(const QPoint& globalPos);
     void applyChecksToControls();
@@ -133,7 +127,6 @@ private:
 
     Form1Context m_ctx;
     RuntimeSettings m_settings;
-    QString m_baseCaption;
     bool m_unloaded = false;
     QSize m_normalSize;
     QSize m_wantedOuterSize;
@@ -144,25 +137,10 @@ private:
     QPoint m_positionBeforeFullScreen;
     QMetaObject::Connection m_focusWatch;
 
-    std::unique_ptr<FileIcons> m_icons;
-    std::unique_ptr<clsMovie> m_movie;
-    std::unique_ptr<QuickPaths> m_quick;
-    std::unique_ptr<QuickPathRecorder> m_quickRecorder;
-    std::unique_ptr<PlayedFolderMarker> m_folderMarker;
-    std::unique_ptr<SlideShow> m_slideShow;
-    FolderTree* m_folderTree = nullptr;
-    FolderTreeInput* m_treeInput = nullptr;
-    Navigation* m_nav = nullptr;
-    ContinuousPlay* m_play = nullptr;
-    SpeedControl* m_speed = nullptr;
-    DisplayOptions* m_display = nullptr;
-    std::unique_ptr<PlaybackCommands> m_commands;
+    // The controls, owned by their Qt parents.
     Menus* m_menus = nullptr;
     Toolbar* m_toolbar = nullptr;
     StatusPanels* m_status = nullptr;
-    PaneLayout* m_layout = nullptr;
-    KeyPreview* m_keys = nullptr;
-    FileListView* m_fileList = nullptr;
     MediaPlayer* m_player = nullptr;
     QComboBox* m_address = nullptr;
     QTreeWidget* m_tree = nullptr;
@@ -174,6 +152,22 @@ private:
     QProgressBar* m_progress = nullptr;
     QTimer* m_timer1 = nullptr;
     QTimer* m_timer2 = nullptr;
+
+    // The subsystems, declared after the controls they use: they go first, in the reverse
+    // order, so no late signal reaches a part that is gone.
+    std::unique_ptr<WindowCaption> m_caption;
+    std::unique_ptr<CommandTable> m_commands;
+    std::unique_ptr<FileIcons> m_icons;
+    std::unique_ptr<FileListView> m_fileList;
+    std::unique_ptr<PaneLayout> m_layout;
+    std::unique_ptr<KeyPreview> m_keys;
+    std::unique_ptr<QuickPaths> m_quick;
+    std::unique_ptr<FolderTree> m_folderTree;
+    std::unique_ptr<FolderTreeInput> m_treeInput;
+    std::unique_ptr<Navigation> m_nav;
+    std::unique_ptr<QuickPathRecorder> m_quickRecorder;
+    std::unique_ptr<PlayedFolderMarker> m_folderMarker;
+    std::unique_ptr<PlaybackSubsystem> m_playback;
 
     friend class Form1Settings;
 };

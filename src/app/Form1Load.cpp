@@ -5,15 +5,19 @@
 #include "app/Form1Settings.h"
 #include "base/ErrorBox.h"
 #include "base/Prompts.h"
+#include "base/WindowCaption.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
 #include "browse/FolderTree.h"
 #include "browse/Navigation.h"
 #include "browse/QuickPaths.h"
 #include "input/PaneLayout.h"
+#include "platform/WaitCursor.h"
 #include "playback/ContinuousPlay.h"
 #include "playback/DisplayOptions.h"
 #include "playback/MediaPlayer.h"
+#include "playback/PlaybackState.h"
+#include "playback/PlaybackSubsystem.h"
 #include "playback/SpeedControl.h"
 #include "playback/clsMovie.h"
 #include "settings/SettingsSchema.h"
@@ -33,8 +37,9 @@
 namespace tobimaru {
 
 void Form1::Load(frmSplash* splash) {
-    m_speed->ReadWaveVolume();
-    m_play->ResetRunFlags();
+    SpeedControl& speed = m_playback->speed();
+    speed.ReadWaveVolume();
+    m_playback->play().ResetRunFlags();
     m_picShadow->setFixedWidth(TwipsToPixels(25));
     m_timer2->stop();
 
@@ -46,20 +51,17 @@ void Form1::Load(frmSplash* splash) {
         m_player->setDisplayFlag(flag, true);
     m_player->setAutoSize(false);
     m_player->setDisplaySize(MediaPlayer::Fit);
-    const double startRate = m_speed->TakeStartRate();
+    const double startRate = speed.TakeStartRate();
     if (splash)
         splash->setSpeedText(QStringLiteral("MediaPlayer Play Speed:") + QString::number(startRate));
-    m_speed->ResetRate();
+    speed.ResetRate();
 
     m_fileList->model()->sort(0, Qt::AscendingOrder);
 
-    m_baseCaption = AppTitle() + QStringLiteral(" Ver%1.%2.%3")
-                                     .arg(TOBIMARU_VERSION_MAJOR)
-                                     .arg(TOBIMARU_VERSION_MINOR)
-                                     .arg(TOBIMARU_VERSION_PATCH);
-    setWindowTitle(m_baseCaption);
-    m_play->setBaseCaption(m_baseCaption);
-    m_display->setBaseCaption(m_baseCaption);
+    m_caption->setBase(AppTitle() + QStringLiteral(" Ver%1.%2.%3")
+                                        .arg(TOBIMARU_VERSION_MAJOR)
+                                        .arg(TOBIMARU_VERSION_MINOR)
+                                        .arg(TOBIMARU_VERSION_PATCH));
 
     {
         Form1Settings host(*this);
@@ -73,23 +75,23 @@ void Form1::Load(frmSplash* splash) {
     m_layout->ApplySplitter2();
 
     m_quick->QuickPathSet_Click(m_settings.QuickPathMode);
-    m_menus->setChecked(QStringLiteral("MnuLoop"), false);
+    m_playback->state().setRepeat(false);
     m_progress->hide();
     applyChecksToControls();
-    m_display->ShowOptionStates();
+    m_playback->display().ShowOptionStates();
 
     m_folderTree->FillAddressCombo();
     m_nav->GoToPath(m_settings.StartFolder, true);
     listFolder(m_settings.StartFolder);
-    m_play->setAutoPlayArmed(true);
+    m_playback->play().setAutoPlayArmed(true);
 }
 
 void Form1::Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    RunQuietly([this] { m_movie->PlayStop(); });
+    const WaitCursor busy;
+    RunQuietly([this] { m_playback->movie().PlayStop(); });
     {
         Form1Settings host(*this);
         SaveSettings(m_ctx.iniPath, host, *m_ctx.prompts);
@@ -98,9 +100,8 @@ void Form1::Unload() {
         Form1Settings host(*this);
         host.setScreenSaverActive(true);
     }
-    RunQuietly([this] { m_speed->RestoreStartRate(); });
-    RunQuietly([this] { m_speed->RestoreWaveVolume(); });
-    QApplication::restoreOverrideCursor();
+    RunQuietly([this] { m_playback->speed().RestoreStartRate(); });
+    RunQuietly([this] { m_playback->speed().RestoreWaveVolume(); });
 }
 
 } // namespace tobimaru

@@ -1,22 +1,15 @@
-// The playback subsystem's parts and how the window hands them its controls.
+// The playback subsystem and how the window hands it its controls.
 #include "app/Form1.h"
 
+#include "base/CommandTable.h"
+#include "browse/FileIcons.h"
 #include "browse/FileListView.h"
 #include "browse/FolderTree.h"
 #include "browse/QuickPaths.h"
-#include "browse/TreeNodeRoles.h"
 #include "playback/ContinuousPlay.h"
-#include "playback/DisplayOptions.h"
-#include "playback/MediaPlayer.h"
-#include "playback/PlaybackCommands.h"
-#include "playback/SlideShow.h"
-#include "playback/SpeedControl.h"
-#include "playback/clsMovie.h"
-#include "ui/Menus.h"
-#include "ui/StatusPanels.h"
+#include "playback/PlaybackSubsystem.h"
 #include "ui/Toolbar.h"
-
-#include <QTreeWidget>
+#include "ui/ViewBindings.h"
 
 namespace tobimaru {
 
@@ -27,6 +20,7 @@ public:
     explicit QuickPathAdapter(QuickPaths& paths)
         : m_paths(paths) {}
     void RecordQuickPath(const QString& folder) override { m_paths.UpdateFileMenu(folder); }
+    int QuickPathMode() const override { return m_paths.checkedMode(); }
 
 private:
     QuickPaths& m_paths;
@@ -46,46 +40,28 @@ private:
 } // namespace
 
 void Form1::buildPlayback() {
-    m_slideShow = std::make_unique<SlideShow>(*m_timer1, m_settings);
-    m_movie = std::make_unique<clsMovie>(*m_player, *m_ctx.prompts, *m_ctx.opener,
-                                         [this] { m_slideShow->Disable(); });
     m_quickRecorder = std::make_unique<QuickPathAdapter>(*m_quick);
     m_folderMarker = std::make_unique<TreeMarkAdapter>(*m_folderTree);
 
-    ContinuousPlayParts parts;
-    parts.ListView1 = m_list;
-    parts.model = m_fileList->model();
-    parts.movie = m_movie.get();
-    parts.player = m_player;
-    parts.menus = m_menus;
-    parts.toolbar = m_toolbar;
-    parts.status = m_status;
-    parts.window = this;
-    parts.icons = m_icons.get();
-    parts.folderMarker = m_folderMarker.get();
-    parts.quickPaths = m_quickRecorder.get();
-    parts.prompts = m_ctx.prompts;
-    parts.settings = &m_settings;
-    parts.slideShow = m_slideShow.get();
-    m_play = new ContinuousPlay(parts, this);
-
-    m_speed = new SpeedControl(m_toolbar->slider(), *m_player, *m_status, *m_slideShow, {}, this);
-
-    DisplayOptionsParts display;
-    display.menus = m_menus;
-    display.status = m_status;
-    display.movie = m_movie.get();
-    display.player = m_player;
-    display.slideShow = m_slideShow.get();
-    display.settings = &m_settings;
-    display.ListView1 = m_list;
-    display.model = m_fileList->model();
-    display.window = this;
-    display.setFullScreen = [this](bool on) { setPlayerFullScreen(on); };
-    m_display = new DisplayOptions(display, this);
-
-    m_commands =
-        std::make_unique<PlaybackCommands>(*m_play, *m_speed, *m_display, *m_slideShow, *m_ctx.prompts);
+    PlaybackWiring wiring;
+    wiring.ListView1 = m_list;
+    wiring.model = m_fileList->model();
+    wiring.player = m_player;
+    wiring.window = this;
+    wiring.caption = m_caption.get();
+    wiring.timer1 = m_timer1;
+    wiring.speedSlider = m_toolbar->slider();
+    wiring.icons = m_icons.get();
+    wiring.prompts = m_ctx.prompts;
+    wiring.opener = m_ctx.opener;
+    wiring.settings = &m_settings;
+    wiring.folderMarker = m_folderMarker.get();
+    wiring.quickPaths = m_quickRecorder.get();
+    wiring.setFullScreen = [this](bool on) { setPlayerFullScreen(on); };
+    m_playback = std::make_unique<PlaybackSubsystem>(wiring);
+    m_playback->registerCommands(*m_commands);
+    BindPlaybackViews(m_playback->state(), *m_menus, *m_toolbar, *m_status);
+    BindQuickPathMenu(*m_quick, *m_menus);
 }
 
 } // namespace tobimaru

@@ -1,13 +1,17 @@
 #include "app/Form1Settings.h"
 
 #include "app/Form1.h"
+#include "base/ErrorTable.h"
 #include "base/Prompts.h"
 #include "browse/Drives.h"
 #include "browse/FolderTree.h"
+#include "browse/QuickPaths.h"
 #include "input/PaneLayout.h"
 #include "platform/ScreenSaver.h"
+#include "playback/PlaybackSubsystem.h"
 #include "ui/Menus.h"
 #include "ui/Twips.h"
+#include "ui/ViewBindings.h"
 
 #include <QAction>
 #include <QDir>
@@ -22,21 +26,24 @@ Form1Settings::Form1Settings(Form1& form)
     : m_form(form) {}
 
 void Form1Settings::setChecked(const QString& item, bool on) {
-    m_form.menus().setChecked(item, on);
+    if (!SetModelCheck(m_form.playback().state(), m_form.quickPaths(), item, on))
+        m_form.menus().setChecked(item, on);
 }
 
 bool Form1Settings::isChecked(const QString& item) const {
+    if (const auto on = ModelCheck(m_form.playback().state(), m_form.quickPaths(), item))
+        return *on;
     return m_form.menus().isChecked(item);
 }
 
 void Form1Settings::setQuickPathItem(int index, const QString& caption, bool visible) {
-    QAction* a = m_form.menus().item(QStringLiteral("pass(%1)").arg(index));
-    a->setText(caption);
-    a->setVisible(visible);
+    m_form.quickPaths().setSlot(index, caption, visible);
 }
 
 QString Form1Settings::quickPathCaption(int index) const {
-    return m_form.menus().item(QStringLiteral("pass(%1)").arg(index))->text();
+    if (index < 0 || index >= QuickPaths::kSlots)
+        throw Failure(ErrorCode::SubscriptOutOfRange, "pass");
+    return m_form.quickPaths().caption(index);
 }
 
 void Form1Settings::setWindowSize(int widthTwips, int heightTwips) {

@@ -11,14 +11,6 @@
 
 namespace tobimaru {
 
-BusyCursor::BusyCursor() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-BusyCursor::~BusyCursor() {
-    QApplication::restoreOverrideCursor();
-}
-
 bool RefuseSecondInstance(SingleInstance& instance, Prompts& prompts) {
     if (instance.acquire())
         return true;

@@ -9,16 +9,6 @@ class SingleInstance;
 class Toolbar;
 struct IconSet;
 
-/// The hourglass for the whole of start-up: set on construction, restored whatever way the
-/// scope is left.
-class BusyCursor {
-public:
-    BusyCursor();
-    ~BusyCursor();
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 /// True when this is the only running copy. Otherwise shows "既に起動しています。" and returns
 /// false; the caller then ends at once, touching no setting.
 bool RefuseSecondInstance(SingleInstance& instance, Prompts& prompts);

@@ -8,6 +8,7 @@
 #include "platform/ScreenSaver.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationWatcher.h"
+#include "platform/WaitCursor.h"
 #include "playback/clsMovie.h"
 #include "settings/IniFile.h"
 #include "ui/MessageBoxPrompts.h"
@@ -42,7 +43,7 @@ int SubMain(int argc, char** argv) {
     SystemDesktopOpener opener;
     std::unique_ptr<Form1> form;
     {
-        BusyCursor busy;
+        const WaitCursor busy;
         auto splash = std::make_unique<frmSplash>();
         splash->show();
         splash->repaint();

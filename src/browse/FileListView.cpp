@@ -5,6 +5,7 @@
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
 #include "browse/ListFormat.h"
+#include "platform/WaitCursor.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -14,15 +15,6 @@
 namespace tobimaru {
 
 namespace {
-
-// The hourglass for the length of a listing, restored on every way out.
-class WaitCursor final {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // No painting while the rows change; one repaint when it ends.
 class FrozenView final {

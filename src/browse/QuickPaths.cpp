@@ -1,36 +1,37 @@
 #include "browse/QuickPaths.h"
 
+#include "base/ErrorTable.h"
 #include "base/PathQueries.h"
 #include "base/Prompts.h"
-#include "ui/Menus.h"
-
-#include <QAction>
-#include <QMenu>
 
 namespace tobimaru {
 
-namespace {
-constexpr int kSlots = 7;
-}
-
-QuickPaths::QuickPaths(Menus& menus, Prompts& prompts, Hooks hooks)
-    : m_menus(menus)
+QuickPaths::QuickPaths(Prompts& prompts, Hooks hooks, QObject* parent)
+    : QObject(parent)
     , m_prompts(prompts)
     , m_hooks(std::move(hooks)) {}
 
 QString QuickPaths::caption(int slot) const {
-    return m_menus.item(QStringLiteral("pass(%1)").arg(slot))->text();
+    return slot >= 0 && slot < kSlots ? m_slots[size_t(slot)].text : QString();
+}
+
+bool QuickPaths::visible(int slot) const {
+    return slot >= 0 && slot < kSlots && m_slots[size_t(slot)].visible;
 }
 
 void QuickPaths::setSlot(int slot, const QString& text, bool visible) {
-    QAction* a = m_menus.item(QStringLiteral("pass(%1)").arg(slot));
-    a->setText(text);
-    a->setVisible(visible);
+    if (slot < 0 || slot >= kSlots)
+        throw Failure(ErrorCode::SubscriptOutOfRange, "pass");
+    Slot& s = m_slots[size_t(slot)];
+    if (s.text == text && s.visible == visible)
+        return;
+    s = Slot{text, visible};
+    Q_EMIT slotChanged(slot);
 }
 
 bool QuickPaths::OnRecentFilesList(const QString& path) const {
-    for (int i = 0; i < kSlots; ++i) {
-        if (caption(i) == path)
+    for (const Slot& s : m_slots) {
+        if (s.text == path)
             return true;
     }
     return false;
@@ -39,10 +40,7 @@ bool QuickPaths::OnRecentFilesList(const QString& path) const {
 void QuickPaths::WriteRecentFiles(const QString& path) {
     for (int i = kSlots - 2; i >= 0; --i) {
         const QString text = caption(i);
-        if (!text.isEmpty())
-            setSlot(i + 1, text, true);
-        else
-            setSlot(i + 1, QString(), false);
+        setSlot(i + 1, text, !text.isEmpty());
     }
     setSlot(0, path, true);
 }
@@ -53,29 +51,26 @@ void QuickPaths::UpdateFileMenu(const QString& path) {
 }
 
 void QuickPaths::QuickPathSet_Click(int index) {
-    for (int i = 0; i < 3; ++i)
-        m_menus.setChecked(QStringLiteral("QuickPathSet(%1)").arg(i), i == index);
-    QString title;
-    switch (index) {
-    case 0:
-        title = QStringLiteral("クイックパスアクセス-毎回(&Q)");
-        break;
-    case 1:
-        title = QStringLiteral("クイックパスアクセス-完了のみ(&Q)");
-        break;
-    default:
-        title = QStringLiteral("クイックパスアクセス-記録なし(&Q)");
-        break;
-    }
-    m_menus.menu(QStringLiteral("quickAccess"))->setTitle(title);
+    const int mode = index >= 0 && index <= 2 ? index : -1;
+    if (mode == m_mode)
+        return;
+    m_mode = mode;
+    Q_EMIT modeChanged(m_mode);
 }
 
 int QuickPaths::mode() const {
-    for (int i = 0; i < 3; ++i) {
-        if (m_menus.isChecked(QStringLiteral("QuickPathSet(%1)").arg(i)))
-            return i;
+    return m_mode >= 0 ? m_mode : 2;
+}
+
+QString QuickPaths::menuTitle() const {
+    switch (m_mode) {
+    case 0:
+        return QStringLiteral("クイックパスアクセス-毎回(&Q)");
+    case 1:
+        return QStringLiteral("クイックパスアクセス-完了のみ(&Q)");
+    default:
+        return QStringLiteral("クイックパスアクセス-記録なし(&Q)");
     }
-    return 2;
 }
 
 void QuickPaths::QuickPathAdd_Click() {

@@ -27,8 +27,7 @@ bool IsInside(QWidget* w, QWidget* ancestor) {
 } // namespace
 
 KeyPreview::KeyPreview(QWidget* window, QWidget* list, QWidget* tree)
-    : QObject(window)
-    , m_window(window)
+    : m_window(window)
     , m_list(list)
     , m_tree(tree) {
     qApp->installEventFilter(this);

@@ -5,16 +5,15 @@
 #include "base/PathQueries.h"
 #include "base/Prompts.h"
 #include "base/RuntimeSettings.h"
+#include "base/WindowCaption.h"
 #include "browse/FileListModel.h"
 #include "playback/ContinuousRules.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlayMarks.h"
+#include "playback/PlaybackState.h"
 #include "playback/SlideShow.h"
 #include "playback/clsMovie.h"
-#include "ui/Menus.h"
-#include "ui/Toolbar.h"
 
-#include <QAction>
 #include <QItemSelectionModel>
 #include <QTimer>
 #include <QTreeView>
@@ -37,9 +36,8 @@ struct RowRef {
 ContinuousPlay::ContinuousPlay(const ContinuousPlayParts& parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts) {
-    if (!parts.ListView1 || !parts.model || !parts.movie || !parts.player || !parts.menus || !parts.toolbar ||
-        !parts.status || !parts.window || !parts.icons || !parts.prompts || !parts.settings ||
-        !parts.slideShow)
+    if (!parts.ListView1 || !parts.model || !parts.movie || !parts.player || !parts.state || !parts.window ||
+        !parts.caption || !parts.icons || !parts.prompts || !parts.settings || !parts.slideShow)
         throw Failure(ErrorCode::ObjectNotSet, "ContinuousPlay");
     AddPlayMarkImages(*parts.icons);
 
@@ -53,9 +51,21 @@ ContinuousPlay::ContinuousPlay(const ContinuousPlayParts& parts, QObject* parent
 }
 
 void ContinuousPlay::ResetRunFlags() {
-    m_loopOn = false;
-    m_reverseOrder = false;
+    m_parts.state->setRepeat(false);
+    m_parts.state->setReverseOrder(false);
     m_autoPlayArmed = true;
+}
+
+bool ContinuousPlay::LoopOn() const {
+    return m_parts.state->repeat();
+}
+
+bool ContinuousPlay::ReverseOrder() const {
+    return m_parts.state->reverseOrder();
+}
+
+void ContinuousPlay::setReverseOrder(bool on) {
+    m_parts.state->setReverseOrder(on);
 }
 
 int ContinuousPlay::selectedRow() const {
@@ -78,16 +88,12 @@ void ContinuousPlay::markStarted(int row) {
     FileListModel& model = *m_parts.model;
     model.setRowColor(row, kStartedColor);
     model.setRowBold(row, true);
-    model.setRowIconKey(row, m_reverseOrder ? QStringLiteral("PlayUp") : QStringLiteral("PlayDwn"));
+    model.setRowIconKey(row, ReverseOrder() ? QStringLiteral("PlayUp") : QStringLiteral("PlayDwn"));
     model.setRowToolTip(row, model.row(row).name + QStringLiteral("は、再生しています。"));
 }
 
 int ContinuousPlay::quickPathMode() const {
-    for (int i = 0; i <= 2; ++i) {
-        if (m_parts.menus->isChecked(QStringLiteral("QuickPathSet(%1)").arg(i)))
-            return i;
-    }
-    return -1;
+    return m_parts.quickPaths ? m_parts.quickPaths->QuickPathMode() : -1;
 }
 
 void ContinuousPlay::SetPlaybotton(int Flag) {
@@ -128,10 +134,10 @@ void ContinuousPlay::startRow(int Flag) {
         throw Failure(ErrorCode::ObjectNotSet, "SetPlaybotton");
 
     const int dspIndex = m_parts.settings->DisplaySizeIndex;
-    if (m_parts.toolbar->fileViewPressed()) {
+    if (m_parts.state->fileView()) {
         // File view: every file may be listed, so no stepping, marks or quick paths.
         const RowRef row{model.row(index).key, model.row(index).extension};
-        m_parts.window->setWindowTitle(m_parts.BaseCaption + QStringLiteral(" - ") + row.key);
+        m_parts.caption->showDetail(row.key);
         m_parts.movie->PlayScreenChange(dspIndex, row.key, row.extension);
         m_parts.movie->PlayStart(row.key, row.extension, dspIndex);
         m_playingPath = row.key;
@@ -158,14 +164,9 @@ void ContinuousPlay::startRow(int Flag) {
 }
 
 void ContinuousPlay::ToggleRepeat(int FromKey) {
-    m_loopOn = !m_loopOn;
-    // The menu item has flipped its own check when it was the one clicked: set, not flip.
-    m_parts.menus->setChecked(QStringLiteral("MnuLoop"), m_loopOn);
-    if (FromKey == 1) {
-        if (QAction* button = m_parts.toolbar->button(QStringLiteral("リピート再生")))
-            button->setChecked(m_loopOn);
-    }
-    if (m_loopOn)
+    const bool on = !LoopOn();
+    m_parts.state->setRepeat(on, FromKey == 1);
+    if (on)
         m_parts.slideShow->Disable();
     else
         m_parts.slideShow->Enable();
@@ -178,7 +179,7 @@ void ContinuousPlay::EndOfFile(long /*result*/) {
     // Each mark is worth doing on its own; a row that is gone just goes without it.
     auto rowOf = [&](const QString& key) { return model.rowOfKey(key); };
 
-    if (m_loopOn) {
+    if (LoopOn()) {
         const int row = rowOf(m_playingPath);
         if (row >= 0)
             model.setRowToolTip(row, model.row(row).name + QStringLiteral("は、リピート再生中です。"));
@@ -194,7 +195,7 @@ void ContinuousPlay::EndOfFile(long /*result*/) {
         model.setRowToolTip(row, model.row(row).name + QStringLiteral("は、最後まで見ました。"));
     }
     m_watchedToEnd = true;
-    SetPlaybotton(m_reverseOrder ? 1 : 0);
+    SetPlaybotton(ReverseOrder() ? 1 : 0);
     model.setRowIconKey(rowOf(ended), QStringLiteral("PLAY_END_KEY"));
 }
 
@@ -212,9 +213,7 @@ void ContinuousPlay::StopPlay() {
 }
 
 void ContinuousPlay::OnPlayStateChange(long /*oldState*/, long newState) {
-    m_parts.toolbar->setImage(QStringLiteral("再生"), newState == MediaPlayer::Paused
-                                                          ? QStringLiteral("Pause")
-                                                          : QStringLiteral("Play"));
+    m_parts.state->setPaused(newState == MediaPlayer::Paused);
 }
 
 void ContinuousPlay::OnNewStream() {
@@ -226,11 +225,10 @@ void ContinuousPlay::OnNewStream() {
         const QString key = listed.key;
         const QString extension = listed.extension;
         const QString folder = GetParentPath(key);
-        m_parts.window->setWindowTitle(
-            PlayingCaption(m_parts.BaseCaption, listed.name, listed.sizeText, folder));
+        m_parts.caption->showDetail(PlayingCaptionDetail(listed.name, listed.sizeText, folder));
         // Size and mute go with every file, so a choice made meanwhile reaches this one too.
         m_parts.movie->PlayScreenChange(m_parts.settings->DisplaySizeIndex, key, extension);
-        m_parts.movie->SetPlayMute(m_parts.menus->isChecked(QStringLiteral("Opt(1)")), key, extension);
+        m_parts.movie->SetPlayMute(m_parts.state->mute(), key, extension);
         if (m_parts.folderMarker)
             m_parts.folderMarker->MarkPlayedFolder(folder);
     });
@@ -249,7 +247,7 @@ void ContinuousPlay::OnPlayerKeyDown(int /*key*/, int /*shift*/) {
 }
 
 void ContinuousPlay::SlideTimerTick() {
-    if (!m_loopOn && m_parts.settings->SlideShowOn)
+    if (!LoopOn() && m_parts.settings->SlideShowOn)
         EndOfFile(0);
 }
 

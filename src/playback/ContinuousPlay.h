@@ -11,11 +11,10 @@ namespace tobimaru {
 class FileIcons;
 class FileListModel;
 class MediaPlayer;
-class Menus;
+class PlaybackState;
 class Prompts;
 class SlideShow;
-class StatusPanels;
-class Toolbar;
+class WindowCaption;
 class clsMovie;
 struct RuntimeSettings;
 
@@ -33,6 +32,8 @@ class QuickPathRecorder {
 public:
     virtual ~QuickPathRecorder() = default;
     virtual void RecordQuickPath(const QString& folder) = 0;
+    /// The chosen recording rule 0..2, -1 while none is chosen.
+    virtual int QuickPathMode() const = 0;
 };
 
 /// What continuous play works with. Everything but `folderMarker` and `quickPaths` is
@@ -41,12 +42,10 @@ struct ContinuousPlayParts {
     QTreeView* ListView1 = nullptr;
     FileListModel* model = nullptr; ///< the rows of ListView1
     clsMovie* movie = nullptr;
-    MediaPlayer* player = nullptr; ///< the pane `movie` drives
-    Menus* menus = nullptr;
-    Toolbar* toolbar = nullptr;
-    StatusPanels* status = nullptr;
-    QWidget* window = nullptr; ///< the window whose caption shows the playing file
-    QString BaseCaption;       ///< "TobimaruMe Ver1.0.1"
+    MediaPlayer* player = nullptr;    ///< the pane `movie` drives
+    PlaybackState* state = nullptr;   ///< repeat, order, file view, mute and the pause picture
+    QWidget* window = nullptr;        ///< the window whose list takes the focus back
+    WindowCaption* caption = nullptr; ///< the window's caption, which shows the playing file
     FileIcons* icons = nullptr;
     PlayedFolderMarker* folderMarker = nullptr;
     QuickPathRecorder* quickPaths = nullptr;
@@ -72,14 +71,12 @@ public:
     /// While false an end of file is ignored.
     bool AutoPlayArmed() const { return m_autoPlayArmed; }
     void setAutoPlayArmed(bool on) { m_autoPlayArmed = on; }
-    bool LoopOn() const { return m_loopOn; }
+    bool LoopOn() const;
     /// Continuous play runs up the list.
-    bool ReverseOrder() const { return m_reverseOrder; }
-    void setReverseOrder(bool on) { m_reverseOrder = on; }
+    bool ReverseOrder() const;
+    void setReverseOrder(bool on);
     /// A file played to its end since the last recording of the "watched to the end" rule.
     bool WatchedToEnd() const { return m_watchedToEnd; }
-    void setBaseCaption(const QString& caption) { m_parts.BaseCaption = caption; }
-    const QString& BaseCaption() const { return m_parts.BaseCaption; }
 
     /// The flags of a freshly loaded window: no repeat, down the list, armed.
     void ResetRunFlags();
@@ -90,9 +87,8 @@ public:
     /// the list's multi-selection left off until the next start that succeeds.
     void SetPlaybotton(int Flag);
 
-    /// Flips repeat and the check of "MnuLoop"; from the F9 key (`FromKey` 1) the toolbar's
-    /// "リピート再生" follows too (the button and the menu pass 0). On stops the slideshow timer,
-    /// off lets it run.
+    /// Flips repeat; from the F9 key (`FromKey` 1) the toolbar's "リピート再生" follows too (the
+    /// button and the menu pass 0). On stops the slideshow timer, off lets it run.
     void ToggleRepeat(int FromKey);
 
     /// The end of a file (also the slideshow's tick): when armed, the row is restarted under
@@ -124,14 +120,11 @@ private:
     void startRow(int Flag);
     void selectRow(int row);
     void markStarted(int row);
-    bool recordQuickPath();
     int quickPathMode() const;
 
     ContinuousPlayParts m_parts;
     QString m_playingPath;
     bool m_autoPlayArmed = true;
-    bool m_loopOn = false;
-    bool m_reverseOrder = false;
     bool m_watchedToEnd = false;
 };
 

@@ -77,8 +77,11 @@ bool TakeQuickPathDecision(int mode, bool& watchedToEnd) {
 
 QString PlayingCaption(const QString& baseCaption, const QString& name, const QString& sizeText,
                        const QString& folder) {
-    return baseCaption + QStringLiteral(" - ") + name + QLatin1Char('(') + sizeText.trimmed() +
-           QStringLiteral("KB) - ") + folder;
+    return baseCaption + QStringLiteral(" - ") + PlayingCaptionDetail(name, sizeText, folder);
+}
+
+QString PlayingCaptionDetail(const QString& name, const QString& sizeText, const QString& folder) {
+    return name + QLatin1Char('(') + sizeText.trimmed() + QStringLiteral("KB) - ") + folder;
 }
 
 } // namespace tobimaru

@@ -43,5 +43,7 @@ bool TakeQuickPathDecision(int mode, bool& watchedToEnd);
 /// the size column without its padding.
 QString PlayingCaption(const QString& baseCaption, const QString& name, const QString& sizeText,
                        const QString& folder);
+/// What follows the base caption and " - " there.
+QString PlayingCaptionDetail(const QString& name, const QString& sizeText, const QString& folder);
 
 } // namespace tobimaru

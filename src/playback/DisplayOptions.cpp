@@ -2,39 +2,24 @@
 
 #include "base/ErrorTable.h"
 #include "base/RuntimeSettings.h"
+#include "base/WindowCaption.h"
 #include "browse/FileListModel.h"
 #include "playback/MediaPlayer.h"
+#include "playback/PlaybackState.h"
 #include "playback/SlideShow.h"
 #include "playback/clsMovie.h"
-#include "ui/Menus.h"
-#include "ui/StatusPanels.h"
 
-#include <QAction>
 #include <QTreeView>
 #include <QWidget>
 #include <QWindow>
 
 namespace tobimaru {
 
-namespace {
-
-constexpr int kSizeCount = 5;
-
-QString SizeItem(int index) {
-    return QStringLiteral("Dspsize(%1)").arg(index);
-}
-
-QString OptItem(int index) {
-    return QStringLiteral("Opt(%1)").arg(index);
-}
-
-} // namespace
-
 DisplayOptions::DisplayOptions(const DisplayOptionsParts& parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts) {
-    if (!parts.menus || !parts.status || !parts.movie || !parts.player || !parts.slideShow ||
-        !parts.settings || !parts.ListView1 || !parts.model || !parts.window)
+    if (!parts.state || !parts.movie || !parts.player || !parts.slideShow || !parts.settings ||
+        !parts.ListView1 || !parts.model || !parts.window || !parts.caption)
         throw Failure(ErrorCode::ObjectNotSet, "DisplayOptions");
     connect(parts.player, &MediaPlayer::fullScreenRequested, this, [this](bool on) {
         if (m_parts.setFullScreen)
@@ -47,33 +32,12 @@ int DisplayOptions::selectedRow() const {
     return current.isValid() ? current.row() : -1;
 }
 
-int DisplayOptions::checkedDisplaySize() const {
-    for (int i = 0; i < kSizeCount; ++i) {
-        if (m_parts.menus->isChecked(SizeItem(i)))
-            return i;
-    }
-    return -1;
-}
-
-void DisplayOptions::setSizePanel(int index) {
-    m_parts.status->setText(4, index >= 0 ? m_parts.menus->item(SizeItem(index))->text() : QString());
-}
-
-void DisplayOptions::setMutePanel(bool on) {
-    m_parts.status->setText(5, on ? QStringLiteral("ミュートON") : QStringLiteral("ミュートOFF"));
-}
-
-void DisplayOptions::setTopmostPanel(bool on) {
-    m_parts.status->setText(6, on ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF"));
-}
-
 void DisplayOptions::DspsizeClick(int index) {
     m_parts.slideShow->Disable();
     // Refuses an index without an item before anything changes.
-    m_parts.menus->item(SizeItem(index));
-    for (int i = 0; i < kSizeCount; ++i)
-        m_parts.menus->setChecked(SizeItem(i), i == index);
-    setSizePanel(index);
+    if (index < 0)
+        throw Failure(ErrorCode::SubscriptOutOfRange, "Dspsize");
+    m_parts.state->setDisplaySize(index);
     m_parts.settings->DisplaySizeIndex = int16_t(index);
 
     const int row = selectedRow();
@@ -81,7 +45,7 @@ void DisplayOptions::DspsizeClick(int index) {
         const ListRow& listed = m_parts.model->row(row);
         const QString key = listed.key;
         const QString extension = listed.extension;
-        m_parts.window->setWindowTitle(m_parts.BaseCaption + QStringLiteral(" - ") + key);
+        m_parts.caption->showDetail(key);
         m_parts.movie->PlayScreenChange(index, key, extension);
     }
 }
@@ -93,19 +57,22 @@ void DisplayOptions::OptClick(int index) {
             m_parts.showOptionsDialog();
         return;
     }
-    const bool on = m_parts.menus->isChecked(OptItem(index));
+    PlaybackState& state = *m_parts.state;
+    bool on = false;
     switch (index) {
     case 1:
-        setMutePanel(on);
+        on = state.mute();
         break;
     case 2:
-        setTopmostPanel(on);
+        on = state.alwaysOnTop();
         break;
     case 3:
-        m_parts.slideShow->SetSlideShowOn(on);
+        m_parts.slideShow->SetSlideShowOn(state.slideShow());
+        break;
+    case 4:
         break;
     default:
-        break;
+        throw Failure(ErrorCode::SubscriptOutOfRange, "Opt");
     }
 
     const int row = selectedRow();
@@ -114,7 +81,7 @@ void DisplayOptions::OptClick(int index) {
     const ListRow& listed = m_parts.model->row(row);
     const QString key = listed.key;
     const QString extension = listed.extension;
-    m_parts.window->setWindowTitle(m_parts.BaseCaption + QStringLiteral(" - ") + key);
+    m_parts.caption->showDetail(key);
     if (index == 1)
         m_parts.movie->SetPlayMute(on, key, extension);
     else if (index == 2)
@@ -122,12 +89,7 @@ void DisplayOptions::OptClick(int index) {
 }
 
 void DisplayOptions::ShowOptionStates() {
-    setSizePanel(checkedDisplaySize());
-    const bool mute = m_parts.menus->isChecked(OptItem(1));
-    setMutePanel(mute);
-    const bool topmost = m_parts.menus->isChecked(OptItem(2));
-    setTopmostPanel(topmost);
-    SetWindowTopmost(m_parts.window, topmost);
+    SetWindowTopmost(m_parts.window, m_parts.state->alwaysOnTop());
 }
 
 void DisplayOptions::SetWindowTopmost(QWidget* window, bool on) {

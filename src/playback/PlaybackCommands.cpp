@@ -1,6 +1,6 @@
 #include "playback/PlaybackCommands.h"
 
-#include "base/ErrorBox.h"
+#include "base/CommandTable.h"
 #include "browse/FileListModel.h"
 #include "browse/FolderListing.h"
 #include "playback/ContinuousPlay.h"
@@ -13,19 +13,18 @@
 namespace tobimaru {
 
 PlaybackCommands::PlaybackCommands(ContinuousPlay& play, SpeedControl& speed, DisplayOptions& display,
-                                   SlideShow& slideShow, Prompts& prompts)
+                                   SlideShow& slideShow)
     : m_play(play)
     , m_speed(speed)
     , m_display(display)
-    , m_slideShow(slideShow)
-    , m_prompts(prompts) {}
+    , m_slideShow(slideShow) {}
 
 void PlaybackCommands::PlayPauseCommand() {
-    RunCommand(m_prompts, [this] { m_play.PlayOrPause(2); });
+    m_play.PlayOrPause(2);
 }
 
 void PlaybackCommands::StopCommand() {
-    RunCommand(m_prompts, [this] { m_play.StopPlay(); });
+    m_play.StopPlay();
 }
 
 void PlaybackCommands::PreviousCommand() {
@@ -36,94 +35,50 @@ void PlaybackCommands::NextCommand() {
     m_play.SetPlaybotton(0);
 }
 
-bool PlaybackCommands::OnToolbarButton(const QString& key) {
+void PlaybackCommands::playIfListed() {
+    if (m_play.hasRows())
+        m_play.PlayOrPause(2);
+}
+
+void PlaybackCommands::OnAnyToolbarClick() {
     m_slideShow.Disable();
-    bool handled = true;
-    RunCommand(m_prompts, [&] {
-        if (key == QStringLiteral("再生")) {
-            if (m_play.hasRows())
-                m_play.PlayOrPause(2);
-        } else if (key == QStringLiteral("停止")) {
-            m_play.StopPlay();
-        } else if (key == QStringLiteral("1つ戻る")) {
-            m_play.SetPlaybotton(1);
-        } else if (key == QStringLiteral("1つ次へ")) {
-            m_play.SetPlaybotton(0);
-        } else if (key == QStringLiteral("リピート再生")) {
-            // The check button has flipped itself.
-            m_play.ToggleRepeat(0);
-        } else if (key == QStringLiteral("昇順") || key == QStringLiteral("降順")) {
-            m_play.setReverseOrder(key == QStringLiteral("降順"));
+}
+
+void PlaybackCommands::Register(CommandTable& table, bool optionsDialog) {
+    table.add(QStringLiteral("再生"), [this] { playIfListed(); });
+    table.add(QStringLiteral("停止"), [this] { StopCommand(); });
+    table.add(QStringLiteral("1つ戻る"), [this] { PreviousCommand(); });
+    table.add(QStringLiteral("1つ次へ"), [this] { NextCommand(); });
+    // The check button has flipped itself.
+    table.add(QStringLiteral("リピート再生"), [this] { m_play.ToggleRepeat(0); });
+    for (const bool reverse : {false, true}) {
+        table.add(reverse ? QStringLiteral("降順") : QStringLiteral("昇順"), [this, reverse] {
+            m_play.setReverseOrder(reverse);
             m_slideShow.Enable();
-        } else if (key == QLatin1String("RateOne")) {
-            m_speed.RateOne();
-        } else {
-            handled = false;
-        }
-    });
-    return handled;
-}
-
-bool PlaybackCommands::OnMenuCommand(const QString& group, int index) {
-    if (group == QLatin1String("MnuMoviePlay")) {
-        PlayPauseCommand();
-    } else if (group == QLatin1String("MnuMovieStop")) {
-        StopCommand();
-    } else if (group == QLatin1String("MnuPrevios")) {
-        PreviousCommand();
-    } else if (group == QLatin1String("MunNext")) {
-        NextCommand();
-    } else if (group == QLatin1String("MnuLoop")) {
-        RunCommand(m_prompts, [this] { m_play.ToggleRepeat(0); });
-    } else if (group == QLatin1String("Dspsize")) {
-        RunCommand(m_prompts, [&] { m_display.DspsizeClick(index); });
-    } else if (group == QLatin1String("Opt")) {
-        RunCommand(m_prompts, [&] { m_display.OptClick(index); });
-    } else {
-        return false;
+        });
     }
-    return true;
-}
+    table.add(QStringLiteral("RateOne"), [this] { m_speed.RateOne(); });
 
-bool PlaybackCommands::OnWindowKeyRelease(int key, Qt::KeyboardModifiers modifiers) {
-    switch (key) {
-    case Qt::Key_Space:
-        if (modifiers & Qt::ShiftModifier) {
-            StopCommand();
-        } else if (m_play.hasRows()) {
-            RunCommand(m_prompts, [this] { m_play.PlayOrPause(2); });
-        }
-        return true;
-    case Qt::Key_F9:
-        RunCommand(m_prompts, [this] { m_play.ToggleRepeat(1); });
-        return true;
-    case Qt::Key_F11:
-        RunCommand(m_prompts, [this] { m_display.DspsizeClick(0); });
-        return true;
-    case Qt::Key_F12:
-        RunCommand(m_prompts, [this] { m_display.DspsizeClick(4); });
-        return true;
-    default:
-        return false;
-    }
-}
+    table.add(QStringLiteral("MnuMoviePlay"), [this] { PlayPauseCommand(); });
+    table.add(QStringLiteral("MnuMovieStop"), [this] { StopCommand(); });
+    table.add(QStringLiteral("MnuPrevios"), [this] { PreviousCommand(); });
+    table.add(QStringLiteral("MunNext"), [this] { NextCommand(); });
+    table.add(QStringLiteral("MnuLoop"), [this] { m_play.ToggleRepeat(0); });
+    for (int i = 0; i <= 4; ++i)
+        table.add(QStringLiteral("Dspsize(%1)").arg(i), [this, i] { m_display.DspsizeClick(i); });
+    // Opt(4) holds its check and nothing else; Opt(5) is the separator.
+    for (int i = 1; i <= 4; ++i)
+        table.add(QStringLiteral("Opt(%1)").arg(i), [this, i] { m_display.OptClick(i); });
+    if (optionsDialog)
+        table.add(QStringLiteral("Opt(6)"), [this] { m_display.OptClick(6); });
 
-bool PlaybackCommands::OnListKeyPress(int key, Qt::KeyboardModifiers modifiers) const {
-    return (modifiers & Qt::ControlModifier) && (key == Qt::Key_Up || key == Qt::Key_Down);
-}
-
-bool PlaybackCommands::OnListKeyRelease(int key, Qt::KeyboardModifiers modifiers) {
-    if (!(modifiers & Qt::ControlModifier))
-        return false;
-    if (key == Qt::Key_Up) {
-        PreviousCommand();
-        return true;
-    }
-    if (key == Qt::Key_Down) {
-        NextCommand();
-        return true;
-    }
-    return false;
+    table.add(KeyCommand::PlayOrPause, [this] { playIfListed(); });
+    table.add(KeyCommand::Stop, [this] { StopCommand(); });
+    table.add(KeyCommand::ToggleRepeat, [this] { m_play.ToggleRepeat(1); });
+    table.add(KeyCommand::DisplayFit, [this] { m_display.DspsizeClick(0); });
+    table.add(KeyCommand::DisplayFull, [this] { m_display.DspsizeClick(4); });
+    table.add(KeyCommand::PlayPrevious, [this] { PreviousCommand(); });
+    table.add(KeyCommand::PlayNext, [this] { NextCommand(); });
 }
 
 bool PlaybackCommands::OnListDoubleClick(const QModelIndex& index) {

@@ -3,8 +3,8 @@
 #include "platform/WaveVolume.h"
 #include "playback/ContinuousRules.h"
 #include "playback/MediaPlayer.h"
+#include "playback/PlaybackState.h"
 #include "playback/SlideShow.h"
-#include "ui/StatusPanels.h"
 
 #include <QCursor>
 #include <QSlider>
@@ -15,16 +15,15 @@ namespace tobimaru {
 namespace {
 
 constexpr int kNormalPosition = 10;
-constexpr int kStatusPanel = 7;
 
 } // namespace
 
-SpeedControl::SpeedControl(QSlider* Slider1, MediaPlayer& player, StatusPanels& status, SlideShow& slideShow,
+SpeedControl::SpeedControl(QSlider* Slider1, MediaPlayer& player, PlaybackState& state, SlideShow& slideShow,
                            WaveVolumeAccess volume, QObject* parent)
     : QObject(parent)
     , m_slider(Slider1)
     , m_player(player)
-    , m_status(status)
+    , m_state(state)
     , m_slideShow(slideShow)
     , m_volume(std::move(volume)) {
     if (!m_volume.get)
@@ -95,7 +94,7 @@ void SpeedControl::SliderChange(int position) {
 void SpeedControl::showRate() {
     m_dragTip = RateText(m_playRate);
     m_slider->setToolTip(m_dragTip);
-    m_status.setText(kStatusPanel, RatePanelText(m_playRate));
+    m_state.setPlayRate(m_playRate);
 }
 
 } // namespace tobimaru

@@ -10,8 +10,8 @@ class QSlider;
 namespace tobimaru {
 
 class MediaPlayer;
+class PlaybackState;
 class SlideShow;
-class StatusPanels;
 
 /// Reading and writing the desktop's output volume (by default the platform's WaveVolume).
 struct WaveVolumeAccess {
@@ -22,8 +22,8 @@ struct WaveVolumeAccess {
 };
 
 /// The speed slider `Slider1` (positions 1..40, speed = position / 10), the "RateOne" button,
-/// the speed in status panel 7, and what the program puts back at exit: the player's speed
-/// and the output volume found at start.
+/// the speed in the playback state (status panel 7 shows it), and what the program puts back at exit: the
+/// player's speed and the output volume found at start.
 class SpeedControl final : public QObject {
     Q_OBJECT
 
@@ -31,7 +31,7 @@ public:
     /// Takes over the slider's signals: a drag only moves the tip, a release, a key or a
     /// position set by the program applies the speed. All references must outlive this object;
     /// an empty `volume` uses the platform's.
-    SpeedControl(QSlider* Slider1, MediaPlayer& player, StatusPanels& status, SlideShow& slideShow,
+    SpeedControl(QSlider* Slider1, MediaPlayer& player, PlaybackState& state, SlideShow& slideShow,
                  WaveVolumeAccess volume = {}, QObject* parent = nullptr);
 
     double PlayRate() const { return m_playRate; }
@@ -58,7 +58,7 @@ public:
     void RateOne();
     /// While the thumb is dragged: only the tip follows.
     void SliderScroll(int position);
-    /// Thumb released, key, or position set: the speed goes to the player and panel 7.
+    /// Thumb released, key, or position set: the speed goes to the player and the state.
     void SliderChange(int position);
 
 private:
@@ -66,7 +66,7 @@ private:
 
     QSlider* m_slider = nullptr;
     MediaPlayer& m_player;
-    StatusPanels& m_status;
+    PlaybackState& m_state;
     SlideShow& m_slideShow;
     WaveVolumeAccess m_volume;
     double m_playRate = 1.0;

@@ -96,6 +96,15 @@ Toolbar::Toolbar(QToolBar* bar)
     bar->addWidget(m_slider);
 }
 
+QStringList Toolbar::keys() const {
+    QStringList out;
+    for (const QAction* a : m_positions) {
+        if (a)
+            out << a->objectName();
+    }
+    return out;
+}
+
 QAction* Toolbar::buttonAt(int index) const {
     if (index < 1 || index > m_positions.size())
         return nullptr;

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QAction;
 class QActionGroup;
@@ -22,6 +23,8 @@ public:
     QAction* button(const QString& key) const { return m_buttons.value(key, nullptr); }
     /// The button at a 1-based position (separators count), or nullptr for a separator.
     QAction* buttonAt(int index) const;
+    /// Every button's key, left to right.
+    QStringList keys() const;
     QSlider* slider() const { return m_slider; }
     QToolBar* bar() const { return m_bar; }
 

@@ -2,6 +2,7 @@
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 #include "ui/Menus.h"
+#include "ui/ViewBindings.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -15,12 +16,13 @@ using tobimaru::test::FakePrompts;
 namespace {
 
 struct Fixture {
+    Fixture() { BindQuickPathMenu(paths, menus); }
     QMainWindow window;
     Menus menus{window.menuBar(), &window};
     FakePrompts prompts;
     QStringList wentTo;
     int slideStops = 0;
-    QuickPaths paths{menus, prompts,
+    QuickPaths paths{prompts,
                      QuickPaths::Hooks{[this](const QString& f) { wentTo << f; },
                                        [] { return QStringLiteral("/cur"); }, [this] { ++slideStops; }}};
 

@@ -91,14 +91,14 @@ TEST_F(ContinuousPlayTest, PlaysDownTheListAndStartsTheFirstAfterTheLast) {
     EXPECT_EQ(rig.window->windowTitle(), ContinuousRig::baseCaption() + QStringLiteral(" - a.avi(") + size +
                                              QStringLiteral("KB) - ") + media().three());
 
-    rig.commands->OnToolbarButton(QStringLiteral("停止"));
+    rig.OnToolbarButton(QStringLiteral("停止"));
     EXPECT_FALSE(rig.play->AutoPlayArmed());
     EXPECT_EQ(rig.player->PlayState(), MediaPlayer::Closed);
 }
 
 TEST_F(ContinuousPlayTest, ReverseOrderWrapsFromTheFirstToTheLast) {
     rig.list(media().three());
-    rig.commands->OnToolbarButton(QStringLiteral("降順"));
+    rig.OnToolbarButton(QStringLiteral("降順"));
     EXPECT_TRUE(rig.play->ReverseOrder());
     EXPECT_TRUE(rig.slideShow->isEnabled()) << "the order buttons let the slideshow run";
 
@@ -113,7 +113,7 @@ TEST_F(ContinuousPlayTest, ReverseOrderWrapsFromTheFirstToTheLast) {
 TEST_F(ContinuousPlayTest, RepeatRestartsTheSameRowAndMarksIt) {
     rig.list(media().three());
     rig.select(1);
-    EXPECT_TRUE(rig.commands->OnWindowKeyRelease(Qt::Key_F9, Qt::NoModifier));
+    EXPECT_TRUE(rig.OnWindowKeyRelease(Qt::Key_F9, Qt::NoModifier));
     EXPECT_TRUE(rig.play->LoopOn());
     EXPECT_TRUE(rig.menus->isChecked(QStringLiteral("MnuLoop")));
     EXPECT_TRUE(rig.toolbar->button(QStringLiteral("リピート再生"))->isChecked()) << "F9 moves the button";
@@ -219,7 +219,7 @@ TEST_F(ContinuousPlayTest, SlideshowAdvancesAPictureAndAVideoEndsByItself) {
     EXPECT_TRUE(rig.timer1.isActive());
 
     // Shift+Space stops the show: nothing advances any more.
-    rig.commands->OnWindowKeyRelease(Qt::Key_Space, Qt::ShiftModifier);
+    rig.OnWindowKeyRelease(Qt::Key_Space, Qt::ShiftModifier);
     EXPECT_FALSE(rig.timer1.isActive());
     rig.play->SlideTimerTick();
     EXPECT_EQ(rig.play->PlayingPath(), rig.key(0));
@@ -276,17 +276,17 @@ TEST_F(ContinuousPlayTest, DoubleSpeedHalvesTheTimeToTheEnd) {
 
 TEST_F(ContinuousPlayTest, PlayButtonPausesAndSpaceResumesWithoutReopening) {
     rig.list(media().slow());
-    rig.commands->OnToolbarButton(QStringLiteral("再生"));
+    rig.OnToolbarButton(QStringLiteral("再生"));
     ASSERT_TRUE(rig.waitNewStreams(1));
     EXPECT_TRUE(
         SameImage(rig.toolbar->button(QStringLiteral("再生"))->icon(), IconForKey(QStringLiteral("Play"))));
 
-    rig.commands->OnToolbarButton(QStringLiteral("再生"));
+    rig.OnToolbarButton(QStringLiteral("再生"));
     EXPECT_EQ(rig.movie->GetPlayState(), 2);
     EXPECT_TRUE(
         SameImage(rig.toolbar->button(QStringLiteral("再生"))->icon(), IconForKey(QStringLiteral("Pause"))));
 
-    EXPECT_TRUE(rig.commands->OnWindowKeyRelease(Qt::Key_Space, Qt::NoModifier));
+    EXPECT_TRUE(rig.OnWindowKeyRelease(Qt::Key_Space, Qt::NoModifier));
     EXPECT_EQ(rig.movie->GetPlayState(), 1);
     QTest::qWait(300);
     EXPECT_EQ(rig.newStreams->count(), 1) << "a paused file resumes where it stood";
@@ -303,16 +303,16 @@ TEST_F(ContinuousPlayTest, ListKeysAndDoubleClickStartRows) {
     for (int flag : {0, 1, 2})
         rig.play->SetPlaybotton(flag);
     EXPECT_EQ(rig.play->PlayingPath(), QString());
-    EXPECT_FALSE(rig.commands->OnListDoubleClick(rig.model().index(folderRow, 0)));
+    EXPECT_FALSE(rig.OnListDoubleClick(rig.model().index(folderRow, 0)));
 
     rig.select(fileRow);
-    EXPECT_TRUE(rig.commands->OnListDoubleClick(rig.model().index(fileRow, 0)));
+    EXPECT_TRUE(rig.OnListDoubleClick(rig.model().index(fileRow, 0)));
     EXPECT_EQ(rig.play->PlayingPath(), rig.key(fileRow));
 
     rig.select(fileRow);
-    EXPECT_TRUE(rig.commands->OnListKeyPress(Qt::Key_Down, Qt::ControlModifier)) << "the list must not move";
-    EXPECT_FALSE(rig.commands->OnListKeyPress(Qt::Key_Down, Qt::NoModifier));
-    EXPECT_TRUE(rig.commands->OnListKeyRelease(Qt::Key_Down, Qt::ControlModifier));
+    EXPECT_TRUE(rig.OnListKeyPress(Qt::Key_Down, Qt::ControlModifier)) << "the list must not move";
+    EXPECT_FALSE(rig.OnListKeyPress(Qt::Key_Down, Qt::NoModifier));
+    EXPECT_TRUE(rig.OnListKeyRelease(Qt::Key_Down, Qt::ControlModifier));
     EXPECT_EQ(rig.ListView1->currentIndex().row(), folderRow);
     // A folder reached by a step is not looked at again: the player finds no file there.
     ASSERT_EQ(rig.prompts.boxes.size(), 1);
@@ -348,9 +348,9 @@ TEST_F(ContinuousPlayTest, NoSelectedRowAtTheFirstStartIsAnErrorBox) {
 }
 
 TEST_F(ContinuousPlayTest, SpaceAndPlayWithAnEmptyListDoNothing) {
-    rig.commands->OnWindowKeyRelease(Qt::Key_Space, Qt::NoModifier);
-    rig.commands->OnToolbarButton(QStringLiteral("再生"));
-    rig.commands->OnMenuCommand(QStringLiteral("MnuMoviePlay"), -1);
+    rig.OnWindowKeyRelease(Qt::Key_Space, Qt::NoModifier);
+    rig.OnToolbarButton(QStringLiteral("再生"));
+    rig.OnMenuCommand(QStringLiteral("MnuMoviePlay"), -1);
     EXPECT_EQ(rig.play->PlayingPath(), QString());
     EXPECT_TRUE(rig.prompts.boxes.isEmpty());
 }

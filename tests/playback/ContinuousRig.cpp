@@ -3,6 +3,8 @@
 #include "base/PathQueries.h"
 #include "playback/PlayerTestSupport.h"
 #include "support/MediaMaker.h"
+#include "ui/CommandSources.h"
+#include "ui/ViewBindings.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,60 +110,72 @@ ContinuousRig::ContinuousRig()
     auto* statusBar = new QStatusBar(window.get());
     layout->addWidget(statusBar);
     status = new StatusPanels(statusBar);
-    menus->setChecked(QStringLiteral("QuickPathSet(2)"), true);
-    menus->setChecked(QStringLiteral("Dspsize(0)"), true);
+    QObject::connect(&caption, &WindowCaption::changed, window.get(), &QWidget::setWindowTitle);
+    caption.setBase(baseCaption());
 
     listView = std::make_unique<FileListView>(ListView1, icons, prompts);
-    slideShow = std::make_unique<SlideShow>(timer1, settings);
-    movie = std::make_unique<clsMovie>(*player, prompts, opener, [this] { slideShow->Disable(); });
+    PlaybackWiring wiring;
+    wiring.ListView1 = ListView1;
+    wiring.model = listView->model();
+    wiring.player = player;
+    wiring.window = window.get();
+    wiring.caption = &caption;
+    wiring.timer1 = &timer1;
+    wiring.speedSlider = toolbar->slider();
+    wiring.icons = &icons;
+    wiring.prompts = &prompts;
+    wiring.opener = &opener;
+    wiring.settings = &settings;
+    wiring.folderMarker = &folders;
+    wiring.quickPaths = &folders;
+    wiring.setFullScreen = [this](bool on) { fullScreenCalls << on; };
+    wiring.showOptionsDialog = [this] { ++optionsDialogs; };
+    playback = std::make_unique<PlaybackSubsystem>(wiring);
+    playback->registerCommands(table);
+    BindPlaybackViews(playback->state(), *menus, *toolbar, *status);
+    ConnectCommandSources(*menus, *toolbar, table, [this] { playback->commands().OnAnyToolbarClick(); });
+    menus->setChecked(QStringLiteral("Dspsize(0)"), true);
 
-    ContinuousPlayParts parts;
-    parts.ListView1 = ListView1;
-    parts.model = listView->model();
-    parts.movie = movie.get();
-    parts.player = player;
-    parts.menus = menus;
-    parts.toolbar = toolbar;
-    parts.status = status;
-    parts.window = window.get();
-    parts.BaseCaption = baseCaption();
-    parts.icons = &icons;
-    parts.folderMarker = &folders;
-    parts.quickPaths = &folders;
-    parts.prompts = &prompts;
-    parts.settings = &settings;
-    parts.slideShow = slideShow.get();
-    play = std::make_unique<ContinuousPlay>(parts);
-
-    speed = std::make_unique<SpeedControl>(toolbar->slider(), *player, *status, *slideShow);
-
-    DisplayOptionsParts dparts;
-    dparts.menus = menus;
-    dparts.status = status;
-    dparts.movie = movie.get();
-    dparts.player = player;
-    dparts.slideShow = slideShow.get();
-    dparts.settings = &settings;
-    dparts.ListView1 = ListView1;
-    dparts.model = listView->model();
-    dparts.window = window.get();
-    dparts.BaseCaption = baseCaption();
-    dparts.setFullScreen = [this](bool on) { fullScreenCalls << on; };
-    dparts.showOptionsDialog = [this] { ++optionsDialogs; };
-    display = std::make_unique<DisplayOptions>(dparts);
-
-    commands = std::make_unique<PlaybackCommands>(*play, *speed, *display, *slideShow, prompts);
-    QObject::connect(menus, &Menus::command, menus,
-                     [this](const QString& group, int index) { commands->OnMenuCommand(group, index); });
-    QObject::connect(toolbar, &Toolbar::buttonClicked, toolbar,
-                     [this](const QString& key) { commands->OnToolbarButton(key); });
+    state = &playback->state();
+    slideShow = &playback->slideShow();
+    movie = &playback->movie();
+    play = &playback->play();
+    speed = &playback->speed();
+    display = &playback->display();
     newStreams = std::make_unique<QSignalSpy>(player, &MediaPlayer::NewStream);
 }
 
 ContinuousRig::~ContinuousRig() {
     // The player's last events must not reach objects already gone.
-    QObject::disconnect(player, nullptr, play.get(), nullptr);
+    QObject::disconnect(player, nullptr, play, nullptr);
     movie->PlayStop();
+}
+
+bool ContinuousRig::OnToolbarButton(const QString& key) {
+    playback->commands().OnAnyToolbarClick();
+    return table.execute(key);
+}
+
+bool ContinuousRig::OnMenuCommand(const QString& group, int index) {
+    return table.execute(index >= 0 ? QStringLiteral("%1(%2)").arg(group).arg(index) : group);
+}
+
+bool ContinuousRig::OnWindowKeyRelease(int key, Qt::KeyboardModifiers modifiers) {
+    const KeyCommand c = WindowKeyCommand(key, modifiers, KeyPhase::Release);
+    return c != KeyCommand::None && table.execute(c);
+}
+
+bool ContinuousRig::OnListKeyPress(int key, Qt::KeyboardModifiers modifiers) const {
+    return ControlKeyCommand(KeyPlace::List, key, modifiers, KeyPhase::Press) == KeyCommand::Discard;
+}
+
+bool ContinuousRig::OnListKeyRelease(int key, Qt::KeyboardModifiers modifiers) {
+    const KeyCommand c = ControlKeyCommand(KeyPlace::List, key, modifiers, KeyPhase::Release);
+    return c != KeyCommand::None && table.execute(c);
+}
+
+bool ContinuousRig::OnListDoubleClick(const QModelIndex& index) {
+    return playback->commands().OnListDoubleClick(index);
 }
 
 void ContinuousRig::list(const QString& folder, bool fileView) {
@@ -186,8 +200,7 @@ bool ContinuousRig::waitPlaying(const QString& key, int timeoutMs) {
 }
 
 void ContinuousRig::checkQuickPathMode(int mode) {
-    for (int i = 0; i <= 2; ++i)
-        menus->setChecked(QStringLiteral("QuickPathSet(%1)").arg(i), i == mode);
+    folders.mode = mode;
 }
 
 } // namespace tobimaru::test

@@ -1,13 +1,18 @@
 #pragma once
 
+#include "base/CommandTable.h"
 #include "base/RuntimeSettings.h"
+#include "base/WindowCaption.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
+#include "input/KeyBindings.h"
 #include "playback/ContinuousPlay.h"
 #include "playback/DisplayOptions.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlaybackCommands.h"
+#include "playback/PlaybackState.h"
+#include "playback/PlaybackSubsystem.h"
 #include "playback/SlideShow.h"
 #include "playback/SpeedControl.h"
 #include "playback/clsMovie.h"
@@ -30,8 +35,10 @@ namespace tobimaru::test {
 struct FolderLog final : PlayedFolderMarker, QuickPathRecorder {
     void MarkPlayedFolder(const QString& folder) override { marked << folder; }
     void RecordQuickPath(const QString& folder) override { recorded << folder; }
+    int QuickPathMode() const override { return mode; }
     QStringList marked;
     QStringList recorded;
+    int mode = 2; ///< the recording rule: never, until a test chooses another
 };
 
 /// What would have gone to the desktop's default application.
@@ -62,8 +69,8 @@ private:
 };
 
 /// A main window's worth of playback parts around a real player (no picture, no sound): the
-/// list, menus, toolbar, status bar, Timer1 and the four playback objects, wired as the window
-/// wires them.
+/// list, menus, toolbar, status bar, Timer1 and the playback subsystem, built and bound as the
+/// window builds and binds them.
 class ContinuousRig {
 public:
     ContinuousRig();
@@ -81,6 +88,15 @@ public:
     bool waitPlaying(const QString& key, int timeoutMs = 10000);
     void checkQuickPathMode(int mode);
 
+    /// The window's ways into the command table: a toolbar click, a menu command, a key the
+    /// window previews, a key in the list (true for one the list must not see), a double click.
+    bool OnToolbarButton(const QString& key);
+    bool OnMenuCommand(const QString& group, int index);
+    bool OnWindowKeyRelease(int key, Qt::KeyboardModifiers modifiers);
+    bool OnListKeyPress(int key, Qt::KeyboardModifiers modifiers) const;
+    bool OnListKeyRelease(int key, Qt::KeyboardModifiers modifiers);
+    bool OnListDoubleClick(const QModelIndex& index);
+
     std::unique_ptr<QWidget> window;
     Menus* menus = nullptr;
     Toolbar* toolbar = nullptr;
@@ -96,13 +112,16 @@ public:
     QList<bool> fullScreenCalls;
     int optionsDialogs = 0;
 
+    WindowCaption caption;
+    CommandTable table{prompts};
     std::unique_ptr<FileListView> listView;
-    std::unique_ptr<SlideShow> slideShow;
-    std::unique_ptr<clsMovie> movie;
-    std::unique_ptr<ContinuousPlay> play;
-    std::unique_ptr<SpeedControl> speed;
-    std::unique_ptr<DisplayOptions> display;
-    std::unique_ptr<PlaybackCommands> commands;
+    std::unique_ptr<PlaybackSubsystem> playback;
+    PlaybackState* state = nullptr;
+    SlideShow* slideShow = nullptr;
+    clsMovie* movie = nullptr;
+    ContinuousPlay* play = nullptr;
+    SpeedControl* speed = nullptr;
+    DisplayOptions* display = nullptr;
     std::unique_ptr<QSignalSpy> newStreams;
 
     static QString baseCaption() { return QStringLiteral("TobimaruMe Ver1.0.1"); }

@@ -69,7 +69,7 @@ TEST_F(PlaybackOptionsTest, RateOneResetsEvenAtNormalSpeed) {
     // At 10 already nothing moves, yet the speed and the slideshow are set again.
     rig.player->setRate(1.7);
     rig.slideShow->Disable();
-    EXPECT_TRUE(rig.commands->OnToolbarButton(QStringLiteral("RateOne")));
+    EXPECT_TRUE(rig.OnToolbarButton(QStringLiteral("RateOne")));
     EXPECT_DOUBLE_EQ(rig.player->Rate(), 1.0);
     EXPECT_TRUE(rig.slideShow->isEnabled());
 }
@@ -101,7 +101,7 @@ TEST_F(PlaybackOptionsTest, StartSpeedAndVolumeGoBackAtExit) {
             written << v;
             return true;
         };
-        SpeedControl speed(new QSlider, *rig.player, *rig.status, *rig.slideShow, access);
+        SpeedControl speed(new QSlider, *rig.player, *rig.state, *rig.slideShow, access);
         speed.ReadWaveVolume();
         EXPECT_EQ(speed.WaveVol(), c.volume);
         speed.RestoreWaveVolume();
@@ -139,11 +139,11 @@ TEST_F(PlaybackOptionsTest, DisplaySizeReachesTheSelectedFileAndFullScreenTheWin
                   ContinuousRig::baseCaption() + QStringLiteral(" - ") + rig.key(0));
     }
     EXPECT_EQ(rig.fullScreenCalls, QList<bool>{true});
-    EXPECT_TRUE(rig.commands->OnWindowKeyRelease(Qt::Key_F11, Qt::NoModifier));
+    EXPECT_TRUE(rig.OnWindowKeyRelease(Qt::Key_F11, Qt::NoModifier));
     EXPECT_EQ(rig.player->DisplaySize(), MediaPlayer::Fit);
     EXPECT_EQ(rig.status->text(4), QStringLiteral("ウィンドウに合わせる"));
     EXPECT_EQ(rig.fullScreenCalls, (QList<bool>{true, false}));
-    EXPECT_TRUE(rig.commands->OnWindowKeyRelease(Qt::Key_F12, Qt::ControlModifier));
+    EXPECT_TRUE(rig.OnWindowKeyRelease(Qt::Key_F12, Qt::ControlModifier));
     EXPECT_EQ(rig.settings.DisplaySizeIndex, 4);
 }
 
@@ -218,7 +218,7 @@ TEST_F(PlaybackOptionsTest, EveryToolbarClickStopsTheSlideshowTimerFirst) {
         {"デスクトップ", false}, {"最新更新", false}, {"停止", true}, {"1つ次へ", true}, {"昇順", true}};
     for (const auto& [key, playback] : cases) {
         rig.slideShow->Enable();
-        const bool handled = rig.commands->OnToolbarButton(QString::fromUtf8(key));
+        const bool handled = rig.OnToolbarButton(QString::fromUtf8(key));
         EXPECT_EQ(handled, playback) << key;
         if (QString::fromUtf8(key) != QStringLiteral("昇順")) {
             EXPECT_FALSE(rig.slideShow->isEnabled()) << key;
