@@ -74,6 +74,7 @@ public:
     Toolbar& toolbar() const { return *m_toolbar; }
     StatusPanels& status() const { return *m_status; }
     PaneLayout& layoutPanes() const { return *m_layout; }
+    KeyPreview& keyPreview() const { return *m_keys; }
     FileListView& fileList() const { return *m_fileList; }
     QuickPaths& quickPaths() const { return *m_quick; }
     FolderTree& folderTree() const { return *m_folderTree; }

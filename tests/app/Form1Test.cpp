@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "app/Startup.h"
+#include "app/WindowRig.h"
 #include "browse/TreeNodeRoles.h"
 #include "platform/ScreenSaver.h"
 #include "platform/SingleInstance.h"
@@ -32,53 +33,7 @@ using tobimaru::test::TempDir;
 
 namespace {
 
-class FakeScreenSaver final : public ScreenSaver {
-public:
-    bool setActive(bool active) override {
-        calls.push_back(active);
-        return works;
-    }
-    std::vector<bool> calls;
-    bool works = true;
-};
-
-class FakeOpener final : public DesktopOpener {
-public:
-    bool openWithDefault(const QString& path) override {
-        opened << path;
-        return true;
-    }
-    QStringList opened;
-};
-
-struct Window {
-    TempDir dir;
-    FakePrompts prompts;
-    FakeScreenSaver saver;
-    FakeOpener opener;
-    std::unique_ptr<Form1> form;
-
-    explicit Window(const QByteArray& ini = {}) {
-        if (!ini.isNull())
-            dir.write("TobimaruMe.ini", ini);
-        Form1Context ctx;
-        ctx.prompts = &prompts;
-        ctx.iniPath = iniPath();
-        ctx.screenSaver = &saver;
-        ctx.opener = &opener;
-        ctx.audioOutput = "null";
-        form = std::make_unique<Form1>(ctx);
-    }
-    QString iniPath() const { return dir.file("TobimaruMe.ini"); }
-    QString read(const char* section, const char* key) const {
-        return ReadProfileString(iniPath(), section, key, QStringLiteral("<none>"));
-    }
-    void selectTreeNode(const QString& key) {
-        auto* item = new QTreeWidgetItem(form->TreeView1(), {key});
-        item->setData(0, NodeKeyRole, key);
-        form->TreeView1()->setCurrentItem(item);
-    }
-};
+using Window = tobimaru::test::WindowRig;
 
 } // namespace
 

@@ -16,6 +16,7 @@
 #include "playback/SlideShow.h"
 #include "playback/SpeedControl.h"
 #include "playback/clsMovie.h"
+#include "support/DesktopFakes.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 #include "ui/Menus.h"
@@ -41,14 +42,7 @@ struct FolderLog final : PlayedFolderMarker, QuickPathRecorder {
     int mode = 2; ///< the recording rule: never, until a test chooses another
 };
 
-/// What would have gone to the desktop's default application.
-struct OpenLog final : DesktopOpener {
-    bool openWithDefault(const QString& path) override {
-        opened << path;
-        return true;
-    }
-    QStringList opened;
-};
+using OpenLog = RecordingOpener;
 
 /// Media shared by a test suite: folders laid out as playlists, each made with ffmpeg the first
 /// time a test asks for it (ctest runs every test in a process of its own).

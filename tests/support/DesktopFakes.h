@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/ScreenSaver.h"
+#include "playback/clsMovie.h"
+
+#include <QStringList>
+#include <vector>
+
+namespace tobimaru::test {
+
+/// What would have gone to the desktop's default application.
+class RecordingOpener final : public DesktopOpener {
+public:
+    bool openWithDefault(const QString& path) override {
+        opened << path;
+        return true;
+    }
+    QStringList opened;
+};
+
+/// The desktop's screen saver switch, answering as told and keeping each call.
+class FakeScreenSaver final : public ScreenSaver {
+public:
+    bool setActive(bool active) override {
+        calls.push_back(active);
+        return works;
+    }
+    std::vector<bool> calls;
+    bool works = true;
+};
+
+} // namespace tobimaru::test
