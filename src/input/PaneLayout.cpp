@@ -101,7 +101,11 @@ bool PaneLayout::eventFilter(QObject* watched, QEvent* event) {
     const bool horizontal = watched == m_p.slider2;
     if (!vertical && !horizontal)
         return QObject::eventFilter(watched, event);
-    auto* me = static_cast<QMouseEvent*>(event);
+    // Only mouse events are QMouseEvents: the bars get paint, enter and resize events as well.
+    const auto* me = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+                             event->type() == QEvent::MouseButtonRelease
+                         ? static_cast<const QMouseEvent*>(event)
+                         : nullptr;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (me->button() == Qt::LeftButton)

@@ -3,6 +3,7 @@
 #include "base/ErrorTable.h"
 #include "base/PathQueries.h"
 #include "playback/PlayerControlBar.h"
+#include "playback/mpv/MpvSession.h"
 #include "playback/mpv/MpvVideoView.h"
 
 #include <QContextMenuEvent>
@@ -20,13 +21,6 @@
 namespace tobimaru {
 
 namespace {
-
-// Reply ids of the observed properties.
-enum : uint64_t { TimePos = 1, Duration, DWidth, DHeight, VolumeProp, MuteProp };
-
-// Reply ids of file loads; each load gets the next one, so a late reply to a load that was
-// replaced meanwhile is told apart.
-constexpr quint64 kLoadReplyBase = 1000;
 
 // mpv's tempo filter mutes below 0.25x unless told otherwise; the speed slider goes to 0.1x.
 constexpr double kSlowTempoLimit = 0.25;
@@ -69,13 +63,42 @@ MediaPlayer::MediaPlayer(QWidget* parent, const Options& options)
         videoOut = QGuiApplication::platformName() != QLatin1String("offscreen");
     }
 
-    if (options.startCore)
-        m_mpv = CreateMpvHandle();
-    if (m_mpv)
-        configure(options, videoOut);
+    if (options.startCore) {
+        MpvSession::Options session;
+        session.videoOut = videoOut;
+        session.audioOutput = options.audioOutput;
+        session.extra = options.mpvOptions;
+        m_session = std::make_unique<MpvSession>(session);
+        if (!m_session->isReady())
+            m_session.reset();
+    }
+    if (m_session) {
+        connect(m_session.get(), &MpvSession::loadFailed, this, &MediaPlayer::failWith);
+        connect(m_session.get(), &MpvSession::fileFailed, this, &MediaPlayer::failWith);
+        connect(m_session.get(), &MpvSession::fileLoaded, this, &MediaPlayer::NewStream);
+        connect(m_session.get(), &MpvSession::playbackRestarted, this, &MediaPlayer::playbackRestarted);
+        connect(m_session.get(), &MpvSession::endOfFile, this, &MediaPlayer::onEndOfFile);
+        connect(m_session.get(), &MpvSession::videoSizeChanged, this, &MediaPlayer::onVideoSize);
+        connect(m_session.get(), &MpvSession::positionChanged, this, [this](double seconds) {
+            m_position = seconds;
+            m_bar->setPosition(seconds);
+        });
+        connect(m_session.get(), &MpvSession::durationChanged, this, [this](double seconds) {
+            m_duration = seconds;
+            m_bar->setDuration(seconds);
+        });
+        connect(m_session.get(), &MpvSession::volumeChanged, this, [this](double volume) {
+            m_volume = int(std::lround(volume));
+            m_bar->setVolume(m_volume);
+        });
+        connect(m_session.get(), &MpvSession::muteChanged, this, [this](bool on) {
+            m_mute = on;
+            m_bar->setMuted(on);
+        });
+    }
 
-    if (m_mpv && videoOut) {
-        m_glView = new MpvVideoView(m_mpv.get(), m_stage);
+    if (m_session && videoOut) {
+        m_glView = new MpvVideoView(m_session->handle(), m_stage);
         connect(m_glView, &MpvVideoView::renderInitialized, this, &MediaPlayer::onRenderInitialized);
         m_video = m_glView;
     } else {
@@ -106,63 +129,40 @@ MediaPlayer::MediaPlayer(QWidget* parent, const Options& options)
 }
 
 MediaPlayer::~MediaPlayer() {
-    if (m_mpv)
-        mpv_set_wakeup_callback(m_mpv.get(), nullptr, nullptr);
     // The render context must go while the core still exists.
     delete m_glView;
     m_glView = nullptr;
     m_video = nullptr;
-    m_mpv.reset();
+    m_session.reset();
 }
 
-void MediaPlayer::configure(const Options& options, bool videoOut) {
-    mpv_handle* h = m_mpv.get();
-    const QList<QPair<QByteArray, QByteArray>> fixed{
-        {"vo", videoOut ? "libmpv" : "null"},
-        {"idle", "yes"},
-        {"keep-open", "no"},
-        {"audio-fallback-to-null", "yes"},
-        // Pictures stay until the next file; the slideshow decides when that is.
-        {"image-display-duration", "inf"},
-        {"hwdec", "no"},
-        {"gpu-hwdec-interop", "no"},
-        // Rendering happens on the GUI thread: never let mpv hold it waiting for a frame time.
-        {"video-timing-offset", "0"},
-        {"audio-pitch-correction", "yes"},
-        {"input-default-bindings", "no"},
-        {"input-vo-keyboard", "no"},
-        {"osc", "no"},
-        {"load-scripts", "no"},
-        {"ytdl", "no"},
-        {"terminal", "no"},
-        {"volume-max", "100"},
-    };
-    for (const auto& [name, value] : fixed)
-        mpv_set_option_string(h, name.constData(), value.constData());
-    if (!options.audioOutput.isEmpty())
-        mpv_set_option_string(h, "ao", options.audioOutput.constData());
-    for (const auto& [name, value] : options.mpvOptions)
-        mpv_set_option_string(h, name.constData(), value.constData());
+bool MediaPlayer::isReady() const {
+    return m_session != nullptr;
+}
 
-    if (mpv_initialize(h) < 0) {
-        m_mpv.reset();
-        return;
-    }
-    mpv_observe_property(h, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(h, Duration, "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(h, DWidth, "dwidth", MPV_FORMAT_INT64);
-    mpv_observe_property(h, DHeight, "dheight", MPV_FORMAT_INT64);
-    mpv_observe_property(h, VolumeProp, "volume", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(h, MuteProp, "mute", MPV_FORMAT_FLAG);
-    mpv_set_wakeup_callback(h, &MediaPlayer::wakeup, this);
+void MediaPlayer::failWith(int error) {
+    m_errorCode = error;
+    m_errorDescription = MpvErrorText(error);
+    setState(Closed);
+    Q_EMIT Warning(1, m_errorCode, m_errorDescription);
+}
+
+void MediaPlayer::onEndOfFile() {
+    setState(Stopped);
+    Q_EMIT EndOfStream(0);
+}
+
+void MediaPlayer::onVideoSize(const QSize& size) {
+    m_videoSize = size;
+    layoutVideo();
+    if (m_autoSize)
+        updateGeometry();
 }
 
 void MediaPlayer::setFileName(const QString& path) {
     if (path.isEmpty()) {
-        if (m_entry != 0 && m_mpv)
-            MpvCommand(m_mpv.get(), {"stop"});
-        m_entry = 0;
-        m_loadTicket = 0;
+        if (m_session)
+            m_session->close();
         m_deferredLoad = false;
         m_fileName.clear();
         m_videoSize = QSize();
@@ -183,7 +183,7 @@ void MediaPlayer::startLoad() {
     m_duration = 0;
     m_bar->setDuration(0);
     m_bar->setPosition(0);
-    if (!m_mpv) {
+    if (!m_session) {
         m_errorCode = MPV_ERROR_UNINITIALIZED;
         m_errorDescription = MpvErrorText(MPV_ERROR_UNINITIALIZED);
         setState(Closed);
@@ -192,8 +192,7 @@ void MediaPlayer::startLoad() {
     if (m_glView && !m_glView->isRenderReady() && !m_glView->hasRenderFailed()) {
         // A file given to mpv before its picture output exists ends at once with an error.
         m_deferredLoad = true;
-        m_entry = 0;
-        m_loadTicket = 0;
+        m_session->close();
     } else if (const int rc = issueLoad(false); rc < 0) {
         m_errorCode = rc;
         m_errorDescription = MpvErrorText(rc);
@@ -205,35 +204,18 @@ void MediaPlayer::startLoad() {
 
 int MediaPlayer::issueLoad(bool paused) {
     m_deferredLoad = false;
-    m_followRedirect = false;
-    mpv_handle* h = m_mpv.get();
-    MpvSetFlag(h, "pause", paused);
-    const quint64 ticket = kLoadReplyBase + ++m_loadSerial;
-    const int rc = MpvCommand(h, {"loadfile", QFile::encodeName(m_fileName), "replace"}, ticket);
-    if (rc < 0) {
-        m_entry = 0;
-        m_loadTicket = 0;
-        return rc;
-    }
-    // Until mpv answers, every file event belongs to what was there before.
-    m_entry = kEntryPending;
-    m_loadTicket = ticket;
-    return rc;
+    return m_session->load(m_fileName, paused);
 }
 
 void MediaPlayer::onRenderInitialized(bool ok) {
-    if (!ok && m_mpv) {
+    if (!ok && m_session) {
         // No picture output: sound and timing still work.
-        MpvSetText(m_mpv.get(), "vo", "null");
+        m_session->dropVideoOutput();
     }
-    if (m_deferredLoad && m_mpv) {
+    if (m_deferredLoad && m_session) {
         // Stop or Pause may have come while the file waited.
-        if (const int rc = issueLoad(m_state != Playing); rc < 0) {
-            m_errorCode = rc;
-            m_errorDescription = MpvErrorText(rc);
-            setState(Closed);
-            Q_EMIT Warning(1, m_errorCode, m_errorDescription);
-        }
+        if (const int rc = issueLoad(m_state != Playing); rc < 0)
+            failWith(rc);
     }
 }
 
@@ -242,12 +224,12 @@ void MediaPlayer::Play() {
     case Playing:
         return;
     case Paused:
-        MpvSetFlag(m_mpv.get(), "pause", false);
+        m_session->setPause(false);
         setState(Playing);
         return;
     case Stopped:
-        if (m_entry != 0 || m_deferredLoad) {
-            MpvSetFlag(m_mpv.get(), "pause", false);
+        if ((m_session && m_session->hasFile()) || m_deferredLoad) {
+            m_session->setPause(false);
             setState(Playing);
             return;
         }
@@ -262,16 +244,16 @@ void MediaPlayer::Play() {
 void MediaPlayer::Pause() {
     if (m_state != Playing)
         return;
-    MpvSetFlag(m_mpv.get(), "pause", true);
+    m_session->setPause(true);
     setState(Paused);
 }
 
 void MediaPlayer::Stop() {
     if (m_state == Closed)
         return;
-    if (m_entry != 0) {
-        MpvSetFlag(m_mpv.get(), "pause", true);
-        MpvCommand(m_mpv.get(), {"seek", "0", "absolute"});
+    if (m_session && m_session->hasFile()) {
+        m_session->setPause(true);
+        m_session->rewind();
     }
     m_position = 0;
     m_bar->setPosition(0);
@@ -292,10 +274,8 @@ void MediaPlayer::togglePlay() {
 }
 
 void MediaPlayer::seekTo(double seconds, bool exact) {
-    if (m_entry == 0 || !m_mpv)
-        return;
-    MpvCommand(m_mpv.get(), {"seek", QByteArray::number(std::max(0.0, seconds), 'f', 3),
-                             exact ? QByteArray("absolute+exact") : QByteArray("absolute+keyframes")});
+    if (m_session && m_session->hasFile())
+        m_session->seek(seconds, exact);
 }
 
 void MediaPlayer::setState(long state) {
@@ -333,30 +313,30 @@ void MediaPlayer::setRate(double rate) {
     if (!std::isfinite(rate) || rate < 0.01 || rate > 100)
         throw Failure(ErrorCode::InvalidPropertyValue, "Rate");
     m_rate = rate;
-    if (!m_mpv)
+    if (!m_session)
         return;
     // Our own filter only where mpv's default one would fall silent, so normal speeds keep
     // mpv's usual chain.
     const bool slow = rate < kSlowTempoLimit;
     if (slow != m_slowTempo) {
         m_slowTempo = slow;
-        MpvSetText(m_mpv.get(), "af", slow ? kSlowTempoFilter : QByteArray());
+        m_session->setAudioFilter(slow ? kSlowTempoFilter : QByteArray());
     }
-    MpvSetDouble(m_mpv.get(), "speed", rate);
+    m_session->setSpeed(rate);
 }
 
 void MediaPlayer::setMute(bool mute) {
     m_mute = mute;
     m_bar->setMuted(mute);
-    if (m_mpv)
-        MpvSetFlag(m_mpv.get(), "mute", mute);
+    if (m_session)
+        m_session->setMute(mute);
 }
 
 void MediaPlayer::setVolume(int volume) {
     m_volume = std::clamp(volume, 0, 100);
     m_bar->setVolume(m_volume);
-    if (m_mpv)
-        MpvSetDouble(m_mpv.get(), "volume", m_volume);
+    if (m_session)
+        m_session->setVolume(m_volume);
 }
 
 void MediaPlayer::setAutoSize(bool on) {

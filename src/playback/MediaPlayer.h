@@ -1,7 +1,5 @@
 #pragma once
 
-#include "playback/mpv/MpvHandle.h"
-
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -9,15 +7,15 @@
 #include <QString>
 #include <QWidget>
 #include <array>
-#include <atomic>
 #include <map>
+#include <memory>
 
 class QLabel;
-struct mpv_node;
 
 namespace tobimaru {
 
 class PlayerControlBar;
+class MpvSession;
 class MpvVideoView;
 
 enum class PlayerOutput {
@@ -38,9 +36,9 @@ struct PlayerOptions {
     bool startCore = true;
 };
 
-/// The player pane `MediaPlayer1`: libmpv behind the members and events the rest of the
-/// program has always driven a media player component through. Calls and events happen on the
-/// GUI thread only.
+/// The player pane `MediaPlayer1`: the members and events the rest of the program has always
+/// driven a media player component through, over an mpv session (MpvSession) and its video
+/// view. Calls and events happen on the GUI thread only.
 ///
 /// PlayState: 0 stopped (file kept, at its start), 1 paused, 2 playing, 6 closed (nothing
 /// loaded). DisplaySize: 0 the video's own size centred, 1 half, 2 double, 3 full screen,
@@ -97,7 +95,7 @@ public:
     ~MediaPlayer() override;
 
     /// False when the mpv core could not be created or started.
-    bool isReady() const { return m_mpv != nullptr; }
+    bool isReady() const;
 
     /// The file asked for last, "" when closed.
     QString FileName() const { return m_fileName; }
@@ -183,44 +181,29 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void configure(const Options& options, bool videoOut);
     void startLoad();
     int issueLoad(bool paused);
-    void handleLoadReply(int error, const mpv_node& result);
-    bool isOurEntry(qint64 id) const;
+    void failWith(int error);
     void onRenderInitialized(bool ok);
     void setState(long state);
-    void drainEvents();
-    void handleEndFile(int reason, int error);
-    void handleProperty(const char* name, int format, void* data);
+    void onEndOfFile();
+    void onVideoSize(const QSize& size);
     void applyFlags();
     void layoutVideo();
     void updateStatusLine();
     void togglePlay();
     void seekTo(double seconds, bool exact);
     void leaveFullScreen();
-    static void wakeup(void* self);
 
-    MpvHandle m_mpv;
+    std::unique_ptr<MpvSession> m_session;
     MpvVideoView* m_glView = nullptr;
     QWidget* m_stage = nullptr;
     QWidget* m_video = nullptr;
     QLabel* m_statusLine = nullptr;
     PlayerControlBar* m_bar = nullptr;
-    std::atomic<bool> m_drainQueued{false};
 
     QString m_fileName;
     long m_state = Closed;
-    // mpv numbers the files it is given; events of any other number than the one asked for
-    // last belong to a file that was replaced or closed in the meantime. The number comes with
-    // the reply to the load, so until then (pending) no file event is ours.
-    static constexpr qint64 kEntryPending = -2;
-    static constexpr qint64 kEntryUnknown = -1;
-    qint64 m_entry = 0;       // the file asked for last: its number, pending, unknown, or 0 for none
-    qint64 m_activeEntry = 0; // the file mpv last started
-    quint64 m_loadSerial = 0;
-    quint64 m_loadTicket = 0; // reply id of the load not yet answered, 0 when none
-    bool m_followRedirect = false;
     bool m_deferredLoad = false; // waiting for the GL output before the first file
     bool m_slowTempo = false;    // our own tempo filter is in place for rates under 0.25
     int m_displaySize = Fit;

@@ -23,6 +23,9 @@ MpvVideoView::MpvVideoView(mpv_handle* mpv, QWidget* parent)
 }
 
 MpvVideoView::~MpvVideoView() {
+    // The base class destroys the GL context after this body: its aboutToBeDestroyed must not
+    // reach a view that is half gone.
+    QObject::disconnect(m_contextWatch);
     if (m_render) {
         makeCurrent();
         releaseRender();
@@ -51,7 +54,7 @@ void MpvVideoView::initializeGL() {
     mpv_render_context_set_update_callback(ctx, &MpvVideoView::onMpvUpdate, this);
     // The GL context can go away without the widget (a new top-level window); the render
     // context must be freed while that GL context still exists and is current.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
+    m_contextWatch = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
         makeCurrent();
         releaseRender();
         doneCurrent();

@@ -35,6 +35,7 @@ private:
 
     mpv_handle* m_mpv = nullptr;
     MpvRenderContext m_render;
+    QMetaObject::Connection m_contextWatch;
     bool m_failed = false;
 };
 
