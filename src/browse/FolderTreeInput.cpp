@@ -36,7 +36,7 @@ bool FolderTreeInput::eventFilter(QObject* watched, QEvent* event) {
             if (!m_pressed)
                 m_tree.state().IgnoreNextTreeClick = false;
             if (!key->isAutoRepeat())
-                TreeView1_KeyUp(key->key(), key->modifiers());
+                TreeView1_KeyUp(key->key());
         }
         return false;
     }
@@ -162,7 +162,9 @@ void FolderTreeInput::TreeView1_MouseMove(Qt::MouseButtons buttons, const QPoint
     Q_EMIT nodeDragRequested(s.TreeDragSource);
 }
 
-void FolderTreeInput::TreeView1_KeyUp(int key, Qt::KeyboardModifiers modifiers) {
+void FolderTreeInput::TreeView1_KeyUp(int key) {
+    // The folder commands' keys (Delete, M, K) reach the window's command table through its key
+    // preview; the arrows are the tree's own.
     switch (key) {
     case Qt::Key_Left:
     case Qt::Key_Up:
@@ -176,14 +178,6 @@ void FolderTreeInput::TreeView1_KeyUp(int key, Qt::KeyboardModifiers modifiers) 
     default:
         break;
     }
-    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return;
-    if (key == Qt::Key_Delete)
-        Q_EMIT deleteFolderRequested();
-    else if (key == Qt::Key_M)
-        Q_EMIT moveFolderRequested();
-    else if (key == Qt::Key_K)
-        Q_EMIT makeFolderRequested();
 }
 
 } // namespace tobimaru

@@ -37,20 +37,13 @@ public:
     bool TreeView1_MouseDown(Qt::MouseButton button, const QPoint& pos, const QPoint& globalPos);
     /// The mouse moved with `buttons` held.
     void TreeView1_MouseMove(Qt::MouseButtons buttons, const QPoint& pos);
-    /// A key went up: arrows keep the focus in the tree and list the node they arrived at;
-    /// Delete, M and K ask for the folder commands.
-    void TreeView1_KeyUp(int key, Qt::KeyboardModifiers modifiers);
+    /// A key went up: arrows keep the focus in the tree and list the node they arrived at.
+    void TreeView1_KeyUp(int key);
 
 Q_SIGNALS:
     /// The right button went down on the tree: the window stops the slideshow timer (`Timer1`)
     /// and pops up `quickAccess` at `globalPos`.
     void quickMenuRequested(const QPoint& globalPos);
-    /// Delete released: key preview off, `DeleteFolder`, key preview on.
-    void deleteFolderRequested();
-    /// "M" released: `MoveFolder`.
-    void moveFolderRequested();
-    /// "K" released: `MakeFolder`.
-    void makeFolderRequested();
     /// The left button dragged a node far enough: drag and drop starts moving the folder `key`.
     void nodeDragRequested(const QString& key);
 

@@ -48,6 +48,13 @@ KeyCommand ControlKeyCommand(KeyPlace place, int key, Qt::KeyboardModifiers modi
         case Qt::Key_Left:
         case Qt::Key_Right:
             return KeyCommand::FocusTree;
+        default:
+            break;
+        }
+        // The folder commands take the plain letter only: Ctrl+M is no move.
+        if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return KeyCommand::None;
+        switch (key) {
         case Qt::Key_Delete:
             return KeyCommand::DeleteFolder;
         case Qt::Key_M:

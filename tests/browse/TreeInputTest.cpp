@@ -1,4 +1,5 @@
 #include "TreeRig.h"
+#include "input/KeyBindings.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -92,18 +93,14 @@ TEST_F(TreeInputTest, RightButtonAsksForTheQuickMenuAndLeavesTheSelection) {
 }
 
 TEST_F(TreeInputTest, KeysAskForFolderCommandsAndArrowsFollowTheSelection) {
-    QSignalSpy del(rig.input.get(), &FolderTreeInput::deleteFolderRequested);
-    QSignalSpy move(rig.input.get(), &FolderTreeInput::moveFolderRequested);
-    QSignalSpy make(rig.input.get(), &FolderTreeInput::makeFolderRequested);
+    const auto treeKey = [](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        return ControlKeyCommand(KeyPlace::Tree, key, modifiers, KeyPhase::Release);
+    };
+    EXPECT_EQ(treeKey(Qt::Key_Delete), KeyCommand::DeleteFolder);
+    EXPECT_EQ(treeKey(Qt::Key_M), KeyCommand::MoveFolder);
+    EXPECT_EQ(treeKey(Qt::Key_K), KeyCommand::MakeFolder);
+    EXPECT_EQ(treeKey(Qt::Key_M, Qt::ControlModifier), KeyCommand::None);
     rig.widget->setFocus();
-    keyUp(Qt::Key_Delete);
-    keyUp(Qt::Key_M);
-    keyUp(Qt::Key_K);
-    EXPECT_EQ(del.count(), 1);
-    EXPECT_EQ(move.count(), 1);
-    EXPECT_EQ(make.count(), 1);
-    rig.input->TreeView1_KeyUp(Qt::Key_M, Qt::ControlModifier);
-    EXPECT_EQ(move.count(), 1);
 
     keyUp(Qt::Key_Down);
     EXPECT_EQ(rig.tree->GetTreeViewKey(), rig.at("a"));
