@@ -11,29 +11,24 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <cerrno>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tobimaru {
 
 namespace {
 
-struct ArchiveWriteFree {
-    void operator()(archive* a) const { archive_write_free(a); }
-};
-using ArchiveWritePtr = std::unique_ptr<archive, ArchiveWriteFree>;
-
-// Our own checks come first (names, links, existing files); the writer's secure flags are the
-// second line. SECURE_NOABSOLUTEPATHS cannot be among them: the writer gets absolute paths
-// built on the canonical destination, because a relative one would be read against the
-// process's working folder, which no worker thread may change. The permission flag is left out
-// on purpose: LZH headers commonly carry 0666, which would come out world-writable; without it
-// the user's umask decides, as for any file a program makes, and a read-only entry stays
-// read-only.
-constexpr int kWriteFlags = ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_NO_OVERWRITE | ARCHIVE_EXTRACT_NO_AUTODIR |
-                            ARCHIVE_EXTRACT_SECURE_NODOTDOT | ARCHIVE_EXTRACT_SECURE_SYMLINKS;
+// Files are written here rather than by libarchive's disk writer: with NO_OVERWRITE that writer
+// skips a file that is already there and still answers ARCHIVE_OK, so a file another program
+// put there after our check would pass for one of ours (reported as extracted, and removed by a
+// rollback); without the flag it unlinks whatever is in the way. ExtractionJournal creates every
+// file with O_EXCL and walks every folder with O_NOFOLLOW from a descriptor of the destination,
+// which is what the writer's SECURE_NODOTDOT, SECURE_SYMLINKS and SECURE_NOABSOLUTEPATHS are
+// for, without a gap between the check and the write. libarchive still reads and decodes.
 
 // Headroom left on the disk: an extraction must not fill it to the last block, since other
 // programs, and the user's desktop, need room to go on.
@@ -67,23 +62,6 @@ std::vector<QByteArray> PassphraseBytes(const QString& password) {
     return out;
 }
 
-bool PathExists(const QString& path) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
-}
-
-int WriteHeaderCode(archive* writer) {
-    const int e = archive_errno(writer);
-    if (IsDiskFull(e))
-        return ArchiverCode::DiskSpace;
-    if (e == EEXIST)
-        return ArchiverCode::AlreadyExists;
-    const QString text = ErrorMessage(writer).toLower();
-    if (text.contains(QLatin1String("symlink")))
-        return ArchiverCode::MakeDirectory;
-    return ArchiverCode::FileOpen;
-}
-
 /// One extraction: a pass over the headers that decides everything, then a pass that writes.
 class Extraction final {
 public:
@@ -100,9 +78,10 @@ private:
     int checkLinks();
     int askPassword();
     int write();
-    int writeEntry(archive* reader, archive* writer, archive_entry* entry, const PlannedEntry& planned,
+    int writeEntry(archive* reader, archive_entry* entry, const PlannedEntry& planned,
                    ExtractionJournal& journal);
-    int copyData(archive* reader, archive* writer, const PlannedEntry& planned);
+    int writeFile(archive* reader, archive_entry* entry, const PlannedEntry& planned,
+                  ExtractionJournal& journal);
     int checkSpaceLeft();
     bool cancelled() const {
         return m_callbacks.cancel && m_callbacks.cancel->load(std::memory_order_relaxed);
@@ -278,12 +257,9 @@ int Extraction::write() {
     OpenedReader opened = OpenArchiveReader(m_request.kind, m_request.archive, m_passphrases);
     if (opened.code)
         return fail(opened.code, opened.message);
-    // The journal outlives the writer: the writer closes its last file before the journal,
-    // unless committed, takes everything away.
     ExtractionJournal journal(m_destination);
-    ArchiveWritePtr writer(archive_write_disk_new());
-    if (!writer || archive_write_disk_set_options(writer.get(), kWriteFlags) != ARCHIVE_OK)
-        return fail(ArchiverCode::HeapMemory, QStringLiteral("no disk writer"));
+    if (!journal.ok())
+        return fail(ArchiverCode::MakeDirectory, QStringLiteral("cannot open ") + m_destination);
     size_t index = 0;
     for (;;) {
         if (cancelled())
@@ -295,14 +271,11 @@ int Extraction::write() {
             return fail(step.code, step.message);
         if (index >= m_entries.size() || EntryName(step.entry) != m_entries[index].stored)
             return fail(ArchiverCode::ReadError, QStringLiteral("the archive changed while it was read"));
-        if (const int code =
-                writeEntry(opened.reader.get(), writer.get(), step.entry, m_entries[index++], journal))
+        if (const int code = writeEntry(opened.reader.get(), step.entry, m_entries[index++], journal))
             return code;
     }
     if (index != m_entries.size())
         return fail(ArchiverCode::ReadError, QStringLiteral("the archive changed while it was read"));
-    if (archive_write_close(writer.get()) < ARCHIVE_WARN)
-        return fail(ArchiverCode::WriteError, ErrorMessage(writer.get()));
     journal.commit();
     return ArchiverCode::Ok;
 }
@@ -318,52 +291,41 @@ int Extraction::checkSpaceLeft() {
     return ArchiverCode::Ok;
 }
 
-int Extraction::writeEntry(archive* reader, archive* writer, archive_entry* entry, const PlannedEntry& p,
+int Extraction::writeEntry(archive* reader, archive_entry* entry, const PlannedEntry& p,
                            ExtractionJournal& journal) {
-    if (p.type == EntryType::Destination)
+    switch (p.type) {
+    case EntryType::Destination:
         return ArchiverCode::Ok;
-    if (p.type == EntryType::Folder) {
-        const int code = journal.makeFolders(p.relative);
-        return code ? fail(code, QStringLiteral("cannot make ") + p.relative) : code;
-    }
-    const qsizetype slash = p.relative.lastIndexOf(QLatin1Char('/'));
-    if (slash > 0) {
-        if (const int code = journal.makeFolders(p.relative.left(slash)))
-            return fail(code, QStringLiteral("cannot make the folder of ") + p.relative);
+    case EntryType::Folder:
+        if (const int code = journal.makeFolders(p.relative))
+            return fail(code, QStringLiteral("cannot make ") + p.relative);
+        return ArchiverCode::Ok;
+    case EntryType::Link:
+        if (const int code = journal.createLink(p.relative, QFile::encodeName(p.linkTarget)))
+            return fail(code, QStringLiteral("cannot make the link ") + p.relative);
+        return ArchiverCode::Ok;
+    case EntryType::File:
+        break;
     }
     if (const int code = checkSpaceLeft())
         return code;
-    const QString absolute = journal.absolute(p.relative);
-    archive_entry_copy_pathname(entry, QFile::encodeName(absolute).constData());
-    if (p.type == EntryType::Link) {
-        archive_entry_copy_symlink(entry, QFile::encodeName(p.linkTarget).constData());
-    } else {
-        // A file its owner cannot read would be lost to them; set-id bits never come from an archive.
-        archive_entry_set_perm(entry, (archive_entry_perm(entry) & 0777) | 0400);
-    }
     report(p.stored);
-    if (archive_write_header(writer, entry) < ARCHIVE_WARN) {
-        const int code = WriteHeaderCode(writer);
-        // Made and then failed (a full disk while opening): still ours to take away. A file that
-        // was there already (EEXIST) is someone else's.
-        if (code != ArchiverCode::AlreadyExists && PathExists(absolute))
-            journal.recordFile(absolute);
-        return fail(code, p.relative + QStringLiteral(": ") + ErrorMessage(writer));
-    }
-    journal.recordFile(absolute);
-    if (p.type == EntryType::File) {
-        if (const int code = copyData(reader, writer, p))
-            return code;
-    }
-    if (archive_write_finish_entry(writer) < ARCHIVE_WARN)
-        return fail(IsDiskFull(archive_errno(writer)) ? ArchiverCode::DiskSpace : ArchiverCode::WriteError,
-                    p.relative + QStringLiteral(": ") + ErrorMessage(writer));
-    return ArchiverCode::Ok;
+    return writeFile(reader, entry, p, journal);
 }
 
-int Extraction::copyData(archive* reader, archive* writer, const PlannedEntry& p) {
+int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEntry& p,
+                          ExtractionJournal& journal) {
+    // A file its owner cannot read would be lost to them; set-id bits never come from an archive.
+    const int mode = (archive_entry_perm(entry) & 0777) | 0400;
+    UniqueFd file;
+    if (const int code = journal.createFile(p.relative, mode, &file))
+        return fail(code, QStringLiteral("cannot create ") + p.relative);
+    const auto writeFailed = [&](int e) {
+        return fail(IsDiskFull(e) ? ArchiverCode::DiskSpace : ArchiverCode::WriteError,
+                    p.relative + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(e)));
+    };
     const qint64 budget = m_space.known ? m_space.bytes - m_reserve : std::numeric_limits<qint64>::max();
-    qint64 written = 0;
+    qint64 end = 0;
     for (;;) {
         const void* buf = nullptr;
         size_t len = 0;
@@ -375,25 +337,41 @@ int Extraction::copyData(archive* reader, archive* writer, const PlannedEntry& p
             return fail(DataErrorCode(reader, p.encrypted),
                         p.stored + QStringLiteral(": ") + ErrorMessage(reader));
         const qint64 size = static_cast<qint64>(len);
-        // libarchive notices data longer than its header says only at the end, after writing
-        // all of it: a bomb is stopped here, at its stated size.
+        // libarchive notices data longer than its header says only at the end, after handing
+        // out all of it: a bomb is stopped here, at its stated size.
         if (p.size >= 0 && offset + size > p.size)
             return fail(ArchiverCode::HeaderBroken,
                         p.stored + QStringLiteral(": more data than its header says"));
         if (m_usedBytes + size > budget)
             return fail(ArchiverCode::DiskSpace, p.stored + QStringLiteral(": the free space is used up"));
-        if (size > 0 && archive_write_data_block(writer, buf, len, offset) < ARCHIVE_WARN)
-            return fail(IsDiskFull(archive_errno(writer)) ? ArchiverCode::DiskSpace
-                                                          : ArchiverCode::WriteError,
-                        p.stored + QStringLiteral(": ") + ErrorMessage(writer));
-        written += size;
+        const char* bytes = static_cast<const char*>(buf);
+        for (size_t put = 0; put < len;) {
+            const ssize_t n =
+                ::pwrite(file.get(), bytes + put, len - put, offset + static_cast<la_int64_t>(put));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return writeFailed(n < 0 ? errno : ENOSPC);
+            put += static_cast<size_t>(n);
+        }
+        end = std::max<qint64>(end, offset + size);
         m_usedBytes += size;
         m_doneBytes += size;
         report(p.stored);
         if (cancelled())
             return fail(ArchiverCode::UserCancel, QStringLiteral("cancelled"));
     }
-    m_usedBytes += RoundUpToBlock(written, m_space.block) - written;
+    // A sparse tail comes as no block at all.
+    if (p.size > end && ::ftruncate(file.get(), p.size) != 0)
+        return writeFailed(errno);
+    if (archive_entry_mtime_is_set(entry)) {
+        const timespec times[2] = {{0, UTIME_NOW},
+                                   {archive_entry_mtime(entry), archive_entry_mtime_nsec(entry)}};
+        ::futimens(file.get(), times); // a time that cannot be set loses no data
+    }
+    if (const int e = file.close())
+        return writeFailed(e);
+    m_usedBytes += RoundUpToBlock(end, m_space.block) - end;
     return ArchiverCode::Ok;
 }
 

@@ -25,7 +25,9 @@ const char* CharsetOption(ArchiveKind kind) {
 
 // libarchive reports its own findings with EILSEQ (a format error), EINVAL (a misuse) or -1;
 // anything else is the system's answer to a read.
-bool IsSystemErrno(int e) { return e > 0 && e != EILSEQ && e != EINVAL; }
+bool IsSystemErrno(int e) {
+    return e > 0 && e != EILSEQ && e != EINVAL;
+}
 
 int HeaderErrorCode(archive* a) {
     const QString text = ErrorMessage(a).toLower();

@@ -2,6 +2,7 @@
 
 #include "archives/ArchiverCodes.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace tobimaru {
@@ -12,39 +13,27 @@ bool IsBlank(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
-/// Splits at blanks. A token that opens with a double quote runs to the next quote that ends the
-/// token (followed by a blank or the end), so a folder name holding a quote survives; nullopt
-/// when a quote is never closed.
-std::optional<QStringList> Tokens(const QString& line) {
-    QStringList tokens;
-    const qsizetype n = line.size();
-    qsizetype i = 0;
-    while (i < n) {
-        if (IsBlank(line[i])) {
-            ++i;
-            continue;
-        }
-        if (line[i] == QLatin1Char('"')) {
-            qsizetype close = -1;
-            for (qsizetype j = i + 1; j < n; ++j) {
-                if (line[j] == QLatin1Char('"') && (j + 1 == n || IsBlank(line[j + 1]))) {
-                    close = j;
-                    break;
-                }
-            }
-            if (close < 0)
-                return std::nullopt;
-            tokens << line.mid(i + 1, close - i - 1);
-            i = close + 1;
-            continue;
-        }
-        qsizetype end = i;
-        while (end < n && !IsBlank(line[end]))
-            ++end;
-        tokens << line.mid(i, end - i);
-        i = end;
+/// The next blank-separated word from `pos` on (blanks before it skipped); `pos` moves past it.
+QString NextWord(const QString& line, qsizetype& pos) {
+    while (pos < line.size() && IsBlank(line[pos]))
+        ++pos;
+    const qsizetype start = pos;
+    while (pos < line.size() && !IsBlank(line[pos]))
+        ++pos;
+    return line.mid(start, pos - start);
+}
+
+/// One path as the front-end writes it: in double quotes (which may hold anything, quotes too),
+/// or bare without blanks. nullopt for anything else.
+std::optional<QString> PathToken(const QString& text) {
+    if (text.startsWith(QLatin1Char('"'))) {
+        if (text.size() < 2 || !text.endsWith(QLatin1Char('"')))
+            return std::nullopt;
+        return text.mid(1, text.size() - 2);
     }
-    return tokens;
+    if (text.isEmpty() || std::any_of(text.begin(), text.end(), IsBlank))
+        return std::nullopt;
+    return text;
 }
 
 /// True for "-x1m1"-style switches: after the dash, groups of a letter and an optional digit,
@@ -78,31 +67,51 @@ bool ZipSwitchAccepted(const QString& token) {
     return false;
 }
 
-/// The switches from `first` on, then exactly an archive and a destination, both absolute.
-ArchiverCommand ReadRest(const QStringList& tokens, qsizetype first, bool (*accepted)(const QString&),
+/// The switches from `pos` on, then exactly an archive and a destination, both absolute.
+/// Quoting cannot escape a quote, so a path holding one could be split in more than one way:
+/// every split into two well-formed paths is tried, and a line that allows more than one is
+/// refused rather than guessed at (a wrong guess would extract somewhere else).
+ArchiverCommand ReadRest(const QString& line, qsizetype pos, bool (*accepted)(const QString&),
                          ArchiverCommand command) {
-    qsizetype i = first;
-    for (; i < tokens.size() && tokens[i].startsWith(QLatin1Char('-')); ++i) {
-        if (!accepted(tokens[i])) {
+    for (;;) {
+        qsizetype next = pos;
+        const QString word = NextWord(line, next);
+        if (!word.startsWith(QLatin1Char('-')))
+            break;
+        if (!accepted(word)) {
             command.code = ArchiverCode::Command;
             return command;
         }
-        command.switches << tokens[i];
+        command.switches << word;
+        pos = next;
     }
-    const QStringList paths = tokens.mid(i);
-    if (paths.isEmpty() || paths[0].isEmpty()) {
+    const QString paths = line.mid(pos).trimmed();
+    if (paths.isEmpty() || paths.startsWith(QLatin1String("\"\""))) {
         command.code = ArchiverCode::NoArchiveName;
         return command;
     }
-    // A relative path would be read against the process's working folder, which a worker thread
-    // does not own; file names after the destination (a selection) are not offered.
-    if (paths.size() != 2 || !paths[0].startsWith(QLatin1Char('/')) ||
-        !paths[1].startsWith(QLatin1Char('/'))) {
-        command.code = ArchiverCode::Command;
-        return command;
+    int splits = 0;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (!IsBlank(paths[i]) || (i > 0 && IsBlank(paths[i - 1])))
+            continue;
+        const std::optional<QString> archive = PathToken(paths.left(i).trimmed());
+        const std::optional<QString> destination = PathToken(paths.mid(i).trimmed());
+        // A relative path would be read against the process's working folder, which a worker
+        // thread does not own.
+        if (!archive || !destination || !archive->startsWith(QLatin1Char('/')) ||
+            !destination->startsWith(QLatin1Char('/')))
+            continue;
+        ++splits;
+        command.archive = *archive;
+        command.destination = *destination;
     }
-    command.archive = paths[0];
-    command.destination = paths[1];
+    // None: no destination, a relative path, or a selection of files after the destination,
+    // which is not offered.
+    if (splits != 1) {
+        command.code = ArchiverCode::Command;
+        command.archive.clear();
+        command.destination.clear();
+    }
     return command;
 }
 
@@ -137,24 +146,18 @@ QString ZipCommandLine(const QString& switches, const QString& archive, const QS
 
 ArchiverCommand ParseLzhCommandLine(const QString& line) {
     ArchiverCommand command;
-    const std::optional<QStringList> tokens = Tokens(line);
-    if (!tokens || tokens->isEmpty() ||
-        tokens->front().compare(QLatin1String("e"), Qt::CaseInsensitive) != 0) {
+    qsizetype pos = 0;
+    const QString word = NextWord(line, pos);
+    if (word.compare(QLatin1String("e"), Qt::CaseInsensitive) != 0) {
         command.code = ArchiverCode::Command;
         return command;
     }
-    command.command = tokens->front().toLower();
-    return ReadRest(*tokens, 1, LzhSwitchAccepted, command);
+    command.command = word.toLower();
+    return ReadRest(line, pos, LzhSwitchAccepted, command);
 }
 
 ArchiverCommand ParseZipCommandLine(const QString& line) {
-    ArchiverCommand command;
-    const std::optional<QStringList> tokens = Tokens(line);
-    if (!tokens) {
-        command.code = ArchiverCode::Command;
-        return command;
-    }
-    return ReadRest(*tokens, 0, ZipSwitchAccepted, command);
+    return ReadRest(line, 0, ZipSwitchAccepted, ArchiverCommand{});
 }
 
 } // namespace tobimaru

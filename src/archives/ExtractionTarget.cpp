@@ -5,9 +5,11 @@
 #include <QFile>
 #include <QStringList>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tobimaru {
 
@@ -106,48 +108,119 @@ qint64 RoundUpToBlock(qint64 bytes, qint64 block) {
     return (bytes + block - 1) / block * block;
 }
 
-ExtractionJournal::ExtractionJournal(QString destination)
-    : m_destination(std::move(destination)) {}
+UniqueFd::~UniqueFd() {
+    close();
+}
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        close();
+        m_fd = other.release();
+    }
+    return *this;
+}
+
+int UniqueFd::release() {
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+}
+
+int UniqueFd::close() {
+    if (m_fd < 0)
+        return 0;
+    const int result = ::close(release());
+    return result == 0 ? 0 : errno;
+}
+
+ExtractionJournal::ExtractionJournal(const QString& destination)
+    : m_root(::open(QFile::encodeName(destination).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
 
 ExtractionJournal::~ExtractionJournal() {
     if (!m_committed)
         rollBack();
 }
 
-QString ExtractionJournal::absolute(const QString& relative) const {
-    return relative.isEmpty() ? m_destination : m_destination + kSlash + relative;
-}
-
-int ExtractionJournal::makeFolders(const QString& relative) {
-    const QStringList parts = relative.split(kSlash, Qt::SkipEmptyParts);
-    QString sub;
-    for (const QString& part : parts) {
-        sub = sub.isEmpty() ? part : sub + kSlash + part;
-        if (m_realFolders.contains(sub))
-            continue;
-        const QByteArray path = QFile::encodeName(absolute(sub));
-        struct stat st {};
-        if (::lstat(path.constData(), &st) == 0) {
-            if (!S_ISDIR(st.st_mode))
-                return ArchiverCode::MakeDirectory;
-        } else if (::mkdir(path.constData(), 0777) == 0) {
-            m_made.push_back({path, true});
-        } else {
-            const int e = errno;
-            // Another writer may have made it a moment ago; a folder is as good as ours.
-            if (e == EEXIST && ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
-                m_realFolders.insert(sub);
-                continue;
-            }
-            return IsDiskFull(e) ? ArchiverCode::DiskSpace : ArchiverCode::MakeDirectory;
-        }
-        m_realFolders.insert(sub);
+int ExtractionJournal::openFolder(const QString& relative, int* fd) {
+    if (relative.isEmpty()) {
+        *fd = m_root.get();
+        return ArchiverCode::Ok;
     }
+    if (relative == m_lastFolder && m_lastFolderFd.get() >= 0) {
+        *fd = m_lastFolderFd.get();
+        return ArchiverCode::Ok;
+    }
+    m_lastFolder.clear();
+    m_lastFolderFd = UniqueFd();
+    UniqueFd current;
+    int at = m_root.get();
+    QString sub;
+    for (const QString& part : relative.split(kSlash, Qt::SkipEmptyParts)) {
+        sub = sub.isEmpty() ? part : sub + kSlash + part;
+        const QByteArray name = QFile::encodeName(part);
+        if (::mkdirat(at, name.constData(), 0777) == 0) {
+            m_made.push_back({QFile::encodeName(sub), true});
+        } else if (errno != EEXIST) {
+            return IsDiskFull(errno) ? ArchiverCode::DiskSpace : ArchiverCode::MakeDirectory;
+        }
+        // A link or a file where a folder should be fails here (ELOOP, ENOTDIR).
+        UniqueFd next(::openat(at, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (next.get() < 0)
+            return ArchiverCode::MakeDirectory;
+        current = std::move(next);
+        at = current.get();
+    }
+    m_lastFolder = relative;
+    m_lastFolderFd = std::move(current);
+    *fd = m_lastFolderFd.get();
     return ArchiverCode::Ok;
 }
 
-void ExtractionJournal::recordFile(const QString& absolutePath) {
-    m_made.push_back({QFile::encodeName(absolutePath), false});
+int ExtractionJournal::makeFolders(const QString& relative) {
+    int fd = -1;
+    return openFolder(relative, &fd);
+}
+
+namespace {
+
+/// The folder part and the name of a relative path.
+std::pair<QString, QByteArray> SplitLast(const QString& relative) {
+    const qsizetype slash = relative.lastIndexOf(kSlash);
+    if (slash < 0)
+        return {QString(), QFile::encodeName(relative)};
+    return {relative.left(slash), QFile::encodeName(relative.mid(slash + 1))};
+}
+
+int CreateCode(int e) {
+    if (e == EEXIST)
+        return ArchiverCode::AlreadyExists;
+    return IsDiskFull(e) ? ArchiverCode::DiskSpace : ArchiverCode::FileOpen;
+}
+
+} // namespace
+
+int ExtractionJournal::createFile(const QString& relative, int mode, UniqueFd* file) {
+    const auto [folder, name] = SplitLast(relative);
+    int at = -1;
+    if (const int code = openFolder(folder, &at))
+        return code;
+    UniqueFd fd(::openat(at, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    if (fd.get() < 0)
+        return CreateCode(errno);
+    m_made.push_back({QFile::encodeName(relative), false});
+    *file = std::move(fd);
+    return ArchiverCode::Ok;
+}
+
+int ExtractionJournal::createLink(const QString& relative, const QByteArray& target) {
+    const auto [folder, name] = SplitLast(relative);
+    int at = -1;
+    if (const int code = openFolder(folder, &at))
+        return code;
+    if (::symlinkat(target.constData(), at, name.constData()) != 0)
+        return CreateCode(errno);
+    m_made.push_back({QFile::encodeName(relative), false});
+    return ArchiverCode::Ok;
 }
 
 void ExtractionJournal::commit() {
@@ -155,14 +228,11 @@ void ExtractionJournal::commit() {
 }
 
 void ExtractionJournal::rollBack() {
-    for (auto it = m_made.rbegin(); it != m_made.rend(); ++it) {
-        if (it->folder)
-            ::rmdir(it->path.constData());
-        else
-            ::unlink(it->path.constData());
-    }
+    m_lastFolderFd = UniqueFd();
+    m_lastFolder.clear();
+    for (auto it = m_made.rbegin(); it != m_made.rend(); ++it)
+        ::unlinkat(m_root.get(), it->relative.constData(), it->folder ? AT_REMOVEDIR : 0);
     m_made.clear();
-    m_realFolders.clear();
     m_committed = true;
 }
 

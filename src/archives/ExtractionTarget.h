@@ -46,40 +46,71 @@ FreeSpace QueryFreeSpace(const QString& folder);
 /// `bytes` rounded up to whole blocks.
 qint64 RoundUpToBlock(qint64 bytes, qint64 block);
 
-/// What one extraction made, so that a failed one can take exactly that away again. Folders
-/// are made here, one part at a time and never through a link; files and links are made by the
-/// caller and recorded. Unless committed, everything recorded is removed when the journal ends,
-/// newest first; a folder is removed only when empty, so nothing that someone else put there in
-/// the meantime goes.
+/// An owned file descriptor, closed when it goes.
+class UniqueFd final {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd)
+        : m_fd(fd) {}
+    ~UniqueFd();
+    UniqueFd(UniqueFd&& other) noexcept
+        : m_fd(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    int get() const { return m_fd; }
+    int release();
+    /// Closes now and returns close()'s errno (0 when it went well): a network or full disk may
+    /// tell of a failed write only here.
+    int close();
+
+private:
+    int m_fd = -1;
+};
+
+/// Everything one extraction makes goes through here, and is remembered, so that a failed one
+/// can take exactly that away again. Each path is walked one part at a time from a descriptor
+/// of the destination, never through a link (O_NOFOLLOW), and a file or link is only ever
+/// created new (O_EXCL): nothing that is there is replaced, and there is no gap between a
+/// check and the write that a link swapped in could use. Unless committed, what was made is
+/// removed when the journal ends, newest first; a folder only when empty, so nothing someone
+/// else put there in the meantime goes.
 class ExtractionJournal final {
 public:
-    /// `destination` is a canonical folder path (no links, no trailing "/").
-    explicit ExtractionJournal(QString destination);
+    /// `destination` is a canonical folder path; `ok()` is false when it cannot be opened.
+    explicit ExtractionJournal(const QString& destination);
     ~ExtractionJournal();
     ExtractionJournal(const ExtractionJournal&) = delete;
     ExtractionJournal& operator=(const ExtractionJournal&) = delete;
 
-    /// The destination + "/" + relative.
-    QString absolute(const QString& relative) const;
+    bool ok() const { return m_root.get() >= 0; }
     /// Makes the missing folders along `relative` (the last part too). 0, 0x8005 when the disk
     /// is full, 0x8012 when a part is no real folder or cannot be made.
     int makeFolders(const QString& relative);
-    /// Records a file or link the caller has just created.
-    void recordFile(const QString& absolutePath);
+    /// Creates the new file `relative` (its folders made first) with the permission bits (the
+    /// umask applies) and hands over the descriptor. 0; 0x8010 when anything is there already;
+    /// 0x8012 for its folder; 0x8005 on a full disk; 0x800D when it cannot be created.
+    int createFile(const QString& relative, int mode, UniqueFd* file);
+    /// Creates the symbolic link `relative` pointing at `target`. Codes as createFile.
+    int createLink(const QString& relative, const QByteArray& target);
     /// Keeps everything; the journal then removes nothing.
     void commit();
-    /// Removes what was recorded, newest first (also done by the destructor unless committed).
+    /// Removes what was made, newest first (also done by the destructor unless committed).
     void rollBack();
 
 private:
     struct Made {
-        QByteArray path;
+        QByteArray relative;
         bool folder = false;
     };
-    QString m_destination;
+    /// A descriptor of the folder `relative` ("" is the destination), making what is missing.
+    int openFolder(const QString& relative, int* fd);
+
+    UniqueFd m_root;
     std::vector<Made> m_made;
-    // Folders known to be real, so that each is checked once per extraction.
-    QSet<QString> m_realFolders;
+    // The folder the last file went into: files of one folder mostly come one after another.
+    QString m_lastFolder;
+    UniqueFd m_lastFolderFd;
     bool m_committed = false;
 };
 
