@@ -383,6 +383,8 @@ int ExtractArchive(const ExtractRequest& request, const ExtractCallbacks& callba
 }
 
 bool CheckArchive(ArchiveKind kind, const QString& archivePath, int mode) {
+    if (kind == ArchiveKind::Zip && !HasZipDirectoryEnd(archivePath))
+        return false;
     const Utf8CtypeScope utf8;
     OpenedReader opened = OpenArchiveReader(kind, archivePath);
     if (opened.code)

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <archive.h>
 #include <archive_entry.h>
 #include <cerrno>
@@ -33,6 +34,8 @@ int HeaderErrorCode(archive* a) {
     const QString text = ErrorMessage(a).toLower();
     if (text.contains(QLatin1String("crc")) || text.contains(QLatin1String("checksum")))
         return ArchiverCode::HeaderChecksum;
+    if (text.contains(QLatin1String("truncated")))
+        return ArchiverCode::ReadError; // the file ends where the archive goes on
     if (IsSystemErrno(archive_errno(a)))
         return ArchiverCode::ReadError;
     return ArchiverCode::HeaderBroken;
@@ -103,6 +106,24 @@ bool FormatSupported(ArchiveKind kind) {
     return a && SupportFormat(a.get(), kind) == ARCHIVE_OK;
 }
 
+bool HasZipDirectoryEnd(const QString& path) {
+    // The record is 22 bytes plus a comment of at most 65535.
+    constexpr qint64 kSearch = 22 + 65535;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 from = std::max<qint64>(0, file.size() - kSearch);
+    if (!file.seek(from))
+        return false;
+    const QByteArray tail = file.readAll();
+    const qsizetype at = tail.lastIndexOf(QByteArrayLiteral("PK\x05\x06"));
+    if (at < 0 || at + 22 > tail.size())
+        return false;
+    // A record cut off in its comment is as cut off as one without it.
+    const int comment = static_cast<uchar>(tail[at + 20]) | (static_cast<uchar>(tail[at + 21]) << 8);
+    return at + 22 + comment <= tail.size();
+}
+
 HeaderStep NextHeader(archive* reader) {
     HeaderStep step;
     archive_entry* entry = nullptr;
@@ -136,6 +157,8 @@ int DataErrorCode(archive* reader, bool encrypted) {
         return ArchiverCode::DataChecksum;
     if (has("wrong size"))
         return ArchiverCode::HeaderBroken;
+    if (has("truncated"))
+        return ArchiverCode::ReadError;
     if (IsSystemErrno(archive_errno(reader)))
         return ArchiverCode::ReadError;
     return ArchiverCode::HuffmanCode;

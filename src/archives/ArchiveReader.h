@@ -49,6 +49,10 @@ OpenedReader OpenArchiveReader(ArchiveKind kind, const QString& path,
 /// True when libarchive was built with a reader for the format.
 bool FormatSupported(ArchiveKind kind);
 
+/// True when the file ends in a ZIP's end-of-directory record. Without one libarchive reads
+/// the entries one by one from the front and never learns that the rest was cut off.
+bool HasZipDirectoryEnd(const QString& path);
+
 /// One step through the headers.
 struct HeaderStep {
     enum State { Entry, End, Failed };
