@@ -17,18 +17,6 @@ using test::FolderSnapshot;
 using test::ZipEntry;
 using Snapshot = QMap<QString, QByteArray>;
 
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QString CopyOf(const QString& path, const QString& to) {
-    QFile::remove(to);
-    if (!QFile::copy(path, to))
-        throw std::runtime_error("cannot copy " + path.toStdString());
-    return to;
-}
-
 class Archiver : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -47,8 +35,8 @@ TEST_F(Archiver, TellsSoundArchivesFromBrokenOnes) {
     ZipEntry stored{"s.txt", QByteArray(1000, 's')};
     stored.stored = true;
     const QString badCrc = ArchiveMaker::zip(m_tmp.file("crc.zip"), {stored});
-    ArchiveMaker::corrupt(badCrc, ReadFile(badCrc).indexOf("sss") + 100, 4);
-    const QString cut = CopyOf(m_plain, m_tmp.file("cut.zip"));
+    ArchiveMaker::corrupt(badCrc, ArchiveMaker::read(badCrc).indexOf("sss") + 100, 4);
+    const QString cut = ArchiveMaker::copy(m_plain, m_tmp.file("cut.zip"));
     ArchiveMaker::truncate(cut, QFileInfo(cut).size() - 10);
     struct Row {
         const char* what;
@@ -171,7 +159,7 @@ TEST_F(Archiver, LzhFromJapaneseWindows) {
     const QString archive = ArchiveMaker::lzh(
         m_tmp.file("jp.lzh"), {{"動画/予定表.txt", "yotei"}, {"ソフト.txt", big}, {"a.txt", "a"}});
     // The test is only worth its name if the names really are stored in CP932.
-    ASSERT_TRUE(ReadFile(archive).contains(ArchiveMaker::cp932("予定表.txt")));
+    ASSERT_TRUE(ArchiveMaker::read(archive).contains(ArchiveMaker::cp932("予定表.txt")));
     EXPECT_TRUE(UnlhaCheckArchive(archive, 2));
     EXPECT_FALSE(UnZipCheckArchive(archive, 2));
 
@@ -181,7 +169,7 @@ TEST_F(Archiver, LzhFromJapaneseWindows) {
         FolderSnapshot(dest),
         Snapshot({{"a.txt", "a"}, {"ソフト.txt", big}, {"動画", "<dir>"}, {"動画/予定表.txt", "yotei"}}));
 
-    const QByteArray bytes = ReadFile(archive);
+    const QByteArray bytes = ArchiveMaker::read(archive);
     const qsizetype second = bytes.indexOf("-lh", bytes.indexOf("-lh") + 1) - 2;
     const qsizetype name = bytes.indexOf(ArchiveMaker::cp932("予定表.txt"));
     struct Row {
@@ -197,7 +185,7 @@ TEST_F(Archiver, LzhFromJapaneseWindows) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
-        const QString copy = CopyOf(archive, m_tmp.file("damaged.lzh"));
+        const QString copy = ArchiveMaker::copy(archive, m_tmp.file("damaged.lzh"));
         r.damage(copy);
         test::TempDir out;
         EXPECT_FALSE(UnlhaCheckArchive(copy, 2));

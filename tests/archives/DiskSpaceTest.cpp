@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
-#include <sys/statvfs.h>
 
 namespace tobimaru {
 namespace {
@@ -12,13 +11,6 @@ namespace {
 using test::ArchiveMaker;
 using test::FolderSnapshot;
 using Snapshot = QMap<QString, QByteArray>;
-
-qint64 FreeBytes(const QString& path) {
-    struct statvfs vfs {};
-    return ::statvfs(QFile::encodeName(path).constData(), &vfs) == 0
-               ? qint64(vfs.f_bavail) * qint64(vfs.f_frsize)
-               : -1;
-}
 
 /// A 1 MiB disk with the destination on it; the archives stay on the big disk.
 class DiskSpace : public ::testing::Test {
@@ -39,7 +31,7 @@ protected:
     void fill(qint64 leave) {
         QFile f(m_disk.path() + "/filler");
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(std::max<qint64>(0, FreeBytes(m_disk.path()) - leave), 'f'));
+        f.write(QByteArray(std::max<qint64>(0, m_disk.freeBytes() - leave), 'f'));
     }
 
     test::SmallDisk m_disk{1 << 20};
@@ -100,15 +92,15 @@ TEST_F(DiskSpace, ABombNeverFillsTheDisk) {
     const QString archive =
         ArchiveMaker::zip(m_archives.file("bomb.zip"), {{"bomb.bin", QByteArray(8 << 20, '\0')}});
     ArchiveMaker::understateFirstZipSize(archive, 1000);
-    const qint64 before = FreeBytes(m_disk.path());
+    const qint64 before = m_disk.freeBytes();
     qint64 lowest = before;
     ExtractCallbacks callbacks;
     callbacks.progress = [&](const QString&, qint64, qint64) {
-        lowest = std::min(lowest, FreeBytes(m_disk.path()));
+        lowest = std::min(lowest, m_disk.freeBytes());
     };
     EXPECT_NE(extract(archive, callbacks), 0);
     EXPECT_GT(lowest, before / 2);
-    EXPECT_EQ(FreeBytes(m_disk.path()), before);
+    EXPECT_EQ(m_disk.freeBytes(), before);
     EXPECT_TRUE(FolderSnapshot(m_dest).isEmpty());
 }
 

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace tobimaru::test {
@@ -98,6 +99,30 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
 }
 
 } // namespace
+
+ZipEntry ZipFile(const QByteArray& name, const QByteArray& data) {
+    return {name, data};
+}
+
+ZipEntry WindowsZipFile(const QByteArray& name, const QByteArray& data) {
+    ZipEntry e{name, data};
+    e.windows = true;
+    return e;
+}
+
+ZipEntry Utf8ZipFile(const QString& name, const QByteArray& data) {
+    ZipEntry e{name.toUtf8(), data};
+    e.utf8Flag = true;
+    return e;
+}
+
+ZipEntry ZipFolder(const QByteArray& name) {
+    return {name, {}, ZipEntry::Folder};
+}
+
+ZipEntry ZipLink(const QByteArray& name, const QByteArray& target) {
+    return {name, target, ZipEntry::Link};
+}
 
 QString ArchiveMaker::zip(const QString& path, const std::vector<ZipEntry>& entries) {
     static constexpr const char* kKinds[] = {"file", "folder", "link"};
@@ -191,6 +216,46 @@ QByteArray ArchiveMaker::cp932(const QString& text) {
     return encoder.encode(text);
 }
 
+QByteArray ArchiveMaker::read(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString ArchiveMaker::copy(const QString& path, const QString& to) {
+    QFile::remove(to);
+    if (!QFile::copy(path, to))
+        throw std::runtime_error("cannot copy " + path.toStdString());
+    return to;
+}
+
+ExtractionSandbox::ExtractionSandbox()
+    : dest(tmp.mkdir("work/out")) {
+    tmp.write("work/out/keep.txt", "mine");
+    tmp.mkdir("in");
+    before = world();
+}
+
+QString ExtractionSandbox::zip(const std::vector<ZipEntry>& entries, const QString& name) {
+    return ArchiveMaker::zip(tmp.file("in/" + name), entries);
+}
+
+int ExtractionSandbox::extract(ArchiveKind kind, const QString& archive, const ExtractCallbacks& callbacks) {
+    return ExtractArchive({kind, archive, dest}, callbacks, &message);
+}
+
+QMap<QString, QByteArray> ExtractionSandbox::world() const {
+    QMap<QString, QByteArray> all = FolderSnapshot(tmp.path());
+    all.removeIf([](const auto& it) { return it.key() == "in" || it.key().startsWith("in/"); });
+    return all;
+}
+
+QMap<QString, QByteArray> ExtractionSandbox::with(const QMap<QString, QByteArray>& added) const {
+    QMap<QString, QByteArray> all = before;
+    for (auto it = added.begin(); it != added.end(); ++it)
+        all.insert("work/out/" + it.key(), it.value());
+    return all;
+}
+
 QMap<QString, QByteArray> FolderSnapshot(const QString& folder) {
     QMap<QString, QByteArray> out;
     const QDir root(folder);
@@ -227,6 +292,13 @@ SmallDisk::SmallDisk(qint64 bytes) {
         return;
     }
     m_mounted = true;
+}
+
+qint64 SmallDisk::freeBytes() const {
+    struct statvfs vfs {};
+    if (::statvfs(QFile::encodeName(m_path).constData(), &vfs) != 0)
+        return -1;
+    return static_cast<qint64>(vfs.f_bavail) * static_cast<qint64>(vfs.f_frsize);
 }
 
 SmallDisk::~SmallDisk() {

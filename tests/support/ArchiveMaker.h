@@ -1,5 +1,8 @@
 #pragma once
 
+#include "archives/ArchiveExtractor.h"
+#include "support/TempDir.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -30,6 +33,14 @@ struct ZipEntry {
     bool stored = false;
 };
 
+/// Entries as tests write them: a file (Unix-made), a file made on Windows, a file with a
+/// UTF-8 flagged name, a folder ("name/"), a symbolic link.
+ZipEntry ZipFile(const QByteArray& name, const QByteArray& data = "x");
+ZipEntry WindowsZipFile(const QByteArray& name, const QByteArray& data);
+ZipEntry Utf8ZipFile(const QString& name, const QByteArray& data);
+ZipEntry ZipFolder(const QByteArray& name);
+ZipEntry ZipLink(const QByteArray& name, const QByteArray& target);
+
 /// Makes archives at test time, so that nothing binary is committed. Each maker returns the
 /// path written and throws when its tool fails.
 struct ArchiveMaker {
@@ -59,11 +70,34 @@ struct ArchiveMaker {
     static void understateFirstZipSize(const QString& path, quint32 size);
     /// The bytes of the text in CP932.
     static QByteArray cp932(const QString& text);
+    /// The file's bytes ("" when it cannot be read).
+    static QByteArray read(const QString& path);
+    /// Copies the file to `to` (replacing it) and returns `to`.
+    static QString copy(const QString& path, const QString& to);
 };
 
 /// Everything below a folder: relative path → content, "<dir>" for a folder, "-> target"
 /// (as stored) for a link. Compare two snapshots to see that a folder was left as it was.
 QMap<QString, QByteArray> FolderSnapshot(const QString& folder);
+
+/// A destination holding one file of the user's ("keep.txt"), beside a folder for archives;
+/// `world()` shows the whole temporary tree but the archives, so that anything written beside
+/// the destination shows as well.
+struct ExtractionSandbox {
+    ExtractionSandbox();
+    /// A ZIP of the entries in the archives' folder.
+    QString zip(const std::vector<ZipEntry>& entries, const QString& name = "a.zip");
+    /// ExtractArchive into the destination; its message goes to `message`.
+    int extract(ArchiveKind kind, const QString& archive, const ExtractCallbacks& callbacks = {});
+    QMap<QString, QByteArray> world() const;
+    /// `before` with the entries (relative to the destination) added.
+    QMap<QString, QByteArray> with(const QMap<QString, QByteArray>& added) const;
+
+    TempDir tmp;
+    QString dest;
+    QMap<QString, QByteArray> before;
+    QString message;
+};
 
 /// A small tmpfs (root only) for running out of disk space; unmounted at the end.
 class SmallDisk {
@@ -76,6 +110,8 @@ public:
     bool mounted() const { return m_mounted; }
     QString error() const { return m_error; }
     QString path() const { return m_path; }
+    /// Bytes free on it for an unprivileged writer, -1 when unknown.
+    qint64 freeBytes() const;
 
 private:
     QString m_path;
