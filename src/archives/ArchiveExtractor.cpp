@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSet>
 #include <QString>
 #include <functional>
 #include <vector>

@@ -25,15 +25,15 @@ namespace {
 // Reads the entries as JSON on stdin; names and data in base64, so any bytes pass.
 constexpr const char* kZipScript = R"PY(
 import base64, json, stat, sys, zipfile
-spec = json.load(sys.stdin)
+job = json.load(sys.stdin)
 class RawInfo(zipfile.ZipInfo):
     raw = b''
     utf8 = False
     # zipfile clears flag_bits when it starts an entry, so the flag is added here.
     def _encodeFilenameFlags(self):
         return self.raw, self.flag_bits | (0x800 if self.utf8 else 0)
-with zipfile.ZipFile(spec['path'], 'w') as z:
-    for e in spec['entries']:
+with zipfile.ZipFile(job['path'], 'w') as z:
+    for e in job['entries']:
         raw = base64.b64decode(e['name'])
         zi = RawInfo(raw.decode('latin-1'))
         zi.raw = raw
@@ -135,9 +135,9 @@ QString ArchiveMaker::zip(const QString& path, const std::vector<ZipEntry>& entr
                                 {"windows", e.windows},
                                 {"stored", e.stored}});
     }
-    const QJsonObject spec{{"path", QFileInfo(path).absoluteFilePath()}, {"entries", list}};
+    const QJsonObject job{{"path", QFileInfo(path).absoluteFilePath()}, {"entries", list}};
     Run(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(kZipScript)}, {},
-        QJsonDocument(spec).toJson(QJsonDocument::Compact));
+        QJsonDocument(job).toJson(QJsonDocument::Compact));
     return path;
 }
 
