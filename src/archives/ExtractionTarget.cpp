@@ -1,5 +1,7 @@
 #include "archives/ExtractionTarget.h"
 
+#include "base/FileNames.h"
+
 #include "archives/ArchiverCodes.h"
 
 #include <QFile>
@@ -71,7 +73,7 @@ bool LinkStaysInside(const QString& linkRelative, const QString& target,
 bool IsRealFolder(const QString& destination, const QString& relative) {
     struct stat st {};
     const QString path = relative.isEmpty() ? destination : destination + kSlash + relative;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::lstat(EncodeFileName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 int ProbeDestination(const QString& destination, const QString& relative, bool isFolder) {
@@ -80,7 +82,7 @@ int ProbeDestination(const QString& destination, const QString& relative, bool i
     for (qsizetype i = 0; i < parts.size(); ++i) {
         path += kSlash + parts[i];
         struct stat st {};
-        if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        if (::lstat(EncodeFileName(path).constData(), &st) != 0)
             return ArchiverCode::Ok; // the rest will be made
         const bool last = i + 1 == parts.size();
         if (!last && !S_ISDIR(st.st_mode))
@@ -94,7 +96,7 @@ int ProbeDestination(const QString& destination, const QString& relative, bool i
 FreeSpace QueryFreeSpace(const QString& folder) {
     FreeSpace out;
     struct statvfs vfs {};
-    if (::statvfs(QFile::encodeName(folder).constData(), &vfs) != 0)
+    if (::statvfs(EncodeFileName(folder).constData(), &vfs) != 0)
         return out;
     out.known = true;
     out.block = vfs.f_frsize > 0 ? static_cast<qint64>(vfs.f_frsize) : 4096;
@@ -134,7 +136,7 @@ int UniqueFd::close() {
 }
 
 ExtractionJournal::ExtractionJournal(const QString& destination)
-    : m_root(::open(QFile::encodeName(destination).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    : m_root(::open(EncodeFileName(destination).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
 
 ExtractionJournal::~ExtractionJournal() {
     if (!m_committed)
@@ -157,9 +159,9 @@ int ExtractionJournal::openFolder(const QString& relative, int* fd) {
     QString sub;
     for (const QString& part : relative.split(kSlash, Qt::SkipEmptyParts)) {
         sub = sub.isEmpty() ? part : sub + kSlash + part;
-        const QByteArray name = QFile::encodeName(part);
+        const QByteArray name = EncodeFileName(part);
         if (::mkdirat(at, name.constData(), 0777) == 0) {
-            m_made.push_back({QFile::encodeName(sub), true});
+            m_made.push_back({EncodeFileName(sub), true});
         } else if (errno != EEXIST) {
             return IsDiskFull(errno) ? ArchiverCode::DiskSpace : ArchiverCode::MakeDirectory;
         }
@@ -187,8 +189,8 @@ namespace {
 std::pair<QString, QByteArray> SplitLast(const QString& relative) {
     const qsizetype slash = relative.lastIndexOf(kSlash);
     if (slash < 0)
-        return {QString(), QFile::encodeName(relative)};
-    return {relative.left(slash), QFile::encodeName(relative.mid(slash + 1))};
+        return {QString(), EncodeFileName(relative)};
+    return {relative.left(slash), EncodeFileName(relative.mid(slash + 1))};
 }
 
 int CreateCode(int e) {
@@ -207,7 +209,7 @@ int ExtractionJournal::createFile(const QString& relative, int mode, UniqueFd* f
     UniqueFd fd(::openat(at, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
     if (fd.get() < 0)
         return CreateCode(errno);
-    m_made.push_back({QFile::encodeName(relative), false});
+    m_made.push_back({EncodeFileName(relative), false});
     *file = std::move(fd);
     return ArchiverCode::Ok;
 }
@@ -219,7 +221,7 @@ int ExtractionJournal::createLink(const QString& relative, const QByteArray& tar
         return code;
     if (::symlinkat(target.constData(), at, name.constData()) != 0)
         return CreateCode(errno);
-    m_made.push_back({QFile::encodeName(relative), false});
+    m_made.push_back({EncodeFileName(relative), false});
     return ArchiverCode::Ok;
 }
 
