@@ -6,15 +6,22 @@
 #include "settings/PrivateProfile.h"
 #include "settings/SettingsHost.h"
 #include "support/FakePrompts.h"
+#include "support/FileWatch.h"
+#include "support/ForkedChild.h"
 #include "support/TempDir.h"
 
+#include <QDir>
 #include <QFile>
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using namespace tobimaru;
 using tobimaru::test::FakePrompts;
 using tobimaru::test::FakeSettingsHost;
+using tobimaru::test::FileWatch;
+using tobimaru::test::ForkedChild;
 using tobimaru::test::TempDir;
 
 namespace {
@@ -343,6 +350,56 @@ TEST_F(SettingsSchema, SaveThenLoadGivesTheSameWindow) {
     EXPECT_EQ(out.DisplaySizeIndex, 3);
     EXPECT_TRUE(out.SlideShowOn);
     EXPECT_EQ(out.ListPattern, "*.avi;*.mpg");
+}
+
+TEST_F(SettingsSchema, TheLoadReadsTheFileOnceAndTheSaveReplacesItOnce) {
+    writeIni("[Boot]\nSearchPath=1\n[FormPos]\nXPosition=100\nYPosition=200\nWidth=9000\nHeight=7000\n");
+    FileWatch watch(m_dir.path());
+    load();
+    const QStringList loaded = watch.take();
+    EXPECT_EQ(loaded.filter("TobimaruMe.ini").size(), 1) << loaded.join(", ").toStdString();
+    EXPECT_EQ(loaded.count("open TobimaruMe.ini"), 1);
+
+    host.selected = "/";
+    host.captions = {"/v/1", "/v/2", "", "", "", "", ""};
+    SaveSettings(ini(), host, prompts);
+    const QStringList saved = watch.take();
+    EXPECT_EQ(saved.count("open TobimaruMe.ini"), 1) << saved.join(", ").toStdString();
+    EXPECT_EQ(saved.count("moved_to TobimaruMe.ini"), 1);
+    EXPECT_EQ(saved.filter("create").size(), 1);
+    EXPECT_EQ(stored("QuickPath", "Path2"), "/v/2");
+    EXPECT_EQ(stored("FormPos", "Width"), "9000");
+
+    // The same window saved again writes nothing at all.
+    SaveSettings(ini(), host, prompts);
+    EXPECT_EQ(watch.take().filter("moved_to").size(), 0);
+    EXPECT_TRUE(prompts.boxes.isEmpty());
+}
+
+TEST_F(SettingsSchema, ASaveKilledMidwayLeavesTheOldFileWholeAndTheNextStartClearsUp) {
+    const QByteArray before = "[QuickPath]\nPath1=/old/1\nPath2=/old/2\n";
+    writeIni(before);
+    const QString mine = m_dir.write("TobimaruMe.ini.save-copy", "a file of the user's");
+    host.selected = "/";
+    for (QString& caption : host.captions)
+        caption = QString(600, QLatin1Char('x'));
+    // The child may write no file beyond 1 KiB: the kernel kills it in the middle of the save.
+    ForkedChild child([&] {
+        const rlimit small{1024, 1024};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        SaveSettings(ini(), host, prompts);
+    });
+    ASSERT_EQ(child.wait(), SIGXFSZ);
+    QFile file(ini());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    const auto entries = [&] { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); };
+    ASSERT_EQ(entries().size(), 3) << entries().join(", ").toStdString(); // the half-written file
+
+    load();
+    EXPECT_EQ(entries(), QStringList({"TobimaruMe.ini", "TobimaruMe.ini.save-copy"}));
+    EXPECT_EQ(host.captions[1], "/old/2");
+    EXPECT_TRUE(QFile::exists(mine));
 }
 
 TEST_F(SettingsSchema, SavePositionsAreRoundedAndUncheckedArraysNotWritten) {
