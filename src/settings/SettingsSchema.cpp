@@ -9,6 +9,7 @@
 #include "settings/SettingsConvert.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsHost.h"
+#include "settings/StartFolder.h"
 
 #include <algorithm>
 #include <limits>
@@ -258,6 +259,9 @@ void LoadSettings(const QString& iniPath, SettingsHost& host, Prompts& prompts, 
         clsIniFile ini(session);
         LoadBody(ini, host, out);
     });
+    // Whichever way the load ended, the tree opens down to this folder and the save at exit
+    // stores the node it selected: a folder the tree cannot show would fail both, at every start.
+    AdmitStartFolder(host, out);
 }
 
 void SaveSettings(const QString& iniPath, SettingsHost& host, Prompts& prompts) {
