@@ -55,10 +55,6 @@ QString Fold(QStringView name) {
     return name.toString().toCaseFolded();
 }
 
-QString EntryIndexKey(const QString& foldedSection, QStringView key) {
-    return foldedSection + QLatin1Char('\n') + Fold(key);
-}
-
 bool HasLineBreak(const QString& s) {
     return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r')) || s.contains(QChar(0));
 }
@@ -227,11 +223,11 @@ PrivateProfile PrivateProfile::fromBytes(const QByteArray& bytes) {
     p.m_lines.reserve(spans.size());
     if (utf8) {
         for (const Span& s : spans) {
-            const QByteArray bytesOfLine = body.mid(s.start, s.length);
+            const char* data = body.constData() + s.start;
             // The bytes of a line that is no valid UTF-8 are kept, so that the line is written
             // back exactly as it was found unless it is changed.
-            p.m_lines.push_back(
-                {QString::fromUtf8(bytesOfLine), s.bad ? bytesOfLine : QByteArray(), LineEnd(s.end)});
+            p.m_lines.push_back({QString::fromUtf8(data, s.length),
+                                 s.bad ? QByteArray(data, s.length) : QByteArray(), LineEnd(s.end)});
         }
     } else {
         QStringDecoder cp932 = Cp932Decoder();
@@ -276,8 +272,10 @@ void PrivateProfile::insertLine(qsizetype at, const QString& text) {
         h += h >= at ? 1 : 0;
     for (qsizetype& i : m_sectionHeader)
         i += i >= at ? 1 : 0;
-    for (qsizetype& i : m_entryLine)
-        i += i >= at ? 1 : 0;
+    for (QHash<QString, qsizetype>& keys : m_sectionKeys) {
+        for (qsizetype& i : keys)
+            i += i >= at ? 1 : 0;
+    }
     const QStringView t = TrimBlanks(m_lines[size_t(at)].text);
     if (const auto name = HeaderName(t)) {
         // A header within the file would move the lines below it into its section: start over.
@@ -296,11 +294,11 @@ void PrivateProfile::insertLine(qsizetype at, const QString& text) {
         return;
     const qsizetype header = *(above - 1);
     const QString section = Fold(*HeaderName(TrimBlanks(m_lines[size_t(header)].text)));
-    if (m_sectionHeader.value(section, -1) != header)
+    const auto keys = m_sectionKeys.find(section);
+    if (m_sectionHeader.value(section, -1) != header || keys == m_sectionKeys.end())
         return;
-    const QString entry = EntryIndexKey(section, *key);
-    if (!m_entryLine.contains(entry))
-        m_entryLine.insert(entry, at);
+    if (const QString folded = Fold(*key); !keys->contains(folded))
+        keys->insert(folded, at);
 }
 
 void PrivateProfile::ensureIndex() const {
@@ -308,28 +306,33 @@ void PrivateProfile::ensureIndex() const {
         return;
     m_headers.clear();
     m_sectionHeader.clear();
-    m_entryLine.clear();
-    QString section;
-    bool firstCopy = false;
+    m_sectionKeys.clear();
     for (qsizetype i = 0; i < qsizetype(m_lines.size()); ++i) {
-        const QStringView t = TrimBlanks(m_lines[size_t(i)].text);
-        if (const auto name = HeaderName(t)) {
+        if (const auto name = HeaderName(TrimBlanks(m_lines[size_t(i)].text))) {
             m_headers.push_back(i);
-            section = Fold(*name);
-            firstCopy = !m_sectionHeader.contains(section);
-            if (firstCopy)
-                m_sectionHeader.insert(section, i);
-            continue;
-        }
-        if (!firstCopy)
-            continue;
-        if (const auto key = EntryKey(t); key && !key->isEmpty()) {
-            const QString entry = EntryIndexKey(section, *key);
-            if (!m_entryLine.contains(entry))
-                m_entryLine.insert(entry, i);
+            if (const QString folded = Fold(*name); !m_sectionHeader.contains(folded))
+                m_sectionHeader.insert(folded, i);
         }
     }
     m_indexed = true;
+}
+
+const QHash<QString, qsizetype>& PrivateProfile::sectionEntries(const QString& folded) const {
+    ensureIndex();
+    auto it = m_sectionKeys.find(folded);
+    if (it != m_sectionKeys.end())
+        return *it;
+    QHash<QString, qsizetype> keys;
+    if (const qsizetype header = m_sectionHeader.value(folded, -1); header >= 0) {
+        const qsizetype end = sectionEnd(header);
+        for (qsizetype i = header + 1; i < end; ++i) {
+            if (const auto key = EntryKey(TrimBlanks(m_lines[size_t(i)].text)); key && !key->isEmpty()) {
+                if (const QString k = Fold(*key); !keys.contains(k))
+                    keys.insert(k, i);
+            }
+        }
+    }
+    return *m_sectionKeys.insert(folded, std::move(keys));
 }
 
 qsizetype PrivateProfile::findSection(const QString& section) const {
@@ -345,8 +348,7 @@ qsizetype PrivateProfile::findEntry(const QString& section, const QString& key) 
     const QStringView k = TrimBlanks(key);
     if (s.isEmpty() || k.isEmpty())
         return -1;
-    ensureIndex();
-    return m_entryLine.value(EntryIndexKey(Fold(s), k), -1);
+    return sectionEntries(Fold(s)).value(Fold(k), -1);
 }
 
 qsizetype PrivateProfile::sectionEnd(qsizetype header) const {
@@ -451,6 +453,7 @@ QString PrivateProfile::toText() const {
 
 QByteArray PrivateProfile::toBytes() const {
     QByteArray bytes = m_bom;
+    bytes.reserve(qsizetype(m_lines.size()) * 32);
     for (const Line& line : m_lines) {
         bytes += line.raw.isEmpty() ? line.text.toUtf8() : line.raw;
         bytes += LineEndText(int(line.end));

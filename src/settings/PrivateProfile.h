@@ -79,6 +79,8 @@ private:
     LineEnd usualLineEnd() const;
 
     void ensureIndex() const;
+    /// The keys of the first copy of a section (by its folded name), indexed when first asked.
+    const QHash<QString, qsizetype>& sectionEntries(const QString& folded) const;
     /// Index of the first header line of the section, or -1.
     qsizetype findSection(const QString& section) const;
     /// Index of the key's first line in the first copy of the section, or -1.
@@ -90,12 +92,14 @@ private:
     QByteArray m_bom;
     bool m_changed = false;
 
-    // Lookups go through an index built once, so that a large file costs one pass and not one
-    // pass per key. Changing a value keeps it; adding lines shifts it; removals rebuild it.
+    // Lookups go through an index, so that a large file costs one pass and not one pass per
+    // key: the headers at once, the keys of a section when one of them is first asked for (a
+    // large section nobody reads costs nothing). Changing a value keeps the index, adding lines
+    // shifts it, removing lines rebuilds it.
     mutable bool m_indexed = false;
-    mutable std::vector<qsizetype> m_headers;          ///< every header line, in order
-    mutable QHash<QString, qsizetype> m_sectionHeader; ///< folded name → first header line
-    mutable QHash<QString, qsizetype> m_entryLine;     ///< folded "section\nkey" → first line
+    mutable std::vector<qsizetype> m_headers;                        ///< every header line, in order
+    mutable QHash<QString, qsizetype> m_sectionHeader;               ///< folded name → first header line
+    mutable QHash<QString, QHash<QString, qsizetype>> m_sectionKeys; ///< folded name → folded key → line
 };
 
 /// Reads a value straight from the file; `def` when the file, section or key is absent.
