@@ -28,6 +28,10 @@ ForkedChild::ForkedChild(const std::function<void()>& body)
 }
 
 ForkedChild::~ForkedChild() {
+    stop();
+}
+
+void ForkedChild::stop() {
     if (m_pid > 0) {
         ::kill(m_pid, SIGKILL);
         wait();

@@ -19,6 +19,8 @@ public:
     pid_t pid() const { return m_pid; }
     /// Waits for the child to end: the signal that ended it, or 0 after a normal exit.
     int wait();
+    /// Kills the child and waits for it to be gone.
+    void stop();
 
 private:
     pid_t m_pid = -1;
