@@ -14,6 +14,12 @@ namespace tobimaru {
 bool RefuseSecondInstance(SingleInstance& instance, Prompts& prompts) {
     if (instance.acquire())
         return true;
+    if (instance.outcome() == SingleInstance::Outcome::LockUnusable) {
+        // Not another copy: telling the user so would send them looking for a window that is
+        // not there, at every start.
+        prompts.message(instance.problem(), AppTitle(), PromptIcon::Critical, PromptButtons::Ok);
+        return false;
+    }
     prompts.message(QStringLiteral("既に起動しています。"), AppTitle(), PromptIcon::Warning,
                     PromptButtons::Ok);
     return false;

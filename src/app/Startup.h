@@ -9,8 +9,9 @@ class SingleInstance;
 class Toolbar;
 struct IconSet;
 
-/// True when this is the only running copy. Otherwise shows "既に起動しています。" and returns
-/// false; the caller then ends at once, touching no setting.
+/// True when this is the only running copy. Otherwise shows "既に起動しています。", or where the
+/// lock path cannot be used at all, what is wrong with it, and returns false; the caller then
+/// ends at once, touching no setting.
 bool RefuseSecondInstance(SingleInstance& instance, Prompts& prompts);
 
 /// The desktop, documents, network and up-one-level pictures of the chosen icon set on the

@@ -40,7 +40,7 @@ int SubMain(int argc, char** argv) {
     prompts.setPlacesFunction(static_cast<QStringList (*)(int)>(&BrowsePlaces));
     SingleInstance instance;
     if (!RefuseSecondInstance(instance, prompts))
-        return 0;
+        return instance.outcome() == SingleInstance::Outcome::LockUnusable ? 1 : 0;
 
     DBusScreenSaver screenSaver;
     SystemDesktopOpener opener;

@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 
+#include "settings/IniSession.h"
 #include "settings/PrivateProfile.h"
 #include "settings/SettingsConvert.h"
 
@@ -55,6 +56,14 @@ clsIniFile::clsIniFile()
 clsIniFile::clsIniFile(const QString& pathIniFile)
     : m_pathIniFile(pathIniFile) {}
 
+clsIniFile::clsIniFile(IniSession& session)
+    : m_pathIniFile(session.path())
+    , m_session(&session) {}
+
+IniSession* clsIniFile::sessionFor(const QString& path) const {
+    return m_session && path == m_session->path() ? m_session : nullptr;
+}
+
 void clsIniFile::setPathIniFile(const QString& path) {
     m_pathIniFile = path;
     RefreshValue();
@@ -88,8 +97,10 @@ bool clsIniFile::SetValue(const IniValue& vValue, const QString& iniFilePath, co
                           const QString& keyName) {
     try {
         const QString text = vValue.text();
-        const bool written =
-            WriteProfileString(pathOr(iniFilePath), sectionOr(sectionName), keyOr(keyName), text);
+        const QString path = pathOr(iniFilePath);
+        IniSession* session = sessionFor(path);
+        const bool written = session ? session->setValue(sectionOr(sectionName), keyOr(keyName), text)
+                                     : WriteProfileString(path, sectionOr(sectionName), keyOr(keyName), text);
         m_strValue = text;
         const auto number = vValue.number();
         m_lngValue = number ? RoundToInt32(*number) : 0;
@@ -107,18 +118,29 @@ QString clsIniFile::GetStrValue(const QString& iniFilePath, const QString& secti
 
 qint32 clsIniFile::GetIntValue(const QString& iniFilePath, const QString& sectionName, const QString& keyName,
                                qint32 lngDef) const {
-    return ReadProfileInt(pathOr(iniFilePath), sectionOr(sectionName), keyOr(keyName), lngDef);
+    const QString path = pathOr(iniFilePath);
+    if (const IniSession* session = sessionFor(path)) {
+        const auto text = session->value(sectionOr(sectionName), keyOr(keyName));
+        return text ? ProfileIntFromText(*text) : lngDef;
+    }
+    return ReadProfileInt(path, sectionOr(sectionName), keyOr(keyName), lngDef);
 }
 
 bool clsIniFile::DeleteKey(const QString& iniFilePath, const QString& sectionName, const QString& keyName) {
-    const bool done = DeleteProfileKey(pathOr(iniFilePath), sectionOr(sectionName), keyOr(keyName));
+    const QString path = pathOr(iniFilePath);
+    IniSession* session = sessionFor(path);
+    const bool done = session ? session->removeKey(sectionOr(sectionName), keyOr(keyName))
+                              : DeleteProfileKey(path, sectionOr(sectionName), keyOr(keyName));
     m_strValue.clear();
     m_lngValue = 0;
     return done;
 }
 
 bool clsIniFile::DeleteSection(const QString& iniFilePath, const QString& sectionName) {
-    const bool done = DeleteProfileSection(pathOr(iniFilePath), sectionOr(sectionName));
+    const QString path = pathOr(iniFilePath);
+    IniSession* session = sessionFor(path);
+    const bool done = session ? session->removeSection(sectionOr(sectionName))
+                              : DeleteProfileSection(path, sectionOr(sectionName));
     m_strValue.clear();
     m_lngValue = 0;
     return done;
@@ -130,7 +152,8 @@ bool clsIniFile::FileExistsAt(const QString& path) {
 }
 
 void clsIniFile::RefreshValue() {
-    if (FileExistsAt(m_pathIniFile)) {
+    // A session answers for its file whether or not the file exists yet.
+    if (sessionFor(m_pathIniFile) || FileExistsAt(m_pathIniFile)) {
         m_strValue = GetStrValue({}, {}, {}, QString());
         m_lngValue = GetIntValue({}, {}, {}, 0);
     } else {
@@ -141,6 +164,8 @@ void clsIniFile::RefreshValue() {
 
 QString clsIniFile::ReadProfileString(const QString& section, const QString& key, const QString& path,
                                       const QString& def) const {
+    if (const IniSession* session = sessionFor(path))
+        return session->value(section, key).value_or(def);
     return tobimaru::ReadProfileString(path, section, key, def);
 }
 

@@ -38,16 +38,22 @@ private:
     std::variant<bool, qint32, float, QString> m_value;
 };
 
+class IniSession;
+
 /// The one access to the settings file. It remembers a file, a section and a key, so a caller
 /// can set them once and then read or write several keys. In every method an empty
 /// `iniFilePath`, `sectionName` or `keyName` stands for the object's current path, section or
-/// key; the methods never change those three. Every read goes to the file; nothing is held open.
+/// key; the methods never change those three. On its own every read and write goes to the
+/// file; nothing is held open. Bound to a session, the reads and writes of the session's file
+/// go to the session, which the owner commits once.
 class clsIniFile final {
 public:
     /// Starts at DefaultIniPath(), without touching the file.
     clsIniFile();
     /// Starts at the given file, without touching it.
     explicit clsIniFile(const QString& pathIniFile);
+    /// Starts at the session's file and works through the session, which must outlive it.
+    explicit clsIniFile(IniSession& session);
 
     QString pathIniFile() const { return m_pathIniFile; }
     /// Stores the path, then refreshes the cached values.
@@ -72,7 +78,8 @@ public:
 
     /// Writes the text form of `vValue`, creating file, section and key as needed, and caches
     /// that text and its numeric reading (0 for text that is no number). Returns false when the
-    /// write failed; the cache may then be partly updated.
+    /// write failed; the cache may then be partly updated. Through a session, true means the
+    /// session took the value; its commit tells whether the file got it.
     bool SetValue(const IniValue& vValue, const QString& iniFilePath = {}, const QString& sectionName = {},
                   const QString& keyName = {});
     /// The key's text (whole up to MaxProfileValueBytes), `strDef` when it is absent. Never fails.
@@ -95,12 +102,15 @@ private:
     QString pathOr(const QString& path) const { return path.isEmpty() ? m_pathIniFile : path; }
     QString sectionOr(const QString& name) const { return name.isEmpty() ? m_section : name; }
     QString keyOr(const QString& name) const { return name.isEmpty() ? m_key : name; }
+    /// The session when `path` is its file, else nullptr (the call goes to the file itself).
+    IniSession* sessionFor(const QString& path) const;
 
     QString m_pathIniFile;
     QString m_section;
     QString m_key;
     QString m_strValue;
     qint32 m_lngValue = 0;
+    IniSession* m_session = nullptr;
 };
 
 } // namespace tobimaru

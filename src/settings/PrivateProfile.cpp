@@ -1,57 +1,58 @@
 #include "settings/PrivateProfile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "settings/IniSession.h"
+#include "settings/SettingsFile.h"
+
 #include <QStringDecoder>
+#include <algorithm>
+#include <array>
 #include <limits>
 
 namespace tobimaru {
 
 namespace {
 
-QString Decode(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    // ICU knows the Windows flavour of Shift_JIS (NEC and IBM extensions) as CP932; plain
-    // Shift_JIS is the fallback for a Qt built with another ICU alias table.
-    for (const char* name : {"CP932", "Shift_JIS"}) {
-        QStringDecoder sjis(name);
-        if (sjis.isValid())
-            return sjis.decode(bytes);
-    }
-    return QString::fromLocal8Bit(bytes);
+// Only the blanks an editor puts around names and values; a full-width space is text, and
+// Japanese values may well begin or end with one.
+bool IsBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\v') ||
+           c == QLatin1Char('\f');
 }
 
-bool IsComment(const QString& trimmed) {
+QStringView TrimBlanks(QStringView s) {
+    qsizetype from = 0;
+    qsizetype to = s.size();
+    while (from < to && IsBlank(s[from]))
+        ++from;
+    while (to > from && IsBlank(s[to - 1]))
+        --to;
+    return s.mid(from, to - from);
+}
+
+bool IsComment(QStringView trimmed) {
     return trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'));
 }
 
 /// The section name of a header line ("[ name ]" → "name"), or nullopt for other lines.
-std::optional<QString> HeaderName(const QString& line) {
-    const QString t = line.trimmed();
-    if (!t.startsWith(QLatin1Char('[')))
+std::optional<QStringView> HeaderName(QStringView trimmed) {
+    if (!trimmed.startsWith(QLatin1Char('[')))
         return std::nullopt;
-    const qsizetype close = t.indexOf(QLatin1Char(']'));
-    return t.mid(1, close < 0 ? -1 : close - 1).trimmed();
+    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    return TrimBlanks(trimmed.mid(1, close < 0 ? -1 : close - 1));
 }
 
 /// The key of an entry line, or nullopt for lines that are no entries.
-std::optional<QString> EntryKey(const QString& line) {
-    const QString t = line.trimmed();
-    if (t.isEmpty() || IsComment(t) || t.startsWith(QLatin1Char('[')))
+std::optional<QStringView> EntryKey(QStringView trimmed) {
+    if (trimmed.isEmpty() || IsComment(trimmed) || trimmed.startsWith(QLatin1Char('[')))
         return std::nullopt;
-    const qsizetype eq = t.indexOf(QLatin1Char('='));
+    const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
     if (eq < 0)
         return std::nullopt;
-    return t.left(eq).trimmed();
+    return TrimBlanks(trimmed.left(eq));
 }
 
-bool SameName(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+QString Fold(QStringView name) {
+    return name.toString().toCaseFolded();
 }
 
 bool HasLineBreak(const QString& s) {
@@ -69,73 +70,308 @@ QString CutToLimit(const QString& value) {
     return QString::fromUtf8(bytes.left(n));
 }
 
+/// How many bytes of a line form well-made UTF-8 sequences of two bytes or more, and how many
+/// bytes fit no sequence. Overlong forms, surrogates and code points beyond U+10FFFF are no
+/// UTF-8 and count as bad.
+struct Utf8Count {
+    qsizetype multiByte = 0;
+    qsizetype bad = 0;
+};
+
+Utf8Count CountUtf8(const char* data, qsizetype size) {
+    Utf8Count count;
+    const auto byte = [data](qsizetype i) { return static_cast<unsigned char>(data[i]); };
+    const auto isTail = [&](qsizetype i, unsigned lo, unsigned hi) { return byte(i) >= lo && byte(i) <= hi; };
+    qsizetype i = 0;
+    while (i < size) {
+        const unsigned c = byte(i);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int length = 0;
+        unsigned lo = 0x80;
+        unsigned hi = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            lo = c == 0xE0 ? 0xA0 : 0x80;
+            hi = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            lo = c == 0xF0 ? 0x90 : 0x80;
+            hi = c == 0xF4 ? 0x8F : 0xBF;
+        }
+        bool ok = length > 0 && i + length <= size && isTail(i + 1, lo, hi);
+        for (int k = 2; ok && k < length; ++k)
+            ok = isTail(i + k, 0x80, 0xBF);
+        if (ok) {
+            count.multiByte += length;
+            i += length;
+        } else {
+            ++count.bad;
+            ++i;
+        }
+    }
+    return count;
+}
+
+/// True when the bytes read as CP932 without a single byte that fits no character.
+bool ReadsAsCp932(const QByteArray& bytes) {
+    // ICU knows the Windows flavour of Shift_JIS (NEC and IBM extensions) as CP932; plain
+    // Shift_JIS serves a Qt built with another ICU alias table.
+    for (const char* name : {"CP932", "Shift_JIS"}) {
+        QStringDecoder decoder(name, QStringDecoder::Flag::Stateless);
+        if (!decoder.isValid())
+            continue;
+        const QString text = decoder.decode(bytes);
+        return !decoder.hasError() && !text.contains(QChar::ReplacementCharacter);
+    }
+    return false;
+}
+
+QStringDecoder Cp932Decoder() {
+    QStringDecoder decoder("CP932", QStringDecoder::Flag::Stateless);
+    return decoder.isValid() ? std::move(decoder)
+                             : QStringDecoder("Shift_JIS", QStringDecoder::Flag::Stateless);
+}
+
+/// Lines of text or bytes: [start, start + length) and the line end that follows.
+template <typename Text, typename Char> struct LineSplitter {
+    const Text& text;
+    template <typename Out> void operator()(Out&& out) const {
+        const qsizetype n = text.size();
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            if (text[i] == Char('\n')) {
+                out(start, i - start, 1);
+                start = i + 1;
+            } else if (text[i] == Char('\r')) {
+                const bool pair = i + 1 < n && text[i + 1] == Char('\n');
+                out(start, i - start, pair ? 2 : 3);
+                if (pair)
+                    ++i;
+                start = i + 1;
+            }
+        }
+        if (start < n)
+            out(start, n - start, 0);
+    }
+};
+
 } // namespace
 
 PrivateProfile PrivateProfile::load(const QString& path, bool* readable) {
+    QByteArray bytes;
+    const FileRead read = ReadSettingsFile(path, bytes);
     if (readable)
-        *readable = true;
-    QFile file(path);
-    if (!file.exists())
-        return {};
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (readable)
-            *readable = false;
-        return {};
-    }
-    return fromText(Decode(file.readAll()));
+        *readable = read != FileRead::Unreadable;
+    return read == FileRead::Read ? fromBytes(bytes) : PrivateProfile();
+}
+
+void PrivateProfile::appendLines(const QString& text) {
+    LineSplitter<QString, QLatin1Char>{text}([&](qsizetype start, qsizetype length, int end) {
+        m_lines.push_back({text.mid(start, length), {}, LineEnd(end)});
+    });
 }
 
 PrivateProfile PrivateProfile::fromText(const QString& text) {
     PrivateProfile p;
-    if (text.contains(QLatin1String("\r\n")))
-        p.m_newline = QStringLiteral("\r\n");
-    p.m_lines = text.split(QLatin1Char('\n'));
-    if (!p.m_lines.isEmpty() && p.m_lines.last().isEmpty())
-        p.m_lines.removeLast();
-    for (QString& line : p.m_lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+    p.appendLines(text);
+    return p;
+}
+
+PrivateProfile PrivateProfile::fromBytes(const QByteArray& bytes) {
+    PrivateProfile p;
+    const auto starts = [&bytes](std::initializer_list<unsigned char> mark) {
+        return bytes.size() >= qsizetype(mark.size()) &&
+               std::equal(mark.begin(), mark.end(),
+                          reinterpret_cast<const unsigned char*>(bytes.constData()));
+    };
+    if (starts({0xFF, 0xFE}) || starts({0xFE, 0xFF})) {
+        // Notepad's "Unicode": read as such, and written back as UTF-8 like every file we write.
+        QStringDecoder utf16(starts({0xFF, 0xFE}) ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        p.appendLines(utf16.decode(bytes.mid(2)));
+        return p;
+    }
+    const bool bom = starts({0xEF, 0xBB, 0xBF});
+    if (bom)
+        p.m_bom = bytes.left(3);
+    const QByteArray body = bom ? bytes.mid(3) : bytes;
+
+    struct Span {
+        qsizetype start, length;
+        int end;
+        bool bad;
+    };
+    std::vector<Span> spans;
+    Utf8Count total;
+    LineSplitter<QByteArray, char>{body}([&](qsizetype start, qsizetype length, int end) {
+        const Utf8Count c = CountUtf8(body.constData() + start, length);
+        total.multiByte += c.multiByte;
+        total.bad += c.bad;
+        spans.push_back({start, length, end, c.bad > 0});
+    });
+
+    // A UTF-8 file with a stray byte or two is still UTF-8: read as CP932 it would come back
+    // as nonsense (UTF-8 Japanese mostly reads as CP932 without a fault), and be written back
+    // so. CP932 text, on the other hand, is full of bytes that fit no UTF-8 sequence: even a
+    // run of kana, whose byte pairs often pass for UTF-8, leaves one of them for every two
+    // that pass.
+    const bool utf8 = bom || total.bad < 2 || total.bad * 4 <= total.multiByte || !ReadsAsCp932(body);
+    p.m_lines.reserve(spans.size());
+    if (utf8) {
+        for (const Span& s : spans) {
+            const char* data = body.constData() + s.start;
+            // The bytes of a line that is no valid UTF-8 are kept, so that the line is written
+            // back exactly as it was found unless it is changed.
+            p.m_lines.push_back({QString::fromUtf8(data, s.length),
+                                 s.bad ? QByteArray(data, s.length) : QByteArray(), LineEnd(s.end)});
+        }
+    } else {
+        QStringDecoder cp932 = Cp932Decoder();
+        for (const Span& s : spans)
+            p.m_lines.push_back({cp932.decode(body.mid(s.start, s.length)), {}, LineEnd(s.end)});
     }
     return p;
 }
 
-qsizetype PrivateProfile::findSection(const QString& section) const {
-    if (section.trimmed().isEmpty())
-        return -1;
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const auto name = HeaderName(m_lines[i]);
-        if (name && SameName(*name, section.trimmed()))
-            return i;
+PrivateProfile::LineEnd PrivateProfile::usualLineEnd() const {
+    std::array<qsizetype, 4> counts{};
+    for (const Line& line : m_lines)
+        ++counts[size_t(line.end)];
+    LineEnd best = LineEnd::Lf;
+    for (LineEnd e : {LineEnd::CrLf, LineEnd::Cr}) {
+        if (counts[size_t(e)] > counts[size_t(best)])
+            best = e;
     }
-    return -1;
+    return best;
+}
+
+void PrivateProfile::insertLine(qsizetype at, const QString& text) {
+    Line line{text, {}, LineEnd::Lf};
+    if (at > 0) {
+        Line& above = m_lines[size_t(at - 1)];
+        if (above.end == LineEnd::None) {
+            // The line above was the last and ended with the file; the new last line does.
+            above.end = usualLineEnd();
+            line.end = LineEnd::None;
+        } else {
+            line.end = above.end;
+        }
+    } else if (!m_lines.empty()) {
+        line.end = usualLineEnd();
+    }
+    m_lines.insert(m_lines.begin() + at, std::move(line));
+    m_changed = true;
+    if (!m_indexed)
+        return;
+
+    for (qsizetype& h : m_headers)
+        h += h >= at ? 1 : 0;
+    for (qsizetype& i : m_sectionHeader)
+        i += i >= at ? 1 : 0;
+    for (QHash<QString, qsizetype>& keys : m_sectionKeys) {
+        for (qsizetype& i : keys)
+            i += i >= at ? 1 : 0;
+    }
+    const QStringView t = TrimBlanks(m_lines[size_t(at)].text);
+    if (const auto name = HeaderName(t)) {
+        // A header within the file would move the lines below it into its section: start over.
+        if (at != qsizetype(m_lines.size()) - 1) {
+            m_indexed = false;
+            return;
+        }
+        m_headers.push_back(at);
+        if (const QString folded = Fold(*name); !m_sectionHeader.contains(folded))
+            m_sectionHeader.insert(folded, at);
+        return;
+    }
+    const auto key = EntryKey(t);
+    const auto above = std::upper_bound(m_headers.begin(), m_headers.end(), at);
+    if (!key || key->isEmpty() || above == m_headers.begin())
+        return;
+    const qsizetype header = *(above - 1);
+    const QString section = Fold(*HeaderName(TrimBlanks(m_lines[size_t(header)].text)));
+    const auto keys = m_sectionKeys.find(section);
+    if (m_sectionHeader.value(section, -1) != header || keys == m_sectionKeys.end())
+        return;
+    if (const QString folded = Fold(*key); !keys->contains(folded))
+        keys->insert(folded, at);
+}
+
+void PrivateProfile::ensureIndex() const {
+    if (m_indexed)
+        return;
+    m_headers.clear();
+    m_sectionHeader.clear();
+    m_sectionKeys.clear();
+    for (qsizetype i = 0; i < qsizetype(m_lines.size()); ++i) {
+        if (const auto name = HeaderName(TrimBlanks(m_lines[size_t(i)].text))) {
+            m_headers.push_back(i);
+            if (const QString folded = Fold(*name); !m_sectionHeader.contains(folded))
+                m_sectionHeader.insert(folded, i);
+        }
+    }
+    m_indexed = true;
+}
+
+const QHash<QString, qsizetype>& PrivateProfile::sectionEntries(const QString& folded) const {
+    ensureIndex();
+    auto it = m_sectionKeys.find(folded);
+    if (it != m_sectionKeys.end())
+        return *it;
+    QHash<QString, qsizetype> keys;
+    if (const qsizetype header = m_sectionHeader.value(folded, -1); header >= 0) {
+        const qsizetype end = sectionEnd(header);
+        for (qsizetype i = header + 1; i < end; ++i) {
+            if (const auto key = EntryKey(TrimBlanks(m_lines[size_t(i)].text)); key && !key->isEmpty()) {
+                if (const QString k = Fold(*key); !keys.contains(k))
+                    keys.insert(k, i);
+            }
+        }
+    }
+    return *m_sectionKeys.insert(folded, std::move(keys));
+}
+
+qsizetype PrivateProfile::findSection(const QString& section) const {
+    const QStringView s = TrimBlanks(section);
+    if (s.isEmpty())
+        return -1;
+    ensureIndex();
+    return m_sectionHeader.value(Fold(s), -1);
+}
+
+qsizetype PrivateProfile::findEntry(const QString& section, const QString& key) const {
+    const QStringView s = TrimBlanks(section);
+    const QStringView k = TrimBlanks(key);
+    if (s.isEmpty() || k.isEmpty())
+        return -1;
+    return sectionEntries(Fold(s)).value(Fold(k), -1);
 }
 
 qsizetype PrivateProfile::sectionEnd(qsizetype header) const {
-    qsizetype i = header + 1;
-    while (i < m_lines.size() && !HeaderName(m_lines[i]))
-        ++i;
-    return i;
+    ensureIndex();
+    const auto next = std::upper_bound(m_headers.begin(), m_headers.end(), header);
+    return next == m_headers.end() ? qsizetype(m_lines.size()) : *next;
 }
 
 std::optional<QString> PrivateProfile::value(const QString& section, const QString& key) const {
-    const QString k = key.trimmed();
-    const qsizetype header = findSection(section);
-    if (header < 0 || k.isEmpty())
+    const qsizetype i = findEntry(section, key);
+    if (i < 0)
         return std::nullopt;
-    const qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i) {
-        const auto entry = EntryKey(m_lines[i]);
-        if (entry && SameName(*entry, k)) {
-            const QString& line = m_lines[i];
-            return CutToLimit(line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed());
-        }
-    }
-    return std::nullopt;
+    const QString& line = m_lines[size_t(i)].text;
+    QStringView v = TrimBlanks(QStringView(line).mid(line.indexOf(QLatin1Char('=')) + 1));
+    // As a C string would: the value ends at its first NUL.
+    if (const qsizetype nul = v.indexOf(QChar(0)); nul >= 0)
+        v = v.left(nul);
+    return CutToLimit(v.toString());
 }
 
 bool PrivateProfile::setValue(const QString& section, const QString& key, const QString& value) {
-    const QString s = section.trimmed();
-    const QString k = key.trimmed();
+    const QString s = TrimBlanks(section).toString();
+    const QString k = TrimBlanks(key).toString();
     if (s.isEmpty() || k.isEmpty() || HasLineBreak(s) || HasLineBreak(k) || HasLineBreak(value) ||
         s.contains(QLatin1Char(']')) || k.contains(QLatin1Char('=')) || k.startsWith(QLatin1Char('[')) ||
         IsComment(k))
@@ -143,120 +379,116 @@ bool PrivateProfile::setValue(const QString& section, const QString& key, const 
 
     const qsizetype header = findSection(s);
     if (header < 0) {
-        if (!m_lines.isEmpty() && !m_lines.last().trimmed().isEmpty())
-            m_lines.append(QString());
-        m_lines.append(QLatin1Char('[') + s + QLatin1Char(']'));
-        m_lines.append(k + QLatin1Char('=') + value);
+        if (!m_lines.empty() && !TrimBlanks(m_lines.back().text).isEmpty())
+            insertLine(qsizetype(m_lines.size()), QString());
+        insertLine(qsizetype(m_lines.size()), QLatin1Char('[') + s + QLatin1Char(']'));
+        insertLine(qsizetype(m_lines.size()), k + QLatin1Char('=') + value);
         return true;
     }
-    const qsizetype end = sectionEnd(header);
-    qsizetype lastContent = header;
-    for (qsizetype i = header + 1; i < end; ++i) {
-        QString& line = m_lines[i];
-        const auto entry = EntryKey(line);
-        if (entry && SameName(*entry, k)) {
-            // The key keeps its spelling and spacing; only the text after "=" changes.
-            line = line.left(line.indexOf(QLatin1Char('=')) + 1) + value;
+    if (const qsizetype i = findEntry(s, k); i >= 0) {
+        Line& line = m_lines[size_t(i)];
+        // The key keeps its spelling and spacing; only the text after "=" changes, and a value
+        // that reads the same already leaves the line (and its bytes) as they are.
+        const QString text = line.text.left(line.text.indexOf(QLatin1Char('=')) + 1) + value;
+        if (text == line.text || this->value(s, k) == value)
             return true;
-        }
-        if (!line.trimmed().isEmpty())
-            lastContent = i;
+        line.text = text;
+        line.raw.clear();
+        m_changed = true;
+        return true;
     }
-    m_lines.insert(lastContent + 1, k + QLatin1Char('=') + value);
+    qsizetype last = sectionEnd(header) - 1;
+    while (last > header && TrimBlanks(m_lines[size_t(last)].text).isEmpty())
+        --last;
+    insertLine(last + 1, k + QLatin1Char('=') + value);
     return true;
 }
 
 bool PrivateProfile::removeKey(const QString& section, const QString& key) {
-    const QString k = key.trimmed();
     const qsizetype header = findSection(section);
-    if (header < 0 || k.isEmpty())
+    if (header < 0 || findEntry(section, key) < 0)
         return false;
-    bool removed = false;
-    qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end;) {
-        const auto entry = EntryKey(m_lines[i]);
-        if (entry && SameName(*entry, k)) {
-            m_lines.removeAt(i);
-            --end;
-            removed = true;
-        } else {
-            ++i;
-        }
-    }
-    return removed;
+    const QString k = Fold(TrimBlanks(key));
+    const qsizetype end = sectionEnd(header);
+    const auto first = m_lines.begin() + header + 1;
+    const auto last = m_lines.begin() + end;
+    m_lines.erase(std::remove_if(first, last,
+                                 [&k](const Line& line) {
+                                     const auto entry = EntryKey(TrimBlanks(line.text));
+                                     return entry && Fold(*entry) == k;
+                                 }),
+                  last);
+    m_indexed = false;
+    m_changed = true;
+    return true;
 }
 
 bool PrivateProfile::removeSection(const QString& section) {
     bool removed = false;
     // A hand-edited file may repeat a section; none of its copies may survive the removal.
     for (qsizetype header = findSection(section); header >= 0; header = findSection(section)) {
-        m_lines.remove(header, sectionEnd(header) - header);
+        m_lines.erase(m_lines.begin() + header, m_lines.begin() + sectionEnd(header));
+        m_indexed = false;
         removed = true;
     }
+    m_changed = m_changed || removed;
     return removed;
 }
 
+namespace {
+
+const char* LineEndText(int end) {
+    static const char* const kEnds[] = {"", "\n", "\r\n", "\r"};
+    return kEnds[end];
+}
+
+} // namespace
+
 QString PrivateProfile::toText() const {
-    if (m_lines.isEmpty())
-        return {};
-    return m_lines.join(m_newline) + m_newline;
+    QString text;
+    for (const Line& line : m_lines)
+        text += line.text + QLatin1String(LineEndText(int(line.end)));
+    return text;
+}
+
+QByteArray PrivateProfile::toBytes() const {
+    QByteArray bytes = m_bom;
+    bytes.reserve(qsizetype(m_lines.size()) * 32);
+    for (const Line& line : m_lines) {
+        bytes += line.raw.isEmpty() ? line.text.toUtf8() : line.raw;
+        bytes += LineEndText(int(line.end));
+    }
+    return bytes;
 }
 
 bool PrivateProfile::save(const QString& path) const {
-    const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = toText().toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return ReplaceFile(path, toBytes());
 }
 
 QString ReadProfileString(const QString& path, const QString& section, const QString& key,
                           const QString& def) {
-    return PrivateProfile::load(path).value(section, key).value_or(def);
+    return IniSession(path).value(section, key).value_or(def);
 }
 
 qint32 ReadProfileInt(const QString& path, const QString& section, const QString& key, qint32 def) {
-    const auto text = PrivateProfile::load(path).value(section, key);
+    const auto text = IniSession(path).value(section, key);
     return text ? ProfileIntFromText(*text) : def;
 }
 
 bool WriteProfileString(const QString& path, const QString& section, const QString& key,
                         const QString& value) {
-    bool readable = true;
-    PrivateProfile profile = PrivateProfile::load(path, &readable);
-    if (!readable)
-        return false;
-    const QString before = profile.toText();
-    if (!profile.setValue(section, key, value))
-        return false;
-    // Every save syncs the disk; a value written again unchanged (most of them at exit) costs
-    // a read only.
-    if (QFile::exists(path) && profile.toText() == before)
-        return true;
-    return profile.save(path);
+    IniSession session(path);
+    return session.setValue(section, key, value) && session.commit();
 }
 
 bool DeleteProfileKey(const QString& path, const QString& section, const QString& key) {
-    bool readable = true;
-    PrivateProfile profile = PrivateProfile::load(path, &readable);
-    if (!readable)
-        return false;
-    return !profile.removeKey(section, key) || profile.save(path);
+    IniSession session(path);
+    return session.removeKey(section, key) && session.commit();
 }
 
 bool DeleteProfileSection(const QString& path, const QString& section) {
-    bool readable = true;
-    PrivateProfile profile = PrivateProfile::load(path, &readable);
-    if (!readable)
-        return false;
-    return !profile.removeSection(section) || profile.save(path);
+    IniSession session(path);
+    return session.removeSection(section) && session.commit();
 }
 
 qint32 ProfileIntFromText(const QString& text) {

@@ -4,9 +4,12 @@
 #include "base/ErrorTable.h"
 #include "base/PathQueries.h"
 #include "settings/IniFile.h"
+#include "settings/IniSession.h"
 #include "settings/MediaTypeTable.h"
 #include "settings/SettingsConvert.h"
+#include "settings/SettingsFile.h"
 #include "settings/SettingsHost.h"
+#include "settings/StartFolder.h"
 
 #include <algorithm>
 #include <limits>
@@ -240,25 +243,36 @@ void SaveBody(clsIniFile& ini, SettingsHost& host) {
 } // namespace
 
 void LoadSettings(const QString& iniPath, SettingsHost& host, Prompts& prompts, RuntimeSettings& out) {
+    // The start is the moment nothing else writes the file: what a killed save left goes now.
+    RemoveStaleSaveFiles(iniPath);
     // A load that stops early must still leave a usable start folder and list pattern behind:
     // the current directory and the built-in list are what an empty file gives too.
     if (out.ListPattern.isEmpty())
         out.ListPattern = BuiltInListPattern();
+    // Reads only: the session is never committed, so nothing is written at start-up.
+    IniSession session(iniPath);
     RunCommand(prompts, [&] {
         if (out.StartFolder.isEmpty()) {
             out.StartFolder = host.currentDirectory();
             out.StartDrive = host.driveName(out.StartFolder);
         }
-        clsIniFile ini(iniPath);
+        clsIniFile ini(session);
         LoadBody(ini, host, out);
     });
+    // Whichever way the load ended, the tree opens down to this folder and the save at exit
+    // stores the node it selected: a folder the tree cannot show would fail both, at every start.
+    AdmitStartFolder(host, out);
 }
 
 void SaveSettings(const QString& iniPath, SettingsHost& host, Prompts& prompts) {
+    IniSession session(iniPath);
     RunCommand(prompts, [&] {
-        clsIniFile ini(iniPath);
+        clsIniFile ini(session);
         SaveBody(ini, host);
     });
+    // One replace of the file with every key written, also those written before a failure
+    // ended the save; a failed write goes unnoticed, as it always has.
+    session.commit();
 }
 
 } // namespace tobimaru

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/SettingsHost.h"
+#include "support/TempDir.h"
 
 #include <QMap>
 #include <QStringList>
@@ -54,7 +55,10 @@ public:
     double playerHeight = -1, playerWidth = -1;
     double shadowLeftValue = -1, shadowTopValue = -1;
     std::optional<QString> selected;
-    QString cwd = QStringLiteral("/home/me/videos");
+    /// The process's current directory: a real folder, since the load checks that the tree
+    /// can show the folder it starts in.
+    TempDir home;
+    QString cwd = home.mkdir(QStringLiteral("videos"));
     /// Mount points, longest match wins; "/" always.
     QStringList mounts{QStringLiteral("/")};
     QStringList notReady;

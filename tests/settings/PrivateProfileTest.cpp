@@ -154,6 +154,171 @@ TEST(PrivateProfile, AFileFromWindowsIsReadAsCp932AndRewrittenAsUtf8) {
               QStringLiteral("[FilePath]\r\nPath=%1\r\n\r\n[Boot]\r\nSearchPath=1\r\n").arg(path).toUtf8());
 }
 
+TEST(PrivateProfile, EachFileIsReadInItsOwnEncodingAndLinesNotWrittenKeepTheirBytes) {
+    const QString path = QStringLiteral("/home/me/動画");
+    const QByteArray utf8 = path.toUtf8();
+    const auto utf16 = [](QStringConverter::Encoding e, const char* bom) {
+        QStringEncoder encoder(e);
+        return QByteArray(bom) +
+               QByteArray(encoder.encode(QStringLiteral("[FilePath]\r\nPath=/home/me/動画\r\n")));
+    };
+    QStringEncoder cp932("CP932");
+    const struct {
+        const char* name;
+        QByteArray file;
+        QString path;   // what Path reads
+        QByteArray out; // the file after Boot/SearchPath=1 was added
+    } cases[] = {
+        {"UTF-8 with a stray byte in another line",
+         "[FilePath]\nPath=" + utf8 +
+             "\n[Note]\nx=a\x93"
+             "b\n",
+         path,
+         "[FilePath]\nPath=" + utf8 +
+             "\n[Note]\nx=a\x93"
+             "b\n\n[Boot]\nSearchPath=1\n"},
+        {"UTF-8 with a byte order mark", "\xEF\xBB\xBF[FilePath]\r\nPath=" + utf8 + "\r\n", path,
+         "\xEF\xBB\xBF[FilePath]\r\nPath=" + utf8 + "\r\n\r\n[Boot]\r\nSearchPath=1\r\n"},
+        {"UTF-16 little-endian", utf16(QStringConverter::Utf16LE, "\xFF\xFE"), path,
+         "[FilePath]\r\nPath=" + utf8 + "\r\n\r\n[Boot]\r\nSearchPath=1\r\n"},
+        {"UTF-16 big-endian", utf16(QStringConverter::Utf16BE, "\xFE\xFF"), path,
+         "[FilePath]\r\nPath=" + utf8 + "\r\n\r\n[Boot]\r\nSearchPath=1\r\n"},
+        // "縺" in CP932 is E3 81, which with the full-width blank after it is valid UTF-8 too.
+        {"CP932 holding a valid UTF-8 sequence by chance",
+         cp932.encode(QStringLiteral("[FilePath]\nPath=/動画/縺　まとめ\n")),
+         QStringLiteral("/動画/縺　まとめ"),
+         QStringLiteral("[FilePath]\nPath=/動画/縺　まとめ\n\n[Boot]\nSearchPath=1\n").toUtf8()},
+        {"neither UTF-8 nor CP932: bytes kept", "[FilePath]\nPath=/caf\xE9=\n", QStringLiteral("/caf\uFFFD="),
+         "[FilePath]\nPath=/caf\xE9=\n\n[Boot]\nSearchPath=1\n"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const QString ini = dir.write("a.ini", c.file);
+        EXPECT_EQ(ReadProfileString(ini, "FilePath", "Path", "0"), c.path) << c.name;
+        ASSERT_TRUE(WriteProfileString(ini, "Boot", "SearchPath", "1")) << c.name;
+        EXPECT_EQ(ReadAll(ini).toStdString(), c.out.toStdString()) << c.name;
+        EXPECT_EQ(ReadProfileString(ini, "FilePath", "Path", "0"), c.path) << c.name;
+    }
+}
+
+TEST(PrivateProfile, EveryLineKeepsTheEndItWasFoundWith) {
+    const struct {
+        const char* name;
+        QByteArray file;
+        const char* key;
+        QByteArray out; // after key=2 was written to Boot
+    } cases[] = {
+        {"a last line ended by a bare CR", "[Boot]\nA=1\r", "A", "[Boot]\nA=2\r"},
+        {"a line added after one", "[Boot]\nA=1\r", "B", "[Boot]\nA=1\rB=2\r"},
+        {"mixed ends stay mixed", "[Boot]\r\nA=1\nB=1\r\n", "B", "[Boot]\r\nA=1\nB=2\r\n"},
+        {"a file without a final line end", "[Boot]\nA=1", "B", "[Boot]\nA=1\nB=2"},
+        {"a doubled CR is kept", "[Boot]\r\r\nA=1\r\r\n", "A", "[Boot]\r\r\nA=2\r\r\n"},
+        {"bare CRs separate lines", "[Boot]\rA=1\rB=1", "B", "[Boot]\rA=1\rB=2"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const QString ini = dir.write("a.ini", c.file);
+        EXPECT_EQ(ReadProfileString(ini, "Boot", "A", "0"), "1") << c.name;
+        ASSERT_TRUE(WriteProfileString(ini, "Boot", c.key, "2")) << c.name;
+        EXPECT_EQ(ReadAll(ini).toStdString(), c.out.toStdString()) << c.name;
+    }
+}
+
+TEST(PrivateProfile, AValueEndsAtItsFirstNulAndKeepsItsFullWidthBlanks) {
+    const struct {
+        QByteArray line;
+        QString value;
+    } cases[] = {
+        {QByteArray("v=/home/me\0/.cache", 19), QStringLiteral("/home/me")},
+        {QByteArray("v= a b \0c", 10), QStringLiteral("a b ")},
+        {"v=\t x \t", QStringLiteral("x")},
+        {"v=　全角　", QStringLiteral("　全角　")},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const QString ini = dir.write("a.ini", "[S]\n" + c.line + "\n");
+        EXPECT_EQ(ReadProfileString(ini, "S", "v", "0"), c.value) << c.line.toStdString();
+    }
+}
+
+TEST(PrivateProfile, OnlyAWritableRegularFileIsEverWritten) {
+    const bool root = ::geteuid() == 0;
+    const struct {
+        const char* name;
+        std::function<QString(const TempDir&)> make; // returns the path to write to
+        bool written;
+        int mode; // the file's mode afterwards (0: not a regular file)
+    } cases[] = {
+        {"no write bit, even for root",
+         [](const TempDir& d) {
+             const QString f = d.write("a.ini", "[Boot]\nA=1\n");
+             ::chmod(QFile::encodeName(f).constData(), 0444);
+             return f;
+         },
+         false, 0444},
+        {"its mode is kept",
+         [](const TempDir& d) {
+             const QString f = d.write("a.ini", "[Boot]\nA=1\n");
+             ::chmod(QFile::encodeName(f).constData(), 0640);
+             return f;
+         },
+         true, 0640},
+        {"a FIFO is no settings file and stays a FIFO",
+         [](const TempDir& d) {
+             ::mkfifo(QFile::encodeName(d.file("a.ini")).constData(), 0644);
+             return d.file("a.ini");
+         },
+         false, 0},
+        {"a folder neither", [](const TempDir& d) { return d.mkdir("a.ini"); }, false, 0},
+        {"a link: the file it names is replaced",
+         [](const TempDir& d) {
+             d.write("real/a.ini", "[Boot]\nA=1\n");
+             QFile::link(d.file("real/a.ini"), d.file("a.ini"));
+             return d.file("a.ini");
+         },
+         true, 0},
+        {"a file that cannot be read",
+         [root](const TempDir& d) {
+             const QString f = d.write("a.ini", "[Boot]\nA=1\n");
+             ::chmod(QFile::encodeName(f).constData(), root ? 0644 : 0200);
+             return f;
+         },
+         root, root ? 0644 : 0200},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const QString ini = c.make(dir);
+        const bool regular = QFileInfo(ini).isFile();
+        const QByteArray before = regular ? ReadAll(ini) : QByteArray();
+        EXPECT_EQ(ReadProfileString(ini, "Boot", "B", "none"), "none") << c.name; // and no wait
+        EXPECT_EQ(WriteProfileString(ini, "Boot", "B", "2"), c.written) << c.name;
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(ini).constData(), &st), 0) << c.name;
+        EXPECT_EQ(S_ISREG(st.st_mode), regular) << c.name;
+        if (c.mode != 0) {
+            EXPECT_EQ(int(st.st_mode & 07777), c.mode) << c.name;
+        }
+        if (!c.written && regular) {
+            EXPECT_EQ(ReadAll(ini), before) << c.name;
+        }
+        EXPECT_EQ(ReadProfileString(ini, "Boot", "B", "none"), c.written ? "2" : "none") << c.name;
+        EXPECT_EQ(QFileInfo(dir.file("a.ini")).isSymLink(), QByteArray(c.name).startsWith("a link"))
+            << c.name;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(".save-"),
+                  QStringList())
+            << c.name;
+    }
+    if (root) { // a root run hands the file back to its owner
+        TempDir dir;
+        const QString ini = dir.write("a.ini", "[Boot]\nA=1\n");
+        ASSERT_EQ(::chown(QFile::encodeName(ini).constData(), 4242, 4343), 0);
+        ASSERT_TRUE(WriteProfileString(ini, "Boot", "A", "2"));
+        struct stat st {};
+        ::stat(QFile::encodeName(ini).constData(), &st);
+        EXPECT_EQ(QList<uint>({st.st_uid, st.st_gid}), QList<uint>({4242, 4343}));
+    }
+}
+
 TEST(PrivateProfile, LongValuesComeBackWholeUpTo4095Bytes) {
     TempDir dir;
     const QString ini = dir.file("a.ini");

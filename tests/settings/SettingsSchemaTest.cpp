@@ -6,15 +6,24 @@
 #include "settings/PrivateProfile.h"
 #include "settings/SettingsHost.h"
 #include "support/FakePrompts.h"
+#include "support/FileWatch.h"
+#include "support/ForkedChild.h"
 #include "support/TempDir.h"
 
+#include <QDir>
 #include <QFile>
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tobimaru;
 using tobimaru::test::FakePrompts;
 using tobimaru::test::FakeSettingsHost;
+using tobimaru::test::FileWatch;
+using tobimaru::test::ForkedChild;
 using tobimaru::test::TempDir;
 
 namespace {
@@ -121,34 +130,63 @@ TEST_F(SettingsSchema, WindowPlacementRules) {
 }
 
 TEST_F(SettingsSchema, StartFolderRules) {
+    // The temporary folder is the drive; below it one folder of every kind the tree admits or
+    // hides, so that the start folder is one the tree can open down to, or else the current one.
+    const bool root = ::geteuid() == 0;
     const QString saved = m_dir.mkdir("saved");
+    const QString inDot = m_dir.mkdir(".dot/inner");
+    const QString listed = m_dir.mkdir("listed");
+    m_dir.write(".hidden", "listed\n");
+    const QString readOnly = m_dir.mkdir("ro");
+    ::chmod(QFile::encodeName(readOnly).constData(), 0555);
+    const QString lostFound = m_dir.mkdir("lost+found");
+    const QString locked = m_dir.mkdir("locked/inner");
+    ::chmod(QFile::encodeName(m_dir.file("locked")).constData(), 0300); // not read-only, not listable
+    const QString dotCwd = m_dir.mkdir("saved/.cache/run");
     const struct {
         const char* name;
-        QString searchPath;
-        QString path;
-        QStringList notReady;
-        QString startFolder;
-        bool driveChecked;
+        QByteArray searchPath;
+        QByteArray path;
+        QByteArray more; // further sections
+        QString start;   // empty: the current folder
+        QString cwd{};   // empty: the host's own
+        QStringList notReady{};
     } cases[] = {
-        {"stored folder opened", "1", saved, {}, saved, true},
-        {"option off", "0", saved, {}, host.cwd, false},
-        {"drive not ready", "1", saved, {m_dir.path()}, host.cwd, true},
-        {"folder gone", "1", saved + "/gone", {}, host.cwd, true},
+        {"stored folder opened", "1", saved.toUtf8(), "", saved},
+        {"option off", "0", saved.toUtf8(), "", ""},
+        {"drive not ready", "1", saved.toUtf8(), "", "", "", {m_dir.path()}},
+        {"folder gone", "1", (saved + "/gone").toUtf8(), "", ""},
+        {"inside a dot folder", "1", inDot.toUtf8(), "", ""},
+        {"inside a dot folder, hidden shown", "1", inDot.toUtf8(), "[FileView]\nHiddenAtr=1\n", inDot},
+        {"listed in .hidden", "1", listed.toUtf8(), "", ""},
+        {"read-only", "1", readOnly.toUtf8(), "", ""},
+        {"read-only shown", "1", readOnly.toUtf8(), "[FileView]\nReadOnlyAtr=1\n", readOnly},
+        {"lost+found is a system folder", "1", lostFound.toUtf8(), "[FileView]\nHiddenAtr=1\n", ""},
+        {"lost+found shown", "1", lostFound.toUtf8(), "[FileView]\nSystemAtr=1\n", lostFound},
+        {"the value ends at its NUL", "1", saved.toUtf8() + QByteArray("\0/.dot", 6), "", saved},
+        {"a relative path", "1", ".", "", ""},
+        {"written with a slash at the end", "1", (saved + "/").toUtf8(), "", saved},
+        {"behind a folder nobody may list", "1", locked.toUtf8(), "", root ? locked : QString()},
+        {"a current folder the tree hides gives the nearest above", "1", inDot.toUtf8(), "", saved, dotCwd},
+        {"a load that failed first", "1", saved.toUtf8(), "[FileView]\nHiddenAtr=x\n", saved},
     };
     for (const auto& c : cases) {
-        writeIni(QStringLiteral("[Boot]\nSearchPath=%1\n[FilePath]\nPath=%2\n")
-                     .arg(c.searchPath, c.path)
-                     .toUtf8());
+        writeIni("[Boot]\nSearchPath=" + c.searchPath + "\n[FilePath]\nPath=" + c.path + "\n" + c.more);
         FakeSettingsHost h;
         h.mounts << m_dir.path() << "/home";
         h.notReady = c.notReady;
+        if (!c.cwd.isEmpty())
+            h.cwd = c.cwd;
         RuntimeSettings r;
-        LoadSettings(ini(), h, prompts, r);
-        EXPECT_EQ(r.StartFolder, c.startFolder) << c.name;
-        EXPECT_EQ(r.StartDrive, c.startFolder == saved ? m_dir.path() : QStringLiteral("/home")) << c.name;
-        EXPECT_EQ(h.log.contains("checkDriveReady " + c.path), c.driveChecked) << c.name;
-        EXPECT_EQ(r.NetworkShareRoot, "");
+        FakePrompts p;
+        LoadSettings(ini(), h, p, r);
+        const QString start = c.start.isEmpty() ? h.cwd : c.start;
+        EXPECT_EQ(r.StartFolder, start) << c.name;
+        EXPECT_EQ(r.StartDrive, h.driveName(start)) << c.name;
+        EXPECT_EQ(h.log.filter("checkDriveReady").size(), c.searchPath == "1" ? 1 : 0) << c.name;
+        EXPECT_EQ(p.boxes.size(), c.more.contains("=x") ? 1 : 0) << c.name;
     }
+    ::chmod(QFile::encodeName(m_dir.file("locked")).constData(), 0755);
 }
 
 TEST_F(SettingsSchema, QuickPathSlots) {
@@ -343,6 +381,56 @@ TEST_F(SettingsSchema, SaveThenLoadGivesTheSameWindow) {
     EXPECT_EQ(out.DisplaySizeIndex, 3);
     EXPECT_TRUE(out.SlideShowOn);
     EXPECT_EQ(out.ListPattern, "*.avi;*.mpg");
+}
+
+TEST_F(SettingsSchema, TheLoadReadsTheFileOnceAndTheSaveReplacesItOnce) {
+    writeIni("[Boot]\nSearchPath=1\n[FormPos]\nXPosition=100\nYPosition=200\nWidth=9000\nHeight=7000\n");
+    FileWatch watch(m_dir.path());
+    load();
+    const QStringList loaded = watch.take();
+    EXPECT_EQ(loaded.filter("TobimaruMe.ini").size(), 1) << loaded.join(", ").toStdString();
+    EXPECT_EQ(loaded.count("open TobimaruMe.ini"), 1);
+
+    host.selected = "/";
+    host.captions = {"/v/1", "/v/2", "", "", "", "", ""};
+    SaveSettings(ini(), host, prompts);
+    const QStringList saved = watch.take();
+    EXPECT_EQ(saved.count("open TobimaruMe.ini"), 1) << saved.join(", ").toStdString();
+    EXPECT_EQ(saved.count("moved_to TobimaruMe.ini"), 1);
+    EXPECT_EQ(saved.filter("create").size(), 1);
+    EXPECT_EQ(stored("QuickPath", "Path2"), "/v/2");
+    EXPECT_EQ(stored("FormPos", "Width"), "9000");
+
+    // The same window saved again writes nothing at all.
+    SaveSettings(ini(), host, prompts);
+    EXPECT_EQ(watch.take().filter("moved_to").size(), 0);
+    EXPECT_TRUE(prompts.boxes.isEmpty());
+}
+
+TEST_F(SettingsSchema, ASaveKilledMidwayLeavesTheOldFileWholeAndTheNextStartClearsUp) {
+    const QByteArray before = "[QuickPath]\nPath1=/old/1\nPath2=/old/2\n";
+    writeIni(before);
+    const QString mine = m_dir.write("TobimaruMe.ini.save-copy", "a file of the user's");
+    host.selected = "/";
+    for (QString& caption : host.captions)
+        caption = QString(600, QLatin1Char('x'));
+    // The child may write no file beyond 1 KiB: the kernel kills it in the middle of the save.
+    ForkedChild child([&] {
+        const rlimit small{1024, 1024};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        SaveSettings(ini(), host, prompts);
+    });
+    ASSERT_EQ(child.wait(), SIGXFSZ);
+    QFile file(ini());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    const auto entries = [&] { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); };
+    ASSERT_EQ(entries().size(), 3) << entries().join(", ").toStdString(); // the half-written file
+
+    load();
+    EXPECT_EQ(entries(), QStringList({"TobimaruMe.ini", "TobimaruMe.ini.save-copy"}));
+    EXPECT_EQ(host.captions[1], "/old/2");
+    EXPECT_TRUE(QFile::exists(mine));
 }
 
 TEST_F(SettingsSchema, SavePositionsAreRoundedAndUncheckedArraysNotWritten) {
