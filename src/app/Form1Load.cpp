@@ -81,8 +81,9 @@ void Form1::Load(frmSplash* splash) {
     m_playback->display().ShowOptionStates();
 
     m_folderTree->FillAddressCombo();
-    m_nav->GoToPath(m_settings.StartFolder, true);
-    listFolder(m_settings.StartFolder);
+    // GoToPath lists the folder it opens; only a start folder it could not open is listed here.
+    if (!m_nav->GoToPath(m_settings.StartFolder, true))
+        listFolder(m_settings.StartFolder);
     m_playback->play().setAutoPlayArmed(true);
 }
 
