@@ -76,7 +76,7 @@ PlayerControlBar::PlayerControlBar(QWidget* parent)
         if (!m_updating)
             Q_EMIT muteRequested(on);
     });
-    showTimes();
+    showTimes(true);
     updateTrackerEnabled();
 }
 
@@ -97,20 +97,20 @@ void PlayerControlBar::setPlayState(long state) {
         m_duration = 0;
     }
     updateTrackerEnabled();
-    showTimes();
+    showTimes(true);
 }
 
 void PlayerControlBar::setPosition(double seconds) {
     m_position = std::isfinite(seconds) ? seconds : 0;
     if (m_seek->isSliderDown())
         return;
-    showTimes();
+    showTimes(false);
 }
 
 void PlayerControlBar::setDuration(double seconds) {
     m_duration = std::isfinite(seconds) && seconds > 0 ? seconds : 0;
     updateTrackerEnabled();
-    showTimes();
+    showTimes(true);
 }
 
 void PlayerControlBar::setVolume(int volume) {
@@ -149,12 +149,22 @@ void PlayerControlBar::updateTrackerEnabled() {
     m_seek->setEnabled(m_trackerEnabled && m_duration > 0 && m_state != 6);
 }
 
-void PlayerControlBar::showTimes() {
-    m_updating = true;
-    m_seek->setRange(0, int(std::lround(m_duration * kTicksPerSecond)));
-    m_seek->setValue(int(std::lround(m_position * kTicksPerSecond)));
-    m_updating = false;
-    m_time->setText(FormatTime(m_position) + QStringLiteral(" / ") + FormatTime(m_duration));
+void PlayerControlBar::showTimes(bool now) {
+    // mpv reports the position for every frame; the slider moves a few times a second and the
+    // label only when the second it shows changes, so playing repaints little of the window.
+    // A jump (a seek, another file) shows at once.
+    const bool jumped = std::abs(m_position - m_seekShown) >= 1.0;
+    if (now || jumped || !m_seekClock.isValid() || m_seekClock.elapsed() >= kSeekUpdateMs) {
+        m_seekClock.start();
+        m_seekShown = m_position;
+        m_updating = true;
+        m_seek->setRange(0, int(std::lround(m_duration * kTicksPerSecond)));
+        m_seek->setValue(int(std::lround(m_position * kTicksPerSecond)));
+        m_updating = false;
+    }
+    const QString text = FormatTime(m_position) + QStringLiteral(" / ") + FormatTime(m_duration);
+    if (text != m_time->text())
+        m_time->setText(text);
 }
 
 QString PlayerControlBar::FormatTime(double seconds) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
@@ -45,7 +46,8 @@ Q_SIGNALS:
 
 private:
     void updateTrackerEnabled();
-    void showTimes();
+    /// The time label and the seek slider; `now` moves the slider even between its updates.
+    void showTimes(bool now);
     void onSeekSliderChanged(int value);
 
     QToolButton* m_playPause = nullptr;
@@ -55,6 +57,9 @@ private:
     QSlider* m_volume = nullptr;
     QToolButton* m_mute = nullptr;
     long m_state = 6;
+    QElapsedTimer m_seekClock;
+    static constexpr qint64 kSeekUpdateMs = 250;
+    double m_seekShown = 0; ///< the position the slider stands at
     double m_position = 0;
     double m_duration = 0;
     bool m_trackerEnabled = true;
