@@ -4,7 +4,6 @@
 #include "app/Startup.h"
 #include "base/IconSet.h"
 #include "browse/BrowseFolder.h"
-#include "platform/IconTheme.h"
 #include "platform/OsVersion.h"
 #include "platform/ScreenSaver.h"
 #include "platform/SingleInstance.h"
@@ -29,8 +28,6 @@ int SubMain(int argc, char** argv) {
     // libmpv refuses to start unless numbers are formatted the C way.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(AppTitle());
-    // Video, picture, sound and archive rows each get their own picture only with a theme.
-    EnsureIconTheme();
     QTranslator qtJapanese;
     if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -29,12 +29,10 @@ QString DesktopEntryIcon(const QString& path) {
     return {};
 }
 
-QIcon ThemeIcon(const QString& name) {
-    if (name.isEmpty())
-        return {};
+QIcon ThemeIcon(const ThemeIcons& theme, const QString& name, const QString& context) {
     if (name.startsWith(QLatin1Char('/')))
         return QIcon(name);
-    return QIcon::fromTheme(name);
+    return theme.icon(name, context);
 }
 
 bool Usable(const QIcon& icon) {
@@ -110,7 +108,7 @@ QIcon FileIcons::iconForFile(const QString& base, const QString& fullPath) const
             return own;
     }
     if (ownIcon && fullPath.endsWith(QLatin1String(".desktop"))) {
-        const QIcon launcher = ThemeIcon(DesktopEntryIcon(fullPath));
+        const QIcon launcher = ThemeIcon(m_theme, DesktopEntryIcon(fullPath), QStringLiteral("apps"));
         if (Usable(launcher))
             return launcher;
     }
@@ -118,7 +116,7 @@ QIcon FileIcons::iconForFile(const QString& base, const QString& fullPath) const
     // first one must not decide it (and a FIFO must never be opened).
     const QMimeType type = m_mime.mimeTypeForFile(fullPath, QMimeDatabase::MatchExtension);
     for (const QString& name : {type.iconName(), type.genericIconName()}) {
-        const QIcon themed = ThemeIcon(name);
+        const QIcon themed = ThemeIcon(m_theme, name, QStringLiteral("mimetypes"));
         if (Usable(themed))
             return themed;
     }

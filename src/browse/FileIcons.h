@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/IconTheme.h"
 #include <QHash>
 #include <QIcon>
+
 #include <QMimeDatabase>
 #include <QPixmap>
 #include <QString>
@@ -63,6 +65,7 @@ private:
     mutable QHash<QString, bool> m_sourceMisses;
     std::function<QIcon(const QString&)> m_keySource;
     QMimeDatabase m_mime;
+    ThemeIcons m_theme;
     std::unique_ptr<QFileIconProvider> m_provider;
 };
 

@@ -2,56 +2,58 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QIcon>
 #include <QStandardPaths>
 
 namespace tobimaru {
 
 namespace {
 
-bool Installed(const QString& theme) {
-    for (const QString& root : QIcon::themeSearchPaths()) {
-        if (QFileInfo::exists(QDir(root).filePath(theme + QStringLiteral("/index.theme"))))
-            return true;
-    }
-    return false;
-}
-
-/// Where themes live by the freedesktop rules. A platform without a desktop theme plugin (a bare
-/// X server, the offscreen one) gives Qt no search path but its resources.
-void AddStandardSearchPaths() {
-    QStringList paths = QIcon::themeSearchPaths();
+/// Where themes live by the freedesktop rules.
+QStringList ThemeRoots() {
     QStringList roots{QDir::homePath() + QStringLiteral("/.icons")};
     for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         roots << data + QStringLiteral("/icons");
-    roots << QStringLiteral("/usr/share/pixmaps");
-    bool changed = false;
-    for (const QString& root : roots) {
-        if (!paths.contains(root) && QFileInfo(root).isDir()) {
-            paths << root;
-            changed = true;
-        }
-    }
-    if (changed)
-        QIcon::setThemeSearchPaths(paths);
+    return roots;
+}
+
+bool Usable(const QIcon& icon) {
+    return !icon.isNull() && !icon.pixmap(16, 16).isNull();
 }
 
 } // namespace
 
-QString EnsureIconTheme(const QStringList& candidates) {
-    AddStandardSearchPaths();
-    const QString named = QIcon::themeName();
-    // "hicolor" is only the base every theme inherits: it has next to no mime-type icons.
-    if (!named.isEmpty() && named != QLatin1String("hicolor") && Installed(named))
-        return named;
-    for (const QString& theme : candidates) {
-        if (Installed(theme)) {
-            QIcon::setThemeName(theme);
-            QIcon::setFallbackThemeName(theme);
-            return theme;
+ThemeIcons::ThemeIcons(const QStringList& fallbacks) {
+    const QStringList roots = ThemeRoots();
+    for (const QString& theme : fallbacks) {
+        for (const QString& root : roots) {
+            const QString folder = root + QLatin1Char('/') + theme;
+            if (QFileInfo::exists(folder + QStringLiteral("/index.theme"))) {
+                m_theme = theme;
+                m_root = folder;
+                return;
+            }
         }
     }
-    return named == QLatin1String("hicolor") ? QString() : named;
+}
+
+QIcon ThemeIcons::icon(const QString& name, const QString& context) const {
+    if (name.isEmpty())
+        return {};
+    if (const QIcon themed = QIcon::fromTheme(name); Usable(themed))
+        return themed;
+    if (m_root.isEmpty())
+        return {};
+    QIcon found;
+    for (const char* size : {"16x16", "22x22", "24x24", "32x32", "48x48"}) {
+        const QString file =
+            QStringLiteral("%1/%2/%3/%4.png").arg(m_root, QLatin1String(size), context, name);
+        if (QFileInfo::exists(file))
+            found.addFile(file);
+    }
+    const QString scalable = QStringLiteral("%1/scalable/%2/%3.svg").arg(m_root, context, name);
+    if (found.isNull() && QFileInfo::exists(scalable))
+        found.addFile(scalable);
+    return found;
 }
 
 } // namespace tobimaru
