@@ -10,6 +10,7 @@
 #include "browse/Navigation.h"
 #include "browse/QuickPaths.h"
 #include "input/KeyPreview.h"
+#include "input/MouseGestures.h"
 #include "input/PaneLayout.h"
 #include "playback/ContinuousPlay.h"
 #include "playback/MediaPlayer.h"

@@ -27,6 +27,7 @@ class FolderTreeInput;
 class KeyPreview;
 class MediaPlayer;
 class Menus;
+class MouseGestures;
 class Navigation;
 class PaneLayout;
 class PlaybackSubsystem;
@@ -81,6 +82,9 @@ public:
     Navigation& navigation() const { return *m_nav; }
     PlaybackSubsystem& playback() const { return *m_playback; }
     const CommandTable& commands() const { return *m_commands; }
+    CommandTable& commands() { return *m_commands; }
+    /// The gestures while they are on (from the load to the unload), else null.
+    MouseGestures* gestures() const { return m_gestures.get(); }
     FileIcons& imlFile() const { return *m_icons; }
     MediaPlayer& player() const { return *m_player; }
     QTreeWidget* TreeView1() const { return m_tree; }
@@ -169,6 +173,7 @@ private:
     std::unique_ptr<QuickPathRecorder> m_quickRecorder;
     std::unique_ptr<PlayedFolderMarker> m_folderMarker;
     std::unique_ptr<PlaybackSubsystem> m_playback;
+    std::unique_ptr<MouseGestures> m_gestures;
 
     friend class Form1Settings;
 };

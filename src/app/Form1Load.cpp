@@ -11,6 +11,7 @@
 #include "browse/FolderTree.h"
 #include "browse/Navigation.h"
 #include "browse/QuickPaths.h"
+#include "input/MouseGestures.h"
 #include "input/PaneLayout.h"
 #include "platform/WaitCursor.h"
 #include "playback/ContinuousPlay.h"
@@ -67,6 +68,11 @@ void Form1::Load(frmSplash* splash) {
         Form1Settings host(*this);
         LoadSettings(m_ctx.iniPath, host, *m_ctx.prompts, m_settings);
     }
+    if (m_settings.GesturesOn != 0) {
+        m_gestures = std::make_unique<MouseGestures>(
+            *m_commands, [this] { return m_fileList->model()->rowCount() > 0; }, *m_player);
+        m_gestures->Install(this);
+    }
 
     // The panes are laid out against the window's real client area, not a default one.
     if (QLayout* l = layout())
@@ -102,6 +108,10 @@ void Form1::Unload() {
     }
     RunQuietly([this] { m_playback->speed().RestoreStartRate(); });
     RunQuietly([this] { m_playback->speed().RestoreWaveVolume(); });
+    if (m_gestures) {
+        m_gestures->Remove();
+        m_gestures.reset();
+    }
 }
 
 } // namespace tobimaru

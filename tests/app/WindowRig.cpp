@@ -4,6 +4,7 @@
 #include "settings/PrivateProfile.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QTreeWidget>
 
 namespace tobimaru::test {
@@ -34,6 +35,22 @@ void WindowRig::start() {
     form->Load(nullptr);
     form->show();
     QApplication::setActiveWindow(form.get());
+}
+
+PopupCloser::PopupCloser(std::function<void()> whileOpen)
+    : m_whileOpen(std::move(whileOpen)) {
+    // Polled from the event loop the menu runs itself.
+    m_poll.setInterval(0);
+    QObject::connect(&m_poll, &QTimer::timeout, [this] {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (!popup)
+            return;
+        closed << popup->objectName();
+        if (m_whileOpen)
+            m_whileOpen();
+        popup->close();
+    });
+    m_poll.start();
 }
 
 } // namespace tobimaru::test

@@ -6,6 +6,9 @@
 #include "support/TempDir.h"
 
 #include <QByteArray>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace tobimaru::test {
@@ -28,6 +31,18 @@ struct WindowRig {
     void selectTreeNode(const QString& key);
     /// Loads, shows and activates the window, as the start-up does.
     void start();
+};
+
+/// Closes every pop-up menu as soon as it is open, so a test goes on past the menu's exec(), and
+/// keeps the menus' names. `whileOpen` runs with each menu still open.
+class PopupCloser final {
+public:
+    explicit PopupCloser(std::function<void()> whileOpen = {});
+    QStringList closed;
+
+private:
+    std::function<void()> m_whileOpen;
+    QTimer m_poll;
 };
 
 } // namespace tobimaru::test
