@@ -41,7 +41,6 @@ void Form1::Load(frmSplash* splash) {
     SpeedControl& speed = m_playback->speed();
     speed.ReadWaveVolume();
     m_playback->play().ResetRunFlags();
-    m_picShadow->setFixedWidth(TwipsToPixels(25));
     m_timer2->stop();
 
     // The player's starting state: visible, no automatic resizing, fitted to the pane.
