@@ -36,6 +36,7 @@ class Prompts;
 class QuickPathRecorder;
 class QuickPaths;
 class ScreenSaver;
+class ShellOpener;
 class StatusPanels;
 class Toolbar;
 class WindowCaption;
@@ -48,6 +49,8 @@ struct Form1Context {
     ScreenSaver* screenSaver = nullptr;
     /// Opens files that are not media with the desktop's default application.
     DesktopOpener* opener = nullptr;
+    /// The desktop's open action for files and addresses (the options dialog's links).
+    ShellOpener* shell = nullptr;
     /// The folder and place pictures chosen from the system at start-up.
     IconSet iconSet;
     /// mpv's audio output for the player ("null" in tests; empty for mpv's choice).
@@ -127,6 +130,8 @@ private:
     void applyChecksToControls();
     void listFolder(const QString& folder);
     void listCurrentFolder();
+    /// `Opt(6)`: the options dialog, modal over the window.
+    void showOptionsDialog();
     void goToPath(const QString& folder);
     QString currentFolder() const;
 

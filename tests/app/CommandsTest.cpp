@@ -23,7 +23,7 @@ namespace {
 // Each issue that builds one takes its names off these lists.
 const QStringList kNotBuilt = {"GoExp",      "GoSearch",   "MnuMakeFolder", "MnuMovFolder", "MnuDelFolder4",
                                "MunOpen",    "ReNameFile", "MoveFile",      "DelFile",      "OpenRecycle",
-                               "ClsRecycle", "FilePopa",   "Opt(6)",        "解凍",         "選択解凍"};
+                               "ClsRecycle", "FilePopa",   "解凍",          "選択解凍"};
 const QList<KeyCommand> kKeysNotBuilt = {KeyCommand::MoveFiles, KeyCommand::DeleteFiles,
                                          KeyCommand::DeleteFolder, KeyCommand::MoveFolder,
                                          KeyCommand::MakeFolder};

@@ -17,6 +17,7 @@ WindowRig::WindowRig(const QByteArray& ini) {
     ctx.iniPath = iniPath();
     ctx.screenSaver = &saver;
     ctx.opener = &opener;
+    ctx.shell = &shell;
     ctx.audioOutput = "null";
     form = std::make_unique<Form1>(ctx);
 }
@@ -49,6 +50,21 @@ PopupCloser::PopupCloser(std::function<void()> whileOpen)
         if (m_whileOpen)
             m_whileOpen();
         popup->close();
+    });
+    m_poll.start();
+}
+
+ModalAnswerer::ModalAnswerer(std::function<void(QWidget*)> answer)
+    : m_answer(std::move(answer)) {
+    m_poll.setInterval(0);
+    QObject::connect(&m_poll, &QTimer::timeout, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        answered << modal->objectName();
+        m_answer(modal);
+        if (modal->isVisible())
+            modal->close();
     });
     m_poll.start();
 }

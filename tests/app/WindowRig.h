@@ -20,6 +20,7 @@ struct WindowRig {
     FakePrompts prompts;
     FakeScreenSaver saver;
     RecordingOpener opener;
+    RecordingShell shell;
     std::unique_ptr<Form1> form;
 
     /// `ini`, when given, is the settings file the window starts with.
@@ -42,6 +43,18 @@ public:
 
 private:
     std::function<void()> m_whileOpen;
+    QTimer m_poll;
+};
+
+/// Answers every modal dialog as soon as it is open: `answer` gets the dialog and must close
+/// it. Keeps the dialogs' names.
+class ModalAnswerer final {
+public:
+    explicit ModalAnswerer(std::function<void(QWidget*)> answer);
+    QStringList answered;
+
+private:
+    std::function<void(QWidget*)> m_answer;
     QTimer m_poll;
 };
 
