@@ -138,3 +138,13 @@ TEST(Gestures, UnloadRemovesTheHook) {
     rig.drag(rig.at(rig.w.form->ListView1()), {{0, 40}});
     EXPECT_FALSE(rig.ran.contains("MunNext"));
 }
+
+TEST(Gestures, ReachThePlayerInFullScreen) {
+    GestureRig rig(kGesturesOn);
+    rig.w.form->setPlayerFullScreen(true);
+    QApplication::processEvents();
+    QWidget* player = rig.w.form->MediaPlayer1();
+    rig.drag(rig.at(player, {player->width() / 2, player->height() / 2}), {{0, 40}, {-40, 40}});
+    EXPECT_EQ(rig.ran, (QStringList{"MunNext", "MnuMovieStop", "MnuMovieStop"}));
+    rig.w.form->setPlayerFullScreen(false);
+}
