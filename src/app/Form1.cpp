@@ -10,6 +10,7 @@
 #include "browse/Navigation.h"
 #include "browse/QuickPaths.h"
 #include "input/KeyPreview.h"
+#include "input/MouseGestures.h"
 #include "input/PaneLayout.h"
 #include "playback/ContinuousPlay.h"
 #include "playback/MediaPlayer.h"
@@ -31,6 +32,7 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace tobimaru {
 
@@ -123,6 +125,10 @@ void Form1::buildControls() {
     m_progress->hide();
 
     Panes panes;
+    panes.window = this;
+    panes.menuBar = menuBar();
+    panes.toolBar = bar;
+    panes.statusBar = statusBar();
     panes.client = client;
     panes.address = m_address;
     panes.tree = m_tree;
@@ -143,8 +149,6 @@ void Form1::buildControls() {
     buildBrowsing();
     buildPlayback();
 
-    // A window lower than this cannot hold the column.
-    setMinimumHeight(TwipsToPixels(5940));
     setOuterSize(QSize(TwipsToPixels(12180), TwipsToPixels(9165)));
 }
 
@@ -201,7 +205,13 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    if (!isMaximized() && !isMinimized() && !isFullScreen())
+    const ResizeOutcome out = m_layout->WindowResized();
+    if (out.snapHeight) {
+        const int frame = frameGeometry().height() - height();
+        resize(width(), TwipsToPixels(*out.snapHeight) - frame);
+        return;
+    }
+    if (out.recordNormalSize)
         m_normalSize = frameGeometry().size();
 }
 
@@ -216,6 +226,10 @@ void Form1::showEvent(QShowEvent* event) {
         setOuterSize(m_wantedOuterSize);
     if (m_wantedPosition)
         move(*m_wantedPosition);
+    // The window manager keeps the window from getting lower than the column can hold; the
+    // resize rule still snaps it back where a manager does not.
+    const int frame = frameGeometry().height() - height();
+    setMinimumHeight(std::max(0, TwipsToPixels(kMinWindowHeight) - frame));
 }
 
 } // namespace tobimaru

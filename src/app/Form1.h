@@ -27,6 +27,7 @@ class FolderTreeInput;
 class KeyPreview;
 class MediaPlayer;
 class Menus;
+class MouseGestures;
 class Navigation;
 class PaneLayout;
 class PlaybackSubsystem;
@@ -35,6 +36,7 @@ class Prompts;
 class QuickPathRecorder;
 class QuickPaths;
 class ScreenSaver;
+class ShellOpener;
 class StatusPanels;
 class Toolbar;
 class WindowCaption;
@@ -47,6 +49,8 @@ struct Form1Context {
     ScreenSaver* screenSaver = nullptr;
     /// Opens files that are not media with the desktop's default application.
     DesktopOpener* opener = nullptr;
+    /// The desktop's open action for files and addresses (the options dialog's links).
+    ShellOpener* shell = nullptr;
     /// The folder and place pictures chosen from the system at start-up.
     IconSet iconSet;
     /// mpv's audio output for the player ("null" in tests; empty for mpv's choice).
@@ -81,6 +85,9 @@ public:
     Navigation& navigation() const { return *m_nav; }
     PlaybackSubsystem& playback() const { return *m_playback; }
     const CommandTable& commands() const { return *m_commands; }
+    CommandTable& commands() { return *m_commands; }
+    /// The gestures while they are on (from the load to the unload), else null.
+    MouseGestures* gestures() const { return m_gestures.get(); }
     FileIcons& imlFile() const { return *m_icons; }
     MediaPlayer& player() const { return *m_player; }
     QTreeWidget* TreeView1() const { return m_tree; }
@@ -123,6 +130,8 @@ private:
     void applyChecksToControls();
     void listFolder(const QString& folder);
     void listCurrentFolder();
+    /// `Opt(6)`: the options dialog, modal over the window.
+    void showOptionsDialog();
     void goToPath(const QString& folder);
     QString currentFolder() const;
 
@@ -173,6 +182,7 @@ private:
     std::unique_ptr<QuickPathRecorder> m_quickRecorder;
     std::unique_ptr<PlayedFolderMarker> m_folderMarker;
     std::unique_ptr<PlaybackSubsystem> m_playback;
+    std::unique_ptr<MouseGestures> m_gestures;
 
     friend class Form1Settings;
 };

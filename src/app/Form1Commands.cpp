@@ -19,6 +19,7 @@
 #include "playback/PlaybackSubsystem.h"
 #include "playback/SlideShow.h"
 #include "ui/CommandSources.h"
+#include "ui/Form2.h"
 #include "ui/Menus.h"
 #include "ui/StatusPanels.h"
 #include "ui/Toolbar.h"
@@ -110,6 +111,19 @@ void Form1::listFolder(const QString& folder) {
 
 void Form1::listCurrentFolder() {
     listFolder(currentFolder());
+}
+
+void Form1::showOptionsDialog() {
+    Form2Context ctx;
+    ctx.iniPath = m_ctx.iniPath;
+    ctx.prompts = m_ctx.prompts;
+    ctx.shell = m_ctx.shell;
+    ctx.settings = &m_settings;
+    ctx.topmost = m_playback->state().alwaysOnTop();
+    ctx.relist = [this] { listCurrentFolder(); };
+    ctx.applicationDir = QCoreApplication::applicationDirPath();
+    Form2 dialog(ctx, this);
+    dialog.exec();
 }
 
 void Form1::goToPath(const QString& folder) {

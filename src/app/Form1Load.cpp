@@ -11,6 +11,7 @@
 #include "browse/FolderTree.h"
 #include "browse/Navigation.h"
 #include "browse/QuickPaths.h"
+#include "input/MouseGestures.h"
 #include "input/PaneLayout.h"
 #include "platform/WaitCursor.h"
 #include "playback/ContinuousPlay.h"
@@ -40,7 +41,6 @@ void Form1::Load(frmSplash* splash) {
     SpeedControl& speed = m_playback->speed();
     speed.ReadWaveVolume();
     m_playback->play().ResetRunFlags();
-    m_picShadow->setFixedWidth(TwipsToPixels(25));
     m_timer2->stop();
 
     // The player's starting state: visible, no automatic resizing, fitted to the pane.
@@ -66,6 +66,11 @@ void Form1::Load(frmSplash* splash) {
     {
         Form1Settings host(*this);
         LoadSettings(m_ctx.iniPath, host, *m_ctx.prompts, m_settings);
+    }
+    if (m_settings.GesturesOn != 0) {
+        m_gestures = std::make_unique<MouseGestures>(
+            *m_commands, [this] { return m_fileList->model()->rowCount() > 0; }, *m_player);
+        m_gestures->Install(this);
     }
 
     // The panes are laid out against the window's real client area, not a default one.
@@ -103,6 +108,10 @@ void Form1::Unload() {
     }
     RunQuietly([this] { m_playback->speed().RestoreStartRate(); });
     RunQuietly([this] { m_playback->speed().RestoreWaveVolume(); });
+    if (m_gestures) {
+        m_gestures->Remove();
+        m_gestures.reset();
+    }
 }
 
 } // namespace tobimaru

@@ -58,6 +58,7 @@ void Form1::buildPlayback() {
     wiring.folderMarker = m_folderMarker.get();
     wiring.quickPaths = m_quickRecorder.get();
     wiring.setFullScreen = [this](bool on) { setPlayerFullScreen(on); };
+    wiring.showOptionsDialog = [this] { showOptionsDialog(); };
     m_playback = std::make_unique<PlaybackSubsystem>(wiring);
     m_playback->registerCommands(*m_commands);
     BindPlaybackViews(m_playback->state(), *m_menus, *m_toolbar, *m_status);

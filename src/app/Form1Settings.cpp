@@ -97,16 +97,15 @@ int Form1Settings::normalHeightTwips() const {
 }
 
 void Form1Settings::setPlayerSize(double heightTwips, double widthTwips) {
-    m_form.MediaPlayer1()->resize(std::max(0, TwipsToPixels(widthTwips)),
-                                  std::max(0, TwipsToPixels(heightTwips)));
+    m_form.layoutPanes().setPlayerSize(heightTwips, widthTwips);
 }
 
 double Form1Settings::playerHeightTwips() const {
-    return PixelsToTwips(m_form.MediaPlayer1()->height());
+    return m_form.layoutPanes().playerHeight();
 }
 
 double Form1Settings::playerWidthTwips() const {
-    return PixelsToTwips(m_form.MediaPlayer1()->width());
+    return m_form.layoutPanes().playerWidth();
 }
 
 void Form1Settings::setShadowLeft(double twips) {

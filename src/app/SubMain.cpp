@@ -6,6 +6,7 @@
 #include "browse/BrowseFolder.h"
 #include "platform/OsVersion.h"
 #include "platform/ScreenSaver.h"
+#include "platform/ShellOpen.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationWatcher.h"
 #include "platform/WaitCursor.h"
@@ -41,6 +42,7 @@ int SubMain(int argc, char** argv) {
 
     DBusScreenSaver screenSaver;
     SystemDesktopOpener opener;
+    DesktopShellOpener shell(prompts);
     std::unique_ptr<Form1> form;
     {
         const WaitCursor busy;
@@ -55,6 +57,7 @@ int SubMain(int argc, char** argv) {
         ctx.iniPath = DefaultIniPath();
         ctx.screenSaver = &screenSaver;
         ctx.opener = &opener;
+        ctx.shell = &shell;
         ctx.iconSet = icons;
         form = std::make_unique<Form1>(ctx);
         prompts.setParent(form.get());

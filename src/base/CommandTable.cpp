@@ -24,11 +24,15 @@ void CommandTable::add(KeyCommand key, Handler handler) {
 
 bool CommandTable::execute(const QString& name) const {
     const auto it = m_named.constFind(name);
+    if (it != m_named.constEnd() && m_observer)
+        m_observer(name, KeyCommand::None);
     return run(it == m_named.constEnd() ? nullptr : &it.value(), "command", name);
 }
 
 bool CommandTable::execute(KeyCommand key) const {
     const auto it = m_keyed.constFind(int(key));
+    if (it != m_keyed.constEnd() && m_observer)
+        m_observer(QString(), key);
     return run(it == m_keyed.constEnd() ? nullptr : &it.value(), "key command", QString::number(int(key)));
 }
 

@@ -18,6 +18,9 @@ class Prompts;
 class CommandTable final {
 public:
     using Handler = std::function<void()>;
+    /// Hears each command that runs, before its handler: a named one with `key` None, a key
+    /// command with an empty `name`.
+    using Observer = std::function<void(const QString& name, KeyCommand key)>;
 
     /// `prompts` shows the error box of a failed command; it must outlive the table.
     explicit CommandTable(Prompts& prompts);
@@ -36,12 +39,17 @@ public:
     bool execute(const QString& name) const;
     bool execute(KeyCommand key) const;
 
+    /// One observer at most; an empty one stops the reports. Tests read what a key, a click or
+    /// a gesture ran through it.
+    void setObserver(Observer observer) { m_observer = std::move(observer); }
+
 private:
     bool run(const Handler* handler, const char* what, const QString& name) const;
 
     Prompts& m_prompts;
     QHash<QString, Handler> m_named;
     QHash<int, Handler> m_keyed;
+    Observer m_observer;
 };
 
 } // namespace tobimaru

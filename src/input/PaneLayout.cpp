@@ -6,136 +6,151 @@
 #include <QMouseEvent>
 #include <QWidget>
 #include <algorithm>
-#include <cmath>
 
 namespace tobimaru {
 
 namespace {
-constexpr double kMargin = 60; // gap around the panes
-constexpr double kBar = 75;    // thickness of a splitter bar
-constexpr double kShadow = 25; // thickness of a drag shadow
+
+double HeightOf(const QWidget* w) {
+    return w && !w->isHidden() ? PixelsToTwips(w->height()) : 0;
+}
+
+bool IsMouse(QEvent::Type t) {
+    return t == QEvent::MouseButtonPress || t == QEvent::MouseMove || t == QEvent::MouseButtonRelease;
+}
+
 } // namespace
 
 PaneLayout::PaneLayout(const Panes& panes, QObject* parent)
     : QObject(parent)
     , m_p(panes) {
-    m_p.client->installEventFilter(this);
+    m_g = DesignedPanes(PixelsToTwips(m_p.toolBar->sizeHint().height()),
+                        PixelsToTwips(m_p.address->sizeHint().height()));
     m_p.slider->installEventFilter(this);
     m_p.slider2->installEventFilter(this);
     m_p.slider->setCursor(Qt::SplitHCursor);
     m_p.slider2->setCursor(Qt::SplitVCursor);
     m_p.shadow->hide();
     m_p.shadow2->hide();
+    apply();
 }
 
 double PaneLayout::clientWidth() const {
-    return PixelsToTwips(m_p.client->width());
+    return PixelsToTwips(m_p.window->width());
 }
+
 double PaneLayout::clientHeight() const {
-    return PixelsToTwips(m_p.client->height());
+    return PixelsToTwips(m_p.window->height()) - HeightOf(m_p.menuBar);
 }
 
-void PaneLayout::place(QWidget* w, double left, double top, double width, double height) {
-    w->setGeometry(TwipsToPixels(left), TwipsToPixels(top), std::max(0, TwipsToPixels(width)),
-                   std::max(0, TwipsToPixels(height)));
+WindowMetrics PaneLayout::metrics() const {
+    WindowMetrics m;
+    m.clientWidth = clientWidth();
+    m.clientHeight = clientHeight();
+    const QRect outer = m_p.window->frameGeometry();
+    m.windowWidth = PixelsToTwips(outer.width());
+    m.windowHeight = PixelsToTwips(outer.height());
+    m.toolbarHeight = HeightOf(m_p.toolBar);
+    m.statusHeight = HeightOf(m_p.statusBar);
+    m.minimized = m_p.window->isMinimized();
+    m.maximized = m_p.window->isMaximized() || m_p.window->isFullScreen();
+    return m;
 }
 
-void PaneLayout::ApplySplitter() {
-    m_p.shadow->hide();
-    const double cw = clientWidth();
-    if (m_shadowLeft + 300 > cw)
-        m_shadowLeft = cw - 300;
-    if (m_shadowLeft - 300 < 0)
-        m_shadowLeft = 300;
-    Relayout();
+void PaneLayout::place(QWidget* w, const PaneRect& r) const {
+    // The rules count from the top of the client area; the panes sit in the central widget,
+    // which starts below the toolbar.
+    const int offset = m_p.client->mapTo(m_p.window, QPoint(0, 0)).y() -
+                       (m_p.menuBar && !m_p.menuBar->isHidden() ? m_p.menuBar->height() : 0);
+    w->setGeometry(TwipsToPixels(r.left), TwipsToPixels(r.top) - offset, std::max(0, TwipsToPixels(r.width)),
+                   std::max(0, TwipsToPixels(r.height)));
 }
 
-void PaneLayout::ApplySplitter2() {
-    m_p.shadow2->hide();
-    const double ch = clientHeight();
-    if (m_shadowTop + 500 > ch)
-        m_shadowTop = ch - 500;
-    if (m_shadowTop - 1000 < 0)
-        m_shadowTop = 1000;
-    Relayout();
-}
-
-void PaneLayout::Relayout() {
-    const double cw = clientWidth();
-    const double ch = clientHeight();
+void PaneLayout::apply() {
     if (m_alone) {
         m_p.player->setGeometry(m_p.client->rect());
         return;
     }
-    const double barLeft = m_shadowLeft;
-    const double columnWidth = std::round(barLeft - kMargin);
-    const double addressHeight = PixelsToTwips(m_p.address->sizeHint().height());
-    place(m_p.address, kMargin, kMargin, columnWidth - kMargin, addressHeight);
-    const double treeTop = kMargin + addressHeight + kMargin;
-    const double barTop = std::max(m_shadowTop, treeTop);
-    place(m_p.tree, kMargin, treeTop, columnWidth - kMargin, barTop - treeTop);
-    place(m_p.slider2, kMargin, barTop, columnWidth - kMargin, kBar);
-    const double listTop = barTop + kBar;
-    place(m_p.list, kMargin, listTop, columnWidth - kMargin, ch - listTop - kMargin);
-    place(m_p.slider, barLeft, kMargin, kBar, ch - 2 * kMargin);
-    const double playerLeft = barLeft + kBar;
-    place(m_p.player, playerLeft, kMargin, cw - playerLeft - kMargin, ch - 2 * kMargin);
-    m_p.shadow->setFixedWidth(TwipsToPixels(kShadow));
-    place(m_p.shadow, m_shadowLeft, kMargin, kShadow, ch - 2 * kMargin);
-    place(m_p.shadow2, kMargin, m_shadowTop, columnWidth - kMargin, kShadow);
+    place(m_p.address, m_g.address);
+    place(m_p.tree, m_g.tree);
+    place(m_p.slider2, m_g.slider2);
+    place(m_p.list, m_g.list);
+    place(m_p.slider, m_g.slider);
+    place(m_p.player, m_g.player);
+    place(m_p.shadow, m_g.shadow);
+    place(m_p.shadow2, m_g.shadow2);
+}
+
+void PaneLayout::ApplySplitter() {
+    m_p.shadow->hide();
+    ApplySplitterRule(m_g, clientWidth());
+    apply();
+}
+
+void PaneLayout::ApplySplitter2() {
+    m_p.shadow2->hide();
+    ApplySplitter2Rule(m_g, clientHeight(), metrics().windowHeight);
+    apply();
+}
+
+ResizeOutcome PaneLayout::WindowResized() {
+    const ResizeOutcome out = ResizeRule(m_g, metrics());
+    if (!out.snapHeight)
+        apply();
+    return out;
+}
+
+void PaneLayout::setPlayerSize(double heightTwips, double widthTwips) {
+    m_g.player.height = heightTwips;
+    m_g.player.width = widthTwips;
+    apply();
 }
 
 void PaneLayout::setPlayerAlone(bool alone) {
     m_alone = alone;
     for (QWidget* w : {m_p.address, m_p.tree, m_p.list, m_p.slider, m_p.slider2})
         w->setVisible(!alone);
-    Relayout();
+    apply();
 }
 
 bool PaneLayout::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_p.client && event->type() == QEvent::Resize) {
-        Relayout();
-        return false;
-    }
     const bool vertical = watched == m_p.slider;
-    const bool horizontal = watched == m_p.slider2;
-    if (!vertical && !horizontal)
+    if ((!vertical && watched != m_p.slider2) || !IsMouse(event->type()))
         return QObject::eventFilter(watched, event);
-    // Only mouse events are QMouseEvents: the bars get paint, enter and resize events as well.
-    const auto* me = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
-                             event->type() == QEvent::MouseButtonRelease
-                         ? static_cast<const QMouseEvent*>(event)
-                         : nullptr;
+    const auto* me = static_cast<const QMouseEvent*>(event);
+    bool& dragging = vertical ? m_dragging : m_dragging2;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-        if (me->button() == Qt::LeftButton)
-            (vertical ? m_dragging : m_dragging2) = true;
-        return true;
+        dragging = true;
+        break;
     case QEvent::MouseMove:
-        if (vertical && m_dragging) {
-            m_shadowLeft = PixelsToTwips(m_p.slider->x() + me->position().x());
-            m_p.shadow->move(TwipsToPixels(m_shadowLeft), m_p.shadow->y());
+        if (!dragging)
+            break;
+        if (vertical) {
+            m_g.shadow.left = m_g.slider.left + PixelsToTwips(me->position().x());
+            place(m_p.shadow, m_g.shadow);
             m_p.shadow->show();
             m_p.shadow->raise();
-        } else if (horizontal && m_dragging2) {
-            m_shadowTop = PixelsToTwips(m_p.slider2->y() + me->position().y());
-            m_p.shadow2->move(m_p.shadow2->x(), TwipsToPixels(m_shadowTop));
+        } else {
+            m_g.shadow2.top = m_g.slider2.top + PixelsToTwips(me->position().y());
+            place(m_p.shadow2, m_g.shadow2);
             m_p.shadow2->show();
             m_p.shadow2->raise();
         }
-        return true;
+        break;
     case QEvent::MouseButtonRelease:
-        if (vertical && m_dragging) {
-            m_dragging = false;
+        if (!dragging)
+            break;
+        dragging = false;
+        if (vertical)
             ApplySplitter();
-        } else if (horizontal && m_dragging2) {
-            m_dragging2 = false;
+        else
             ApplySplitter2();
-        }
-        return true;
+        break;
     default:
-        return QObject::eventFilter(watched, event);
+        break;
     }
+    return true;
 }
 
 } // namespace tobimaru

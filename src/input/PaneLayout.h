@@ -1,15 +1,21 @@
 #pragma once
 
+#include "input/PaneRules.h"
+
 #include <QObject>
-#include <QPointer>
 
 class QWidget;
 
 namespace tobimaru {
 
-/// The panes of the main window's client area and the two splitter bars between them.
+/// The main window's parts the layout works with. The panes and bars are children of `client`,
+/// the central widget between the toolbar and the status bar.
 struct Panes {
-    QWidget* client = nullptr;  ///< the area below the toolbar and above the status bar
+    QWidget* window = nullptr;  ///< the main window
+    QWidget* menuBar = nullptr; ///< above the client area of the rules
+    QWidget* toolBar = nullptr;
+    QWidget* statusBar = nullptr;
+    QWidget* client = nullptr;
     QWidget* address = nullptr; ///< ImageCombo1
     QWidget* tree = nullptr;    ///< TreeView1
     QWidget* list = nullptr;    ///< ListView1
@@ -20,27 +26,33 @@ struct Panes {
     QWidget* shadow2 = nullptr; ///< picShadow2
 };
 
-/// Lays the left column and the player pane out from the two splitter positions. A drag moves
-/// only the shadow bar; the panes follow when the button is released. Positions are twips of
-/// the client area, so they mean the same at any DPI.
+/// Lays the left column and the player pane out by the rules of PaneRules. A drag of a bar moves
+/// only its shadow; the panes follow when the button is released. Lengths are twips of the
+/// window's client area (the toolbar included), through the screen's logical DPI.
 class PaneLayout final : public QObject {
     Q_OBJECT
 public:
+    /// Starts from the designed places; all parts must outlive the layout.
     explicit PaneLayout(const Panes& panes, QObject* parent = nullptr);
 
-    /// The vertical layout: clamps the shadow 300 twips inside the client, then places the bar,
-    /// the column and the player.
+    /// The vertical splitter dropped where picShadow stands.
     void ApplySplitter();
-    /// The horizontal layout: clamps the shadow (1000 from the top, 500 from the bottom), then
-    /// places the tree, the bar and the list.
+    /// The horizontal splitter dropped where picShadow2 stands.
     void ApplySplitter2();
-    /// Re-fits the panes to the client area after a resize.
-    void Relayout();
+    /// The window's resize rule, once the window has its new size; the window acts on the
+    /// outcome (the height snap, the normal size).
+    ResizeOutcome WindowResized();
 
-    double shadowLeft() const { return m_shadowLeft; }
-    double shadowTop() const { return m_shadowTop; }
-    void setShadowLeft(double twips) { m_shadowLeft = twips; }
-    void setShadowTop(double twips) { m_shadowTop = twips; }
+    double shadowLeft() const { return m_g.shadow.left; }
+    double shadowTop() const { return m_g.shadow2.top; }
+    /// A stored splitter place, taken by the next ApplySplitter / ApplySplitter2.
+    void setShadowLeft(double twips) { m_g.shadow.left = twips; }
+    void setShadowTop(double twips) { m_g.shadow2.top = twips; }
+    /// The player's size, as stored; the next layouts may change it.
+    void setPlayerSize(double heightTwips, double widthTwips);
+    double playerHeight() const { return m_g.player.height; }
+    double playerWidth() const { return m_g.player.width; }
+    const PaneGeometry& geometry() const { return m_g; }
 
     /// Hides or shows everything but the player (full screen shows the player alone).
     void setPlayerAlone(bool alone);
@@ -49,13 +61,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    WindowMetrics metrics() const;
     double clientWidth() const;
     double clientHeight() const;
-    void place(QWidget* w, double left, double top, double width, double height);
+    /// Puts every pane where the geometry says.
+    void apply();
+    void place(QWidget* w, const PaneRect& r) const;
 
     Panes m_p;
-    double m_shadowLeft = 3900;
-    double m_shadowTop = 4300;
+    PaneGeometry m_g;
     bool m_dragging = false;
     bool m_dragging2 = false;
     bool m_alone = false;

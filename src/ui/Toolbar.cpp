@@ -1,17 +1,22 @@
 #include "ui/Toolbar.h"
 
 #include "ui/IconLibrary.h"
+#include "ui/Twips.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QEvent>
 #include <QSlider>
 #include <QToolBar>
+#include <algorithm>
 
 namespace tobimaru {
 
 namespace {
 
 enum class Kind { Button, Check, Separator, Group };
+
+constexpr double kButtonWidth = 315; // twips
 
 struct ButtonRow {
     const char* key;
@@ -74,6 +79,10 @@ Toolbar::Toolbar(QToolBar* bar)
         if (row.kind == Kind::Group)
             m_order->addAction(a);
         bar->addAction(a);
+        // As narrow as the row was drawn for: the speed slider stands at a fixed place after
+        // the last button.
+        if (QWidget* w = bar->widgetForAction(a))
+            w->setFixedWidth(TwipsToPixels(kButtonWidth));
         m_buttons.insert(key, a);
         m_positions << a;
         connect(a, &QAction::triggered, this, [this, key] { Q_EMIT buttonClicked(key); });
@@ -83,7 +92,7 @@ Toolbar::Toolbar(QToolBar* bar)
     m_buttons.value(QStringLiteral("解凍"))->setVisible(false);
     m_buttons.value(QStringLiteral("選択解凍"))->setVisible(false);
 
-    bar->addSeparator();
+    // The slider stands at a place of its own on the row, outside the bar's flow of buttons.
     m_slider = new QSlider(Qt::Horizontal, bar);
     m_slider->setObjectName(QStringLiteral("Slider1"));
     m_slider->setRange(1, 40);
@@ -93,7 +102,37 @@ Toolbar::Toolbar(QToolBar* bar)
     m_slider->setValue(10);
     m_slider->setFixedWidth(160);
     m_slider->setToolTip(QStringLiteral("再生スピード"));
-    bar->addWidget(m_slider);
+    bar->installEventFilter(this);
+    layoutSlider();
+}
+
+void Toolbar::placeSlider(bool fileView) {
+    m_sliderLeftTwips = fileView ? 6360 : 5520;
+    layoutSlider();
+}
+
+void Toolbar::layoutSlider() {
+    int buttonsEnd = 0;
+    for (QAction* a : m_bar->actions()) {
+        if (!a->isVisible())
+            continue;
+        if (QWidget* w = m_bar->widgetForAction(a); w && !w->isHidden())
+            buttonsEnd = std::max(buttonsEnd, w->geometry().right() + 1);
+    }
+    const int left = std::max(TwipsToPixels(m_sliderLeftTwips), buttonsEnd + 4);
+    const int height = std::min(m_slider->sizeHint().height(), std::max(m_bar->height(), 1));
+    m_slider->setGeometry(left, (m_bar->height() - height) / 2, m_slider->width(), height);
+}
+
+bool Toolbar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_bar) {
+        if (event->type() == QEvent::Resize)
+            layoutSlider();
+        else if (event->type() == QEvent::LayoutRequest)
+            // The buttons take their new places only once the bar has handled the request.
+            QMetaObject::invokeMethod(this, &Toolbar::layoutSlider, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QStringList Toolbar::keys() const {

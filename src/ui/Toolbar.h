@@ -32,14 +32,23 @@ public:
     void setImage(const QString& key, const QString& imageKey);
     /// True while the check button "ファイルビュー" is down.
     bool fileViewPressed() const;
+    /// `Slider1` 6360 twips from the bar's left while file view shows the extraction buttons,
+    /// else 5520; a button that reaches further (a wide style or font) pushes it on.
+    void placeSlider(bool fileView);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 Q_SIGNALS:
     /// A click on a button, by its key.
     void buttonClicked(const QString& key);
 
 private:
+    void layoutSlider();
+
     QToolBar* m_bar = nullptr;
     QSlider* m_slider = nullptr;
+    double m_sliderLeftTwips = 5520;
     QActionGroup* m_order = nullptr;
     QHash<QString, QAction*> m_buttons;
     QList<QAction*> m_positions;

@@ -125,12 +125,13 @@ void BindPlaybackViews(PlaybackState& state, Menus& menus, Toolbar& toolbar, Sta
         toolbar.setImage(QStringLiteral("再生"), paused ? QStringLiteral("Pause") : QStringLiteral("Play"));
     });
 
-    // The extraction buttons belong to file view.
+    // The extraction buttons belong to file view, and the speed slider makes room for them.
     auto showExtract = [&toolbar](bool on) {
         for (const char* key : {"解凍", "選択解凍"}) {
             if (QAction* a = toolbar.button(QString::fromUtf8(key)))
                 a->setVisible(on);
         }
+        toolbar.placeSlider(on);
     };
     showExtract(state.fileView());
     QObject::connect(&state, &PlaybackState::fileViewChanged, &toolbar, showExtract);

@@ -1,35 +1,18 @@
 #include "ui/frmSplash.h"
 
 #include "base/Prompts.h"
+#include "platform/AboutTexts.h"
+#include "ui/ProgramLogo.h"
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
 
 namespace tobimaru {
 
-namespace {
-
-QPixmap Logo() {
-    QPixmap pm(96, 64);
-    pm.fill(QColor(20, 40, 90));
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(250, 200, 40));
-    p.setPen(Qt::NoPen);
-    p.drawPolygon(QPolygon({QPoint(34, 16), QPoint(34, 48), QPoint(64, 32)}));
-    return pm;
-}
-
-} // namespace
-
 QString SplashVersionText() {
-    return QStringLiteral("V%1.%2.%3")
-        .arg(TOBIMARU_VERSION_MAJOR)
-        .arg(TOBIMARU_VERSION_MINOR)
-        .arg(TOBIMARU_VERSION_PATCH);
+    return QStringLiteral("V") + ProgramVersionText();
 }
 
 frmSplash::frmSplash(QWidget* parent)
@@ -42,7 +25,7 @@ frmSplash::frmSplash(QWidget* parent)
     label1->setObjectName(QStringLiteral("Label1"));
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("imgLogo"));
-    logo->setPixmap(Logo());
+    logo->setPixmap(ProgramLogo(64));
     m_product = new QLabel(AppTitle(), this);
     m_product->setObjectName(QStringLiteral("lblProductName"));
     QFont big = m_product->font();

@@ -11,6 +11,7 @@
 #include "ui/Menus.h"
 #include "ui/StatusPanels.h"
 #include "ui/Twips.h"
+#include "ui/frmSplash.h"
 
 #include "browse/FileListView.h"
 #include "browse/FolderListing.h"
@@ -271,4 +272,11 @@ TEST(Form1, ToolbarButtonsReachTheirCommands) {
     EXPECT_TRUE(tb.button("選択解凍")->isVisible());
     tb.button("ファイルビュー")->trigger();
     EXPECT_FALSE(tb.button("解凍")->isVisible());
+}
+
+TEST(Form1, LoadShowsThePlayersStartRateOnTheSplash) {
+    Window w;
+    frmSplash splash;
+    w.form->Load(&splash);
+    EXPECT_EQ(splash.speedText(), QStringLiteral("MediaPlayer Play Speed:1"));
 }

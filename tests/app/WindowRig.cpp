@@ -4,6 +4,7 @@
 #include "settings/PrivateProfile.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QTreeWidget>
 
 namespace tobimaru::test {
@@ -16,6 +17,7 @@ WindowRig::WindowRig(const QByteArray& ini) {
     ctx.iniPath = iniPath();
     ctx.screenSaver = &saver;
     ctx.opener = &opener;
+    ctx.shell = &shell;
     ctx.audioOutput = "null";
     form = std::make_unique<Form1>(ctx);
 }
@@ -34,6 +36,37 @@ void WindowRig::start() {
     form->Load(nullptr);
     form->show();
     QApplication::setActiveWindow(form.get());
+}
+
+PopupCloser::PopupCloser(std::function<void()> whileOpen)
+    : m_whileOpen(std::move(whileOpen)) {
+    // Polled from the event loop the menu runs itself.
+    m_poll.setInterval(0);
+    QObject::connect(&m_poll, &QTimer::timeout, [this] {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (!popup)
+            return;
+        closed << popup->objectName();
+        if (m_whileOpen)
+            m_whileOpen();
+        popup->close();
+    });
+    m_poll.start();
+}
+
+ModalAnswerer::ModalAnswerer(std::function<void(QWidget*)> answer)
+    : m_answer(std::move(answer)) {
+    m_poll.setInterval(0);
+    QObject::connect(&m_poll, &QTimer::timeout, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        answered << modal->objectName();
+        m_answer(modal);
+        if (modal->isVisible())
+            modal->close();
+    });
+    m_poll.start();
 }
 
 } // namespace tobimaru::test

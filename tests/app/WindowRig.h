@@ -6,6 +6,9 @@
 #include "support/TempDir.h"
 
 #include <QByteArray>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace tobimaru::test {
@@ -17,6 +20,7 @@ struct WindowRig {
     FakePrompts prompts;
     FakeScreenSaver saver;
     RecordingOpener opener;
+    RecordingShell shell;
     std::unique_ptr<Form1> form;
 
     /// `ini`, when given, is the settings file the window starts with.
@@ -28,6 +32,30 @@ struct WindowRig {
     void selectTreeNode(const QString& key);
     /// Loads, shows and activates the window, as the start-up does.
     void start();
+};
+
+/// Closes every pop-up menu as soon as it is open, so a test goes on past the menu's exec(), and
+/// keeps the menus' names. `whileOpen` runs with each menu still open.
+class PopupCloser final {
+public:
+    explicit PopupCloser(std::function<void()> whileOpen = {});
+    QStringList closed;
+
+private:
+    std::function<void()> m_whileOpen;
+    QTimer m_poll;
+};
+
+/// Answers every modal dialog as soon as it is open: `answer` gets the dialog and must close
+/// it. Keeps the dialogs' names.
+class ModalAnswerer final {
+public:
+    explicit ModalAnswerer(std::function<void(QWidget*)> answer);
+    QStringList answered;
+
+private:
+    std::function<void(QWidget*)> m_answer;
+    QTimer m_poll;
 };
 
 } // namespace tobimaru::test

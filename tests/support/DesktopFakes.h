@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ScreenSaver.h"
+#include "platform/ShellOpen.h"
 #include "playback/clsMovie.h"
 
 #include <QStringList>
@@ -16,6 +17,18 @@ public:
         return true;
     }
     QStringList opened;
+};
+
+/// What would have gone to the desktop's open action.
+class RecordingShell final : public ShellOpener {
+public:
+    int ShellOpenFile(QWidget*, const QString& target, int showState) override {
+        opened << target;
+        shows.push_back(showState);
+        return 0;
+    }
+    QStringList opened;
+    std::vector<int> shows;
 };
 
 /// The desktop's screen saver switch, answering as told and keeping each call.

@@ -1,0 +1,54 @@
+#include "input/MouseGestures.h"
+
+#include "base/CommandTable.h"
+#include "playback/MediaPlayer.h"
+
+namespace tobimaru {
+
+QString StrokeCommand(int moveDir) {
+    switch (moveDir) {
+    case MoveDir::Up:
+        return QStringLiteral("MnuPrevios");
+    case MoveDir::Right:
+        // The toolbar's play button: play or pause, with rows listed only.
+        return QStringLiteral("再生");
+    case MoveDir::Down:
+        return QStringLiteral("MunNext");
+    case MoveDir::Left:
+        return QStringLiteral("MnuMovieStop");
+    default:
+        return {};
+    }
+}
+
+MouseGestures::MouseGestures(const CommandTable& commands, std::function<bool()> listHasRows,
+                             MediaPlayer& player, QObject* parent)
+    : QObject(parent)
+    , m_commands(commands)
+    , m_listHasRows(std::move(listHasRows))
+    , m_player(player) {}
+
+void MouseGestures::Install(QWidget* window) {
+    m_mouseEvent = m_hook.InstallMouseHook(window);
+    if (m_mouseEvent)
+        connect(m_mouseEvent, &cMouseHookEvent::OnActionMove, this, &MouseGestures::OnActionMove);
+}
+
+void MouseGestures::Remove() {
+    m_hook.RemoveMouseHook();
+    m_mouseEvent = nullptr;
+}
+
+void MouseGestures::OnActionMove(int moveDir, int moveCount) {
+    const QString command = StrokeCommand(moveDir);
+    if (command.isEmpty())
+        return;
+    for (int i = 0; i < cMouseHookEvent::kMaxAction && i < moveCount; ++i) {
+        if (moveDir == MoveDir::Right && m_listHasRows && !m_listHasRows())
+            return;
+        m_commands.execute(command);
+        m_player.setDisplayFlag(MediaPlayer::ContextMenuFlag, false);
+    }
+}
+
+} // namespace tobimaru

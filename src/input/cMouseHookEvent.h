@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <array>
+
+namespace tobimaru {
+
+/// The pointer messages the gesture recogniser tells apart; everything else is `Other`.
+enum class MouseMessage { Move, RightDown, RightUp, Other };
+
+/// Stroke directions; screen y grows downwards. The recogniser only makes Up, Right, Down and Left.
+namespace MoveDir {
+inline constexpr int None = -1;
+inline constexpr int Up = 0;
+inline constexpr int UpRight = 1;
+inline constexpr int Right = 2;
+inline constexpr int DownRight = 3;
+inline constexpr int Down = 4;
+inline constexpr int DownLeft = 5;
+inline constexpr int Left = 6;
+inline constexpr int UpLeft = 7;
+} // namespace MoveDir
+
+/// Turns drags with the right button held into at most eight straight strokes. It is fed plain
+/// pointer messages in screen pixels, knows nothing of widgets, and answers for each message
+/// whether it must be kept from the program's windows.
+class cMouseHookEvent final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaxAction = 8;
+    /// A move shorter than this (in pixels) neither adds a stroke nor moves the measuring point.
+    static constexpr int kThreshold = 10;
+
+    explicit cMouseHookEvent(QObject* parent = nullptr);
+
+    /// One pointer message at screen point (x, y). True: discard it (the right press that starts
+    /// a gesture and every move while the button is held). A plain right click, released without
+    /// a stroke, asks for its replay through ReplayRightClick and sets the replaying flag, which
+    /// lets the replayed press and release pass.
+    bool FireGetMessage(MouseMessage msg, int x, int y);
+
+    /// Strokes recognised in the current gesture, 0 to 8.
+    int ActionCount() const { return m_actionCount; }
+    /// Direction of stroke `index`; MoveDir::None outside 0 .. ActionCount() − 1.
+    int ActionMove(int index) const;
+    /// Always 8.
+    int MaxAction() const { return kMaxAction; }
+
+    bool tracking() const { return m_tracking; }
+    bool replaying() const { return m_replaying; }
+    QPoint startPoint() const { return m_start; }
+    QPoint endPoint() const { return m_end; }
+
+Q_SIGNALS:
+    /// First for every message; a listener that sets *cancel discards the message unrecognised.
+    void OnGetMessage(tobimaru::MouseMessage msg, int x, int y, bool* cancel);
+    /// The first stroke of a gesture.
+    void OnActionStart(int moveDir);
+    /// A stroke was added; `moveCount` is the new ActionCount.
+    void OnActionMove(int moveDir, int moveCount);
+    /// The right button came up after at least one stroke.
+    void OnActionEnd(int moveCount);
+    /// A plain right click was held back: its press (at `start`) and release (at `end`) are to be
+    /// delivered again, and will pass.
+    void ReplayRightClick(QPoint start, QPoint end);
+
+private:
+    void addStroke(int h, int v);
+
+    bool m_tracking = false;
+    bool m_replaying = false;
+    QPoint m_start;
+    QPoint m_end;
+    QPoint m_last;
+    int m_actionCount = 0;
+    std::array<int, kMaxAction> m_moves{};
+};
+
+} // namespace tobimaru
