@@ -5,10 +5,11 @@ set(CPACK_PACKAGE_VENDOR "The TobimaruMe developers")
 set(CPACK_PACKAGE_CONTACT "TobimaruMe developers <tobimarume@users.noreply.github.com>")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://github.com/tobimarume/tobimarume")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "media browser and player with a Japanese interface")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-TobimaruMe shows a folder tree and the media files of the current folder beside a player, in one
-window with a Japanese user interface. The file list is the playlist: when a file ends the next
-row starts. It plays videos, music and pictures through libmpv, and opens ZIP and LZH archives.")
+# CPack puts the summary first; this is the text below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "TobimaruMe shows a folder tree and the media files of the current folder
+beside a player, in one window with a Japanese user interface. The file list
+is the playlist: when a file ends, the next row starts. Videos, music and
+pictures play through libmpv.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -4,7 +4,7 @@
 # the libraries the program links and the parts it loads at run time.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 build=$1 app_id=$2
-need cpack dpkg-deb dpkg-shlibdeps
+need cpack dpkg-deb dpkg-shlibdeps dpkg-architecture objdump appstreamcli
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 deb_name="tobimarume_${version}_$(dpkg --print-architecture).deb"
 
@@ -42,20 +42,36 @@ done < <(comm -13 "$work/installed" "$work/packaged")
 cmp -s "$root/usr/share/applications/$app_id.desktop" "$work/prefix/share/applications/$app_id.desktop" ||
     fail "the packaged desktop entry differs from the installed one"
 
+# As installed, the parts find each other: the metainfo its desktop entry, the entry its icon.
+report=$(appstreamcli validate-tree --no-net --pedantic --no-color "$root" 2>&1) ||
+    fail "appstreamcli validate-tree on the unpacked package:"$'\n'"$report"
+icon=$(desktop_value "$root/usr/share/applications/$app_id.desktop" Icon)
+compgen -G "$root/usr/share/icons/hicolor/*/apps/$icon.*" >/dev/null ||
+    fail "the desktop entry's icon '$icon' is not in the package's hicolor theme"
+
 # Depends, one alternative group per entry, versions dropped: "a | b".
 dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed -e 's/([^)]*)//g' -e 's/  */ /g' -e 's/^ //' -e 's/ $//' \
     >"$work/depends"
+depends_on() {
+    grep -qxF "$1" "$work/depends" || fail "Depends lacks '$1' ($2): $(dpkg-deb -f "$deb" Depends)"
+}
+# Every library the packaged program needs, by the package that holds it here for this
+# architecture (libc6-i386 holds a libc.so.6 as well).
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null)
+while read -r soname; do
+    owner=$(dpkg -S "*/$multiarch/$soname" 2>/dev/null | head -n1 | sed 's/[:,].*//') || true
+    [ -n "$owner" ] || { fail "no installed package holds $soname"; continue; }
+    depends_on "$owner" "it holds $soname"
+done < <(objdump -p "$root/usr/bin/TobimaruMe" | awk '$1 == "NEEDED" { print $2 }')
+# The player, the toolkit and the sound server by name, and what is loaded at run time and never
+# linked.
 while read -r wanted; do
-    grep -qxF "$wanted" "$work/depends" || fail "Depends lacks '$wanted': $(dpkg-deb -f "$deb" Depends)"
+    depends_on "$wanted" "named"
 done <<WANTED
 libmpv2
 libqt6core6
 libqt6gui6
 libqt6widgets6
-libqt6opengl6
-libqt6openglwidgets6
-libqt6dbus6
-libarchive13
 libpulse0
 qt6-wayland
 qt6-translations-l10n
@@ -69,5 +85,8 @@ case "$(dpkg-deb -f "$deb" Maintainer)" in
 *"<"*@*">") ;;
 *) fail "no maintainer address: $(dpkg-deb -f "$deb" Maintainer)" ;;
 esac
-[ "$(dpkg-deb -f "$deb" Description | wc -l)" -ge 2 ] || fail "the description has no text beyond its summary"
+description=$(dpkg-deb -f "$deb" Description)
+[ "$(printf '%s\n' "$description" | wc -l)" -ge 2 ] || fail "the description has no text beyond its summary"
+[ "$(printf '%s\n' "$description" | sed -n 2p | sed 's/^ //')" != "$(printf '%s\n' "$description" | head -n1)" ] ||
+    fail "the description repeats its summary"
 finish

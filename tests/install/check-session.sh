@@ -35,7 +35,7 @@ start_x11() {
 
 start_wayland() {
     need weston
-    weston --backend=headless-backend.so --use-pixman --socket=tobimaru-test --idle-time=0 --no-config \
+    XDG_RUNTIME_DIR="$work/run" weston --backend=headless-backend.so --use-pixman --socket=tobimaru-test --idle-time=0 --no-config \
         >"$work/server.log" 2>&1 &
     started+=($!)
     wait_for 10 test -S "$work/run/tobimaru-test" 2>/dev/null ||
@@ -85,7 +85,7 @@ wayland) start_wayland ;;
 *) echo "usage: check-session.sh x11|wayland EXECUTABLE DESKTOP_FILE" >&2; exit 2 ;;
 esac
 
-env "${session_env[@]}" "$app/TobimaruMe" >"$work/program.log" 2>&1 &
+(cd "$work/home" && exec env "${session_env[@]}" "$app/TobimaruMe") >"$work/program.log" 2>&1 &
 program_pid=$!
 started+=($program_pid)
 

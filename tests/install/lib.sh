@@ -1,6 +1,6 @@
-# Shared by the install checks: a scratch folder removed at exit (with the processes a check
-# registers in `started`), a skip CTest reports as such, and failures counted so one run names
-# every fault it finds.
+# Shared by the install checks: a scratch folder removed at exit (kept with TOBIMARU_KEEP_WORK=1,
+# to look into a failure) together with the processes a check registers in `started`, a skip
+# that CTest reports as such, and failures counted so that one run names every fault it finds.
 set -euo pipefail
 
 readonly SKIP_CODE=77
@@ -14,7 +14,11 @@ cleanup() {
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    rm -rf "$work"
+    if [ -n "${TOBIMARU_KEEP_WORK:-}" ]; then
+        echo "scratch folder kept: $work"
+    else
+        rm -rf "$work"
+    fi
 }
 trap cleanup EXIT
 
