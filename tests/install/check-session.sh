@@ -35,8 +35,8 @@ start_x11() {
 
 start_wayland() {
     need weston
-    XDG_RUNTIME_DIR="$work/run" weston --backend=headless-backend.so --use-pixman --socket=tobimaru-test --idle-time=0 --no-config \
-        >"$work/server.log" 2>&1 &
+    XDG_RUNTIME_DIR="$work/run" weston --backend=headless-backend.so --use-pixman --socket=tobimaru-test \
+        --idle-time=0 --no-config >"$work/server.log" 2>&1 &
     started+=($!)
     wait_for 10 test -S "$work/run/tobimaru-test" 2>/dev/null ||
         skip "headless Weston did not start: $(tail -n 5 "$work/server.log")"
@@ -44,10 +44,11 @@ start_wayland() {
     session_env+=(WAYLAND_DISPLAY=tobimaru-test WAYLAND_DEBUG=client)
 }
 
-# x11_window: the id of the main window, by its caption.
+# x11_window: the id of the main window, by its caption, once it is mapped.
 x11_window() {
-    DISPLAY=$display xwininfo -root -tree 2>/dev/null |
-        awk -v c="\"$caption" 'index($0, c) { print $1; exit }'
+    local id
+    id=$(DISPLAY=$display xwininfo -root -tree 2>/dev/null | awk -v c="\"$caption" 'index($0, c) { print $1; exit }')
+    [ -n "$id" ] && DISPLAY=$display xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && echo "$id"
 }
 
 # wayland_shown: true once the toplevel with the caption has been configured by the compositor
@@ -92,7 +93,7 @@ started+=($program_pid)
 shown() {
     kill -0 "$program_pid" 2>/dev/null || return 0 # ended: the checks below say so
     case "$session" in
-    x11) [ -n "$(x11_window)" ] ;;
+    x11) x11_window >/dev/null ;;
     wayland) wayland_shown >/dev/null ;;
     esac
 }
@@ -106,15 +107,19 @@ wanted_class=$(desktop_value "$entry" StartupWMClass)
 wanted_id=$(basename "$entry" .desktop)
 case "$session" in
 x11)
-    window=$(x11_window)
-    [ -n "$window" ] || fail "no window captioned '$caption...' appeared on X11"
-    # WM_CLASS(STRING) = "instance", "class": desktops match the class to StartupWMClass.
-    class=$(DISPLAY=$display xprop -id "$window" WM_CLASS | sed -n 's/.*", "\(.*\)"$/\1/p')
-    [ "$class" = "$wanted_class" ] || fail "the window's class is '$class', the desktop entry expects '$wanted_class'"
+    if window=$(x11_window); then
+        # WM_CLASS(STRING) = "instance", "class": desktops match the class to StartupWMClass.
+        class=$(DISPLAY=$display xprop -id "$window" WM_CLASS | sed -n 's/.*", "\(.*\)"$/\1/p')
+        [ "$class" = "$wanted_class" ] ||
+            fail "the window's class is '$class', the desktop entry expects '$wanted_class'"
+    else
+        fail "no window captioned '$caption...' was shown on X11"
+    fi
     ;;
 wayland)
     if app_id=$(wayland_shown); then
-        [ "$app_id" = "$wanted_id" ] || fail "the window's application id is '$app_id', the desktop entry is $wanted_id"
+        [ "$app_id" = "$wanted_id" ] ||
+            fail "the window's application id is '$app_id', the desktop entry is $wanted_id"
     else
         fail "no window captioned '$caption...' was shown on Wayland"
     fi
@@ -124,7 +129,10 @@ esac
 # SIGTERM closes the window the normal way, so the settings are saved.
 kill -TERM "$program_pid"
 status=0
-wait_for 15 eval '! kill -0 "$program_pid" 2>/dev/null' || fail "the program did not end within 15 s of SIGTERM"
+if ! wait_for 15 eval '! kill -0 "$program_pid" 2>/dev/null'; then
+    fail "the program did not end within 15 s of SIGTERM"
+    kill -KILL "$program_pid" 2>/dev/null || true
+fi
 wait "$program_pid" || status=$?
 [ "$status" = 0 ] || fail "the program exited with $status after SIGTERM"
 ini="$app/TobimaruMe.ini"
