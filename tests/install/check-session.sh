@@ -86,6 +86,7 @@ wayland) start_wayland ;;
 *) echo "usage: check-session.sh x11|wayland EXECUTABLE DESKTOP_FILE" >&2; exit 2 ;;
 esac
 
+: >"$work/program.log" # read from the first poll on
 (cd "$work/home" && exec env "${session_env[@]}" "$app/TobimaruMe") >"$work/program.log" 2>&1 &
 program_pid=$!
 started+=($program_pid)
