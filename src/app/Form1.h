@@ -137,6 +137,10 @@ private:
     bool m_wasMaximized = false;
     QPoint m_positionBeforeFullScreen;
     QMetaObject::Connection m_focusWatch;
+    /// The window's place and size as the settings file gave them, in twips.
+    struct StoredTwips {
+        std::optional<double> left, top, width, height;
+    } m_storedTwips;
 
     // The controls, owned by their Qt parents.
     Menus* m_menus = nullptr;

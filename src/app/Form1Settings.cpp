@@ -48,10 +48,14 @@ QString Form1Settings::quickPathCaption(int index) const {
 }
 
 void Form1Settings::setWindowSize(int widthTwips, int heightTwips) {
+    m_form.m_storedTwips.width = widthTwips;
+    m_form.m_storedTwips.height = heightTwips;
     m_form.setOuterSize(QSize(TwipsToPixels(widthTwips), TwipsToPixels(heightTwips)));
 }
 
 void Form1Settings::setWindowPosition(int leftTwips, int topTwips) {
+    m_form.m_storedTwips.left = leftTwips;
+    m_form.m_storedTwips.top = topTwips;
     m_form.setOuterPosition(QPoint(TwipsToPixels(leftTwips), TwipsToPixels(topTwips)));
 }
 
@@ -78,11 +82,11 @@ int Form1Settings::windowState() const {
 }
 
 double Form1Settings::windowLeftTwips() const {
-    return PixelsToTwips(m_form.storedPosition().x());
+    return TwipsToStore(m_form.storedPosition().x(), m_form.m_storedTwips.left);
 }
 
 double Form1Settings::windowTopTwips() const {
-    return PixelsToTwips(m_form.storedPosition().y());
+    return TwipsToStore(m_form.storedPosition().y(), m_form.m_storedTwips.top);
 }
 
 bool Form1Settings::windowPositionKnown() const {
@@ -90,11 +94,11 @@ bool Form1Settings::windowPositionKnown() const {
 }
 
 int Form1Settings::normalWidthTwips() const {
-    return int(std::lround(PixelsToTwips(m_form.normalSize().width())));
+    return int(std::lround(TwipsToStore(m_form.normalSize().width(), m_form.m_storedTwips.width)));
 }
 
 int Form1Settings::normalHeightTwips() const {
-    return int(std::lround(PixelsToTwips(m_form.normalSize().height())));
+    return int(std::lround(TwipsToStore(m_form.normalSize().height(), m_form.m_storedTwips.height)));
 }
 
 void Form1Settings::setPlayerSize(double heightTwips, double widthTwips) {

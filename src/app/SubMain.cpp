@@ -4,6 +4,7 @@
 #include "app/Startup.h"
 #include "base/IconSet.h"
 #include "browse/BrowseFolder.h"
+#include "platform/IconTheme.h"
 #include "platform/OsVersion.h"
 #include "platform/ScreenSaver.h"
 #include "platform/SingleInstance.h"
@@ -33,6 +34,8 @@ int SubMain(int argc, char** argv) {
     QApplication::setApplicationName(AppTitle());
     QGuiApplication::setDesktopFileName(QStringLiteral(TOBIMARU_APP_ID));
     QApplication::setWindowIcon(AppIcon());
+    // Video, picture, sound and archive rows each get their own picture only with a theme.
+    EnsureIconTheme();
     QTranslator qtJapanese;
     if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -1,5 +1,7 @@
 #include "base/PathQueries.h"
 
+#include "base/FileNames.h"
+
 #include <QFile>
 #include <sys/stat.h>
 
@@ -52,18 +54,25 @@ QString GetFileBaseName(const QString& path) {
     return dot < 0 ? name : name.left(dot);
 }
 
+namespace {
+
+/// stat of a path; false for one with a NUL inside, which the system would cut short and so
+/// answer for another path.
+bool StatPath(const QString& path, struct stat& st) {
+    const QByteArray bytes = EncodeFileName(path);
+    return !bytes.isEmpty() && !bytes.contains('\0') && ::stat(bytes.constData(), &st) == 0;
+}
+
+} // namespace
+
 bool ExistsFile(const QString& path) {
-    if (path.isEmpty())
-        return false;
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return StatPath(path, st) && !S_ISDIR(st.st_mode);
 }
 
 bool ExistsFolder(const QString& path) {
-    if (path.isEmpty())
-        return false;
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return StatPath(path, st) && S_ISDIR(st.st_mode);
 }
 
 QString JoinPath(const QString& folder, const QString& name) {

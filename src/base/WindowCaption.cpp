@@ -1,5 +1,7 @@
 #include "base/WindowCaption.h"
 
+#include "base/FileNames.h"
+
 namespace tobimaru {
 
 WindowCaption::WindowCaption(QObject* parent)
@@ -15,8 +17,8 @@ void WindowCaption::showDetail(const QString& detail) {
 }
 
 void WindowCaption::show(const QString& text) {
-    m_text = text;
-    Q_EMIT changed(text);
+    m_text = DisplayFileName(text);
+    Q_EMIT changed(m_text);
 }
 
 } // namespace tobimaru

@@ -19,7 +19,7 @@ public:
     void setBase(const QString& base);
     /// Shows the base caption, " - " and `detail`.
     void showDetail(const QString& detail);
-    /// What the window shows.
+    /// What the window shows (file names that are not UTF-8 with U+FFFD where they must).
     const QString& text() const { return m_text; }
 
 Q_SIGNALS:

@@ -1,5 +1,7 @@
 #include "browse/FileListModel.h"
 
+#include "base/FileNames.h"
+
 #include "browse/FileIcons.h"
 
 #include <QIcon>
@@ -56,7 +58,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     const ListRow& row = m_rows[size_t(i)];
     switch (role) {
     case Qt::DisplayRole:
-        return columnText(row, index.column());
+        // A name that is not UTF-8 keeps its bytes in the text; the user reads U+FFFD there.
+        return DisplayFileName(columnText(row, index.column()));
     case Qt::ForegroundRole: {
         const QColor color = rowColor(index.row());
         return color.isValid() ? QVariant(color) : QVariant();
@@ -72,7 +75,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         return {};
     case Qt::ToolTipRole: {
         const QString tip = rowToolTip(index.row());
-        return tip.isEmpty() ? QVariant() : QVariant(tip);
+        return tip.isEmpty() ? QVariant() : QVariant(DisplayFileName(tip));
     }
     case Qt::TextAlignmentRole:
         // The size text is padded for sorting; aligning it right keeps the digits in line in a

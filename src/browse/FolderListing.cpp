@@ -1,5 +1,7 @@
 #include "browse/FolderListing.h"
 
+#include "base/FileNames.h"
+
 #include "base/RuntimeSettings.h"
 #include "browse/DirectoryRead.h"
 #include "browse/ListFormat.h"
@@ -53,7 +55,8 @@ struct Pattern {
                     return false;
             return true;
         }
-        return QString::fromUtf8(nameExt.data(), qsizetype(nameExt.size())).toLower() == extLower;
+        return DecodeFileName(QByteArrayView(nameExt.data(), qsizetype(nameExt.size()))).toLower() ==
+               extLower;
     }
 
     bool matches(std::string_view name) const {
@@ -66,7 +69,7 @@ struct Pattern {
             return extensionMatches(ExtensionOf(name));
         case Kind::General:
             return extensionMatches(ExtensionOf(name)) &&
-                   MatchesWildcard(text, QString::fromUtf8(name.data(), qsizetype(name.size())));
+                   MatchesWildcard(text, DecodeFileName(QByteArrayView(name.data(), qsizetype(name.size()))));
         }
         return false;
     }
@@ -166,7 +169,7 @@ public:
 
     ListResult run(const QString& folder) {
         ListResult result;
-        const QByteArray path = QFile::encodeName(folder);
+        const QByteArray path = EncodeFileName(folder);
         const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
             return result;
@@ -254,7 +257,7 @@ private:
             return false;
 
         ListRow row;
-        row.name = QString::fromUtf8(name.data(), qsizetype(name.size()));
+        row.name = DecodeFileName(QByteArrayView(name.data(), qsizetype(name.size())));
         row.key = m_base + row.name;
         row.attr = attr;
         row.modified = qint64(st.st_mtim.tv_sec);
@@ -266,7 +269,7 @@ private:
             ++result.folders;
         } else {
             const std::string_view ext = ExtensionOf(name);
-            const QString extension = QString::fromUtf8(ext.data(), qsizetype(ext.size()));
+            const QString extension = DecodeFileName(QByteArrayView(ext.data(), qsizetype(ext.size())));
             row.extension = extension.isEmpty() ? NoExtensionText() : extension;
             row.iconBase = FileIconBase(extension, row.key);
             row.size = qint64(st.st_size);

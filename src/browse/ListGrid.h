@@ -5,7 +5,7 @@
 namespace tobimaru {
 
 /// Draws the grid lines of the file list (`MnuGrid`); a tree view in report form has none of
-/// its own.
+/// its own. The name column is sized for the mark a row may get later: bold type and an icon.
 class ListGridDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -16,6 +16,7 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
     bool m_grid = false;

@@ -1,5 +1,7 @@
 #include "browse/SubfolderScan.h"
 
+#include "base/FileNames.h"
+
 #include "browse/DirectoryRead.h"
 
 #include <QFile>
@@ -40,7 +42,7 @@ std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOpti
     std::vector<SubfolderEntry> out;
     if (folder.isEmpty())
         return out;
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(EncodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return out;
     DirHandle dir(::fdopendir(fd));
@@ -83,7 +85,7 @@ std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOpti
         if (!IsAdmitted(attr, admission))
             continue;
         SubfolderEntry e;
-        e.name = QFile::decodeName(QByteArray::fromRawData(c.name.data(), qsizetype(c.name.size())));
+        e.name = DecodeFileName(QByteArrayView(c.name.data(), qsizetype(c.name.size())));
         e.attr = attr;
         e.image = attr == EntryAttr::ReadOnly ? ReadOnlyFolderImage(e.name) : FolderImage::Closed;
         out.push_back(std::move(e));

@@ -1,5 +1,7 @@
 #include "platform/MountTable.h"
 
+#include "base/FileNames.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -48,7 +50,7 @@ QString DecodeMountField(const QByteArray& field) {
             out.append(c);
         }
     }
-    return QFile::decodeName(out);
+    return DecodeFileName(out);
 }
 
 MountTable ParseMountInfo(const QByteArray& text) {
@@ -82,7 +84,7 @@ MountTable ReadMountInfo(const QString& path) {
 
 QString DecodeUdevName(const QString& name) {
     QByteArray out;
-    const QByteArray raw = QFile::encodeName(name);
+    const QByteArray raw = EncodeFileName(name);
     for (qsizetype i = 0; i < raw.size(); ++i) {
         if (raw[i] == '\\' && i + 3 < raw.size() && raw[i + 1] == 'x') {
             const int hi = HexValue(QLatin1Char(raw[i + 2]));
@@ -95,7 +97,7 @@ QString DecodeUdevName(const QString& name) {
         }
         out.append(raw[i]);
     }
-    return QFile::decodeName(out);
+    return DecodeFileName(out);
 }
 
 QHash<QString, QString> ReadVolumeLabels(const QString& byLabelDir) {

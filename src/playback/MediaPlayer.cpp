@@ -75,7 +75,11 @@ MediaPlayer::MediaPlayer(QWidget* parent, const Options& options)
     if (m_session) {
         connect(m_session.get(), &MpvSession::loadFailed, this, &MediaPlayer::failWith);
         connect(m_session.get(), &MpvSession::fileFailed, this, &MediaPlayer::failWith);
-        connect(m_session.get(), &MpvSession::fileLoaded, this, &MediaPlayer::NewStream);
+        connect(m_session.get(), &MpvSession::fileLoaded, this, [this] {
+            if (m_glView)
+                m_glView->setBlank(false);
+            Q_EMIT NewStream();
+        });
         connect(m_session.get(), &MpvSession::playbackRestarted, this, &MediaPlayer::playbackRestarted);
         connect(m_session.get(), &MpvSession::endOfFile, this, &MediaPlayer::onEndOfFile);
         connect(m_session.get(), &MpvSession::videoSizeChanged, this, &MediaPlayer::onVideoSize);
@@ -141,8 +145,10 @@ bool MediaPlayer::isReady() const {
 }
 
 void MediaPlayer::failWith(int error) {
+    if (m_glView)
+        m_glView->setBlank(true);
     m_errorCode = error;
-    m_errorDescription = MpvErrorText(error);
+    m_errorDescription = PlayerErrorText(error);
     setState(Closed);
     Q_EMIT Warning(1, m_errorCode, m_errorDescription);
 }
@@ -163,6 +169,8 @@ void MediaPlayer::setFileName(const QString& path) {
     if (path.isEmpty()) {
         if (m_session)
             m_session->close();
+        if (m_glView)
+            m_glView->setBlank(true);
         m_deferredLoad = false;
         m_fileName.clear();
         m_videoSize = QSize();
@@ -185,7 +193,7 @@ void MediaPlayer::startLoad() {
     m_bar->setPosition(0);
     if (!m_session) {
         m_errorCode = MPV_ERROR_UNINITIALIZED;
-        m_errorDescription = MpvErrorText(MPV_ERROR_UNINITIALIZED);
+        m_errorDescription = PlayerErrorText(MPV_ERROR_UNINITIALIZED);
         setState(Closed);
         throw Failure(ErrorCode::DeviceUnavailable, "MediaPlayer");
     }
@@ -195,7 +203,7 @@ void MediaPlayer::startLoad() {
         m_session->close();
     } else if (const int rc = issueLoad(false); rc < 0) {
         m_errorCode = rc;
-        m_errorDescription = MpvErrorText(rc);
+        m_errorDescription = PlayerErrorText(rc);
         setState(Closed);
         throw Failure(ErrorCode::InvalidCall, "MediaPlayer");
     }

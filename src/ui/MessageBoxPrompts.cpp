@@ -1,5 +1,7 @@
 #include "ui/MessageBoxPrompts.h"
 
+#include "base/FileNames.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -74,7 +76,7 @@ PromptAnswer MessageBoxPrompts::message(const QString& text, const QString& capt
     // let Qt guess rich text.
     box.setTextFormat(Qt::PlainText);
     // A lone carriage return is the line break of our texts; Qt wants a line feed.
-    QString shown = text;
+    QString shown = DisplayFileName(text); // a path in the text may hold bytes that are not UTF-8
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     box.setText(shown);
     // A box asked during busy work (the settings load at start-up, a drive check) waits for the

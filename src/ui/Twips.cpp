@@ -20,4 +20,10 @@ double PixelsToTwips(double pixels) {
     return pixels * 1440.0 / LogicalDpi();
 }
 
+double TwipsToStore(int pixels, std::optional<double> stored) {
+    if (stored && TwipsToPixels(*stored) == pixels)
+        return *stored;
+    return PixelsToTwips(pixels);
+}
+
 } // namespace tobimaru

@@ -10,6 +10,7 @@
 #include "support/TempDir.h"
 #include "ui/Menus.h"
 #include "ui/StatusPanels.h"
+#include "ui/Twips.h"
 
 #include "browse/FileListView.h"
 #include "browse/FolderListing.h"
@@ -105,6 +106,29 @@ TEST(Form1, ClosingWritesEveryWindowSectionAndTheyComeBack) {
     EXPECT_FALSE(again.form->menus().isChecked("Dspsize(0)"));
     EXPECT_EQ(again.form->status().text(4), QStringLiteral("200%"));
     EXPECT_EQ(again.form->status().text(5), QStringLiteral("ミュートON"));
+}
+
+TEST(Form1, StoredPlaceAndSizeThatFitThePixelsComeBackAsTheyWereStored) {
+    // None of these is a whole number of pixels at 96 DPI (15 twips each).
+    Window w("[FormPos]\nXPosition=1507\nYPosition=1696\nWidth=12010\nHeight=7000\n");
+    w.form->Load(nullptr);
+    w.form->show();
+    w.selectTreeNode(w.dir.path());
+    w.form->close();
+    EXPECT_EQ(w.read("FormPos", "XPosition"), "1507");
+    EXPECT_EQ(w.read("FormPos", "YPosition"), "1696");
+    EXPECT_EQ(w.read("FormPos", "Width"), "12010");
+    EXPECT_EQ(w.read("FormPos", "Height"), "7000");
+}
+
+TEST(Twips, AStoredValueIsKeptOnlyWhileItStillComesToThePixels) {
+    const struct {
+        int pixels;
+        std::optional<double> stored;
+        double expected;
+    } cases[] = {{467, 7000.0, 7000.0}, {468, 7000.0, 7020.0}, {467, std::nullopt, 7005.0}, {0, 0.0, 0.0}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(TwipsToStore(c.pixels, c.stored), c.expected) << c.pixels;
 }
 
 TEST(Form1, UnloadRunsOnceAndGivesTheScreenSaverBack) {

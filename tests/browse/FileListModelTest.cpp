@@ -1,11 +1,15 @@
 #include "browse/FileListModel.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListView.h"
+#include "browse/ListGrid.h"
+#include "platform/IconTheme.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QIcon>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
@@ -278,4 +282,45 @@ TEST(FileIcons, IconFilesAndLaunchersShowTheirOwnPicture) {
         [](const QString& key) { return key == "PlayDwn" ? QIcon(QPixmap(16, 16)) : QIcon(); });
     EXPECT_FALSE(icons.icon("PlayDwn").isNull());
     EXPECT_TRUE(icons.icon("Unknown").isNull());
+}
+
+TEST(FileIcons, VideoPictureSoundAndArchiveRowsGetPicturesOfTheirOwnWithoutASessionTheme) {
+    QIcon::setThemeName(QString());
+    if (EnsureIconTheme().isEmpty())
+        GTEST_SKIP() << "no icon theme installed (adwaita-icon-theme brings one)";
+    TempDir dir;
+    FileIcons icons;
+    QList<QImage> pictures;
+    for (const char* name : {"clip.avi", "photo.jpg", "song.mp3", "pack.zip", "notes.xyz"}) {
+        const QString path = dir.write(QString::fromUtf8(name), "x");
+        const QString extension = QFileInfo(path).suffix();
+        ASSERT_TRUE(icons.fetchFileIcon(extension, path)) << name;
+        pictures << icons.pixmap(FileIcons::FileIconKey(extension)).toImage();
+    }
+    for (int i = 0; i < pictures.size(); ++i) {
+        for (int j = i + 1; j < pictures.size(); ++j)
+            EXPECT_NE(pictures[i], pictures[j]) << i << " and " << j << " look the same";
+    }
+}
+
+TEST(FileListView, TheNameColumnKeepsRoomForTheMarkARowGetsLater) {
+    TempDir dir;
+    const QString longName = QStringLiteral("とても長い日本語の名前の動画ファイル_第十二話_最終回.avi");
+    for (const QString& name : {longName, QStringLiteral("a.avi")})
+        dir.write(name, "x");
+    FakePrompts prompts;
+    FileIcons icons;
+    icons.add("PlayDwn", QIcon(QPixmap(16, 16)));
+    QTreeView view;
+    view.setItemDelegate(new ListGridDelegate(&view));
+    FileListView list(&view, icons, prompts);
+    ListOptions o;
+    o.ListPattern = QStringLiteral("*.avi");
+    // Without icons, as the list starts by default: the mark brings the first icon and bold type.
+    ASSERT_TRUE(list.ListFolder(dir.path(), false, o));
+    const int fitted = view.columnWidth(0);
+    QFont bold = view.font();
+    bold.setBold(true);
+    const int marked = QFontMetrics(bold).horizontalAdvance(longName) + view.iconSize().width();
+    EXPECT_GE(fitted, marked) << "the marked name would be cut short";
 }

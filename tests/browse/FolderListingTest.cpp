@@ -1,4 +1,6 @@
 #include "browse/FolderListing.h"
+#include "base/FileNames.h"
+#include "base/PathQueries.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -287,4 +289,31 @@ TEST(FolderListing, WildcardsAndIconBases) {
     EXPECT_EQ(FileIconBase("ico", "/d/x.ico"), "/d/x.ico");
     EXPECT_EQ(FileIconBase("LNK", "/d/A.LNK"), "LNK");
     EXPECT_EQ(FileIconBase("avi", "/d/a.avi"), "avi");
+}
+
+TEST(FolderListingNames, NamesThatAreNotUtf8AreListedApartAndFoundAgain) {
+    TempDir dir;
+    // Latin-1 "café" twice over (é and è), CP932 "テスト", and a folder named in Latin-1.
+    const QString cafe = dir.writeBytes("caf\xE9.avi", "x");
+    const QString cafe2 = dir.writeBytes("caf\xE8.avi", "x");
+    const QString test = dir.writeBytes("\x83\x65\x83\x58\x83\x67.avi", "x");
+    const QString folder = dir.mkdirBytes("\xE9t\xE9");
+    const QString inner = dir.writeBytes("\xE9t\xE9/inner.avi", "x");
+
+    ListOptions o = Patterns("*.avi");
+    o.FileViewMode = o.ShowFolders = true;
+    const ListResult r = ListFolderRows(dir.path(), o);
+    QStringList keys;
+    for (const ListRow& row : r.rows)
+        keys << row.key;
+    keys.sort();
+    QStringList expected{cafe, cafe2, test, folder};
+    expected.sort();
+    EXPECT_EQ(keys, expected);
+    for (const QString& key : {cafe, cafe2, test})
+        EXPECT_TRUE(ExistsFile(key)) << DisplayFileName(key).toStdString();
+    EXPECT_TRUE(ExistsFolder(folder));
+    EXPECT_EQ(Names(ListFolderRows(folder, Patterns("*.avi"))), QStringList{"inner.avi"});
+    EXPECT_TRUE(ExistsFile(inner));
+    EXPECT_EQ(DisplayFileName(GetFileNamePart(cafe)), QStringLiteral("caf\uFFFD.avi"));
 }

@@ -355,5 +355,24 @@ TEST_F(ContinuousPlayTest, SpaceAndPlayWithAnEmptyListDoNothing) {
     EXPECT_TRUE(rig.prompts.boxes.isEmpty());
 }
 
+TEST_F(ContinuousPlayTest, FilesWhoseNamesAreNotUtf8PlayOnThroughTheList) {
+    QFile clip(media().clip());
+    ASSERT_TRUE(clip.open(QIODevice::ReadOnly));
+    const QByteArray bytes = clip.readAll();
+    TempDir dir;
+    // Latin-1 and CP932 names, as old archives unpack them.
+    dir.writeBytes("a_caf\xE9.avi", bytes);
+    dir.writeBytes("b_\x83\x65\x83\x58\x83\x67.avi", bytes);
+    rig.list(dir.path());
+    ASSERT_EQ(rig.model().rowCount(), 2);
+    rig.play->SetPlaybotton(2);
+    ASSERT_TRUE(rig.waitPlaying(rig.key(1), 15000));
+    ASSERT_TRUE(rig.waitNewStreams(2, 15000));
+    EXPECT_TRUE(rig.prompts.boxes.isEmpty()) << rig.prompts.texts().join("|").toStdString();
+    EXPECT_TRUE(rig.window->windowTitle().contains(QStringLiteral("a_caf\uFFFD.avi")) ||
+                rig.window->windowTitle().contains(QStringLiteral("b_\uFFFD")))
+        << rig.window->windowTitle().toStdString();
+}
+
 } // namespace
 } // namespace tobimaru::test

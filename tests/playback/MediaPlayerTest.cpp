@@ -2,6 +2,7 @@
 #include "base/ErrorTable.h"
 #include "playback/PlayerControlBar.h"
 #include "playback/PlayerTestSupport.h"
+#include "playback/mpv/MpvHandle.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -133,6 +134,8 @@ TEST_F(MediaPlayerTest, BrokenFileWarnsInsteadOfEnding) {
     EXPECT_FALSE(player.ErrorDescription().isEmpty());
     EXPECT_EQ(warnings[0][1].toLongLong(), player.ErrorCode());
     EXPECT_EQ(warnings[0][2].toString(), player.ErrorDescription());
+    EXPECT_EQ(player.ErrorDescription(), PlayerErrorText(int(player.ErrorCode())))
+        << "a Japanese reason, mpv's text after it";
     EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
     EXPECT_EQ(player.FileName(), media().broken());
 
@@ -523,6 +526,21 @@ TEST_F(MediaPlayerTest, GlOutputPlaysAFileGivenBeforeTheFirstShow) {
     EXPECT_LT(top.blue(), 60) << top.name().toStdString();
     EXPECT_GT(bottom.blue(), 200) << bottom.name().toStdString();
     EXPECT_LT(bottom.red(), 60) << bottom.name().toStdString();
+
+    // Unloaded, the pane is black: the last picture does not stay behind.
+    player->setFileName(QString());
+    QTest::qWait(100);
+    const QImage closed = view->grabFramebuffer();
+    for (const QPoint p : {QPoint(closed.width() / 2, closed.height() / 8),
+                           QPoint(closed.width() / 2, closed.height() * 7 / 8)})
+        EXPECT_EQ(closed.pixelColor(p), QColor(Qt::black)) << closed.pixelColor(p).name().toStdString();
+
+    // The next file shows again.
+    player->setFileName(twoTone);
+    ASSERT_TRUE(WaitUntil([&] {
+        const QImage again = view->grabFramebuffer();
+        return again.pixelColor(again.width() / 2, again.height() / 8).red() > 200;
+    }));
     player.reset(); // frees the render context before the core, with a picture on screen
 }
 

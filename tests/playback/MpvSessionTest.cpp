@@ -105,3 +105,23 @@ TEST(MpvSession, AFileThatCannotPlayFailsOnceAndACloseSilencesTheRest) {
     QTest::qWait(800);
     EXPECT_EQ(e.ended.count() + e.failed.count(), 0) << "a closed file says nothing more";
 }
+
+TEST(PlayerErrorText, AJapaneseReasonForEachCodeWithMpvsTextAfterIt) {
+    const struct {
+        int code;
+        const char* reason;
+    } cases[] = {
+        {MPV_ERROR_UNKNOWN_FORMAT, "ファイルの形式を認識できません。"},
+        {MPV_ERROR_LOADING_FAILED, "ファイルを開けませんでした。"},
+        {MPV_ERROR_NOTHING_TO_PLAY, "ファイルに再生できる映像も音声もありません。"},
+        {MPV_ERROR_UNSUPPORTED, "このファイルを再生するためのコーデックがありません。"},
+        {MPV_ERROR_AO_INIT_FAILED, "音声を出力できません。"},
+        {MPV_ERROR_GENERIC, "ファイルを再生できませんでした。"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PlayerErrorText(c.code), QString::fromUtf8(c.reason) + QStringLiteral("（") +
+                                               QString::fromUtf8(mpv_error_string(c.code)) +
+                                               QStringLiteral("）"))
+            << c.code;
+    }
+}

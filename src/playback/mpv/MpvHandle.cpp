@@ -50,4 +50,36 @@ QString MpvErrorText(int error) {
     return QString::fromUtf8(mpv_error_string(error));
 }
 
+QString PlayerErrorText(int error) {
+    const char* reason = nullptr;
+    switch (error) {
+    case MPV_ERROR_UNKNOWN_FORMAT:
+        reason = "ファイルの形式を認識できません。";
+        break;
+    case MPV_ERROR_LOADING_FAILED:
+        reason = "ファイルを開けませんでした。";
+        break;
+    case MPV_ERROR_NOTHING_TO_PLAY:
+        reason = "ファイルに再生できる映像も音声もありません。";
+        break;
+    case MPV_ERROR_UNSUPPORTED:
+    case MPV_ERROR_NOT_IMPLEMENTED:
+        reason = "このファイルを再生するためのコーデックがありません。";
+        break;
+    case MPV_ERROR_AO_INIT_FAILED:
+        reason = "音声を出力できません。";
+        break;
+    case MPV_ERROR_VO_INIT_FAILED:
+        reason = "映像を表示できません。";
+        break;
+    case MPV_ERROR_UNINITIALIZED:
+        reason = "プレイヤーを起動できません。";
+        break;
+    default:
+        reason = "ファイルを再生できませんでした。";
+        break;
+    }
+    return QString::fromUtf8(reason) + QStringLiteral("（") + MpvErrorText(error) + QStringLiteral("）");
+}
+
 } // namespace tobimaru

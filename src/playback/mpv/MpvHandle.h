@@ -44,5 +44,8 @@ int MpvSetDouble(mpv_handle* h, const char* name, double value);
 int MpvCommand(mpv_handle* h, std::initializer_list<QByteArray> args, uint64_t replyId = 0);
 /// mpv's own short text for an error code.
 QString MpvErrorText(int error);
+/// What the user reads when a file cannot be played: our Japanese reason for mpv's error code,
+/// then mpv's own text in parentheses for the detail.
+QString PlayerErrorText(int error);
 
 } // namespace tobimaru

@@ -1,5 +1,7 @@
 #include "playback/mpv/MpvSession.h"
 
+#include "base/FileNames.h"
+
 #include <QDebug>
 #include <QFile>
 #include <cmath>
@@ -98,8 +100,8 @@ int MpvSession::load(const QString& path, bool paused) {
     m_followRedirect = false;
     setPause(paused);
     const quint64 ticket = kLoadReplyBase + ++m_loadSerial;
-    const int rc = checked(MpvCommand(m_mpv.get(), {"loadfile", QFile::encodeName(path), "replace"}, ticket),
-                           "loadfile");
+    const int rc =
+        checked(MpvCommand(m_mpv.get(), {"loadfile", EncodeFileName(path), "replace"}, ticket), "loadfile");
     if (rc < 0) {
         m_entry = 0;
         m_loadTicket = 0;

@@ -1,6 +1,7 @@
 #include "playback/mpv/MpvVideoView.h"
 
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QtMath>
 #include <mpv/client.h>
 #include <mpv/render_gl.h>
@@ -66,9 +67,23 @@ void MpvVideoView::initializeGL() {
     Q_EMIT renderInitialized(true);
 }
 
-void MpvVideoView::paintGL() {
-    if (!m_render)
+void MpvVideoView::setBlank(bool on) {
+    if (on == m_blank)
         return;
+    m_blank = on;
+    update();
+}
+
+void MpvVideoView::paintGL() {
+    if (!m_render || m_blank) {
+        // mpv keeps drawing the last frame of a file it no longer has.
+        QOpenGLContext* ctx = QOpenGLContext::currentContext();
+        if (QOpenGLFunctions* gl = ctx ? ctx->functions() : nullptr) {
+            gl->glClearColor(0, 0, 0, 1);
+            gl->glClear(GL_COLOR_BUFFER_BIT);
+        }
+        return;
+    }
     const qreal dpr = devicePixelRatioF();
     mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), qRound(width() * dpr),
                        qRound(height() * dpr), 0};

@@ -20,6 +20,9 @@ public:
     bool isRenderReady() const { return m_render != nullptr; }
     /// True when making the render context failed (mpv then has no picture output).
     bool hasRenderFailed() const { return m_failed; }
+    /// While blank the view shows black instead of mpv's last picture (no file is loaded).
+    void setBlank(bool on);
+    bool isBlank() const { return m_blank; }
 
 Q_SIGNALS:
     /// The render context was made (ok) or could not be made (!ok).
@@ -37,6 +40,7 @@ private:
     MpvRenderContext m_render;
     QMetaObject::Connection m_contextWatch;
     bool m_failed = false;
+    bool m_blank = true;
 };
 
 } // namespace tobimaru
