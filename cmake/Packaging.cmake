@@ -25,5 +25,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "qt6-wayland, qt6-translations-l10n, libqt6svg6, fonts-ipafont-gothic | fonts-noto-cjk, libgl1-mesa-dri")
+# File rows show the pictures of their type from an icon theme; a desktop nearly always has one,
+# and without any the rows show plain icons, so the themes the program looks for are recommended.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  "adwaita-icon-theme | breeze-icon-theme | papirus-icon-theme | tango-icon-theme")
 
 include(CPack)
