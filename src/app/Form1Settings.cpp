@@ -8,6 +8,7 @@
 #include "browse/QuickPaths.h"
 #include "input/PaneLayout.h"
 #include "platform/ScreenSaver.h"
+#include "platform/WindowSystem.h"
 #include "playback/PlaybackSubsystem.h"
 #include "ui/Menus.h"
 #include "ui/Twips.h"
@@ -86,6 +87,10 @@ double Form1Settings::windowLeftTwips() const {
 
 double Form1Settings::windowTopTwips() const {
     return TwipsToStore(m_form.storedPosition().y(), m_form.m_storedTwips.top);
+}
+
+bool Form1Settings::windowPositionKnown() const {
+    return PlatformPlacesWindows(QGuiApplication::platformName());
 }
 
 int Form1Settings::normalWidthTwips() const {

@@ -24,6 +24,7 @@ public:
     int windowState() const override;
     double windowLeftTwips() const override;
     double windowTopTwips() const override;
+    bool windowPositionKnown() const override;
     int normalWidthTwips() const override;
     int normalHeightTwips() const override;
     void setPlayerSize(double heightTwips, double widthTwips) override;

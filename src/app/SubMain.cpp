@@ -12,6 +12,7 @@
 #include "platform/WaitCursor.h"
 #include "playback/clsMovie.h"
 #include "settings/IniFile.h"
+#include "ui/AppIcon.h"
 #include "ui/MessageBoxPrompts.h"
 #include "ui/Toolbar.h"
 #include "ui/frmSplash.h"
@@ -28,7 +29,11 @@ int SubMain(int argc, char** argv) {
     QApplication app(argc, argv);
     // libmpv refuses to start unless numbers are formatted the C way.
     std::setlocale(LC_NUMERIC, "C");
+    // X11 desktops match the window to its menu entry by the window class, which Qt takes from
+    // the application name; Wayland ones by the application id, which is the desktop file name.
     QApplication::setApplicationName(AppTitle());
+    QGuiApplication::setDesktopFileName(QStringLiteral(TOBIMARU_APP_ID));
+    QApplication::setWindowIcon(AppIcon());
     QTranslator qtJapanese;
     if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -16,11 +16,18 @@ namespace {
 
 const QString kFileName = QStringLiteral("TobimaruMe.ini");
 
+/// A program installed under a prefix finds its own desktop entry beside its bin folder; a
+/// portable copy or a build folder has none there.
+bool IsInstalledIn(const QString& applicationDir) {
+    return QFileInfo::exists(applicationDir + QStringLiteral("/../share/applications/") +
+                             QStringLiteral(TOBIMARU_APP_ID ".desktop"));
+}
+
 } // namespace
 
 QString IniPathFor(const QString& applicationDir) {
     const QFileInfo dir(applicationDir);
-    if (!applicationDir.isEmpty() && dir.isDir() && dir.isWritable())
+    if (!applicationDir.isEmpty() && dir.isDir() && dir.isWritable() && !IsInstalledIn(applicationDir))
         return dir.absoluteFilePath() + QLatin1Char('/') + kFileName;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/TobimaruMe/") + kFileName;

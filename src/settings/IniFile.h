@@ -7,7 +7,9 @@
 namespace tobimaru {
 
 /// The settings file's place: beside the executable when that folder is writable (a portable
-/// copy), otherwise ~/.config/TobimaruMe/TobimaruMe.ini. Needs a QCoreApplication for the first.
+/// copy), otherwise ~/.config/TobimaruMe/TobimaruMe.ini. An installed copy (its desktop entry in
+/// ../share/applications) always uses the latter, even where root or a user's ~/.local/bin could
+/// write beside it. Needs a QCoreApplication for the executable's folder.
 QString DefaultIniPath();
 /// The same rule for a given executable folder.
 QString IniPathFor(const QString& applicationDir);

@@ -35,6 +35,10 @@ public:
     virtual int windowState() const = 0;
     virtual double windowLeftTwips() const = 0;
     virtual double windowTopTwips() const = 0;
+    /// False where the window system neither tells nor takes a window's position (Wayland): the
+    /// load then leaves the window where the desktop puts it, and the save keeps the stored
+    /// position, since what the window reports there is not where it stands.
+    virtual bool windowPositionKnown() const = 0;
     /// Outer size the last time the window was resized in the normal state.
     virtual int normalWidthTwips() const = 0;
     virtual int normalHeightTwips() const = 0;

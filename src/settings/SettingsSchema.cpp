@@ -72,18 +72,21 @@ void LoadBody(clsIniFile& ini, SettingsHost& host, RuntimeSettings& out) {
     const int16_t y = NarrowToInt16(r.integer("YPosition"));
     const int16_t width = NarrowToInt16(r.integer("Width"));
     const int16_t height = NarrowToInt16(r.integer("Height"));
+    // Where the desktop places the window itself, a move would only be ignored.
+    const bool placeable = host.windowPositionKnown();
     if (x == 0 && y == 0 && width == 0 && height == 0) {
-        host.setWindowPosition(kFirstLeft, kFirstTop);
+        if (placeable)
+            host.setWindowPosition(kFirstLeft, kFirstTop);
         host.setWindowSize(kFirstWidth, kFirstHeight);
     } else {
         host.setWindowSize(width, height);
-        if (bootPosition == 1) {
+        if (placeable && bootPosition == 1) {
             // The window may have refused the stored size: centre what it actually took.
             const QSize window = host.windowSizeTwips();
             const QSize screen = host.screenSizeTwips();
             host.setWindowPosition((screen.width() - window.width()) / 2,
                                    (screen.height() - window.height()) / 2);
-        } else {
+        } else if (placeable) {
             host.setWindowPosition(x, y);
         }
     }
@@ -195,8 +198,12 @@ void SaveBody(clsIniFile& ini, SettingsHost& host) {
     };
 
     ini.setSection(QStringLiteral("FormPos"));
-    write("XPosition", ClampToInt16(RoundToInt32(host.windowLeftTwips())));
-    write("YPosition", ClampToInt16(RoundToInt32(host.windowTopTwips())));
+    // Where the position cannot be read, the one stored stays for the next start on a desktop
+    // that can place the window again.
+    if (host.windowPositionKnown()) {
+        write("XPosition", ClampToInt16(RoundToInt32(host.windowLeftTwips())));
+        write("YPosition", ClampToInt16(RoundToInt32(host.windowTopTwips())));
+    }
     // A window kept maximised all session never had a normal size of its own; the size the
     // load gave it is still the one to come back to, so the stored one stays.
     if (host.normalWidthTwips() > 0 && host.normalHeightTwips() > 0) {

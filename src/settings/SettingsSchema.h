@@ -15,9 +15,10 @@ struct RuntimeSettings;
 /// what was read before stays applied, the rest keeps its built-in state.
 void LoadSettings(const QString& iniPath, SettingsHost& host, Prompts& prompts, RuntimeSettings& out);
 
-/// Writes the window's state back at exit: position and normal size, last folder, quick paths,
-/// player size, splitters and the menu marks. Without a selected tree node the error box is
-/// shown after the window position and the later keys are not written.
+/// Writes the window's state back at exit: position (where the window system tells it) and
+/// normal size, last folder, quick paths, player size, splitters and the menu marks. Without a
+/// selected tree node the error box is shown after the window position and the later keys are
+/// not written.
 void SaveSettings(const QString& iniPath, SettingsHost& host, Prompts& prompts);
 
 } // namespace tobimaru

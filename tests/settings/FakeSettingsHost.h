@@ -27,6 +27,7 @@ public:
     int windowState() const override { return state; }
     double windowLeftTwips() const override { return left + fractionLeft; }
     double windowTopTwips() const override { return top + fractionTop; }
+    bool windowPositionKnown() const override { return positionKnown; }
     int normalWidthTwips() const override { return normalWidth; }
     int normalHeightTwips() const override { return normalHeight; }
     void setPlayerSize(double heightTwips, double widthTwips) override;
@@ -50,6 +51,8 @@ public:
     double fractionLeft = 0, fractionTop = 0;
     /// The window takes no width beyond this, like a window manager would.
     int maxWidth = 1 << 30;
+    /// False plays a Wayland session, where the position is neither read nor set.
+    bool positionKnown = true;
     QSize screen{19200, 14400};
     int normalWidth = 0, normalHeight = 0;
     double playerHeight = -1, playerWidth = -1;

@@ -475,6 +475,37 @@ TEST(IniFile, TheFileLivesBesideTheProgramWhenThatFolderIsWritable) {
     EXPECT_EQ(clsIniFile().pathIniFile(), IniPathFor(QCoreApplication::applicationDirPath()));
 }
 
+TEST(IniFile, AnInstalledProgramKeepsItsSettingsInTheUsersConfigFolder) {
+    // Root can write into /usr/bin and a user into ~/.local/bin: neither is a portable copy.
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           "/TobimaruMe/TobimaruMe.ini";
+    const QString ownEntry = QStringLiteral("share/applications/" TOBIMARU_APP_ID ".desktop");
+    const struct {
+        const char* name;
+        QStringList files; // under the temporary folder
+        QString bin;
+        bool beside;
+    } cases[] = {
+        {"portable copy", {"copy/TobimaruMe"}, "copy", true},
+        {"installed under a prefix", {"usr/bin/TobimaruMe", "usr/" + ownEntry}, "usr/bin", false},
+        {"a prefix of other programs only",
+         {"opt/bin/TobimaruMe", "opt/share/applications/other.desktop"},
+         "opt/bin",
+         true},
+        {"a build folder beside a source tree",
+         {"src/build/TobimaruMe", "src/data/" TOBIMARU_APP_ID ".desktop"},
+         "src/build",
+         true},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        for (const QString& f : c.files)
+            dir.write(f);
+        const QString bin = dir.file(c.bin);
+        EXPECT_EQ(IniPathFor(bin), c.beside ? bin + "/TobimaruMe.ini" : config) << c.name;
+    }
+}
+
 TEST(SettingsConvert, TextToInt16) {
     const struct {
         const char* text;

@@ -129,6 +129,62 @@ TEST_F(SettingsSchema, WindowPlacementRules) {
     EXPECT_TRUE(prompts.boxes.isEmpty());
 }
 
+TEST_F(SettingsSchema, WhereTheDesktopPlacesTheWindowTheLoadOnlySizesIt) {
+    const struct {
+        const char* name;
+        QByteArray file;
+        int width, height, state;
+    } cases[] = {
+        {"stored place", "[FormPos]\nXPosition=-120\nYPosition=200\nWidth=9000\nHeight=7000\n", 9000, 7000,
+         0},
+        {"centred", "[Boot]\nBootPosition=1\n[FormPos]\nXPosition=5\nYPosition=5\nWidth=9000\nHeight=7000\n",
+         9000, 7000, 0},
+        {"first start", "[FormPos]\nWindowState=2\n", 12180, 9165, 2},
+    };
+    for (const auto& c : cases) {
+        FakeSettingsHost h;
+        h.positionKnown = false;
+        writeIni(c.file);
+        RuntimeSettings r;
+        LoadSettings(ini(), h, prompts, r);
+        EXPECT_EQ(h.log.filter(QStringLiteral("move ")), QStringList()) << c.name;
+        EXPECT_EQ(QList<int>({h.width, h.height, h.state}), QList<int>({c.width, c.height, c.state}))
+            << c.name;
+    }
+    EXPECT_TRUE(prompts.boxes.isEmpty());
+}
+
+TEST_F(SettingsSchema, WhereThePositionIsUnknownTheSaveKeepsTheStoredOne) {
+    const struct {
+        const char* name;
+        QByteArray file;
+        const char* x;
+        const char* y;
+    } cases[] = {
+        {"stored place kept", "[FormPos]\nXPosition=1500\nYPosition=-450\nWidth=9000\nHeight=7000\n", "1500",
+         "-450"},
+        {"none stored, none written", "", "<absent>", "<absent>"},
+    };
+    for (const auto& c : cases) {
+        writeIni(c.file);
+        FakeSettingsHost h;
+        h.positionKnown = false;
+        h.left = -45; // what a Wayland window reports, nowhere near where it stands
+        h.top = -450;
+        h.normalWidth = 9600;
+        h.normalHeight = 7200;
+        h.state = 0;
+        h.selected = "/";
+        SaveSettings(ini(), h, prompts);
+        EXPECT_EQ(stored("FormPos", "XPosition"), c.x) << c.name;
+        EXPECT_EQ(stored("FormPos", "YPosition"), c.y) << c.name;
+        EXPECT_EQ(stored("FormPos", "Width"), "9600") << c.name;
+        EXPECT_EQ(stored("FormPos", "WindowState"), "0") << c.name;
+        EXPECT_EQ(stored("FilePath", "Path"), "/") << c.name;
+    }
+    EXPECT_TRUE(prompts.boxes.isEmpty());
+}
+
 TEST_F(SettingsSchema, StartFolderRules) {
     // The temporary folder is the drive; below it one folder of every kind the tree admits or
     // hides, so that the start folder is one the tree can open down to, or else the current one.
