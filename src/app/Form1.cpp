@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "archives/LhaZip.h"
 #include "base/CommandTable.h"
 #include "base/WindowCaption.h"
 #include "browse/FileIcons.h"
@@ -142,6 +143,7 @@ void Form1::buildControls() {
     m_icons->setKeySource(&IconForKey);
     buildBrowsing();
     buildPlayback();
+    buildArchives();
 
     // A window lower than this cannot hold the column.
     setMinimumHeight(TwipsToPixels(5940));

@@ -25,6 +25,7 @@ class FileListView;
 class FolderTree;
 class FolderTreeInput;
 class KeyPreview;
+class LhaZip;
 class MediaPlayer;
 class Menus;
 class Navigation;
@@ -80,6 +81,7 @@ public:
     FolderTree& folderTree() const { return *m_folderTree; }
     Navigation& navigation() const { return *m_nav; }
     PlaybackSubsystem& playback() const { return *m_playback; }
+    LhaZip& archives() const { return *m_lhaZip; }
     const CommandTable& commands() const { return *m_commands; }
     FileIcons& imlFile() const { return *m_icons; }
     MediaPlayer& player() const { return *m_player; }
@@ -106,6 +108,8 @@ public:
     /// Full screen shows the player pane alone on the screen; off brings every pane back.
     /// The pane itself is never reparented (its GL context would die with it).
     void setPlayerFullScreen(bool on);
+    /// The extension change dialog for the list's selected rows, modal, owned by the window.
+    void OpenExtensionDialog();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -116,6 +120,9 @@ private:
     void buildControls();
     void buildPlayback();
     void buildBrowsing();
+    void buildArchives();
+    void registerRenameFile();
+    QString meltDestination();
     void connectCommands();
     void registerWindowCommands();
     void onListDoubleClick();
@@ -169,6 +176,7 @@ private:
     std::unique_ptr<QuickPathRecorder> m_quickRecorder;
     std::unique_ptr<PlayedFolderMarker> m_folderMarker;
     std::unique_ptr<PlaybackSubsystem> m_playback;
+    std::unique_ptr<LhaZip> m_lhaZip;
 
     friend class Form1Settings;
 };

@@ -22,9 +22,9 @@ namespace {
 
 // Commands whose subsystems are not built yet: their items and buttons are shown disabled.
 // Each issue that builds one takes its names off these lists.
-const QStringList kNotBuilt = {"GoExp",      "GoSearch",   "MnuMakeFolder", "MnuMovFolder", "MnuDelFolder4",
-                               "MunOpen",    "ReNameFile", "MoveFile",      "DelFile",      "OpenRecycle",
-                               "ClsRecycle", "FilePopa",   "Opt(6)",        "解凍",         "選択解凍"};
+const QStringList kNotBuilt = {"GoExp",         "GoSearch",   "MnuMakeFolder", "MnuMovFolder",
+                               "MnuDelFolder4", "MunOpen",    "MoveFile",      "DelFile",
+                               "OpenRecycle",   "ClsRecycle", "FilePopa",      "Opt(6)"};
 const QList<KeyCommand> kKeysNotBuilt = {KeyCommand::MoveFiles, KeyCommand::DeleteFiles,
                                          KeyCommand::DeleteFolder, KeyCommand::MoveFolder,
                                          KeyCommand::MakeFolder};
