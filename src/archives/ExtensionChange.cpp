@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -16,8 +17,23 @@ namespace tobimaru {
 
 namespace {
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+/// Whether the folder holds an entry of exactly this name. lstat cannot tell: where the file
+/// system ignores case it finds the file under any spelling, and FUSE file systems may give
+/// each spelling an inode number of its own.
+bool HasEntryNamed(const QString& folder, const QString& name) {
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return true;
+    const QByteArray wanted = QFile::encodeName(name);
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (wanted == entry->d_name) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
 }
 
 /// rename without replacing. Where the file system has no RENAME_NOREPLACE (some FUSE and
@@ -43,7 +59,7 @@ int RenameNoReplace(const QByteArray& from, const QByteArray& to) {
     return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
 }
 
-/// For a file system that takes both names for one file (FAT ignores case): a rename to the
+/// For a file system that takes both spellings for one name (FAT ignores case): a rename to the
 /// other spelling would be refused as a clash, or done as nothing at all, so the file goes by
 /// way of a free temporary name in the same folder.
 int RenameThroughTemporary(const QString& from, const QString& to) {
@@ -103,12 +119,14 @@ int RenameWithoutReplacing(const QString& from, const QString& to) {
         return 0;
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
-    struct stat old {};
-    if (::lstat(source.constData(), &old) != 0)
+    struct stat st {};
+    if (::lstat(source.constData(), &st) != 0)
         return FailureOfErrno(errno);
-    struct stat there {};
-    if (::lstat(target.constData(), &there) == 0) {
-        if (SameFile(old, there) && from.compare(to, Qt::CaseInsensitive) == 0)
+    if (::lstat(target.constData(), &st) == 0) {
+        // Only one of two spellings can be there where case is ignored: the file itself.
+        const QString folder = GetParentPath(from);
+        if (from.compare(to, Qt::CaseInsensitive) == 0 && GetParentPath(to) == folder &&
+            !HasEntryNamed(folder, GetFileNamePart(to)))
             return FailureOfErrno(RenameThroughTemporary(from, to));
         return ErrorCode::FileAlreadyExists;
     }
