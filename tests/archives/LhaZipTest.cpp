@@ -9,6 +9,8 @@
 #include "support/ArchiveMaker.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
+#include "support/TrashSandbox.h"
+#include "support/WhenModal.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -34,39 +35,13 @@ using test::ArchiveMaker;
 using test::FakePrompts;
 using test::FolderSnapshot;
 using test::TempDir;
+using test::TrashSandbox;
+using test::WhenModal;
 using test::ZipFile;
 
 QString NotSound(const QString& path) {
     return path + QStringLiteral("は、正常な書庫ファイルでは、ありません。");
 }
-
-/// The desktop's trash in a folder of the test's own. The test mode of QStandardPaths would
-/// send the files to a trash folder Qt cannot make, so it is off meanwhile.
-class TrashSandbox final {
-public:
-    TrashSandbox()
-        : m_old(qgetenv("XDG_DATA_HOME")) {
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
-        QStandardPaths::setTestModeEnabled(false);
-    }
-    ~TrashSandbox() {
-        QStandardPaths::setTestModeEnabled(true);
-        if (m_old.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", m_old);
-    }
-    TrashSandbox(const TrashSandbox&) = delete;
-    TrashSandbox& operator=(const TrashSandbox&) = delete;
-    /// The names in the trash.
-    QStringList names() const {
-        return QDir(m_data.file("Trash/files")).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-    }
-
-private:
-    TempDir m_data;
-    QByteArray m_old;
-};
 
 /// A window with the file list of one folder (every file and folder shown), and the front-end
 /// wired to it as the main window wires it.
@@ -154,23 +129,6 @@ protected:
             GTEST_SKIP() << "python3 and zip make the test archives (scripts/packages.txt installs them)";
     }
 };
-
-/// Answers the next modal dialog that appears with `act`, from the event loop the front-end
-/// keeps running; polls until `timeoutMs`.
-void WhenModal(const std::function<bool(QWidget*)>& act, int timeoutMs = 20000) {
-    auto* timer = new QTimer;
-    auto* waited = new int(0);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        *waited += 20;
-        QWidget* modal = QApplication::activeModalWidget();
-        if ((modal && act(modal)) || *waited > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            delete waited;
-        }
-    });
-    timer->start(20);
-}
 
 TEST_F(Melt, SelectFirstAsksOnceCountingOnlyZipAndLzhRows) {
     const QString question = QStringLiteral("書庫ファイルが、%1個選択されました。\r解凍しますか？");
