@@ -41,6 +41,7 @@ public:
 
     /// The chosen option's index, -1 when none is chosen.
     int chosenOption() const;
+    /// The controls: the options by index, the typed extension, the buttons by index.
     QRadioButton* Option1(int index) const { return m_options.at(size_t(index)); }
     QLineEdit* Text1() const { return m_text; }
     QPushButton* Command2(int index) const { return m_buttons.at(size_t(index)); }

@@ -46,6 +46,7 @@ public:
     /// The text of its lines, for a reader of the screen (and a test).
     QString text() const;
 
+    /// Esc and the close box cancel as the button does.
     void reject() override;
 
 private:
