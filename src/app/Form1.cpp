@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "archives/LhaZip.h"
 #include "base/CommandTable.h"
 #include "base/WindowCaption.h"
 #include "browse/FileIcons.h"
@@ -148,6 +149,7 @@ void Form1::buildControls() {
     m_icons->setKeySource(&IconForKey);
     buildBrowsing();
     buildPlayback();
+    buildArchives();
 
     setOuterSize(QSize(TwipsToPixels(12180), TwipsToPixels(9165)));
 }

@@ -25,6 +25,7 @@ class FileListView;
 class FolderTree;
 class FolderTreeInput;
 class KeyPreview;
+class LhaZip;
 class MediaPlayer;
 class Menus;
 class MouseGestures;
@@ -84,6 +85,7 @@ public:
     FolderTree& folderTree() const { return *m_folderTree; }
     Navigation& navigation() const { return *m_nav; }
     PlaybackSubsystem& playback() const { return *m_playback; }
+    LhaZip& archives() const { return *m_lhaZip; }
     const CommandTable& commands() const { return *m_commands; }
     CommandTable& commands() { return *m_commands; }
     /// The gestures while they are on (from the load to the unload), else null.
@@ -113,6 +115,8 @@ public:
     /// Full screen shows the player pane alone on the screen; off brings every pane back.
     /// The pane itself is never reparented (its GL context would die with it).
     void setPlayerFullScreen(bool on);
+    /// The extension change dialog for the list's selected rows, modal, owned by the window.
+    void OpenExtensionDialog();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -123,6 +127,9 @@ private:
     void buildControls();
     void buildPlayback();
     void buildBrowsing();
+    void buildArchives();
+    void registerRenameFile();
+    QString meltDestination();
     void connectCommands();
     void registerWindowCommands();
     void onListDoubleClick();
@@ -183,6 +190,7 @@ private:
     std::unique_ptr<PlayedFolderMarker> m_folderMarker;
     std::unique_ptr<PlaybackSubsystem> m_playback;
     std::unique_ptr<MouseGestures> m_gestures;
+    std::unique_ptr<LhaZip> m_lhaZip;
 
     friend class Form1Settings;
 };

@@ -26,9 +26,9 @@ namespace {
 
 // Commands whose subsystems are not built yet: their items and buttons are shown disabled.
 // Each issue that builds one takes its names off these lists.
-const QStringList kNotBuilt = {"GoExp",      "GoSearch",   "MnuMakeFolder", "MnuMovFolder", "MnuDelFolder4",
-                               "MunOpen",    "ReNameFile", "MoveFile",      "DelFile",      "OpenRecycle",
-                               "ClsRecycle", "FilePopa",   "解凍",          "選択解凍"};
+const QStringList kNotBuilt = {"GoExp",         "GoSearch",   "MnuMakeFolder", "MnuMovFolder",
+                               "MnuDelFolder4", "MunOpen",    "MoveFile",      "DelFile",
+                               "OpenRecycle",   "ClsRecycle", "FilePopa"};
 const QList<KeyCommand> kKeysNotBuilt = {KeyCommand::MoveFiles, KeyCommand::DeleteFiles,
                                          KeyCommand::DeleteFolder, KeyCommand::MoveFolder,
                                          KeyCommand::MakeFolder};
@@ -66,7 +66,7 @@ TEST(Commands, EveryMenuItemAndToolbarKeyHasAHandlerOrIsShownDisabled) {
         seen << key;
         const bool notBuilt = kNotBuilt.contains(key);
         EXPECT_EQ(table.has(key), !notBuilt) << key.toStdString();
-        EXPECT_EQ(w.form->toolbar().button(key)->isEnabled(), !notBuilt) << key.toStdString();
+        EXPECT_EQ(EnabledWhenShown(w.form->toolbar().button(key)), !notBuilt) << key.toStdString();
     }
     for (const QString& name : kNotBuilt)
         EXPECT_TRUE(seen.contains(name))

@@ -1,0 +1,64 @@
+// The archives subsystem and how the window hands it its controls: the extraction front-end and
+// the extension change dialog.
+#include "app/Form1.h"
+
+#include "archives/Form3.h"
+#include "archives/LhaZip.h"
+#include "base/CommandTable.h"
+#include "browse/BrowseFolder.h"
+#include "browse/FileListView.h"
+#include "playback/ContinuousPlay.h"
+#include "playback/PlaybackSubsystem.h"
+#include "settings/IniFile.h"
+
+#include <QTreeView>
+
+namespace tobimaru {
+
+void Form1::buildArchives() {
+    LhaZipWiring wiring;
+    wiring.window = this;
+    wiring.list = m_list;
+    wiring.model = m_fileList->model();
+    wiring.prompts = m_ctx.prompts;
+    wiring.stopPlayback = [this] { m_playback->play().StopPlay(); };
+    wiring.currentFolder = [this] { return currentFolder(); };
+    wiring.relist = [this] { listCurrentFolder(); };
+    // Until the file operations' ShellDeleteFiles takes this over (with its confirmation).
+    wiring.sendToTrash = &TrashFiles;
+    wiring.chooseDestination = [this] { return meltDestination(); };
+    m_lhaZip = std::make_unique<LhaZip>(std::move(wiring));
+    m_lhaZip->Register(*m_commands);
+    registerRenameFile();
+}
+
+QString Form1::meltDestination() {
+    // The options dialog's "解凍時にフォルダを選択する。"; stored as a Boolean or as a check box.
+    const QString stored =
+        clsIniFile(m_ctx.iniPath).GetStrValue({}, QStringLiteral("Melt"), QStringLiteral("SelectFolder"), {});
+    const bool ask = stored.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 || stored.toInt() != 0;
+    if (!ask)
+        return currentFolder();
+    return BrowseFolder(*m_ctx.prompts, QStringLiteral("解凍先のフォルダを選択してください。"),
+                        currentFolder(), kBrowseRootDesktop);
+}
+
+// The file operations own "ReNameFile"; until theirs is wired, this one stands in.
+void Form1::registerRenameFile() {
+    m_commands->add(QStringLiteral("ReNameFile"), [this] {
+        m_playback->play().StopPlay();
+        OpenExtensionDialog();
+    });
+}
+
+void Form1::OpenExtensionDialog() {
+    Form3Context context;
+    context.prompts = m_ctx.prompts;
+    context.iniPath = m_ctx.iniPath;
+    context.model = m_fileList->model();
+    context.selection = m_list->selectionModel();
+    context.relist = [this] { listCurrentFolder(); };
+    ShowExtensionDialog(this, context);
+}
+
+} // namespace tobimaru
