@@ -1,0 +1,238 @@
+#include "platform/MountProber.h"
+
+#include "platform/WaitRoom.h"
+
+#include <QHash>
+#include <algorithm>
+#include <deque>
+#include <exception>
+#include <map>
+#include <system_error>
+#include <thread>
+
+namespace tobimaru {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A probe asked late in a command still gets this long, so that a healthy mount is not called
+// silent only because the command spent its limit on another one.
+constexpr std::chrono::milliseconds kLateGrace{250};
+
+QString KeyText(const MountKey& mount) {
+    return mount.mountPoint + QLatin1Char('\n') + mount.identity;
+}
+
+// One probe of one mount, shared by every caller waiting for it and by the worker running it.
+struct Job {
+    QString key;
+    QString mountPoint;
+    bool done = false;
+    bool silent = false; ///< a caller's limit passed before it answered
+    MountStatus status;
+    std::exception_ptr failure;
+};
+
+struct CommandState {
+    int depth = 0;
+    std::optional<Clock::time_point> deadline; ///< set by the command's first wait
+    QHash<QString, MountStatus> answers;
+};
+
+} // namespace
+
+struct MountProber::Shared final : std::enable_shared_from_this<Shared> {
+    MountProbe probe;
+    int maxWorkers = 0;
+    WaitRoom room; ///< its mutex guards everything below
+    QHash<QString, std::shared_ptr<Job>> jobs;
+    std::deque<std::shared_ptr<Job>> line;
+    int workers = 0;
+    int busy = 0;
+    bool closing = false;
+    std::map<std::thread::id, CommandState> commands;
+
+    CommandState* command() {
+        const auto it = commands.find(std::this_thread::get_id());
+        return it == commands.end() ? nullptr : &it->second;
+    }
+
+    std::shared_ptr<Job> enqueue(const MountKey& mount) {
+        auto job = std::make_shared<Job>();
+        job->key = KeyText(mount);
+        job->mountPoint = mount.mountPoint;
+        jobs.insert(job->key, job);
+        line.push_back(job);
+        return job;
+    }
+
+    // Enough workers for the line, within the bound. A thread that cannot be had leaves the probe
+    // in line; its callers then hear no answer, which is the truth.
+    void hire() {
+        while (line.size() > size_t(workers - busy) && workers < maxWorkers) {
+            try {
+                std::thread([self = shared_from_this()] { self->work(); }).detach();
+            } catch (const std::system_error&) {
+                return;
+            }
+            ++workers;
+        }
+    }
+
+    void work() {
+        std::unique_lock lock(room.mutex());
+        while (!closing && !line.empty()) {
+            const std::shared_ptr<Job> job = line.front();
+            line.pop_front();
+            ++busy;
+            lock.unlock();
+            MountStatus status;
+            std::exception_ptr failure;
+            try {
+                status = probe(job->mountPoint);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            lock.lock();
+            --busy;
+            job->done = true;
+            job->status = status;
+            job->failure = failure;
+            // An answer, even a late one, ends the silence: the next ask probes afresh.
+            const auto it = jobs.find(job->key);
+            if (it != jobs.end() && it.value() == job)
+                jobs.erase(it);
+            room.wakeAll();
+        }
+        --workers;
+    }
+};
+
+MountProber::MountProber(MountProbe probe, int maxWorkers)
+    : m_shared(std::make_shared<Shared>()) {
+    m_shared->probe = std::move(probe);
+    m_shared->maxWorkers = std::max(1, maxWorkers);
+}
+
+MountProber::~MountProber() {
+    const std::unique_lock lock(m_shared->room.mutex());
+    m_shared->closing = true;
+    for (const std::shared_ptr<Job>& job : m_shared->line) {
+        job->done = true;
+        m_shared->jobs.remove(job->key);
+    }
+    m_shared->line.clear();
+    m_shared->room.wakeAll();
+}
+
+std::vector<std::optional<MountStatus>> MountProber::ask(const std::vector<MountKey>& mounts,
+                                                         std::chrono::milliseconds limit) {
+    Shared& s = *m_shared;
+    std::unique_lock lock(s.room.mutex());
+    std::vector<std::optional<MountStatus>> answers(mounts.size());
+    std::vector<std::pair<size_t, std::shared_ptr<Job>>> waiting;
+    CommandState* command = s.command();
+    for (size_t i = 0; i < mounts.size(); ++i) {
+        const QString key = KeyText(mounts[i]);
+        if (command) {
+            const auto known = command->answers.constFind(key);
+            if (known != command->answers.constEnd()) {
+                answers[i] = known.value();
+                continue;
+            }
+        }
+        std::shared_ptr<Job> job = s.jobs.value(key);
+        if (job && job->silent)
+            continue; // known not to answer: no second wait
+        if (!job)
+            job = s.enqueue(mounts[i]);
+        waiting.emplace_back(i, std::move(job));
+    }
+    if (waiting.empty())
+        return answers;
+    s.hire();
+
+    const Clock::time_point now = Clock::now();
+    Clock::time_point deadline = now + limit;
+    if (command) {
+        if (!command->deadline)
+            command->deadline = deadline;
+        deadline = std::max(*command->deadline, now + std::min(limit, kLateGrace));
+    }
+    s.room.wait(
+        lock,
+        [&waiting] {
+            return std::all_of(waiting.begin(), waiting.end(), [](const auto& w) { return w.second->done; });
+        },
+        deadline);
+
+    // Code run by the wait's event loop may have begun or ended commands of its own.
+    command = s.command();
+    std::exception_ptr failure;
+    for (const auto& [index, job] : waiting) {
+        if (!job->done) {
+            job->silent = true;
+            continue;
+        }
+        if (job->failure) {
+            if (!failure)
+                failure = job->failure;
+            continue;
+        }
+        answers[index] = job->status;
+        if (command)
+            command->answers.insert(job->key, job->status);
+    }
+    lock.unlock();
+    if (failure)
+        std::rethrow_exception(failure);
+    return answers;
+}
+
+void MountProber::start(const std::vector<MountKey>& mounts) {
+    Shared& s = *m_shared;
+    const std::unique_lock lock(s.room.mutex());
+    const CommandState* command = s.command();
+    for (const MountKey& mount : mounts) {
+        const QString key = KeyText(mount);
+        if ((command && command->answers.contains(key)) || s.jobs.contains(key))
+            continue;
+        s.enqueue(mount);
+    }
+    s.hire();
+}
+
+bool MountProber::isSilent(const MountKey& mount) const {
+    const std::unique_lock lock(m_shared->room.mutex());
+    const std::shared_ptr<Job> job = m_shared->jobs.value(KeyText(mount));
+    return job && job->silent;
+}
+
+int MountProber::workerCount() const {
+    const std::unique_lock lock(m_shared->room.mutex());
+    return m_shared->workers;
+}
+
+MountProber::Command::Command(const MountProber& prober)
+    : m_shared(prober.m_shared) {
+    const std::unique_lock lock(m_shared->room.mutex());
+    ++m_shared->commands[std::this_thread::get_id()].depth;
+}
+
+MountProber::Command::~Command() {
+    if (!m_shared)
+        return;
+    const std::unique_lock lock(m_shared->room.mutex());
+    const auto it = m_shared->commands.find(std::this_thread::get_id());
+    if (it != m_shared->commands.end() && --it->second.depth <= 0)
+        m_shared->commands.erase(it);
+}
+
+std::shared_ptr<MountProber> SharedMountProber() {
+    // Made on first use and kept for the life of the process (see the header).
+    static const std::shared_ptr<MountProber> prober = std::make_shared<MountProber>(SystemMountProbe());
+    return prober;
+}
+
+} // namespace tobimaru
