@@ -3,12 +3,14 @@
 #include "base/IconSet.h"
 #include "browse/Drives.h"
 #include "browse/FolderListing.h"
+#include "browse/SubfolderScan.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QComboBox;
 class QStyle;
@@ -109,7 +111,8 @@ public:
     void TreeEnum(const QStringList& collection);
 
     /// Fills the rest of a node that opens: open-folder picture, and the next level under each
-    /// child. While a drag has begun nothing is filled. Failures go to the error box.
+    /// child. While a drag has begun nothing is filled. Failures go to the error box. Every
+    /// drive is asked before anything on it is read; one that does not answer adds nothing.
     void Expand(QTreeWidgetItem* node);
     /// A folder node that closes gets its closed picture back and swallows the next click.
     /// Children stay.
@@ -150,7 +153,8 @@ public:
     /// The same with a mount-table snapshot the caller has already taken.
     void FillAddressCombo(const DriveModel& drives);
 
-    /// Lists a folder through the list's callback (under the hourglass).
+    /// Lists a folder through the list's callback (under the hourglass), once its drive has
+    /// answered; for a drive that does not, CheckDriveReady tells the user and nothing is listed.
     void ListFolder(const QString& folder);
     /// Stops `Timer2` when there is one.
     void StopHoverTimer();
@@ -163,6 +167,8 @@ private:
     void InsertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child) const;
     void SelectNode(QTreeWidgetItem* node, bool expand);
     bool MayLookInto(const QString& folder) const;
+    std::optional<MountProber::Command> BeginCommand() const;
+    std::vector<SubfolderEntry> Scan(const QString& folderPath) const;
 
     FolderTreeContext m_ctx;
     QTreeWidget* m_tree = nullptr;
