@@ -265,6 +265,10 @@ void DriveModel::StartProbes(const QStringList& drives) const {
     m_env.prober->start(keys);
 }
 
+bool DriveModel::IsSilent(const QString& drive) const {
+    return m_env.prober->isSilent(KeyOf(drive));
+}
+
 QString DriveKindText(int type) {
     return QString::fromUtf8(DriveKindOf(type).readyText);
 }

@@ -112,6 +112,9 @@ public:
     /// Starts the probes of these drives without waiting.
     void StartProbes(const QStringList& drives) const;
 
+    /// True while the drive is known not to answer: its probe outlived a wait and is still out.
+    bool IsSilent(const QString& drive) const;
+
     /// The prober the model's probes go through; a MountProber::Command over it makes one user
     /// command of everything asked meanwhile.
     MountProber& prober() const { return *m_env.prober; }

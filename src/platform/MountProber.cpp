@@ -36,7 +36,7 @@ struct Job {
 
 struct CommandState {
     int depth = 0;
-    std::optional<Clock::time_point> deadline; ///< set by the command's first wait
+    Clock::duration waited{}; ///< what the command's waits have taken so far
     QHash<QString, MountStatus> answers;
 };
 
@@ -72,7 +72,7 @@ struct MountProber::Shared final : std::enable_shared_from_this<Shared> {
     void hire() {
         while (line.size() > size_t(workers - busy) && workers < maxWorkers) {
             try {
-                std::thread([self = shared_from_this()] { self->work(); }).detach();
+                std::thread([self = shared_from_this()] { self->serve(); }).detach();
             } catch (const std::system_error&) {
                 return;
             }
@@ -80,7 +80,9 @@ struct MountProber::Shared final : std::enable_shared_from_this<Shared> {
         }
     }
 
-    void work() {
+    // A worker ends as soon as the line is empty: no thread is kept for nothing, and the ones
+    // left are exactly those stuck in a probe.
+    void serve() {
         std::unique_lock lock(room.mutex());
         while (!closing && !line.empty()) {
             const std::shared_ptr<Job> job = line.front();
@@ -153,13 +155,11 @@ std::vector<std::optional<MountStatus>> MountProber::ask(const std::vector<Mount
         return answers;
     s.hire();
 
-    const Clock::time_point now = Clock::now();
-    Clock::time_point deadline = now + limit;
-    if (command) {
-        if (!command->deadline)
-            command->deadline = deadline;
-        deadline = std::max(*command->deadline, now + std::min(limit, kLateGrace));
-    }
+    const Clock::time_point start = Clock::now();
+    Clock::duration budget = limit;
+    if (command)
+        budget = std::max<Clock::duration>(limit - command->waited, std::min(limit, kLateGrace));
+    const Clock::time_point deadline = start + budget;
     s.room.wait(
         lock,
         [&waiting] {
@@ -169,6 +169,8 @@ std::vector<std::optional<MountStatus>> MountProber::ask(const std::vector<Mount
 
     // Code run by the wait's event loop may have begun or ended commands of its own.
     command = s.command();
+    if (command)
+        command->waited += Clock::now() - start;
     std::exception_ptr failure;
     for (const auto& [index, job] : waiting) {
         if (!job->done) {

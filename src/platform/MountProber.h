@@ -26,9 +26,9 @@ struct MountKey {
 ///   painting). A probe still out when a caller's limit passed makes the mount *silent*: every
 ///   later ask answers "no answer" at once, until that probe returns (then the mount is asked
 ///   afresh) or the mount changes (a new MountKey).
-/// - While a Command lives on a thread, answers are kept for that thread and all its waits share
-///   one limit, counted from the first, so one user command waits one limit however often it
-///   touches a mount.
+/// - While a Command lives on a thread, answers are kept for that thread and its waits share one
+///   limit: together they take at most the limit (a probe asked when it is spent still gets a
+///   short grace), so one user command waits one limit however often it touches a mount.
 ///
 /// A thread stuck in the kernel can be neither stopped nor joined; the workers are detached and
 /// own the shared state they touch, so the prober may go while one of them is still out.
