@@ -76,6 +76,8 @@ std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOpti
         ::close(fd);
         return out;
     }
+    // One command: the probes started below keep their answers for the wait at the end.
+    const MountProber::Command command(drives.prober());
     std::unordered_set<std::string> mountNames;
     for (const QString& name : drives.MountPointsIn(folder))
         mountNames.insert(QFile::encodeName(name).toStdString());

@@ -38,6 +38,7 @@ struct CommandState {
     int depth = 0;
     Clock::duration waited{}; ///< what the command's waits have taken so far
     QHash<QString, MountStatus> answers;
+    QHash<QString, std::shared_ptr<Job>> started; ///< by start(), so an answer that comes first is kept
 };
 
 } // namespace
@@ -144,7 +145,9 @@ std::vector<std::optional<MountStatus>> MountProber::ask(const std::vector<Mount
                 continue;
             }
         }
-        std::shared_ptr<Job> job = s.jobs.value(key);
+        std::shared_ptr<Job> job = command ? command->started.value(key) : nullptr;
+        if (!job)
+            job = s.jobs.value(key);
         if (job && job->silent)
             continue; // known not to answer: no second wait
         if (!job)
@@ -195,12 +198,16 @@ std::vector<std::optional<MountStatus>> MountProber::ask(const std::vector<Mount
 void MountProber::start(const std::vector<MountKey>& mounts) {
     Shared& s = *m_shared;
     const std::unique_lock lock(s.room.mutex());
-    const CommandState* command = s.command();
+    CommandState* command = s.command();
     for (const MountKey& mount : mounts) {
         const QString key = KeyText(mount);
-        if ((command && command->answers.contains(key)) || s.jobs.contains(key))
+        if (command && (command->answers.contains(key) || command->started.contains(key)))
             continue;
-        s.enqueue(mount);
+        std::shared_ptr<Job> job = s.jobs.value(key);
+        if (!job)
+            job = s.enqueue(mount);
+        if (command)
+            command->started.insert(key, std::move(job));
     }
     s.hire();
 }

@@ -51,8 +51,9 @@ public:
     std::vector<std::optional<MountStatus>> ask(const std::vector<MountKey>& mounts,
                                                 std::chrono::milliseconds limit);
 
-    /// Starts the probes of these mounts without waiting (what a command is about to ask). A
-    /// mount answered within the current command is not probed again.
+    /// Starts the probes of these mounts without waiting (what a command is about to ask). Within
+    /// a Command their answers are kept for its asks, also when they come before them; a mount
+    /// answered within the command is not probed again.
     void start(const std::vector<MountKey>& mounts);
 
     /// True while the mount is silent (see above).

@@ -125,13 +125,20 @@ TEST(MountProber, ACommandAsksEachMountOnceAndWaitsOneLimitInAll) {
     EXPECT_EQ(script.calls(kHome.mountPoint), 2) << "a new command asks again";
 }
 
-TEST(MountProber, StartedProbesRunBeforeTheyAreAsked) {
+TEST(MountProber, StartedProbesKeepTheirAnswersForTheCommandsAsks) {
     ScriptedProbe script;
+    script.hang(kUsb.mountPoint);
     MountProber prober(script.probe());
+    const MountProber::Command command(prober);
     prober.start({kHome, kUsb});
+    // The home probe has answered before it is asked; the stick's is still out.
+    for (int i = 0; i < 500 && script.calls(kHome.mountPoint) == 0; ++i)
+        std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(20ms);
+    script.release();
     const auto answers = prober.ask({kHome, kUsb}, 2s);
     EXPECT_TRUE(answers[0] && answers[1]);
-    EXPECT_EQ(script.calls(), 2) << "an ask joins the probe started before";
+    EXPECT_EQ(script.calls(), 2) << "an ask takes the answer of the probe started before";
 }
 
 TEST(MountProber, AFailingProbeIsRethrownAfterTheOthersAnswered) {

@@ -96,7 +96,8 @@ HangingFuse::HangingFuse(const QString& mountPoint, Options options)
     const int err =
         ::open(QFile::encodeName(errors).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     m_pid = Spawn({Native(python), Native(QStringLiteral(TOBIMARU_TEST_SUPPORT_DIR "/hanging_fuse.py")),
-                   Native(m_mountPoint), Native(m_log), options.subtype.toStdString()},
+                   Native(m_mountPoint), Native(m_log), options.subtype.toStdString(),
+                   std::to_string((options.watchdog + std::chrono::seconds(20)).count())},
                   control[1], ready[1], err);
     ::close(control[1]);
     ::close(ready[1]);

@@ -19,7 +19,8 @@ namespace tobimaru::test {
 /// A thread that calls into it is stuck in the kernel and cannot be interrupted, so the object
 /// releases the calls itself, before it unmounts (lazily) and ends the file system. A watchdog
 /// releases them too when a test is still holding on after `watchdog`, so that a program that
-/// wrongly waits on the mount lets the test run on (and fail) instead of hanging it.
+/// wrongly waits on the mount lets the test run on (and fail) instead of hanging it; and the file
+/// system releases itself for good a little later, should the test process have been killed.
 ///
 ///     test::HangingFuse fuse(dir.mkdir("nas"));
 ///     if (!fuse.mounted())

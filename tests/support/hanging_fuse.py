@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
 # A FUSE file system whose every call waits, as a network mount does when its server has gone.
 #
-#   hanging_fuse.py MOUNTPOINT CALL_LOG [SUBTYPE]
+#   hanging_fuse.py MOUNTPOINT CALL_LOG [SUBTYPE [MAX_SECONDS]]
 #
 # Prints "ready" once the kernel has the mount. Each call is written to CALL_LOG as
 # "<operation> <path> <thread id of the caller>" before it waits. A line "release" on stdin lets
 # every call (waiting or to come) answer, as an empty readable folder; "hang" makes them wait
 # again. The end of stdin releases everything. SUBTYPE gives the mount the type "fuse.SUBTYPE"
 # ("sshfs" makes it a network mount to the program).
+#
+# A caller stuck in a FUSE call cannot be killed, not even by SIGKILL, so a test process killed
+# while one of its threads waits here would never end, and would keep stdin open: after
+# MAX_SECONDS (90 unless given) every call is released for good, whatever stdin says.
 import os
 import sys
 import threading
@@ -19,6 +23,7 @@ except ImportError:
 
 gate = threading.Event()
 log_lock = threading.Lock()
+released_for_good = threading.Event()
 
 
 class Hanging(Operations):
@@ -42,8 +47,13 @@ def control():
         word = line.strip()
         if word == "release":
             gate.set()
-        elif word == "hang":
+        elif word == "hang" and not released_for_good.is_set():
             gate.clear()
+    gate.set()
+
+
+def release_for_good():
+    released_for_good.set()
     gate.set()
 
 
@@ -52,6 +62,9 @@ def main():
     options = {"foreground": True, "nothreads": False, "fsname": "hanging"}
     if len(sys.argv) > 3 and sys.argv[3]:
         options["subtype"] = sys.argv[3]
+    limit = threading.Timer(float(sys.argv[4]) if len(sys.argv) > 4 else 90.0, release_for_good)
+    limit.daemon = True
+    limit.start()
     threading.Thread(target=control, daemon=True).start()
     FUSE(Hanging(log_path), mount_point, **options)
     os._exit(0)
