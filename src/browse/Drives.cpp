@@ -249,12 +249,13 @@ bool DriveModel::IsDriveReady(const QString& drive) const {
     return answer && answer->ready;
 }
 
-std::vector<std::optional<MountStatus>> DriveModel::ProbeDrives(const QStringList& drives) const {
+std::vector<std::optional<MountStatus>> DriveModel::ProbeDrives(const QStringList& drives,
+                                                                MountProber::Patience patience) const {
     std::vector<MountKey> keys;
     keys.reserve(size_t(drives.size()));
     for (const QString& drive : drives)
         keys.push_back(KeyOf(drive));
-    return m_env.prober->ask(keys, m_env.readyTimeout);
+    return m_env.prober->ask(keys, m_env.readyTimeout, patience);
 }
 
 void DriveModel::StartProbes(const QStringList& drives) const {

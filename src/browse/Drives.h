@@ -105,9 +105,12 @@ public:
     /// is rethrown here.
     bool IsDriveReady(const QString& drive) const;
 
-    /// What the probes of several drives found, in order, waiting one limit for all of them:
-    /// nullopt for a drive that did not answer. Rethrows a probe's failure like IsDriveReady.
-    std::vector<std::optional<MountStatus>> ProbeDrives(const QStringList& drives) const;
+    /// What the probes of several drives found, in order, waiting one limit for all of them (or a
+    /// glance, for a look ahead that can do without): nullopt for a drive that did not answer.
+    /// Rethrows a probe's failure like IsDriveReady.
+    std::vector<std::optional<MountStatus>>
+    ProbeDrives(const QStringList& drives,
+                MountProber::Patience patience = MountProber::Patience::Command) const;
 
     /// Starts the probes of these drives without waiting.
     void StartProbes(const QStringList& drives) const;

@@ -258,14 +258,17 @@ void FolderTree::InsertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child) c
     parent->insertChild(lo, child);
 }
 
-bool FolderTree::MayLookInto(const QString& folder) const {
+bool FolderTree::MayLookInto(const QString& folder, MountProber::Patience patience) const {
     // Any file system can stop answering (a server gone, a FUSE daemon stuck), and a read of it
     // on this thread would hang the window: its drive is asked first. Within one command the
     // answer is asked once, and a drive known to be silent answers at once.
     if (!m_drives)
         return true;
     const QString drive = m_drives->GetDriveName(CleanKey(folder));
-    return drive.isEmpty() || m_drives->IsDriveReady(drive);
+    if (drive.isEmpty())
+        return true;
+    const std::optional<MountStatus> answer = m_drives->ProbeDrives({drive}, patience).front();
+    return answer && answer->ready;
 }
 
 std::optional<MountProber::Command> FolderTree::BeginCommand() const {
@@ -301,9 +304,14 @@ void FolderTree::BuildDriveTree(const QString& path, const DriveModel& drives) {
 }
 
 void FolderTree::AddSubfolderNodes(const QString& parentKey, const QString& folderPath) {
+    AddSubfolderNodes(parentKey, folderPath, MountProber::Patience::Command);
+}
+
+void FolderTree::AddSubfolderNodes(const QString& parentKey, const QString& folderPath,
+                                   MountProber::Patience patience) {
     QTreeWidgetItem* parent = FindNode(CleanKey(parentKey));
     const auto command = BeginCommand();
-    if (!parent || !MayLookInto(folderPath))
+    if (!parent || !MayLookInto(folderPath, patience))
         return;
     const std::vector<SubfolderEntry> entries = Scan(folderPath);
     if (entries.empty())
@@ -349,8 +357,15 @@ std::vector<SubfolderEntry> FolderTree::Scan(const QString& folderPath) const {
 }
 
 void FolderTree::TreeEnum(const QStringList& collection) {
-    for (const QString& path : collection)
-        RunQuietly([&] { AddSubfolderNodes(path, path); });
+    // Reading a level ahead into another mount only gives a node its expand mark: a glance will
+    // do, and the full wait comes when the user goes into it.
+    for (const QString& path : collection) {
+        const bool mountPoint = m_drives && m_drives->IsMountPoint(path) && path != NodeKey(RootNode());
+        RunQuietly([&] {
+            AddSubfolderNodes(path, path,
+                              mountPoint ? MountProber::Patience::Glance : MountProber::Patience::Command);
+        });
+    }
 }
 
 void FolderTree::Expand(QTreeWidgetItem* node) {

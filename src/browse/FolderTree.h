@@ -107,7 +107,8 @@ public:
     void AddSubfolderNodes(const QString& parentKey, const QString& folderPath);
     /// Appends the path of every admitted subfolder of `folderPath` to `collection`.
     void CollectSubfolders(const QString& folderPath, QStringList& collection) const;
-    /// AddSubfolderNodes(path, path) for each path in order; a failure ends that path only.
+    /// AddSubfolderNodes(path, path) for each path in order; a failure ends that path only. A
+    /// path that is another mount is read ahead only if its drive answers at a glance.
     void TreeEnum(const QStringList& collection);
 
     /// Fills the rest of a node that opens: open-folder picture, and the next level under each
@@ -166,7 +167,10 @@ private:
     QTreeWidgetItem* MakeNode(const QString& key, const QString& caption, const QString& imageKey) const;
     void InsertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child) const;
     void SelectNode(QTreeWidgetItem* node, bool expand);
-    bool MayLookInto(const QString& folder) const;
+    void AddSubfolderNodes(const QString& parentKey, const QString& folderPath,
+                           MountProber::Patience patience);
+    bool MayLookInto(const QString& folder,
+                     MountProber::Patience patience = MountProber::Patience::Command) const;
     std::optional<MountProber::Command> BeginCommand() const;
     std::vector<SubfolderEntry> Scan(const QString& folderPath) const;
 

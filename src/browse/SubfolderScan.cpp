@@ -40,10 +40,11 @@ std::optional<SubfolderEntry> Admit(const std::string& name, bool hidden, bool r
 }
 
 // The probes' answers for the mount points, or none at all when a probe failed: the scan then
-// shows them as plain folders, as it does any mount that does not answer.
+// shows them as plain folders, as it does any mount that does not answer. Their attributes are
+// only looks: a glance, not the drive check of a command.
 std::vector<std::optional<MountStatus>> MountAnswers(const DriveModel& drives, const QStringList& paths) {
     try {
-        return drives.ProbeDrives(paths);
+        return drives.ProbeDrives(paths, MountProber::Patience::Glance);
     } catch (...) {
         return std::vector<std::optional<MountStatus>>(size_t(paths.size()));
     }

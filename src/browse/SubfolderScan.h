@@ -21,8 +21,8 @@ class DriveModel;
 /// and ShowReadOnly are read. A folder that cannot be read, or "", gives nothing; nothing throws.
 ///
 /// A subfolder that is a mount point of `drives` is never touched on the calling thread: its
-/// root's attributes come from the drives' probe (all such subfolders asked at once, one wait), and
-/// one whose probe did not answer is shown as a plain folder.
+/// root's attributes come from the drives' probe (all such subfolders asked at once, a glance's
+/// wait), and one whose probe did not answer is shown as a plain folder.
 std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOptions& admission,
                                            const DriveModel& drives);
 

@@ -3,6 +3,7 @@
 #include "platform/WaitRoom.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <deque>
 #include <exception>
@@ -28,6 +29,7 @@ QString KeyText(const MountKey& mount) {
 struct Job {
     QString key;
     QString mountPoint;
+    Clock::time_point asked{}; ///< when it was put in line; a probe out longer than a limit is silent
     bool done = false;
     bool silent = false; ///< a caller's limit passed before it answered
     MountStatus status;
@@ -39,6 +41,7 @@ struct CommandState {
     Clock::duration waited{}; ///< what the command's waits have taken so far
     QHash<QString, MountStatus> answers;
     QHash<QString, std::shared_ptr<Job>> started; ///< by start(), so an answer that comes first is kept
+    QSet<QString> glancedAway; ///< gave no answer to a glance: further glances of the command skip it
 };
 
 } // namespace
@@ -63,6 +66,7 @@ struct MountProber::Shared final : std::enable_shared_from_this<Shared> {
         auto job = std::make_shared<Job>();
         job->key = KeyText(mount);
         job->mountPoint = mount.mountPoint;
+        job->asked = Clock::now();
         jobs.insert(job->key, job);
         line.push_back(job);
         return job;
@@ -130,9 +134,10 @@ MountProber::~MountProber() {
 }
 
 std::vector<std::optional<MountStatus>> MountProber::ask(const std::vector<MountKey>& mounts,
-                                                         std::chrono::milliseconds limit) {
+                                                         std::chrono::milliseconds limit, Patience patience) {
     Shared& s = *m_shared;
     std::unique_lock lock(s.room.mutex());
+    const Clock::time_point start = Clock::now();
     std::vector<std::optional<MountStatus>> answers(mounts.size());
     std::vector<std::pair<size_t, std::shared_ptr<Job>>> waiting;
     CommandState* command = s.command();
@@ -148,8 +153,12 @@ std::vector<std::optional<MountStatus>> MountProber::ask(const std::vector<Mount
         std::shared_ptr<Job> job = command ? command->started.value(key) : nullptr;
         if (!job)
             job = s.jobs.value(key);
+        if (job && !job->done && start - job->asked >= limit)
+            job->silent = true; // out for longer than anyone waits
         if (job && job->silent)
             continue; // known not to answer: no second wait
+        if (patience == Patience::Glance && command && command->glancedAway.contains(key))
+            continue;
         if (!job)
             job = s.enqueue(mounts[i]);
         waiting.emplace_back(i, std::move(job));
@@ -158,11 +167,16 @@ std::vector<std::optional<MountStatus>> MountProber::ask(const std::vector<Mount
         return answers;
     s.hire();
 
-    const Clock::time_point start = Clock::now();
     Clock::duration budget = limit;
     if (command)
         budget = std::max<Clock::duration>(limit - command->waited, std::min(limit, kLateGrace));
-    const Clock::time_point deadline = start + budget;
+    if (patience == Patience::Glance)
+        budget = std::min<Clock::duration>(budget, kGlance);
+    // No probe is waited for past its limit, counted from when it was first asked for.
+    Clock::time_point oldestDue = start;
+    for (const auto& w : waiting)
+        oldestDue = std::max(oldestDue, w.second->asked + limit);
+    const Clock::time_point deadline = std::min(start + budget, oldestDue);
     s.room.wait(
         lock,
         [&waiting] {
@@ -175,9 +189,13 @@ std::vector<std::optional<MountStatus>> MountProber::ask(const std::vector<Mount
     if (command)
         command->waited += Clock::now() - start;
     std::exception_ptr failure;
+    const Clock::time_point end = Clock::now();
     for (const auto& [index, job] : waiting) {
         if (!job->done) {
-            job->silent = true;
+            if (patience == Patience::Command || end - job->asked >= limit)
+                job->silent = true;
+            else if (command)
+                command->glancedAway.insert(job->key);
             continue;
         }
         if (job->failure) {

@@ -23,9 +23,12 @@ struct MountKey {
 /// - At most one probe of a mount runs at a time; a second ask joins it. At most `maxWorkers`
 ///   threads work in all; further probes wait in line.
 /// - A caller waits at most its limit (through WaitRoom: the main thread keeps its windows
-///   painting). A probe still out when a caller's limit passed makes the mount *silent*: every
-///   later ask answers "no answer" at once, until that probe returns (then the mount is asked
-///   afresh) or the mount changes (a new MountKey).
+///   painting). A probe still out when a caller's limit passed, or out for longer than the
+///   limit, makes the mount *silent*: every later ask answers "no answer" at once, until that
+///   probe returns (then the mount is asked afresh) or the mount changes (a new MountKey).
+/// - A glance (Patience::Glance: reading ahead, for looks) waits only a moment, once per mount
+///   and command, and makes no mount silent by giving up; the wait for a drive that is really
+///   needed stays the limit.
 /// - While a Command lives on a thread, answers are kept for that thread and its waits share one
 ///   limit: together they take at most the limit (a probe asked when it is spent still gets a
 ///   short grace), so one user command waits one limit however often it touches a mount.
@@ -37,6 +40,11 @@ class MountProber final {
 
 public:
     static constexpr int kDefaultWorkers = 4;
+    /// How long a glance waits at most.
+    static constexpr std::chrono::milliseconds kGlance{200};
+
+    /// How a caller waits for an answer (see above).
+    enum class Patience { Command, Glance };
 
     explicit MountProber(MountProbe probe, int maxWorkers = kDefaultWorkers);
     /// Drops the probes still in line; workers end after the probe each is running.
@@ -45,11 +53,12 @@ public:
     MountProber& operator=(const MountProber&) = delete;
 
     /// One answer per mount, in order: what its probe found, or nullopt when it did not answer
-    /// within `limit` (or the command's limit) or is silent already. Starts the probes not yet
-    /// running and waits for all of them together. A probe that threw has its failure rethrown
-    /// here, after the other answers are in.
+    /// within `limit` (or the command's limit, or a glance) or is silent already. Starts the
+    /// probes not yet running and waits for all of them together. A probe that threw has its
+    /// failure rethrown here, after the other answers are in.
     std::vector<std::optional<MountStatus>> ask(const std::vector<MountKey>& mounts,
-                                                std::chrono::milliseconds limit);
+                                                std::chrono::milliseconds limit,
+                                                Patience patience = Patience::Command);
 
     /// Starts the probes of these mounts without waiting (what a command is about to ask). Within
     /// a Command their answers are kept for its asks, also when they come before them; a mount

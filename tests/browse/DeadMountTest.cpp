@@ -33,11 +33,13 @@ const Kind kKinds[] = {{"", "ハード ディスク"}, {"sshfs", "ネットワ�
 // the rig's mount table. Probes wait 300 ms.
 class DeadMount {
 public:
-    DeadMount(const Kind& kind, const QString& mountAt) {
+    DeadMount(const Kind& kind, const QString& mountAt, std::chrono::milliseconds limit = 300ms,
+              std::chrono::seconds watchdog = HangingFuse::Options().watchdog) {
         rig.mkdirs({"a/b", "mnt", mountAt});
-        rig.setReadyTimeout(300ms);
+        rig.setReadyTimeout(limit);
         HangingFuse::Options options;
         options.subtype = QString::fromLatin1(kind.subtype);
+        options.watchdog = watchdog;
         fuse = std::make_unique<HangingFuse>(rig.at(mountAt), options);
         if (fuse->mounted())
             rig.addMount(fuse->entry());
@@ -166,6 +168,22 @@ TEST(DeadMount, ExpandingTheParentTypingItAndClickingTheMountDoNotTouchIt) {
     }
 }
 
+TEST(DeadMount, ReadingAheadOnlyGlancesTheFullWaitComesWhenTheUserGoesIn) {
+    // A limit far beyond the watchdog: a command that waited its limit would see the mount
+    // released (and its probe's further calls) before it ended.
+    DeadMount dead(kKinds[1], "mnt/nas", 60s, 3s);
+    SKIP_WITHOUT_FUSE(dead);
+    TreeRig& rig = dead.rig;
+    ASSERT_TRUE(rig.nav->GoToPath(rig.at("mnt"), true));
+    EXPECT_EQ(dead.fuse->operations(), QStringList{"statfs"}) << "still the probe's first call";
+    EXPECT_FALSE(rig.drives().IsSilent(dead.mount())) << "a glance remembers nothing";
+    EXPECT_FALSE(dead.uiThreadCalledIn());
+
+    // Going into it waits for its answer: here the watchdog's release.
+    EXPECT_TRUE(rig.nav->GoToPath(dead.mount(), true));
+    EXPECT_EQ(rig.tree->GetTreeViewKey(), dead.mount());
+}
+
 TEST(DeadMount, TheWindowKeepsPaintingWhileAProbeWaits) {
     DeadMount dead(kKinds[1], "mnt/nas");
     SKIP_WITHOUT_FUSE(dead);
@@ -186,7 +204,7 @@ TEST(DeadMount, TheWindowKeepsPaintingWhileAProbeWaits) {
     rig.widget->viewport()->installEventFilter(&counter);
     QTimer::singleShot(0, rig.widget->viewport(), [&] { rig.widget->viewport()->update(); });
     inCommand = true;
-    ASSERT_TRUE(rig.nav->GoToPath(rig.at("mnt"), true));
+    ASSERT_FALSE(rig.nav->GoToPath(dead.mount(), true)); // waits the limit, then "not ready"
     inCommand = false;
     EXPECT_GT(paintsDuringCommand, 0);
     EXPECT_FALSE(dead.uiThreadCalledIn());

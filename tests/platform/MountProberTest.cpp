@@ -59,6 +59,30 @@ TEST(MountProber, AMountThatDidNotAnswerAnswersAtOnceUntilItsProbeReturns) {
     EXPECT_EQ(script.calls(kNas.mountPoint), 2);
 }
 
+TEST(MountProber, AGlanceRemembersNothingButAProbeOutLongerThanTheLimitIsSilent) {
+    ScriptedProbe script;
+    script.hang(kNas.mountPoint);
+    MountProber prober(script.probe());
+    {
+        const test::LateRelease safety(script);
+        EXPECT_FALSE(prober.ask({kNas}, 60s, MountProber::Patience::Glance)[0]) << "a glance is a moment";
+    }
+    EXPECT_FALSE(prober.isSilent(kNas));
+    {
+        // Within one command a mount is glanced at once; the command's own need still waits.
+        const MountProber::Command command(prober);
+        EXPECT_FALSE(prober.ask({kNas}, 60s, MountProber::Patience::Glance)[0]);
+        const test::LateRelease safety(script);
+        EXPECT_FALSE(prober.ask({kNas}, 60s, MountProber::Patience::Glance)[0]) << "no second glance";
+    }
+    EXPECT_FALSE(prober.isSilent(kNas));
+    // By now the probe has been out for longer than a limit this short: anyone asking is told at
+    // once, a glance too.
+    EXPECT_FALSE(prober.ask({kNas}, 50ms, MountProber::Patience::Glance)[0]);
+    EXPECT_TRUE(prober.isSilent(kNas));
+    EXPECT_EQ(script.calls(kNas.mountPoint), 1);
+}
+
 TEST(MountProber, AMountMadeAnewIsAskedAfresh) {
     ScriptedProbe script;
     script.hang(kNas.mountPoint);
