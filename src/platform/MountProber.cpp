@@ -173,10 +173,10 @@ std::vector<std::optional<MountStatus>> MountProber::ask(const std::vector<Mount
     if (patience == Patience::Glance)
         budget = std::min<Clock::duration>(budget, kGlance);
     // No probe is waited for past its limit, counted from when it was first asked for.
-    Clock::time_point oldestDue = start;
+    Clock::time_point lastDue = start;
     for (const auto& w : waiting)
-        oldestDue = std::max(oldestDue, w.second->asked + limit);
-    const Clock::time_point deadline = std::min(start + budget, oldestDue);
+        lastDue = std::max(lastDue, w.second->asked + limit);
+    const Clock::time_point deadline = std::min(start + budget, lastDue);
     s.room.wait(
         lock,
         [&waiting] {

@@ -184,28 +184,31 @@ void HangingFuse::hang() {
     send("hang\n");
 }
 
-QList<pid_t> HangingFuse::callers() const {
-    QList<pid_t> out;
+// The call log's lines, each "operation path thread-id" (a path may hold blanks).
+QList<QList<QByteArray>> HangingFuse::calls() const {
+    QList<QList<QByteArray>> out;
     QFile log(m_log);
     if (!log.open(QIODevice::ReadOnly))
         return out;
     for (const QByteArray& line : log.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
         if (fields.size() >= 3)
-            out.append(pid_t(fields.last().toLong()));
+            out.append(fields);
     }
+    return out;
+}
+
+QList<pid_t> HangingFuse::callers() const {
+    QList<pid_t> out;
+    for (const QList<QByteArray>& call : calls())
+        out.append(pid_t(call.last().toLong()));
     return out;
 }
 
 QStringList HangingFuse::operations() const {
     QStringList out;
-    QFile log(m_log);
-    if (!log.open(QIODevice::ReadOnly))
-        return out;
-    for (const QByteArray& line : log.readAll().split('\n')) {
-        if (!line.isEmpty())
-            out.append(QString::fromUtf8(line.left(line.indexOf(' '))));
-    }
+    for (const QList<QByteArray>& call : calls())
+        out.append(QString::fromUtf8(call.first()));
     return out;
 }
 

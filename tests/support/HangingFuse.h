@@ -2,6 +2,7 @@
 
 #include "platform/MountTable.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <chrono>
@@ -59,6 +60,7 @@ public:
     QStringList operations() const;
 
 private:
+    QList<QList<QByteArray>> calls() const;
     void send(const char* line);
     void unmount();
     void watch(std::chrono::seconds limit);
