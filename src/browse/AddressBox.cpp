@@ -15,28 +15,14 @@ namespace {
 
 constexpr int kPictureSize = 16;
 
-// The theme name that pictures a kind of drive.
-QString DriveIconName(int type) {
-    switch (type) {
-    case DriveType::Removable:
-        return QStringLiteral("drive-removable-media");
-    case DriveType::Remote:
-        return QStringLiteral("folder-remote");
-    case DriveType::CdRom:
-        return QStringLiteral("media-optical");
-    default:
-        return QStringLiteral("drive-harddisk");
-    }
-}
-
 // The theme's picture, else the file-icon provider's (which falls back on the style's own).
-QIcon DriveIcon(const QString& themeName, int type) {
-    QIcon icon = QIcon::fromTheme(themeName);
+QIcon DriveIcon(const DriveKind& kind) {
+    QIcon icon = QIcon::fromTheme(QString::fromUtf8(kind.iconName));
     if (!IconToPicture(icon).isNull())
         return icon;
     const QFileIconProvider provider;
-    icon = provider.icon(type == DriveType::Remote ? QAbstractFileIconProvider::Network
-                                                   : QAbstractFileIconProvider::Drive);
+    icon = provider.icon(kind.networkIcon ? QAbstractFileIconProvider::Network
+                                          : QAbstractFileIconProvider::Drive);
     return icon;
 }
 
@@ -65,12 +51,11 @@ QPixmap IconToPicture(const QIcon& icon) {
 }
 
 QString DriveIconKey(const QString& drive, const DriveModel& drives, FileIcons& icons, Prompts& prompts) {
-    const int type = drives.GetDriveType(drive);
-    const QString name = DriveIconName(type);
-    const QString key = QStringLiteral("ICON:") + name;
+    const DriveKind& kind = DriveKindOf(drives.GetDriveType(drive));
+    const QString key = QStringLiteral("ICON:") + QString::fromUtf8(kind.iconName);
     if (icons.contains(key))
         return key;
-    const QPixmap picture = IconToPicture(DriveIcon(name, type));
+    const QPixmap picture = IconToPicture(DriveIcon(kind));
     if (picture.isNull() || !icons.add(key, QIcon(picture))) {
         prompts.message(drive + QStringLiteral("のアイコンファイルの取得に失敗しました。"), AppTitle(),
                         PromptIcon::Information, PromptButtons::Ok);

@@ -7,34 +7,49 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
-#include <dirent.h>
-#include <future>
-#include <memory>
-#include <sys/statvfs.h>
-#include <thread>
+#include <iterator>
 
 namespace tobimaru {
 
 namespace {
 
-struct DirCloser {
-    void operator()(DIR* d) const { ::closedir(d); }
+// Indexed by type number. Removable and fixed disks are told apart by sysfs, and a CD drive
+// also by its "sr" device, so only the kinds with file systems of their own list any.
+const DriveKind kDriveKinds[] = {
+    {DriveType::Unknown, "ローカル ディスク", "", "drive-harddisk", false, {}},
+    {DriveType::NoRootDir, "ローカル ディスク", "", "drive-harddisk", false, {}},
+    {DriveType::Removable,
+     "リムーバブル ディスク",
+     "フロッピーディスク又はリムーバブル ディスク",
+     "drive-removable-media",
+     false,
+     {}},
+    {DriveType::Fixed, "ローカル ディスク", "ハード ディスク", "drive-harddisk", false, {}},
+    {DriveType::Remote,
+     "ネットワーク ドライブ",
+     "ネットワーク ドライブ",
+     "folder-remote",
+     true,
+     {"nfs", "nfs4", "cifs", "smb3", "smbfs", "sshfs", "fuse.sshfs", "davfs", "fuse.gvfsd-fuse", "9p", "ceph",
+      "glusterfs"}},
+    {DriveType::CdRom, "CD-ROM", "CD-ROM", "media-optical", false, {"iso9660", "udf"}},
+    {DriveType::RamDisk, "RAMディスク", "RAMディスク", "drive-harddisk", false, {"tmpfs", "ramfs"}},
 };
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
-// File systems whose data lie on another machine.
-constexpr const char* kNetworkFsTypes[] = {
-    "nfs", "nfs4", "cifs",      "smb3", "smbfs", "sshfs", "fuse.sshfs", "davfs", "fuse.gvfsd-fuse",
-    "9p",  "ceph", "glusterfs",
-};
+// The kind whose file systems include the type, if any.
+const DriveKind* KindOfFsType(const QString& type) {
+    for (const DriveKind& kind : kDriveKinds) {
+        for (const char* fs : kind.fsTypes) {
+            if (type == QLatin1String(fs))
+                return &kind;
+        }
+    }
+    return nullptr;
+}
 
 bool IsNetworkFsType(const QString& type) {
-    for (const char* kind : kNetworkFsTypes) {
-        if (type == QLatin1String(kind))
-            return true;
-    }
-    return false;
+    const DriveKind* kind = KindOfFsType(type);
+    return kind && kind->type == DriveType::Remote;
 }
 
 bool IsUnderOrAt(const QString& path, const QString& folder) {
@@ -72,43 +87,35 @@ QString Normalised(const QString& path) {
     return QDir::cleanPath(path);
 }
 
-QString CaptionKind(int type) {
-    switch (type) {
-    case DriveType::Removable:
-        return QStringLiteral("リムーバブル ディスク");
-    case DriveType::Remote:
-        return QStringLiteral("ネットワーク ドライブ");
-    case DriveType::CdRom:
-        return QStringLiteral("CD-ROM");
-    case DriveType::RamDisk:
-        return QStringLiteral("RAMディスク");
-    default:
-        return QStringLiteral("ローカル ディスク");
-    }
-}
-
 void ShowDriveBox(Prompts& prompts, const QString& text, PromptIcon icon) {
     prompts.message(text, AppTitle(), icon, PromptButtons::Ok);
 }
 
 } // namespace
 
+const DriveKind& DriveKindOf(int type) {
+    const bool known = type >= 0 && type < int(std::size(kDriveKinds));
+    return kDriveKinds[known ? type : DriveType::Unknown];
+}
+
 bool ProbeDriveReady(const QString& mountPoint) {
-    const QByteArray native = QFile::encodeName(mountPoint);
-    struct statvfs info {};
-    if (::statvfs(native.constData(), &info) != 0)
-        return false;
-    DirHandle dir(::opendir(native.constData()));
-    if (!dir)
-        return false;
-    errno = 0;
-    ::readdir(dir.get());
-    return errno == 0;
+    return SystemMountProbe()(mountPoint).ready;
 }
 
 DriveModel::DriveModel(MountTable mounts, DriveEnvironment env)
     : m_mounts(std::move(mounts))
-    , m_env(std::move(env)) {}
+    , m_env(std::move(env)) {
+    if (m_env.prober)
+        return;
+    if (m_env.probe) {
+        // A probe that tells only ready or not: the root's mode stays unknown.
+        m_env.prober = std::make_shared<MountProber>([probe = m_env.probe](const QString& mountPoint) {
+            return MountStatus{probe(mountPoint), 0};
+        });
+    } else {
+        m_env.prober = SharedMountProber();
+    }
+}
 
 DriveModel DriveModel::FromSystem() {
     MountTable table = ReadMountInfo();
@@ -162,14 +169,11 @@ bool DriveModel::IsRemovable(const MountEntry& entry) const {
 }
 
 int DriveModel::Classify(const MountEntry& entry) const {
-    if (IsNetworkFsType(entry.fsType))
-        return DriveType::Remote;
-    if (entry.fsType == QLatin1String("iso9660") || entry.fsType == QLatin1String("udf") ||
-        (entry.source.startsWith(QLatin1String("/dev/")) &&
-         QFileInfo(DeviceNode(entry.source)).fileName().startsWith(QLatin1String("sr"))))
+    if (const DriveKind* kind = KindOfFsType(entry.fsType))
+        return kind->type;
+    if (entry.source.startsWith(QLatin1String("/dev/")) &&
+        QFileInfo(DeviceNode(entry.source)).fileName().startsWith(QLatin1String("sr")))
         return DriveType::CdRom;
-    if (entry.fsType == QLatin1String("tmpfs") || entry.fsType == QLatin1String("ramfs"))
-        return DriveType::RamDisk;
     if (IsRemovable(entry))
         return DriveType::Removable;
     return DriveType::Fixed;
@@ -208,41 +212,71 @@ QString DriveModel::RootCaption(const QString& drive) const {
     if (entry && !entry->label.isEmpty())
         name = entry->label;
     else
-        name = CaptionKind(entry ? Classify(*entry) : DriveType::Fixed);
+        name = QString::fromUtf8(DriveKindOf(entry ? Classify(*entry) : DriveType::Fixed).caption);
     return name + QStringLiteral(" (") + drive + QLatin1Char(')');
 }
 
+bool DriveModel::IsMountPoint(const QString& path) const {
+    return path.startsWith(QLatin1Char('/')) && TopEntry(Normalised(path)) != nullptr;
+}
+
+QStringList DriveModel::MountPointsIn(const QString& folder) const {
+    QStringList names;
+    if (!folder.startsWith(QLatin1Char('/')))
+        return names;
+    const QString clean = Normalised(folder);
+    const QString prefix = clean == QLatin1String("/") ? clean : clean + QLatin1Char('/');
+    for (const MountEntry& e : m_mounts) {
+        if (e.mountPoint.size() <= prefix.size() || !e.mountPoint.startsWith(prefix))
+            continue;
+        const QString name = e.mountPoint.mid(prefix.size());
+        if (!name.contains(QLatin1Char('/')) && !names.contains(name))
+            names.append(name);
+    }
+    return names;
+}
+
+MountKey DriveModel::KeyOf(const QString& drive) const {
+    MountKey key{drive, {}};
+    if (const MountEntry* e = TopEntry(drive))
+        key.identity = e->id + QLatin1Char('|') + e->device + QLatin1Char('|') + e->source +
+                       QLatin1Char('|') + e->fsType;
+    return key;
+}
+
 bool DriveModel::IsDriveReady(const QString& drive) const {
-    // A hung network mount can keep statvfs waiting for minutes. The worker owns everything it
-    // touches (its own copies of the probe and the path, the task's shared state), so leaving
-    // it behind after the timeout is safe.
-    std::packaged_task<bool()> task([probe = m_env.probe, drive] { return probe(drive); });
-    std::future<bool> answer = task.get_future();
-    std::thread(std::move(task)).detach();
-    if (answer.wait_for(m_env.readyTimeout) != std::future_status::ready)
-        return false;
-    return answer.get();
+    const std::optional<MountStatus> answer = ProbeDrives({drive}).front();
+    return answer && answer->ready;
+}
+
+std::vector<std::optional<MountStatus>> DriveModel::ProbeDrives(const QStringList& drives,
+                                                                MountProber::Patience patience) const {
+    std::vector<MountKey> keys;
+    keys.reserve(size_t(drives.size()));
+    for (const QString& drive : drives)
+        keys.push_back(KeyOf(drive));
+    return m_env.prober->ask(keys, m_env.readyTimeout, patience);
+}
+
+void DriveModel::StartProbes(const QStringList& drives) const {
+    std::vector<MountKey> keys;
+    keys.reserve(size_t(drives.size()));
+    for (const QString& drive : drives)
+        keys.push_back(KeyOf(drive));
+    m_env.prober->start(keys);
+}
+
+bool DriveModel::IsSilent(const QString& drive) const {
+    return m_env.prober->isSilent(KeyOf(drive));
 }
 
 QString DriveKindText(int type) {
-    switch (type) {
-    case DriveType::Removable:
-        return QStringLiteral("フロッピーディスク又はリムーバブル ディスク");
-    case DriveType::Fixed:
-        return QStringLiteral("ハード ディスク");
-    case DriveType::Remote:
-        return QStringLiteral("ネットワーク ドライブ");
-    case DriveType::CdRom:
-        return QStringLiteral("CD-ROM");
-    case DriveType::RamDisk:
-        return QStringLiteral("RAMディスク");
-    default:
-        return {};
-    }
+    return QString::fromUtf8(DriveKindOf(type).readyText);
 }
 
 bool CheckDriveReady(const QString& path, const DriveModel& drives, Prompts& prompts) {
     bool ready = false;
+    const MountProber::Command command(drives.prober());
     RunCommand(prompts, [&] {
         const QString drive = drives.GetDriveName(path);
         const int type = drives.GetDriveType(drive);

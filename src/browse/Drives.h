@@ -1,11 +1,15 @@
 #pragma once
 
+#include "platform/MountProber.h"
 #include "platform/MountTable.h"
 
 #include <QString>
 #include <QStringList>
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace tobimaru {
 
@@ -23,6 +27,21 @@ inline constexpr int CdRom = 5;
 inline constexpr int RamDisk = 6;
 } // namespace DriveType
 
+/// Everything one kind of drive is known by: its type number, the kind in a root's caption and in
+/// the not-ready box, the theme icon of its root, and the file-system types that make a mount one
+/// of its kind (the other kinds are told by their device).
+struct DriveKind {
+    int type = DriveType::Unknown;
+    const char* caption = ""; ///< "ネットワーク ドライブ" in "ネットワーク ドライブ (/mnt/nas)"
+    const char* readyText = ""; ///< "ネットワーク ドライブ" in the not-ready box; "" for none
+    const char* iconName = "";  ///< the icon theme's name for its root
+    bool networkIcon = false;   ///< the stock icon to fall back on is the network one
+    std::vector<const char*> fsTypes;
+};
+
+/// The kind of a drive type number; any number outside 0..6 gets the kind of an unknown drive.
+const DriveKind& DriveKindOf(int type);
+
 /// Tells whether a drive answers. Runs on a worker thread and may block for as long as the
 /// file system does.
 using DriveProbe = std::function<bool(const QString& mountPoint)>;
@@ -33,9 +52,14 @@ bool ProbeDriveReady(const QString& mountPoint);
 /// What the drive queries read besides the mount table; tests point it at fakes.
 struct DriveEnvironment {
     QString sysfsRoot = QStringLiteral("/sys");
-    DriveProbe probe = &ProbeDriveReady;
-    /// How long the user interface waits for a probe before calling the drive not ready.
+    /// A probe of the caller's own; the model then gets a prober of its own around it, shared by
+    /// its copies. Left empty, the model probes through `prober`.
+    DriveProbe probe;
+    /// How long one user command waits for the probes of a drive before calling it not ready.
     std::chrono::milliseconds readyTimeout{2000};
+    /// Who runs the probes; the process's own (SharedMountProber) when neither it nor `probe` is
+    /// given.
+    std::shared_ptr<MountProber> prober;
 };
 
 /// The drives of the system: a snapshot of the mount table with the queries over it. Make a
@@ -44,7 +68,8 @@ class DriveModel final {
 public:
     explicit DriveModel(MountTable mounts, DriveEnvironment env = {});
 
-    /// Reads the live mount table and the volume labels of /dev/disk/by-label.
+    /// Reads the live mount table and the volume labels of /dev/disk/by-label; probes go through
+    /// the process's prober.
     static DriveModel FromSystem();
 
     const MountTable& mounts() const { return m_mounts; }
@@ -68,12 +93,37 @@ public:
     /// " (" + mount point + ")", as in "ローカル ディスク (/)".
     QString RootCaption(const QString& drive) const;
 
-    /// Probes the drive off the calling thread and waits at most readyTimeout; a probe that
-    /// has not answered by then counts as not ready and is left to finish on its own. A failure
-    /// inside the probe is rethrown here.
+    /// True when a file system is mounted exactly at the path (no disk access).
+    bool IsMountPoint(const QString& path) const;
+
+    /// The names of the mount points that lie directly in `folder` ("nas" for /mnt/nas in /mnt).
+    QStringList MountPointsIn(const QString& folder) const;
+
+    /// Probes the drive off the calling thread and waits at most readyTimeout (see MountProber:
+    /// a drive that did not answer before answers "not ready" at once, and one command waits one
+    /// limit). The waiting main thread keeps its windows painting. A failure inside the probe
+    /// is rethrown here.
     bool IsDriveReady(const QString& drive) const;
 
+    /// What the probes of several drives found, in order, waiting one limit for all of them (or a
+    /// glance, for a look ahead that can do without): nullopt for a drive that did not answer.
+    /// Rethrows a probe's failure like IsDriveReady.
+    std::vector<std::optional<MountStatus>>
+    ProbeDrives(const QStringList& drives,
+                MountProber::Patience patience = MountProber::Patience::Command) const;
+
+    /// Starts the probes of these drives without waiting.
+    void StartProbes(const QStringList& drives) const;
+
+    /// True while the drive is known not to answer: its probe outlived a wait and is still out.
+    bool IsSilent(const QString& drive) const;
+
+    /// The prober the model's probes go through; a MountProber::Command over it makes one user
+    /// command of everything asked meanwhile.
+    MountProber& prober() const { return *m_env.prober; }
+
 private:
+    MountKey KeyOf(const QString& drive) const;
     const MountEntry* TopEntry(const QString& mountPoint) const;
     int Classify(const MountEntry& entry) const;
     bool IsRemovable(const MountEntry& entry) const;

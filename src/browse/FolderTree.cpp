@@ -258,17 +258,24 @@ void FolderTree::InsertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child) c
     parent->insertChild(lo, child);
 }
 
-bool FolderTree::MayLookInto(const QString& folder) const {
-    // Reading ahead into a network mount whose server is gone would hang the window: such a
-    // mount is asked first, with the drive model's time limit.
+bool FolderTree::MayLookInto(const QString& folder, MountProber::Patience patience) const {
+    // Any file system can stop answering (a server gone, a FUSE daemon stuck), and a read of it
+    // on this thread would hang the window: its drive is asked first. Within one command the
+    // answer is asked once, and a drive known to be silent answers at once.
     if (!m_drives)
         return true;
-    const QString clean = CleanKey(folder);
-    if (m_drives->GetDriveName(clean) != clean || clean == NodeKey(RootNode()))
+    const QString drive = m_drives->GetDriveName(CleanKey(folder));
+    if (drive.isEmpty())
         return true;
-    if (m_drives->GetDriveType(clean) != DriveType::Remote)
-        return true;
-    return m_drives->IsDriveReady(clean);
+    const std::optional<MountStatus> answer = m_drives->ProbeDrives({drive}, patience).front();
+    return answer && answer->ready;
+}
+
+std::optional<MountProber::Command> FolderTree::BeginCommand() const {
+    std::optional<MountProber::Command> command;
+    if (m_drives)
+        command.emplace(m_drives->prober());
+    return command;
 }
 
 void FolderTree::BuildDriveTree(const QString& path) {
@@ -286,6 +293,7 @@ void FolderTree::BuildDriveTree(const QString& path, const DriveModel& drives) {
         m_tree->clear();
         m_dropHighlight.clear();
         m_drives = drives;
+        const auto command = BeginCommand();
         const QString drive = drives.GetDriveName(CleanKey(path));
         if (drive.isEmpty())
             throw Failure(ErrorCode::PathNotFound, "BuildDriveTree");
@@ -296,10 +304,16 @@ void FolderTree::BuildDriveTree(const QString& path, const DriveModel& drives) {
 }
 
 void FolderTree::AddSubfolderNodes(const QString& parentKey, const QString& folderPath) {
+    AddSubfolderNodes(parentKey, folderPath, MountProber::Patience::Command);
+}
+
+void FolderTree::AddSubfolderNodes(const QString& parentKey, const QString& folderPath,
+                                   MountProber::Patience patience) {
     QTreeWidgetItem* parent = FindNode(CleanKey(parentKey));
-    if (!parent || !MayLookInto(folderPath))
+    const auto command = BeginCommand();
+    if (!parent || !MayLookInto(folderPath, patience))
         return;
-    const std::vector<SubfolderEntry> entries = ScanSubfolders(folderPath, Admission());
+    const std::vector<SubfolderEntry> entries = Scan(folderPath);
     if (entries.empty())
         return;
     const QString base = folderPath.endsWith(QLatin1Char('/')) ? folderPath : folderPath + QLatin1Char('/');
@@ -329,16 +343,29 @@ void FolderTree::AddSubfolderNodes(const QString& parentKey, const QString& fold
 }
 
 void FolderTree::CollectSubfolders(const QString& folderPath, QStringList& collection) const {
+    const auto command = BeginCommand();
     if (!MayLookInto(folderPath))
         return;
     const QString base = folderPath.endsWith(QLatin1Char('/')) ? folderPath : folderPath + QLatin1Char('/');
-    for (const SubfolderEntry& e : ScanSubfolders(folderPath, Admission()))
+    for (const SubfolderEntry& e : Scan(folderPath))
         collection.append(base + e.name);
 }
 
+std::vector<SubfolderEntry> FolderTree::Scan(const QString& folderPath) const {
+    return m_drives ? ScanSubfolders(folderPath, Admission(), *m_drives)
+                    : ScanSubfolders(folderPath, Admission());
+}
+
 void FolderTree::TreeEnum(const QStringList& collection) {
-    for (const QString& path : collection)
-        RunQuietly([&] { AddSubfolderNodes(path, path); });
+    // Reading a level ahead into another mount only gives a node its expand mark: a glance will
+    // do, and the full wait comes when the user goes into it.
+    for (const QString& path : collection) {
+        const bool mountPoint = m_drives && m_drives->IsMountPoint(path) && path != NodeKey(RootNode());
+        RunQuietly([&] {
+            AddSubfolderNodes(path, path,
+                              mountPoint ? MountProber::Patience::Glance : MountProber::Patience::Command);
+        });
+    }
 }
 
 void FolderTree::Expand(QTreeWidgetItem* node) {
@@ -350,6 +377,9 @@ void FolderTree::Expand(QTreeWidgetItem* node) {
         return;
     }
     m_state.TreeExpanding = true;
+    // The probe of a mount below may keep the expansion waiting; the pointer says so.
+    const AppBusyCursor busy;
+    const auto command = BeginCommand();
     RunCommand(*m_ctx.prompts, [&] {
         // A read-only folder keeps its own picture; plain folders show the open one.
         if (!IsRoot(node) && node->data(0, NodeImageRole).toString() == m_ctx.iconSet.closedFolder) {
@@ -384,6 +414,7 @@ void FolderTree::SelectNode(QTreeWidgetItem* node, bool expand) {
 
 bool FolderTree::SelectTreePath(const QString& rootKey, const QString& path, bool expand) {
     bool selected = false;
+    const auto command = BeginCommand();
     RunCommand(*m_ctx.prompts, [&] {
         const QString root = CleanKey(rootKey);
         const QString target = CleanKey(path);
@@ -494,6 +525,13 @@ void FolderTree::FillAddressCombo(const DriveModel& drives) {
 
 void FolderTree::ListFolder(const QString& folder) {
     const AppBusyCursor busy;
+    // A folder on a drive that does not answer is not read (the read would hang the window); the
+    // user hears why, and the list keeps what it shows.
+    if (m_drives && folder.startsWith(QLatin1Char('/'))) {
+        const auto command = BeginCommand();
+        if (!CheckDriveReady(folder, *m_drives, *m_ctx.prompts))
+            return;
+    }
     if (m_ctx.listFolder)
         m_ctx.listFolder(folder);
 }

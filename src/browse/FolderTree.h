@@ -3,12 +3,14 @@
 #include "base/IconSet.h"
 #include "browse/Drives.h"
 #include "browse/FolderListing.h"
+#include "browse/SubfolderScan.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QComboBox;
 class QStyle;
@@ -105,11 +107,13 @@ public:
     void AddSubfolderNodes(const QString& parentKey, const QString& folderPath);
     /// Appends the path of every admitted subfolder of `folderPath` to `collection`.
     void CollectSubfolders(const QString& folderPath, QStringList& collection) const;
-    /// AddSubfolderNodes(path, path) for each path in order; a failure ends that path only.
+    /// AddSubfolderNodes(path, path) for each path in order; a failure ends that path only. A
+    /// path that is another mount is read ahead only if its drive answers at a glance.
     void TreeEnum(const QStringList& collection);
 
     /// Fills the rest of a node that opens: open-folder picture, and the next level under each
-    /// child. While a drag has begun nothing is filled. Failures go to the error box.
+    /// child. While a drag has begun nothing is filled. Failures go to the error box. Every
+    /// drive is asked before anything on it is read; one that does not answer adds nothing.
     void Expand(QTreeWidgetItem* node);
     /// A folder node that closes gets its closed picture back and swallows the next click.
     /// Children stay.
@@ -150,7 +154,8 @@ public:
     /// The same with a mount-table snapshot the caller has already taken.
     void FillAddressCombo(const DriveModel& drives);
 
-    /// Lists a folder through the list's callback (under the hourglass).
+    /// Lists a folder through the list's callback (under the hourglass), once its drive has
+    /// answered; for a drive that does not, CheckDriveReady tells the user and nothing is listed.
     void ListFolder(const QString& folder);
     /// Stops `Timer2` when there is one.
     void StopHoverTimer();
@@ -162,7 +167,12 @@ private:
     QTreeWidgetItem* MakeNode(const QString& key, const QString& caption, const QString& imageKey) const;
     void InsertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child) const;
     void SelectNode(QTreeWidgetItem* node, bool expand);
-    bool MayLookInto(const QString& folder) const;
+    void AddSubfolderNodes(const QString& parentKey, const QString& folderPath,
+                           MountProber::Patience patience);
+    bool MayLookInto(const QString& folder,
+                     MountProber::Patience patience = MountProber::Patience::Command) const;
+    std::optional<MountProber::Command> BeginCommand() const;
+    std::vector<SubfolderEntry> Scan(const QString& folderPath) const;
 
     FolderTreeContext m_ctx;
     QTreeWidget* m_tree = nullptr;

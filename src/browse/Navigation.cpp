@@ -81,6 +81,8 @@ bool Navigation::GoToPath(const QString& path, bool listFlag) {
         busy.emplace();
 
         const DriveModel drives = TakeDrives();
+        // One command: the drive check, the tree and its read-ahead wait one limit in all.
+        const MountProber::Command command(drives.prober());
         const QString drive = drives.GetDriveName(target);
         if (!drive.isEmpty() && m_ctx.settings && drives.GetDriveType(drive) == DriveType::Remote)
             m_ctx.settings->NetworkShareRoot = drive;
@@ -129,14 +131,23 @@ void Navigation::GoMydoc_Click() {
     GoToPath(documents, true);
 }
 
+QString Navigation::AskFolder(const QString& prompt, int root) {
+    StopPlayback();
+    m_ctx.tree->widget()->setFocus();
+    const DriveModel drives = TakeDrives();
+    const QString answer = BrowseFolder(*m_ctx.prompts, prompt, m_ctx.tree->GetTreeViewKey(), root, drives);
+    // The chooser's answer is tested for a folder only on a drive that answers: a test on a dead
+    // mount would hang the window.
+    if (answer.isEmpty() || ReachableFolders({answer}, drives).isEmpty() || !ExistsFolder(answer))
+        return {};
+    return answer;
+}
+
 void Navigation::GoNetWtok_Click() {
     RunCommand(*m_ctx.prompts, [&] {
-        StopPlayback();
-        m_ctx.tree->widget()->setFocus();
         const QString answer =
-            BrowseFolder(*m_ctx.prompts, QStringLiteral("ネットワークを指定してください。"),
-                         m_ctx.tree->GetTreeViewKey(), kBrowseRootNetwork, TakeDrives());
-        if (!answer.isEmpty() && ExistsFolder(answer)) {
+            AskFolder(QStringLiteral("ネットワークを指定してください。"), kBrowseRootNetwork);
+        if (!answer.isEmpty()) {
             ClearAddressText(m_ctx.address);
             GoToPath(answer, true);
         }
@@ -145,11 +156,8 @@ void Navigation::GoNetWtok_Click() {
 
 void Navigation::GoFolder_Click() {
     RunCommand(*m_ctx.prompts, [&] {
-        StopPlayback();
-        m_ctx.tree->widget()->setFocus();
-        const QString answer = BrowseFolder(*m_ctx.prompts, QStringLiteral("フォルダーを選択してください"),
-                                            m_ctx.tree->GetTreeViewKey(), kBrowseRootDesktop, TakeDrives());
-        if (!answer.isEmpty() && ExistsFolder(answer))
+        const QString answer = AskFolder(QStringLiteral("フォルダーを選択してください"), kBrowseRootDesktop);
+        if (!answer.isEmpty())
             GoToPath(answer, true);
     });
 }

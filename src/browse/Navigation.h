@@ -69,6 +69,7 @@ public:
 
 private:
     DriveModel TakeDrives() const;
+    QString AskFolder(const QString& prompt, int root);
     void StopPlayback();
     void FollowRootCaption();
 

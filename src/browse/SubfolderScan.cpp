@@ -3,11 +3,13 @@
 #include "base/FileNames.h"
 
 #include "browse/DirectoryRead.h"
+#include "browse/Drives.h"
 
 #include <QFile>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -18,11 +20,37 @@ namespace tobimaru {
 
 namespace {
 
-// A name that may be a folder: known from d_type, or to be settled by a stat.
+// A name that may be a folder: known from d_type, or to be settled by a stat, or for a mount
+// point by its probe.
 struct Candidate {
     std::string name;
     bool knownDir = false;
+    bool mountPoint = false;
 };
+
+// What a subfolder's attributes make of it; nullopt when the switches refuse it.
+std::optional<SubfolderEntry> Admit(const std::string& name, bool hidden, bool readOnly,
+                                    const ListOptions& admission) {
+    const EntryAttr attr = ClassifyEntry(name == "lost+found", true, false, hidden, readOnly);
+    if (!IsAdmitted(attr, admission))
+        return std::nullopt;
+    SubfolderEntry e;
+    e.name = DecodeFileName(QByteArrayView(name.data(), qsizetype(name.size())));
+    e.attr = attr;
+    e.image = attr == EntryAttr::ReadOnly ? ReadOnlyFolderImage(e.name) : FolderImage::Closed;
+    return e;
+}
+
+// The probes' answers for the mount points, or none at all when a probe failed: the scan then
+// shows them as plain folders, as it does any mount that does not answer. Their attributes are
+// only looks: a glance, not the drive check of a command.
+std::vector<std::optional<MountStatus>> MountAnswers(const DriveModel& drives, const QStringList& paths) {
+    try {
+        return drives.ProbeDrives(paths, MountProber::Patience::Glance);
+    } catch (...) {
+        return std::vector<std::optional<MountStatus>>(size_t(paths.size()));
+    }
+}
 
 } // namespace
 
@@ -38,7 +66,8 @@ FolderImage ReadOnlyFolderImage(const QString& name) {
     return FolderImage::Closed;
 }
 
-std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOptions& admission) {
+std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOptions& admission,
+                                           const DriveModel& drives) {
     std::vector<SubfolderEntry> out;
     if (folder.isEmpty())
         return out;
@@ -50,6 +79,11 @@ std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOpti
         ::close(fd);
         return out;
     }
+    // One command: the probes started below keep their answers for the wait at the end.
+    const MountProber::Command command(drives.prober());
+    std::unordered_set<std::string> mountNames;
+    for (const QString& name : drives.MountPointsIn(folder))
+        mountNames.insert(EncodeFileName(name).toStdString());
 
     // Files are by far the most entries; d_type drops them without a stat.
     std::vector<Candidate> candidates;
@@ -60,37 +94,77 @@ std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOpti
             continue;
         if (name == ".hidden")
             hasHiddenFile = true;
+        // The entry of a mount point is the folder underneath; a link is never one.
+        const bool mountPoint = (d->d_type == DT_DIR || d->d_type == DT_UNKNOWN) && !mountNames.empty() &&
+                                mountNames.count(std::string(name)) != 0;
         if (d->d_type == DT_DIR)
-            candidates.push_back({std::string(name), true});
+            candidates.push_back({std::string(name), true, mountPoint});
         else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN)
-            candidates.push_back({std::string(name), false});
+            candidates.push_back({std::string(name), false, mountPoint});
     }
 
     const int dirFd = ::dirfd(dir.get());
     const std::unordered_set<std::string> hiddenNames =
         hasHiddenFile ? ReadHiddenNames(dirFd) : std::unordered_set<std::string>();
-    out.reserve(candidates.size());
-    for (const Candidate& c : candidates) {
+    const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    std::vector<std::optional<SubfolderEntry>> found(candidates.size());
+    std::vector<bool> hiddenOf(candidates.size());
+    std::vector<bool> refused(candidates.size());
+    std::vector<size_t> mounts;
+    QStringList mountPaths;
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        const Candidate& c = candidates[i];
         const bool hidden = c.name[0] == '.' || hiddenNames.count(c.name) != 0;
+        hiddenOf[i] = hidden;
         const bool lostFound = c.name == "lost+found";
         // System and hidden come before read-only: a known folder refused for either needs no stat.
-        if (c.knownDir &&
-            ((lostFound && !admission.ShowSystem) || (!lostFound && hidden && !admission.ShowHidden)))
+        if ((c.knownDir || c.mountPoint) &&
+            ((lostFound && !admission.ShowSystem) || (!lostFound && hidden && !admission.ShowHidden))) {
+            refused[i] = true;
+            continue;
+        }
+        if (c.mountPoint) {
+            mounts.push_back(i);
+            mountPaths.append(base + DecodeFileName(QByteArrayView(c.name.data(), qsizetype(c.name.size()))));
+        }
+    }
+    // The mounts are asked first, so that their probes run while the other folders are stat'ed.
+    if (!mountPaths.isEmpty())
+        drives.StartProbes(mountPaths);
+
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        const Candidate& c = candidates[i];
+        if (c.mountPoint || refused[i])
             continue;
         struct stat st {};
         if (::fstatat(dirFd, c.name.c_str(), &st, 0) != 0 || !S_ISDIR(st.st_mode))
             continue; // a file, a dangling link, or gone since the directory was read
-        const bool readOnly = (st.st_mode & 0222) == 0;
-        const EntryAttr attr = ClassifyEntry(lostFound, true, false, hidden, readOnly);
-        if (!IsAdmitted(attr, admission))
-            continue;
-        SubfolderEntry e;
-        e.name = DecodeFileName(QByteArrayView(c.name.data(), qsizetype(c.name.size())));
-        e.attr = attr;
-        e.image = attr == EntryAttr::ReadOnly ? ReadOnlyFolderImage(e.name) : FolderImage::Closed;
-        out.push_back(std::move(e));
+        found[i] = Admit(c.name, hiddenOf[i], (st.st_mode & 0222) == 0, admission);
+    }
+
+    if (!mounts.empty()) {
+        const std::vector<std::optional<MountStatus>> answers = MountAnswers(drives, mountPaths);
+        for (size_t m = 0; m < mounts.size(); ++m) {
+            const std::optional<MountStatus>& answer = answers[m];
+            const std::uint32_t mode = answer ? answer->rootMode : 0;
+            // Mount points are folders; a root of unknown mode is taken as one.
+            if (mode != 0 && !S_ISDIR(mode))
+                continue;
+            const size_t i = mounts[m];
+            found[i] = Admit(candidates[i].name, hiddenOf[i], mode != 0 && (mode & 0222) == 0, admission);
+        }
+    }
+
+    out.reserve(candidates.size());
+    for (std::optional<SubfolderEntry>& e : found) {
+        if (e)
+            out.push_back(std::move(*e));
     }
     return out;
+}
+
+std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOptions& admission) {
+    return ScanSubfolders(folder, admission, DriveModel::FromSystem());
 }
 
 } // namespace tobimaru

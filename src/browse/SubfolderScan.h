@@ -14,9 +14,19 @@ struct SubfolderEntry {
     FolderImage image = FolderImage::Closed; ///< the special image of a read-only folder, else Closed
 };
 
+class DriveModel;
+
 /// Reads `folder` in one readdir pass and returns its subfolders (links to folders included) that
 /// the attribute switches of `admission` admit, in directory order. Only ShowHidden, ShowSystem
 /// and ShowReadOnly are read. A folder that cannot be read, or "", gives nothing; nothing throws.
+///
+/// A subfolder that is a mount point of `drives` is never touched on the calling thread: its
+/// root's attributes come from the drives' probe (all such subfolders asked at once, a glance's
+/// wait), and one whose probe did not answer is shown as a plain folder.
+std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOptions& admission,
+                                           const DriveModel& drives);
+
+/// The same over the live mount table.
 std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOptions& admission);
 
 /// The image of a read-only folder by its exact name ("My Pictures", "My Music", "My Videos",

@@ -65,6 +65,7 @@ MountTable ParseMountInfo(const QByteArray& text) {
         if (sep < 0 || sep + 2 >= fields.size() || fields[4].isEmpty())
             continue;
         MountEntry e;
+        e.id = QString::fromLatin1(fields[0]);
         e.device = QString::fromLatin1(fields[2]);
         e.mountPoint = DecodeMountField(fields[4]);
         e.fsType = DecodeMountField(fields[sep + 1]);

@@ -14,6 +14,7 @@ struct MountEntry {
     QString source;     ///< the mount source: "/dev/sdb1", "srv:/export", "tmpfs"
     QString device;     ///< "major:minor" of the device the kernel reports ("8:17"); may be "0:NN"
     QString label;      ///< the volume label, empty when none is known
+    QString id = {};    ///< the kernel's mount id; a new mount at the same place gets a new one
 };
 
 /// The mount table in table order. Later entries with the same mount point lie on top of

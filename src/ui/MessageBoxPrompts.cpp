@@ -1,10 +1,14 @@
 #include "ui/MessageBoxPrompts.h"
 
 #include "base/FileNames.h"
+#include "browse/BrowseFolder.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QUrl>
 
 namespace tobimaru {
@@ -64,10 +68,58 @@ PromptAnswer FromQt(int button) {
     }
 }
 
+// The local folder of a URL text; "" for another scheme and for "file:" (the computer itself).
+QString LocalFolder(const QString& url) {
+    const QUrl u(url);
+    return u.isLocalFile() ? u.toLocalFile() : QString();
+}
+
+// Qt's dialog rebuilds the folder, the side bar and the history that the last dialog of any Qt
+// program left in the user's Qt settings, and stats each of them on this thread while it is being
+// built. Whatever lies on a drive that does not answer is taken out of them first.
+void ForgetUnreachable(MessageBoxPrompts::ReachableFunction reachable) {
+    QSettings settings(QSettings::UserScope, QStringLiteral("QtProject"));
+    settings.beginGroup(QStringLiteral("FileDialog"));
+    const QString lastVisited = settings.value(QStringLiteral("lastVisited")).toString();
+    const QStringList shortcuts = settings.value(QStringLiteral("shortcuts")).toStringList();
+    const QStringList history = settings.value(QStringLiteral("history")).toStringList();
+    QStringList urls = shortcuts;
+    urls += history;
+    urls.append(lastVisited);
+    QStringList folders;
+    for (const QString& url : std::as_const(urls)) {
+        const QString folder = LocalFolder(url);
+        if (!folder.isEmpty() && !folders.contains(folder))
+            folders.append(folder);
+    }
+    if (folders.isEmpty())
+        return;
+    const QStringList answering = reachable(folders);
+    const auto kept = [&answering](const QString& url) {
+        const QString folder = LocalFolder(url);
+        return folder.isEmpty() || answering.contains(folder);
+    };
+    const auto filtered = [&kept](const QStringList& urls) {
+        QStringList out;
+        for (const QString& url : urls) {
+            if (kept(url))
+                out.append(url);
+        }
+        return out;
+    };
+    if (!kept(lastVisited))
+        settings.remove(QStringLiteral("lastVisited"));
+    if (const QStringList s = filtered(shortcuts); s.size() != shortcuts.size())
+        settings.setValue(QStringLiteral("shortcuts"), s);
+    if (const QStringList h = filtered(history); h.size() != history.size())
+        settings.setValue(QStringLiteral("history"), h);
+}
+
 } // namespace
 
 MessageBoxPrompts::MessageBoxPrompts(QWidget* parent)
-    : m_parent(parent) {}
+    : m_parent(parent)
+    , m_reachable(static_cast<ReachableFunction>(&ReachableFolders)) {}
 
 PromptAnswer MessageBoxPrompts::message(const QString& text, const QString& caption, PromptIcon icon,
                                         PromptButtons buttons) {
@@ -91,22 +143,49 @@ PromptAnswer MessageBoxPrompts::message(const QString& text, const QString& capt
 }
 
 QString MessageBoxPrompts::browseFolder(const QString& prompt, const QString& initial, int root) {
-    QFileDialog dialog(m_parent, prompt, initial);
+    QList<QUrl> sidebar;
+    QString start = initial;
+    {
+        // Gathering the places may wait for the probe of a drive; the pointer says so meanwhile.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const QStringList places = m_places ? m_places(root) : QStringList();
+        for (const QString& p : places)
+            sidebar << QUrl::fromLocalFile(p);
+        if (m_reachable) {
+            ForgetUnreachable(m_reachable);
+            if (!start.isEmpty() && m_reachable({start}).isEmpty())
+                start.clear();
+        }
+        // Left to itself the dialog would open wherever the last one closed, or in the working
+        // folder, and stat it: the root's first place, or "/", is a folder known to answer.
+        if (start.isEmpty())
+            start = places.isEmpty() ? QDir::rootPath() : places.constFirst();
+    }
+    QFileDialog dialog(m_parent, prompt, start);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     // Qt's own dialog: the same on every desktop, and one a test can drive.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    if (m_places) {
-        QList<QUrl> urls;
-        for (const QString& p : m_places(root))
-            urls << QUrl::fromLocalFile(p);
-        dialog.setSidebarUrls(urls);
-    }
-    if (!initial.isEmpty())
+    if (m_places)
+        dialog.setSidebarUrls(sidebar);
+    if (!initial.isEmpty() && start == initial)
         dialog.selectFile(initial);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    // Like a box, the dialog waits for the user with the normal pointer.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    const QStringList chosen = dialog.selectedFiles();
+    // Qt hands the folder a dialog closes in to the next dialog of this process, which stats it
+    // while it is built, before any of our checks: "/" is the one folder that cannot go silent
+    // under a running program.
+    dialog.setDirectory(QDir::rootPath());
+    if (!accepted || chosen.isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return chosen.constFirst();
 }
 
 void MessageBoxPrompts::beep() {

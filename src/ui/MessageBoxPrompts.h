@@ -15,20 +15,29 @@ public:
     /// `placesOf` gives the side-bar folders of a chooser root (0: desktop, home, documents and
     /// drives; 18: the network drives); set by whoever knows the drives.
     using PlacesFunction = QStringList (*)(int root);
+    /// Of some folders, those on drives that answer: the only ones Qt's dialog may be handed.
+    using ReachableFunction = QStringList (*)(const QStringList& folders);
 
     explicit MessageBoxPrompts(QWidget* parent = nullptr);
 
     void setParent(QWidget* parent) { m_parent = parent; }
     void setPlacesFunction(PlacesFunction f) { m_places = f; }
+    /// Replaces the drives' own test (ReachableFolders over the live mount table).
+    void setReachableFunction(ReachableFunction f) { m_reachable = f; }
 
     PromptAnswer message(const QString& text, const QString& caption, PromptIcon icon,
                          PromptButtons buttons) override;
+    /// Qt's own folder dialog with the root's places in its side bar. Nothing on a drive that
+    /// does not answer reaches the dialog: not the initial folder (the dialog then opens at the
+    /// first place, or "/"), not a place, and not what Qt's settings remember of earlier
+    /// dialogs.
     QString browseFolder(const QString& prompt, const QString& initial, int root) override;
     void beep() override;
 
 private:
     QPointer<QWidget> m_parent;
     PlacesFunction m_places = nullptr;
+    ReachableFunction m_reachable = nullptr;
 };
 
 } // namespace tobimaru

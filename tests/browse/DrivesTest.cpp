@@ -1,6 +1,8 @@
 #include "browse/Drives.h"
 #include "base/ErrorTable.h"
 #include "support/FakePrompts.h"
+#include "support/HangingFuse.h"
+#include "support/ScriptedProbe.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -277,4 +279,66 @@ TEST(Drives, RealProbeAndLiveTable) {
     test::FakePrompts prompts;
     EXPECT_TRUE(CheckDriveReady(dir.path(), live, prompts));
     EXPECT_TRUE(prompts.boxes.isEmpty());
+}
+
+TEST(Drives, OneTableHoldsWhatEachKindOfDriveIsKnownBy) {
+    const struct {
+        int type;
+        const char* caption;
+        const char* readyText;
+        const char* icon;
+    } cases[] = {
+        {DriveType::Unknown, "ローカル ディスク", "", "drive-harddisk"},
+        {DriveType::NoRootDir, "ローカル ディスク", "", "drive-harddisk"},
+        {DriveType::Removable, "リムーバブル ディスク", "フロッピーディスク又はリムーバブル ディスク",
+         "drive-removable-media"},
+        {DriveType::Fixed, "ローカル ディスク", "ハード ディスク", "drive-harddisk"},
+        {DriveType::Remote, "ネットワーク ドライブ", "ネットワーク ドライブ", "folder-remote"},
+        {DriveType::CdRom, "CD-ROM", "CD-ROM", "media-optical"},
+        {DriveType::RamDisk, "RAMディスク", "RAMディスク", "drive-harddisk"},
+        {7, "ローカル ディスク", "", "drive-harddisk"},
+        {-1, "ローカル ディスク", "", "drive-harddisk"},
+    };
+    for (const auto& c : cases) {
+        const DriveKind& kind = DriveKindOf(c.type);
+        EXPECT_STREQ(kind.caption, c.caption) << c.type;
+        EXPECT_EQ(DriveKindText(c.type), QString::fromUtf8(c.readyText)) << c.type;
+        EXPECT_STREQ(kind.iconName, c.icon) << c.type;
+        EXPECT_EQ(kind.networkIcon, c.type == DriveType::Remote) << c.type;
+        if (c.type >= 0 && c.type <= DriveType::RamDisk) {
+            EXPECT_EQ(kind.type, c.type);
+        }
+    }
+    // Every file-system type named in the table makes a mount of that table row's kind.
+    for (int type = DriveType::Unknown; type <= DriveType::RamDisk; ++type) {
+        for (const char* fs : DriveKindOf(type).fsTypes) {
+            const DriveModel drives({Mount("/", "ext4", "/dev/sda1"), Mount("/m", fs, "src")});
+            EXPECT_EQ(drives.GetDriveType("/m"), type) << fs;
+        }
+    }
+}
+
+TEST(Drives, ADeadDriveAnswersAtOnceTheSecondTimeAndLeavesNoThreadPerTry) {
+    test::ScriptedProbe script;
+    script.hang("/mnt/nas");
+    DriveEnvironment env;
+    env.prober = std::make_shared<MountProber>(script.probe());
+    env.readyTimeout = 300ms;
+    const int before = test::ProcessThreadCount();
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        // A fresh snapshot each time, as every navigation takes one; after the first try a
+        // limit so long that a wait would outlast the late release and see the drive ready.
+        if (attempt == 1)
+            env.readyTimeout = 60s;
+        const DriveModel drives(kTable, env);
+        const test::LateRelease safety(script);
+        test::FakePrompts prompts;
+        EXPECT_FALSE(CheckDriveReady("/mnt/nas/movies", drives, prompts)) << attempt;
+        EXPECT_EQ(prompts.texts(),
+                  QStringList{"ドライブ /mnt/nas - ネットワーク ドライブ\r\nの準備ができていません。"})
+            << attempt;
+    }
+    EXPECT_EQ(script.calls("/mnt/nas"), 1) << "one probe for all the tries";
+    EXPECT_LE(test::SettledThreadCount(before + 1), before + 1);
+    EXPECT_EQ(env.prober->workerCount(), 1);
 }

@@ -7,12 +7,29 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QVBoxLayout>
+#include <mutex>
 #include <stdexcept>
 #include <sys/stat.h>
 
 namespace tobimaru::test {
 
-TreeRig::TreeRig() {
+// Read by the probes on the prober's workers while the test changes it.
+struct TreeRig::ProbeControl {
+    std::mutex mutex;
+    bool ready = true;
+    QStringList dead;
+};
+
+TreeRig::TreeRig()
+    : m_control(std::make_shared<ProbeControl>()) {
+    m_prober = std::make_shared<MountProber>([control = m_control](const QString& mountPoint) {
+        {
+            const std::lock_guard lock(control->mutex);
+            if (!control->ready || control->dead.contains(mountPoint))
+                return MountStatus{};
+        }
+        return ProbeMountLinux(mountPoint);
+    });
     m_drive = dir.mkdir(QStringLiteral("drive"));
     m_home = dir.mkdir(QStringLiteral("home"));
     // Device numbers no sysfs of ours knows: the drives count as fixed disks.
@@ -87,12 +104,21 @@ void TreeRig::mkReadOnly(const QString& relative) const {
         throw std::runtime_error("cannot chmod");
 }
 
+void TreeRig::setReady(bool ready) {
+    const std::lock_guard lock(m_control->mutex);
+    m_control->ready = ready;
+}
+
+void TreeRig::setDead(const QString& mountPoint) {
+    const std::lock_guard lock(m_control->mutex);
+    m_control->dead.append(mountPoint);
+}
+
 DriveModel TreeRig::drives() const {
     DriveEnvironment env;
     env.sysfsRoot = sysfs.path();
-    env.probe = [ready = m_ready, dead = m_dead](const QString& mountPoint) {
-        return ready->load() && mountPoint != dead;
-    };
+    env.prober = m_prober;
+    env.readyTimeout = m_readyTimeout;
     return DriveModel(m_mounts, env);
 }
 

@@ -13,7 +13,7 @@
 #include <QStringList>
 #include <QTreeWidget>
 #include <QWidget>
-#include <atomic>
+#include <chrono>
 #include <memory>
 
 namespace tobimaru::test {
@@ -40,12 +40,18 @@ public:
 
     /// Adds a mount (after the drive) to the table the next snapshot sees.
     void addMount(const MountEntry& entry) { m_mounts.append(entry); }
-    /// Whether the probe of a mount point answers "ready".
-    void setReady(bool ready) { m_ready->store(ready); }
-    /// Mount points whose probe says "not ready" while others answer.
-    void setDead(const QString& mountPoint) { m_dead = mountPoint; }
+    /// Whether the probe of a mount point answers "ready" (else every probe says "not ready").
+    void setReady(bool ready);
+    /// A mount point whose probe says "not ready" at once while others answer.
+    void setDead(const QString& mountPoint);
+    /// How long one command waits for a probe (the program's two seconds by default).
+    void setReadyTimeout(std::chrono::milliseconds limit) { m_readyTimeout = limit; }
 
+    /// A snapshot of the rig's table. Its probes run on the rig's own prober, which every
+    /// snapshot shares (as the program's share the process's): the real probe of each mount
+    /// point, unless setReady or setDead says otherwise.
     DriveModel drives() const;
+    MountProber& prober() const { return *m_prober; }
     QTreeWidgetItem* node(const QString& key) const { return tree->FindNode(key); }
     /// The captions of a node's children, in tree order.
     static QStringList captions(const QTreeWidgetItem* node);
@@ -68,11 +74,14 @@ public:
     QString documents;
 
 private:
+    struct ProbeControl;
+
     QString m_drive;
     QString m_home;
     MountTable m_mounts;
-    std::shared_ptr<std::atomic<bool>> m_ready = std::make_shared<std::atomic<bool>>(true);
-    QString m_dead;
+    std::chrono::milliseconds m_readyTimeout{DriveEnvironment().readyTimeout};
+    std::shared_ptr<ProbeControl> m_control;
+    std::shared_ptr<MountProber> m_prober;
 };
 
 } // namespace tobimaru::test
