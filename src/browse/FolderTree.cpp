@@ -1,5 +1,8 @@
 #include "browse/FolderTree.h"
 
+#include "base/FileNames.h"
+#include "platform/WaitCursor.h"
+
 #include "base/ErrorBox.h"
 #include "base/ErrorTable.h"
 #include "base/PathQueries.h"
@@ -43,7 +46,7 @@ bool NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
 // search finds it at once (an expansion looks up every child of a folder that may hold
 // thousands); a child put in out of order is still found by the scan behind it.
 QTreeWidgetItem* ChildWithKey(const QTreeWidgetItem* parent, const QString& key, QStringView name) {
-    const QString caption = name.toString();
+    const QString caption = DisplayFileName(name.toString()); // as MakeNode shows it
     int lo = 0, hi = parent->childCount();
     while (lo < hi) {
         const int mid = (lo + hi) / 2;
@@ -117,14 +120,6 @@ public:
 
 private:
     QWidget* m_widget = nullptr;
-};
-
-class AppBusyCursor final {
-public:
-    AppBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~AppBusyCursor() { QApplication::restoreOverrideCursor(); }
-    AppBusyCursor(const AppBusyCursor&) = delete;
-    AppBusyCursor& operator=(const AppBusyCursor&) = delete;
 };
 
 } // namespace
@@ -238,7 +233,8 @@ DriveModel FolderTree::TakeDrives() const {
 QTreeWidgetItem* FolderTree::MakeNode(const QString& key, const QString& caption,
                                       const QString& imageKey) const {
     auto* node = new QTreeWidgetItem();
-    node->setText(0, caption);
+    // A folder name that is not UTF-8 keeps its bytes in the key; the caption shows U+FFFD.
+    node->setText(0, DisplayFileName(caption));
     node->setData(0, NodeKeyRole, key);
     node->setData(0, NodeImageRole, imageKey);
     if (m_ctx.icons)
@@ -378,7 +374,7 @@ void FolderTree::Expand(QTreeWidgetItem* node) {
     }
     m_state.TreeExpanding = true;
     // The probe of a mount below may keep the expansion waiting; the pointer says so.
-    const AppBusyCursor busy;
+    const WaitCursor busy;
     const auto command = BeginCommand();
     RunCommand(*m_ctx.prompts, [&] {
         // A read-only folder keeps its own picture; plain folders show the open one.
@@ -524,7 +520,7 @@ void FolderTree::FillAddressCombo(const DriveModel& drives) {
 }
 
 void FolderTree::ListFolder(const QString& folder) {
-    const AppBusyCursor busy;
+    const WaitCursor busy;
     // A folder on a drive that does not answer is not read (the read would hang the window); the
     // user hears why, and the list keeps what it shows.
     if (m_drives && folder.startsWith(QLatin1Char('/'))) {

@@ -1,5 +1,7 @@
 #include "browse/Navigation.h"
 
+#include "platform/WaitCursor.h"
+
 #include "base/ErrorBox.h"
 #include "base/PathQueries.h"
 #include "base/Prompts.h"
@@ -20,15 +22,6 @@
 namespace tobimaru {
 
 namespace {
-
-// The hourglass over the whole application until reset or destroyed.
-class BusyCursor final {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 void Tell(Prompts& prompts, const QString& text, PromptIcon icon) {
     prompts.message(text, AppTitle(), icon, PromptButtons::Ok);
@@ -70,7 +63,7 @@ bool Navigation::GoToPath(const QString& path, bool listFlag) {
     bool opened = false;
     RunCommand(prompts, [&] {
         // Inside the trap, so that the cursor is back before any box is shown.
-        std::optional<BusyCursor> busy;
+        std::optional<WaitCursor> busy;
         if (path.isEmpty()) {
             Tell(prompts, QStringLiteral("選択されたパスに移動できません。"), PromptIcon::Warning);
             return;

@@ -1,4 +1,7 @@
 #include "TreeRig.h"
+#include "base/FileNames.h"
+
+#include <sys/stat.h>
 
 #include "base/ErrorBox.h"
 #include "base/ErrorTable.h"
@@ -310,4 +313,28 @@ TEST(FolderTree, NetworkMountInsideTheTreeIsAskedBeforeItIsReadAhead) {
         EXPECT_EQ(TreeRig::captions(rig.node(rig.at("nas"))), alive ? QStringList{"share"} : QStringList())
             << alive;
     }
+}
+
+TEST(FolderTree, FoldersWhoseNamesAreNotUtf8GetNodesOfTheirOwnAndOpen) {
+    TreeRig rig;
+    rig.mkdirs({"a"});
+    // Latin-1 "été" and "ete" with è: two folders Qt alone would show and key the same way.
+    const QByteArray drive = EncodeFileName(rig.drive());
+    for (const QByteArray& name :
+         {QByteArray("a/\xE9t\xE9"), QByteArray("a/\xE8t\xE8"), QByteArray("a/\xE9t\xE9/in")})
+        ASSERT_EQ(::mkdir(drive + '/' + name, 0755), 0);
+    const QString first = DecodeFileName(drive + "/a/\xE9t\xE9");
+    const QString second = DecodeFileName(drive + "/a/\xE8t\xE8");
+    rig.tree->BuildDriveTree(rig.drive());
+    rig.tree->RootNode()->setExpanded(true);
+    rig.node(rig.at("a"))->setExpanded(true);
+    QTreeWidgetItem* one = rig.node(first);
+    QTreeWidgetItem* two = rig.node(second);
+    ASSERT_NE(one, nullptr);
+    ASSERT_NE(two, nullptr);
+    EXPECT_NE(one, two);
+    EXPECT_EQ(one->text(0), QStringLiteral("\uFFFDt\uFFFD"));
+    one->setExpanded(true);
+    EXPECT_EQ(TreeRig::captions(one), QStringList{"in"});
+    EXPECT_NE(rig.node(first + QStringLiteral("/in")), nullptr);
 }
