@@ -8,9 +8,16 @@
 #include "platform/WaitCursor.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QPointer>
+#include <QThreadPool>
+#include <QTimer>
 #include <QTreeView>
+#include <memory>
+#include <mutex>
+#include <optional>
 
 namespace tobimaru {
 
@@ -67,14 +74,65 @@ FileListView::FileListView(QTreeView* view, FileIcons& icons, Prompts& prompts, 
     connect(m_view->header(), &QHeaderView::sectionClicked, m_model, &FileListModel::ColumnClick);
 }
 
+void FileListView::setReader(Reader reader) {
+    m_reader = std::move(reader);
+}
+
+std::optional<ListResult> FileListView::readOffThread(const QString& folder, const ListOptions& options) {
+    struct Handoff {
+        std::mutex mutex;
+        std::optional<ListResult> result;
+    };
+    auto handoff = std::make_shared<Handoff>();
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    const Reader reader = m_reader ? m_reader : Reader(&ListFolderRows);
+    QThreadPool::globalInstance()->start([handoff, reader, folder, options, waiting] {
+        ListResult result = reader(folder, options);
+        {
+            const std::lock_guard<std::mutex> lock(handoff->mutex);
+            handoff->result = std::move(result);
+        }
+        QMetaObject::invokeMethod(
+            qApp,
+            [waiting] {
+                if (waiting)
+                    waiting->quit();
+            },
+            Qt::QueuedConnection);
+    });
+    // Long listings say so; short ones do not flicker the pointer.
+    std::optional<WaitCursor> busy;
+    QTimer slow;
+    slow.setSingleShot(true);
+    connect(&slow, &QTimer::timeout, &loop, [&] {
+        busy.emplace();
+        Q_EMIT listStatusChanged(QStringLiteral("読み込み中…"));
+    });
+    slow.start(500);
+    for (;;) {
+        {
+            const std::lock_guard<std::mutex> lock(handoff->mutex);
+            if (handoff->result) {
+                // An incomplete listing leaves panel 1 alone: it must not go on saying "reading".
+                if (busy && !handoff->result->complete)
+                    Q_EMIT listStatusChanged(QString());
+                return std::move(handoff->result);
+            }
+        }
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
 bool FileListView::ListFolder(const QString& folder, bool iconFlag, const ListOptions& options) {
     bool complete = false;
     RunCommand(m_prompts, [&] {
-        const WaitCursor wait;
-        m_model->clear();
-        ListResult result = ListFolderRows(folder, options);
-        complete = result.complete;
-        ShowListing(std::move(result), iconFlag);
+        const quint64 generation = ++m_generation;
+        std::optional<ListResult> result = readOffThread(folder, options);
+        if (generation != m_generation || !result)
+            return; // a later listing came meanwhile: its rows are the ones to show
+        complete = result->complete;
+        ShowListing(std::move(*result), iconFlag);
     });
     return complete;
 }

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "browse/FolderListing.h"
 
@@ -33,9 +34,17 @@ public:
     QTreeView* view() const { return m_view; }
 
     /// Replaces the rows by the entries of `folder` (ListFolderRows), fetching file icons when
-    /// `iconFlag` is set. A failure shows the error box and keeps the rows put in so far.
-    /// Returns true when the listing was complete (the status text was updated).
+    /// `iconFlag` is set. The folder is read on a worker thread; meanwhile the window keeps
+    /// painting and the player and timers go on, acting on the rows as they stand (user input
+    /// waits for the listing), and past half a second the list shows the busy pointer and panel 1
+    /// says so. The new rows replace the old in one step; a listing that a later one overtook
+    /// is dropped. A failure shows the error box. Returns true when the listing was complete and
+    /// shown (the status text was updated).
     bool ListFolder(const QString& folder, bool iconFlag, const ListOptions& options);
+
+    /// What reads a folder, on the worker thread (ListFolderRows unless a test says otherwise).
+    using Reader = std::function<ListResult(const QString& folder, const ListOptions& options)>;
+    void setReader(Reader reader);
 
     /// Puts a listing into the list: icons (file icons only with `iconFlag`; a file whose icon
     /// cannot be had is reported and listed without one), rows, the status text when the listing
@@ -55,12 +64,16 @@ Q_SIGNALS:
 
 private:
     void assignIcons(ListResult& result, bool iconFlag);
+    /// Runs the reader on a worker and waits for it with the window alive.
+    std::optional<ListResult> readOffThread(const QString& folder, const ListOptions& options);
 
     QTreeView* m_view = nullptr;
     FileIcons& m_icons;
     Prompts& m_prompts;
     FileListModel* m_model = nullptr;
     std::function<QString(FolderImage)> m_folderImageKeys;
+    Reader m_reader;
+    quint64 m_generation = 0; ///< of the listing asked for last
 };
 
 } // namespace tobimaru

@@ -13,12 +13,16 @@
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <random>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace tobimaru;
 using test::FakePrompts;
@@ -323,4 +327,36 @@ TEST(FileListView, TheNameColumnKeepsRoomForTheMarkARowGetsLater) {
     bold.setBold(true);
     const int marked = QFontMetrics(bold).horizontalAdvance(longName) + view.iconSize().width();
     EXPECT_GE(fitted, marked) << "the marked name would be cut short";
+}
+
+TEST(FileListView, AListingOvertakenByALaterOneIsDroppedAndTheWindowGoesOnMeanwhile) {
+    TempDir dir;
+    dir.write("slow/old.avi", "x");
+    dir.write("fast/new.avi", "x");
+    FakePrompts prompts;
+    FileIcons icons;
+    QTreeView view;
+    FileListView list(&view, icons, prompts);
+    std::atomic<bool> release{false};
+    list.setReader([&](const QString& folder, const ListOptions& o) {
+        // The slow folder is a disk that takes its time.
+        while (folder.endsWith(QLatin1String("slow")) && !release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return ListFolderRows(folder, o);
+    });
+    ListOptions o;
+    o.ListPattern = QStringLiteral("*.avi");
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        ++ticks;
+        if (ticks == 3) // a later listing while the slow one is read
+            EXPECT_TRUE(list.ListFolder(dir.file("fast"), false, o));
+        if (ticks == 5)
+            release = true;
+    });
+    tick.start(20);
+    EXPECT_FALSE(list.ListFolder(dir.file("slow"), false, o)) << "the overtaken listing shows nothing";
+    EXPECT_GE(ticks, 5) << "timers ran while the folder was read";
+    EXPECT_EQ(Column(*list.model(), 0), QStringList{"new.avi"});
 }

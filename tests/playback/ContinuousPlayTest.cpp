@@ -12,6 +12,9 @@
 #include <QItemSelectionModel>
 #include <QSlider>
 #include <QTreeView>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace tobimaru::test {
 namespace {
@@ -372,6 +375,28 @@ TEST_F(ContinuousPlayTest, FilesWhoseNamesAreNotUtf8PlayOnThroughTheList) {
     EXPECT_TRUE(rig.window->windowTitle().contains(QStringLiteral("a_caf\uFFFD.avi")) ||
                 rig.window->windowTitle().contains(QStringLiteral("b_\uFFFD")))
         << rig.window->windowTitle().toStdString();
+}
+
+TEST_F(ContinuousPlayTest, AnEndOfFileDuringAListingPlaysTheNextRowOfTheListAsItStands) {
+    rig.list(media().three());
+    const QString second = rig.key(1);
+    rig.play->SetPlaybotton(2);
+    ASSERT_TRUE(rig.waitNewStreams(1));
+    // The next folder is slow to read: the clip ends meanwhile.
+    std::atomic<bool> nextStarted{false};
+    QObject::connect(rig.player, &MediaPlayer::NewStream, rig.player, [&] {
+        if (rig.newStreams->count() >= 2)
+            nextStarted = true;
+    });
+    rig.listView->setReader([&](const QString& folder, const ListOptions& o) {
+        for (int i = 0; i < 2000 && !nextStarted; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return ListFolderRows(folder, o);
+    });
+    rig.list(media().single());
+    EXPECT_TRUE(nextStarted) << "the player's end of file waited for the listing";
+    EXPECT_EQ(rig.play->PlayingPath(), second);
+    EXPECT_EQ(rig.model().rowCount(), 1) << "then the new rows came in one step";
 }
 
 } // namespace
