@@ -9,6 +9,7 @@
 #include "browse/ListGrid.h"
 #include "browse/Navigation.h"
 #include "browse/QuickPaths.h"
+#include "fileops/FileOpsSubsystem.h"
 #include "input/KeyPreview.h"
 #include "input/PaneLayout.h"
 #include "playback/ContinuousPlay.h"
@@ -142,6 +143,7 @@ void Form1::buildControls() {
     m_icons->setKeySource(&IconForKey);
     buildBrowsing();
     buildPlayback();
+    buildFileOps();
 
     // A window lower than this cannot hold the column.
     setMinimumHeight(TwipsToPixels(5940));

@@ -22,6 +22,8 @@ class CommandTable;
 class DesktopOpener;
 class FileIcons;
 class FileListView;
+class FileManager;
+class FileOpsSubsystem;
 class FolderTree;
 class FolderTreeInput;
 class KeyPreview;
@@ -35,8 +37,10 @@ class Prompts;
 class QuickPathRecorder;
 class QuickPaths;
 class ScreenSaver;
+class SearchTool;
 class StatusPanels;
 class Toolbar;
+class Trash;
 class WindowCaption;
 class frmSplash;
 
@@ -51,6 +55,10 @@ struct Form1Context {
     IconSet iconSet;
     /// mpv's audio output for the player ("null" in tests; empty for mpv's choice).
     QByteArray audioOutput;
+    /// The desktop's trash, file manager and search window, for the file operations.
+    Trash* trash = nullptr;
+    FileManager* fileManager = nullptr;
+    SearchTool* searchTool = nullptr;
 };
 
 /// The main window: it owns the controls and one object per subsystem, connects them, and runs
@@ -80,6 +88,7 @@ public:
     FolderTree& folderTree() const { return *m_folderTree; }
     Navigation& navigation() const { return *m_nav; }
     PlaybackSubsystem& playback() const { return *m_playback; }
+    FileOpsSubsystem& fileOps() const { return *m_fileOps; }
     const CommandTable& commands() const { return *m_commands; }
     FileIcons& imlFile() const { return *m_icons; }
     MediaPlayer& player() const { return *m_player; }
@@ -116,6 +125,7 @@ private:
     void buildControls();
     void buildPlayback();
     void buildBrowsing();
+    void buildFileOps();
     void connectCommands();
     void registerWindowCommands();
     void onListDoubleClick();
@@ -169,6 +179,7 @@ private:
     std::unique_ptr<QuickPathRecorder> m_quickRecorder;
     std::unique_ptr<PlayedFolderMarker> m_folderMarker;
     std::unique_ptr<PlaybackSubsystem> m_playback;
+    std::unique_ptr<FileOpsSubsystem> m_fileOps;
 
     friend class Form1Settings;
 };

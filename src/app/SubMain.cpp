@@ -4,11 +4,14 @@
 #include "app/Startup.h"
 #include "base/IconSet.h"
 #include "browse/BrowseFolder.h"
+#include "platform/FileManager.h"
 #include "platform/IconTheme.h"
 #include "platform/OsVersion.h"
 #include "platform/ScreenSaver.h"
+#include "platform/SearchTool.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationWatcher.h"
+#include "platform/Trash.h"
 #include "platform/WaitCursor.h"
 #include "playback/clsMovie.h"
 #include "settings/IniFile.h"
@@ -44,6 +47,9 @@ int SubMain(int argc, char** argv) {
 
     DBusScreenSaver screenSaver;
     SystemDesktopOpener opener;
+    const std::unique_ptr<Trash> trash = MakeSessionTrash();
+    const std::unique_ptr<FileManager> fileManager = MakeSessionFileManager();
+    const std::unique_ptr<SearchTool> searchTool = MakeSessionSearchTool();
     std::unique_ptr<Form1> form;
     {
         const WaitCursor busy;
@@ -59,6 +65,9 @@ int SubMain(int argc, char** argv) {
         ctx.screenSaver = &screenSaver;
         ctx.opener = &opener;
         ctx.iconSet = icons;
+        ctx.trash = trash.get();
+        ctx.fileManager = fileManager.get();
+        ctx.searchTool = searchTool.get();
         form = std::make_unique<Form1>(ctx);
         prompts.setParent(form.get());
         form->Load(splash.get());

@@ -22,12 +22,8 @@ namespace {
 
 // Commands whose subsystems are not built yet: their items and buttons are shown disabled.
 // Each issue that builds one takes its names off these lists.
-const QStringList kNotBuilt = {"GoExp",      "GoSearch",   "MnuMakeFolder", "MnuMovFolder", "MnuDelFolder4",
-                               "MunOpen",    "ReNameFile", "MoveFile",      "DelFile",      "OpenRecycle",
-                               "ClsRecycle", "FilePopa",   "Opt(6)",        "解凍",         "選択解凍"};
-const QList<KeyCommand> kKeysNotBuilt = {KeyCommand::MoveFiles, KeyCommand::DeleteFiles,
-                                         KeyCommand::DeleteFolder, KeyCommand::MoveFolder,
-                                         KeyCommand::MakeFolder};
+const QStringList kNotBuilt = {"ReNameFile", "Opt(6)", "解凍", "選択解凍"};
+const QList<KeyCommand> kKeysNotBuilt = {};
 
 // Items that are separators in the menus' name list, not commands.
 bool IsSeparator(const Menus& menus, const QString& name) {

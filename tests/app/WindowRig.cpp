@@ -17,6 +17,9 @@ WindowRig::WindowRig(const QByteArray& ini) {
     ctx.screenSaver = &saver;
     ctx.opener = &opener;
     ctx.audioOutput = "null";
+    ctx.trash = &trash;
+    ctx.fileManager = &fileManager;
+    ctx.searchTool = &searchTool;
     form = std::make_unique<Form1>(ctx);
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "app/Form1.h"
+#include "platform/FileManager.h"
+#include "platform/SearchTool.h"
+#include "platform/Trash.h"
 #include "support/DesktopFakes.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
@@ -17,6 +20,9 @@ struct WindowRig {
     FakePrompts prompts;
     FakeScreenSaver saver;
     RecordingOpener opener;
+    DesktopTrash trash;
+    DBusFileManager fileManager;
+    DesktopSearchTool searchTool;
     std::unique_ptr<Form1> form;
 
     /// `ini`, when given, is the settings file the window starts with.
