@@ -163,13 +163,18 @@ void TreeDragDrop::Timer2_Timer() {
     m_ctx.tree->widget()->scrollToItem(node);
 }
 
+void TreeDragDrop::stopHover() {
+    if (m_ctx.hoverTimer)
+        m_ctx.hoverTimer->stop();
+    m_hoverKey.clear();
+}
+
 void TreeDragDrop::endDrag(bool justClicked) {
     TreeState& s = m_ctx.tree->state();
     s.TreeDragStarted = false;
     if (justClicked)
         s.TreeJustClicked = true;
-    m_ctx.tree->StopHoverTimer();
-    m_hoverKey.clear();
+    stopHover();
     m_ctx.tree->SetDropHighlight(nullptr);
 }
 
@@ -206,7 +211,7 @@ void TreeDragDrop::dropNode() {
         return;
     }
     s.TreeDragStarted = false;
-    m_ctx.tree->StopHoverTimer();
+    stopHover();
     if (m_ctx.shell->ShellMoveFiles({m_dragSourcePath}, m_dropTargetKey) != 0)
         return; // the highlight stays on the node that refused, and the click state as it was
     RunQuietly([&] {
@@ -239,7 +244,7 @@ void TreeDragDrop::dropRows() {
     m_files.BringListInLine(record, m_ctx.shell->lastState(), [this] {
         TreeState& st = m_ctx.tree->state();
         st.TreeDragStarted = false;
-        m_ctx.tree->StopHoverTimer();
+        stopHover();
         st.TreeJustClicked = true;
     });
     if (m_ctx.list->model()->rowCount() > 0)
@@ -277,8 +282,7 @@ bool TreeDragDrop::treeDragEvent(QEvent* event) {
     if (event->type() == QEvent::DragLeave) {
         // The drag may end anywhere now; a drag-over on coming back starts it again.
         m_ctx.tree->state().TreeDragStarted = false;
-        m_ctx.tree->StopHoverTimer();
-        m_hoverKey.clear();
+        stopHover();
         m_ctx.tree->SetDropHighlight(nullptr);
         return true;
     }

@@ -69,6 +69,7 @@ private:
     /// Clears `TreeDragStarted`, stops `Timer2`, clears the highlight; `justClicked` sets
     /// `TreeJustClicked` too.
     void endDrag(bool justClicked = true);
+    void stopHover();
 
     FileOpsContext m_ctx;
     FileCommands& m_files;
