@@ -25,6 +25,8 @@ PromptAnswer FirstButton(PromptButtons b) {
 PromptAnswer FakePrompts::message(const QString& text, const QString& caption, PromptIcon icon,
                                   PromptButtons buttons) {
     boxes.append({text, caption, icon, buttons});
+    if (onBox)
+        onBox(boxes.last());
     if (m_answers.empty())
         return FirstButton(buttons);
     const PromptAnswer a = m_answers.front();

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <deque>
+#include <functional>
 
 namespace tobimaru::test {
 
@@ -48,6 +49,8 @@ public:
     }
 
     QList<ShownBox> boxes;
+    /// Called with each box as it is shown, while the program waits for the answer.
+    std::function<void(const ShownBox&)> onBox;
     struct Browse {
         QString prompt;
         QString initial;
