@@ -44,12 +44,7 @@ void FileCommands::DelFile_Click() {
         return;
     m_ctx.shell->ShellDeleteFiles(record.keys);
     BringListInLine(record, m_ctx.shell->lastState());
-    tobimaru::SetAllListSelection(view, false);
-    const int rows = m_ctx.list->model()->rowCount();
-    if (rows == 0)
-        return;
-    const int index = rows == 1 ? 1 : std::min(record.lastIndex, rows);
-    SelectListRow(view, index);
+    SelectAfterDelete(view, record.lastIndex);
 }
 
 void FileCommands::MoveFile_Click() {

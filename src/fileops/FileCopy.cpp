@@ -9,8 +9,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/sendfile.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -19,10 +17,8 @@ namespace tobimaru {
 
 namespace {
 
-// Big enough for the kernel to stream, small enough for a cancel to be felt at once.
-constexpr size_t kChunk = size_t(8) << 20;
-// Each file is compared in windows of this many bytes.
-constexpr off_t kCompareWindow = off_t(64) << 20;
+// Small enough that a chunk and its read-back stay in the processor's cache.
+constexpr size_t kChunk = size_t(128) << 10;
 
 QByteArray Enc(const QString& path) {
     return QFile::encodeName(path);
@@ -64,28 +60,6 @@ public:
 
 private:
     DIR* m_dir = nullptr;
-};
-
-class Mapping final {
-public:
-    Mapping(int fd, off_t offset, size_t length)
-        : m_length(length) {
-        void* p = ::mmap(nullptr, length, PROT_READ, MAP_SHARED | MAP_POPULATE, fd, offset);
-        m_data = p == MAP_FAILED ? nullptr : p;
-        if (m_data)
-            ::madvise(m_data, length, MADV_SEQUENTIAL);
-    }
-    ~Mapping() {
-        if (m_data)
-            ::munmap(m_data, m_length);
-    }
-    Mapping(const Mapping&) = delete;
-    Mapping& operator=(const Mapping&) = delete;
-    const void* data() const { return m_data; }
-
-private:
-    void* m_data = nullptr;
-    size_t m_length = 0;
 };
 
 bool IsDot(const char* name) {
@@ -161,7 +135,6 @@ private:
     CopyStatus file(int srcDir, const char* srcName, int dstDir, const char* dstName, const QString& where,
                     bool top);
     CopyStatus transfer(int in, int out, off_t size, const QString& where);
-    CopyStatus compare(int in, int out, off_t size, const QString& where);
     CopyStatus folder(int srcFd, int dstFd, const QString& where);
 
     JobControl& m_job;
@@ -172,81 +145,43 @@ private:
 };
 
 CopyStatus Copier::transfer(int in, int out, off_t size, const QString& where) {
-    // The kernel's own copy first; each step down is for file systems that refuse the one above.
-    enum { Range, SendFile, ReadWrite } method = Range;
+    // Each chunk is written and at once read back from the copy and compared, while both are
+    // still in the processor's cache: checking every byte then costs little more than the copy.
+    m_bufA.resize(kChunk);
+    m_bufB.resize(kChunk);
+    const QString differs = QStringLiteral("書き込んだ内容を読み戻すと元と違っていました。");
     off_t done = 0;
     while (done < size) {
         if (m_job.cancelled())
             return CopyStatus::Cancelled;
-        const size_t chunk = size_t(std::min<off_t>(size - done, off_t(kChunk)));
-        ssize_t n = -1;
-        if (method == Range) {
-            loff_t inOff = done, outOff = done;
-            n = ::copy_file_range(in, &inOff, out, &outOff, chunk, 0);
-            if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
-                method = SendFile;
-                continue;
-            }
-        } else if (method == SendFile) {
-            off_t inOff = done;
-            if (::lseek(out, done, SEEK_SET) != done)
-                return failErrno(where, errno);
-            n = ::sendfile(out, in, &inOff, chunk);
-            if (n < 0 && (errno == EINVAL || errno == ENOSYS)) {
-                method = ReadWrite;
-                continue;
-            }
-        } else {
-            m_bufA.resize(size_t(1) << 20);
-            n = ::pread(in, m_bufA.data(), std::min(chunk, m_bufA.size()), done);
-            for (ssize_t written = 0; n > 0 && written < n;) {
-                const ssize_t w = ::pwrite(out, m_bufA.data() + written, size_t(n - written), done + written);
-                if (w < 0 && errno == EINTR)
-                    continue;
-                if (w <= 0)
-                    return failErrno(where, w < 0 ? errno : ENOSPC);
-                written += w;
-            }
-        }
+        const size_t want = size_t(std::min<off_t>(size - done, off_t(kChunk)));
+        const ssize_t n = ::pread(in, m_bufA.data(), want, done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return failErrno(where, errno);
         if (n == 0)
             return fail(where, QStringLiteral("コピーの途中で元のファイルが短くなりました。"));
+        for (ssize_t written = 0; written < n;) {
+            const ssize_t w = ::pwrite(out, m_bufA.data() + written, size_t(n - written), done + written);
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                return failErrno(where, w < 0 ? errno : ENOSPC);
+            written += w;
+        }
+        for (ssize_t got = 0; got < n;) {
+            const ssize_t r = ::pread(out, m_bufB.data() + got, size_t(n - got), done + got);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0)
+                return r < 0 ? failErrno(where, errno) : fail(where, differs);
+            got += r;
+        }
+        if (std::memcmp(m_bufA.data(), m_bufB.data(), size_t(n)) != 0)
+            return fail(where, differs);
         done += n;
         m_job.addBytes(n);
-    }
-    return CopyStatus::Copied;
-}
-
-CopyStatus Copier::compare(int in, int out, off_t size, const QString& where) {
-    const QString differs = QStringLiteral("書き込んだ内容を読み戻すと元と違っていました。");
-    for (off_t offset = 0; offset < size; offset += kCompareWindow) {
-        if (m_job.cancelled())
-            return CopyStatus::Cancelled;
-        const size_t length = size_t(std::min(kCompareWindow, size - offset));
-        const Mapping a(in, offset, length);
-        const Mapping b(out, offset, length);
-        if (a.data() && b.data()) {
-            if (std::memcmp(a.data(), b.data(), length) != 0)
-                return fail(where, differs);
-            continue;
-        }
-        // A file system that cannot map files is read instead.
-        m_bufA.resize(size_t(1) << 20);
-        m_bufB.resize(m_bufA.size());
-        for (size_t at = 0; at < length;) {
-            const size_t want = std::min(m_bufA.size(), length - at);
-            const ssize_t ra = ::pread(in, m_bufA.data(), want, offset + off_t(at));
-            const ssize_t rb = ::pread(out, m_bufB.data(), want, offset + off_t(at));
-            if (ra < 0 || rb < 0)
-                return failErrno(where, errno);
-            if (ra != ssize_t(want) || rb != ssize_t(want) ||
-                std::memcmp(m_bufA.data(), m_bufB.data(), want) != 0)
-                return fail(where, differs);
-            at += want;
-        }
     }
     return CopyStatus::Copied;
 }
@@ -263,17 +198,19 @@ CopyStatus Copier::file(int srcDir, const char* srcName, int dstDir, const char*
     if (out.get() < 0)
         return errno == EEXIST && top ? CopyStatus::NameTaken : failErrno(where, errno);
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    CopyStatus status = transfer(in.get(), out.get(), st.st_size, where);
+    const CopyStatus status = transfer(in.get(), out.get(), st.st_size, where);
     if (status != CopyStatus::Copied)
         return status;
     struct stat outSt {};
-    if (::fstat(out.get(), &outSt) != 0)
+    struct stat after {};
+    if (::fstat(out.get(), &outSt) != 0 || ::fstat(in.get(), &after) != 0)
         return failErrno(where, errno);
     if (outSt.st_size != st.st_size)
         return fail(where, QStringLiteral("書き込んだ大きさが元と違います。"));
-    status = compare(in.get(), out.get(), st.st_size, where);
-    if (status != CopyStatus::Copied)
-        return status;
+    // Written to meanwhile: the copy would lack what came later, and the source is to go.
+    if (after.st_size != st.st_size || after.st_mtim.tv_sec != st.st_mtim.tv_sec ||
+        after.st_mtim.tv_nsec != st.st_mtim.tv_nsec)
+        return fail(where, QStringLiteral("コピーの途中で元のファイルが変わりました。"));
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (::fchmod(out.get(), st.st_mode & 07777) != 0 || ::futimens(out.get(), times) != 0)
         return failErrno(where, errno);

@@ -71,4 +71,12 @@ void SelectListRow(QTreeView* view, int index) {
     view->setFocus();
 }
 
+void SelectAfterDelete(QTreeView* view, int lastIndex) {
+    SetAllListSelection(view, false);
+    const int rows = view->model() ? view->model()->rowCount() : 0;
+    if (rows == 0)
+        return;
+    SelectListRow(view, rows == 1 ? 1 : std::min(lastIndex, rows));
+}
+
 } // namespace tobimaru

@@ -34,4 +34,8 @@ void SetAllListSelection(QTreeView* view, bool selected);
 /// view and gives the list the focus. Nothing for an index outside the list.
 void SelectListRow(QTreeView* view, int index);
 
+/// After a delete: every row cleared, then the row at the last selected index (the last row
+/// when fewer are left; the one row when one is left) selected, scrolled to and focused.
+void SelectAfterDelete(QTreeView* view, int lastIndex);
+
 } // namespace tobimaru
