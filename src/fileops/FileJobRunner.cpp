@@ -148,12 +148,22 @@ void RunFileJob(const FileJobUi& ui, const std::function<void(JobControl&)>& wor
             else if (p.entriesTotal > 0)
                 dialog.setValue(p.entriesDone * 1000 / p.entriesTotal);
         };
-        QObject::connect(&dialog, &QProgressDialog::canceled, &loop, [&] {
+        const auto cancel = [&] {
             // The work stops after the chunk it is on; the dialog stays until it has.
             control.cancel();
             cancelling = true;
             cancelButton->setEnabled(false);
             refresh();
+        };
+        QObject::connect(&dialog, &QProgressDialog::canceled, &loop, cancel);
+        // Escape or the close box hide the dialog: that is a cancel too, and the dialog comes
+        // back, since without it the window would take input while the work goes on.
+        QObject::connect(&dialog, &QDialog::rejected, &loop, [&] {
+            cancel();
+            QTimer::singleShot(0, &dialog, [&] {
+                if (!finished.load())
+                    dialog.show();
+            });
         });
         QTimer ticker;
         QObject::connect(&ticker, &QTimer::timeout, &loop, refresh);

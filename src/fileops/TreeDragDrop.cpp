@@ -105,8 +105,8 @@ void TreeDragDrop::StartNodeDrag(const QString& key) {
     drag->setMimeData(data);
     drag->setPixmap(node->icon(0).pixmap(16, 16));
     m_ctx.tree->state().FocusPane = 2;
+    // Qt deletes the drag object once the drag is over.
     drag->exec(Qt::MoveAction, Qt::MoveAction);
-    drag->deleteLater();
     // Dropped anywhere but on the tree: the drag is over all the same.
     if (!m_dropQueued)
         endDrag();

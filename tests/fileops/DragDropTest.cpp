@@ -110,6 +110,10 @@ TEST(DragDrop, RowsDroppedOnANodeMoveIntoItsFolderAndRowsOnTheirOwnFolderStay) {
     r.make({"x.txt", "y.txt", "dest/"});
     r.open();
     r.select({"x.txt", "y.txt"});
+    // What another program gets when the rows are dragged to it: the files themselves.
+    EXPECT_TRUE(r.view->dragEnabled());
+    EXPECT_EQ(r.rowData()->urls(),
+              QList<QUrl>({QUrl::fromLocalFile(r.at("x.txt")), QUrl::fromLocalFile(r.at("y.txt"))}));
     const Snapshot before = FolderSnapshot(r.tree.drive());
     EXPECT_TRUE(r.dragAndDrop(r.treePort(), r.posOf(r.tree.drive()), r.rowData().get()));
     EXPECT_EQ(FolderSnapshot(r.tree.drive()), before) << "their own folder";

@@ -36,38 +36,59 @@ void UntilCancelled(JobControl& job) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
-TEST(FileJob, LongWorkShowsTheProgressAndItsCancelStopsTheWork) {
-    QWidget window;
-    window.show();
-    int ticks = 0;
-    QString label;
-    bool cancelledByDialog = false;
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        ++ticks;
-        QProgressDialog* dialog = ShownDialog();
-        if (!dialog || cancelledByDialog)
-            return;
-        label = dialog->labelText();
-        EXPECT_TRUE(dialog->isModal());
-        const auto buttons = dialog->findChildren<QPushButton*>();
-        ASSERT_EQ(buttons.size(), 1);
-        EXPECT_EQ(buttons[0]->text(), "キャンセル");
-        cancelledByDialog = true;
-        QTest::mouseClick(buttons[0], Qt::LeftButton);
-    });
-    watcher.start(50);
-    bool sawCancel = false;
-    FileJobUi ui{&window, QStringLiteral("ファイルの移動"), {}};
-    RunFileJob(ui, [&](JobControl& job) {
-        UntilCancelled(job);
-        sawCancel = job.cancelled();
-    });
-    EXPECT_TRUE(cancelledByDialog) << "the dialog showed";
-    EXPECT_TRUE(sawCancel);
-    EXPECT_GT(ticks, 5) << "the window's timers ran all along";
-    EXPECT_TRUE(label.startsWith("movie.avi\n2 / 3 個\n")) << label.toStdString();
-    EXPECT_EQ(ShownDialog(), nullptr) << "gone once the work ended";
+TEST(FileJob, LongWorkShowsTheProgressAndItsCancelOrCloseBoxStopsTheWork) {
+    // Escape is the dialog's own shortcut for its cancel button; the close box hides the
+    // dialog, which must come back while the work winds down.
+    enum How { Button, CloseBox };
+    for (const How how : {Button, CloseBox}) {
+        SCOPED_TRACE(how);
+        QWidget window;
+        window.show();
+        int ticks = 0;
+        QString label;
+        QString labelAfterCancel;
+        bool cancelledByDialog = false;
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            ++ticks;
+            QProgressDialog* dialog = ShownDialog();
+            if (!dialog)
+                return;
+            if (cancelledByDialog) {
+                labelAfterCancel = dialog->labelText();
+                return;
+            }
+            label = dialog->labelText();
+            EXPECT_TRUE(dialog->isModal());
+            const auto buttons = dialog->findChildren<QPushButton*>();
+            ASSERT_EQ(buttons.size(), 1);
+            EXPECT_EQ(buttons[0]->text(), "キャンセル");
+            cancelledByDialog = true;
+            switch (how) {
+            case Button:
+                QTest::mouseClick(buttons[0], Qt::LeftButton);
+                break;
+            case CloseBox:
+                dialog->close();
+                break;
+            }
+        });
+        watcher.start(50);
+        bool sawCancel = false;
+        FileJobUi ui{&window, QStringLiteral("ファイルの移動"), {}};
+        RunFileJob(ui, [&](JobControl& job) {
+            UntilCancelled(job);
+            sawCancel = job.cancelled();
+            // Winding down takes a moment, as closing a half-written copy does.
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        });
+        EXPECT_TRUE(cancelledByDialog) << "the dialog showed";
+        EXPECT_TRUE(sawCancel);
+        EXPECT_GT(ticks, 5) << "the window's timers ran all along";
+        EXPECT_TRUE(label.startsWith("movie.avi\n2 / 3 個\n")) << label.toStdString();
+        EXPECT_TRUE(labelAfterCancel.startsWith("中止しています…")) << "the dialog stays while the work ends";
+        EXPECT_EQ(ShownDialog(), nullptr) << "gone once the work ended";
+    }
 }
 
 TEST(FileJob, ShortWorkShowsNothingAndAFailureInsideReachesTheCaller) {
