@@ -11,6 +11,23 @@ PromptAnswer SilentPrompts::message(const QString& text, const QString&, PromptI
     return PromptAnswer::Ok;
 }
 
+PromptAnswer SilentPrompts::ask(const QString&, const QString&, PromptIcon, PromptButtons buttons,
+                                PromptAnswer) {
+    switch (buttons) {
+    case PromptButtons::YesNo:
+    case PromptButtons::YesNoCancel:
+        return PromptAnswer::Yes;
+    case PromptButtons::RetryCancel:
+        return PromptAnswer::Retry;
+    case PromptButtons::AbortRetryIgnore:
+        return PromptAnswer::Abort;
+    case PromptButtons::Ok:
+    case PromptButtons::OkCancel:
+        break;
+    }
+    return PromptAnswer::Ok;
+}
+
 QString MakeClip(const QString& path, double seconds, int width, int height) {
     const QString d = QString::number(seconds);
     const QString size = QStringLiteral("%1x%2").arg(width).arg(height);

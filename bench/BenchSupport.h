@@ -12,6 +12,10 @@ public:
     PromptAnswer message(const QString&, const QString&, PromptIcon, PromptButtons) override;
     QString browseFolder(const QString&, const QString&, int) override { return {}; }
     void beep() override {}
+    /// The first button: a benchmark that asks means to go on (Yes).
+    PromptAnswer ask(const QString& text, const QString& caption, PromptIcon icon, PromptButtons buttons,
+                     PromptAnswer defaultAnswer) override;
+    QString inputText(const QString&, const QString&) override { return {}; }
 };
 
 /// Makes a clip with a test picture and a tone by ffmpeg; "" when ffmpeg failed.

@@ -10,6 +10,7 @@
 #include "browse/ListGrid.h"
 #include "browse/Navigation.h"
 #include "browse/QuickPaths.h"
+#include "fileops/FileOpsSubsystem.h"
 #include "input/KeyPreview.h"
 #include "input/MouseGestures.h"
 #include "input/PaneLayout.h"
@@ -149,6 +150,7 @@ void Form1::buildControls() {
     m_icons->setKeySource(&IconForKey);
     buildBrowsing();
     buildPlayback();
+    buildFileOps();
     buildArchives();
 
     setOuterSize(QSize(TwipsToPixels(12180), TwipsToPixels(9165)));

@@ -22,6 +22,8 @@ class CommandTable;
 class DesktopOpener;
 class FileIcons;
 class FileListView;
+class FileManager;
+class FileOpsSubsystem;
 class FolderTree;
 class FolderTreeInput;
 class KeyPreview;
@@ -38,8 +40,10 @@ class QuickPathRecorder;
 class QuickPaths;
 class ScreenSaver;
 class ShellOpener;
+class SearchTool;
 class StatusPanels;
 class Toolbar;
+class Trash;
 class WindowCaption;
 class frmSplash;
 
@@ -56,6 +60,10 @@ struct Form1Context {
     IconSet iconSet;
     /// mpv's audio output for the player ("null" in tests; empty for mpv's choice).
     QByteArray audioOutput;
+    /// The desktop's trash, file manager and search window, for the file operations.
+    Trash* trash = nullptr;
+    FileManager* fileManager = nullptr;
+    SearchTool* searchTool = nullptr;
 };
 
 /// The main window: it owns the controls and one object per subsystem, connects them, and runs
@@ -86,6 +94,7 @@ public:
     Navigation& navigation() const { return *m_nav; }
     PlaybackSubsystem& playback() const { return *m_playback; }
     LhaZip& archives() const { return *m_lhaZip; }
+    FileOpsSubsystem& fileOps() const { return *m_fileOps; }
     const CommandTable& commands() const { return *m_commands; }
     CommandTable& commands() { return *m_commands; }
     /// The gestures while they are on (from the load to the unload), else null.
@@ -130,6 +139,7 @@ private:
     void buildArchives();
     void registerRenameFile();
     QString meltDestination();
+    void buildFileOps();
     void connectCommands();
     void registerWindowCommands();
     void onListDoubleClick();
@@ -191,6 +201,7 @@ private:
     std::unique_ptr<PlaybackSubsystem> m_playback;
     std::unique_ptr<MouseGestures> m_gestures;
     std::unique_ptr<LhaZip> m_lhaZip;
+    std::unique_ptr<FileOpsSubsystem> m_fileOps;
 
     friend class Form1Settings;
 };

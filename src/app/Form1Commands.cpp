@@ -13,6 +13,7 @@
 #include "browse/FolderTree.h"
 #include "browse/ListGrid.h"
 #include "browse/Navigation.h"
+#include "fileops/FileOpsSubsystem.h"
 #include "input/KeyPreview.h"
 #include "playback/PlaybackCommands.h"
 #include "playback/PlaybackState.h"
@@ -44,16 +45,13 @@ void Form1::registerWindowCommands() {
     t.add(QStringLiteral("MnuIconSet"), [this] { listCurrentFolder(); });
     // The button has flipped the file view of the playback state already.
     t.add(QStringLiteral("ファイルビュー"), [this] { listCurrentFolder(); });
-    t.add(KeyCommand::SelectAll, [this] {
-        m_list->selectAll();
-        m_list->setFocus();
-    });
     t.add(KeyCommand::FocusTree, [this] { m_tree->setFocus(); });
 }
 
 void Form1::connectCommands() {
     registerWindowCommands();
     RegisterBrowseCommands(*m_commands, *m_nav, *m_quick);
+    m_fileOps->registerCommands(*m_commands);
     ConnectCommandSources(*m_menus, *m_toolbar, *m_commands,
                           [this] { m_playback->commands().OnAnyToolbarClick(); });
     connect(m_keys.get(), &KeyPreview::command, this, [this](KeyCommand c) { m_commands->execute(c); });

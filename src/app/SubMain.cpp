@@ -7,8 +7,11 @@
 #include "platform/OsVersion.h"
 #include "platform/ScreenSaver.h"
 #include "platform/ShellOpen.h"
+#include "platform/FileManager.h"
+#include "platform/SearchTool.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationWatcher.h"
+#include "platform/Trash.h"
 #include "platform/WaitCursor.h"
 #include "playback/clsMovie.h"
 #include "settings/IniFile.h"
@@ -48,6 +51,9 @@ int SubMain(int argc, char** argv) {
     DBusScreenSaver screenSaver;
     SystemDesktopOpener opener;
     DesktopShellOpener shell(prompts);
+    const std::unique_ptr<Trash> trash = MakeSessionTrash();
+    const std::unique_ptr<FileManager> fileManager = MakeSessionFileManager();
+    const std::unique_ptr<SearchTool> searchTool = MakeSessionSearchTool();
     std::unique_ptr<Form1> form;
     {
         const WaitCursor busy;
@@ -64,6 +70,9 @@ int SubMain(int argc, char** argv) {
         ctx.opener = &opener;
         ctx.shell = &shell;
         ctx.iconSet = icons;
+        ctx.trash = trash.get();
+        ctx.fileManager = fileManager.get();
+        ctx.searchTool = searchTool.get();
         form = std::make_unique<Form1>(ctx);
         prompts.setParent(form.get());
         form->Load(splash.get());

@@ -63,6 +63,17 @@ public:
     void beep() override {
         RunOn(m_context, [&] { m_target.beep(); });
     }
+    PromptAnswer ask(const QString& text, const QString& caption, PromptIcon icon, PromptButtons buttons,
+                     PromptAnswer defaultAnswer) override {
+        PromptAnswer answer = defaultAnswer;
+        RunOn(m_context, [&] { answer = m_target.ask(text, caption, icon, buttons, defaultAnswer); });
+        return answer;
+    }
+    QString inputText(const QString& prompt, const QString& title) override {
+        QString text;
+        RunOn(m_context, [&] { text = m_target.inputText(prompt, title); });
+        return text;
+    }
 
 private:
     Prompts& m_target;

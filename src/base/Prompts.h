@@ -24,6 +24,15 @@ public:
 
     /// The default system beep.
     virtual void beep() = 0;
+
+    /// A question whose default button, the one Enter and Escape take, is `defaultAnswer` (the
+    /// safe answer of the commands that move files to the trash); otherwise as `message`.
+    virtual PromptAnswer ask(const QString& text, const QString& caption, PromptIcon icon,
+                             PromptButtons buttons, PromptAnswer defaultAnswer) = 0;
+
+    /// A text-input box titled `title` with `prompt` above an empty line. Returns the text as
+    /// typed, or the empty string when the user cancels.
+    virtual QString inputText(const QString& prompt, const QString& title) = 0;
 };
 
 /// The application title: the caption of every box that names no other.

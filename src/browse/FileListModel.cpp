@@ -4,9 +4,13 @@
 
 #include "browse/FileIcons.h"
 
+#include <QCoreApplication>
 #include <QIcon>
+#include <QMimeData>
+#include <QUrl>
 #include <algorithm>
 #include <numeric>
+#include <set>
 
 namespace tobimaru {
 
@@ -110,6 +114,99 @@ void FileListModel::setRows(std::vector<ListRow> rows) {
 
 void FileListModel::clear() {
     setRows({});
+}
+
+void FileListModel::removeRowsAt(const std::vector<int>& positions) {
+    std::vector<char> gone(m_rows.size(), 0);
+    bool any = false;
+    for (const int position : positions) {
+        if (valid(position)) {
+            gone[size_t(indexAt(position))] = 1;
+            any = true;
+        }
+    }
+    if (!any)
+        return;
+    // A reset, not one removal per row: each removal signal makes the view and the selection
+    // walk their rows again.
+    beginResetModel();
+    std::vector<int> newIndex(m_rows.size(), -1);
+    std::vector<ListRow> kept;
+    kept.reserve(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (gone[i])
+            continue;
+        newIndex[i] = int(kept.size());
+        kept.push_back(std::move(m_rows[i]));
+    }
+    QHash<int, Decoration> decorations;
+    for (auto it = m_decorations.cbegin(); it != m_decorations.cend(); ++it) {
+        if (newIndex[size_t(it.key())] >= 0)
+            decorations.insert(newIndex[size_t(it.key())], it.value());
+    }
+    std::vector<int> order;
+    order.reserve(kept.size());
+    for (const int i : m_order) {
+        if (newIndex[size_t(i)] >= 0)
+            order.push_back(newIndex[size_t(i)]);
+    }
+    m_rows = std::move(kept);
+    m_decorations = std::move(decorations);
+    m_order = std::move(order);
+    m_positionOf.assign(m_rows.size(), 0);
+    for (size_t p = 0; p < m_order.size(); ++p)
+        m_positionOf[size_t(m_order[p])] = int(p);
+    m_indexOfKey.clear();
+    m_indexOfKeyValid = false;
+    endResetModel();
+}
+
+void FileListModel::addRow(ListRow row) {
+    const int position = int(m_rows.size());
+    beginInsertRows({}, position, position);
+    m_rows.push_back(std::move(row));
+    m_order.push_back(position);
+    m_positionOf.push_back(position);
+    m_indexOfKey.clear();
+    m_indexOfKeyValid = false;
+    endInsertRows();
+    sortWithLayoutChange();
+}
+
+Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
+    const Qt::ItemFlags base = QAbstractTableModel::flags(index);
+    return index.isValid() ? base | Qt::ItemIsDragEnabled : base;
+}
+
+QStringList FileListModel::mimeTypes() const {
+    return {QStringLiteral("text/uri-list"), RowsMimeType()};
+}
+
+QString FileListModel::RowsMimeType() {
+    return QStringLiteral("application/x-tobimaru-list-rows");
+}
+
+QMimeData* FileListModel::mimeData(const QModelIndexList& indexes) const {
+    // One url per row, in displayed order, whatever the columns of the indexes.
+    std::set<int> rows;
+    for (const QModelIndex& index : indexes) {
+        if (index.isValid() && valid(index.row()))
+            rows.insert(index.row());
+    }
+    if (rows.empty())
+        return nullptr;
+    QList<QUrl> urls;
+    for (const int position : rows)
+        urls.append(QUrl::fromLocalFile(key(position)));
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    data->setData(RowsMimeType(), QByteArray::number(QCoreApplication::applicationPid()));
+    return data;
+}
+
+Qt::DropActions FileListModel::supportedDragActions() const {
+    // Another program may copy or move the files; this list never removes rows for a drag.
+    return Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
 }
 
 const ListRow& FileListModel::row(int position) const {

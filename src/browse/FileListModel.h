@@ -39,6 +39,21 @@ public:
     void setRows(std::vector<ListRow> rows);
     /// Removes every row.
     void clear();
+    /// Removes the rows at these displayed positions (any order; invalid ones are ignored) in
+    /// one step: a thousand rows of a big list go at the cost of one pass, not one each. The
+    /// remaining rows keep their order and decorations; the selection is cleared.
+    void removeRowsAt(const std::vector<int>& positions);
+    /// Adds a row and puts it in its sorted place; the selection follows its rows.
+    void addRow(ListRow row);
+
+    /// Rows can be dragged out as the files they stand for.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    /// The rows' files as "text/uri-list", and the format below marking a drag of our own rows.
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+    /// The format of a drag of this program's list rows (the process id is its value).
+    static QString RowsMimeType();
 
     /// The row at a displayed position (0-based, valid positions only).
     const ListRow& row(int position) const;

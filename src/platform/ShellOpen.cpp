@@ -1,38 +1,33 @@
 #include "platform/ShellOpen.h"
 
-#include "base/ErrorBox.h"
-#include "base/ErrorTable.h"
-#include "base/PathQueries.h"
-
 #include <QDesktopServices>
-#include <QDir>
 #include <QRegularExpression>
 
 namespace tobimaru {
 
-QUrl ShellTargetUrl(const QString& target) {
-    // "mailto:", "https://" and the like; a path never starts with a scheme and a colon.
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
-    if (scheme.match(target).hasMatch())
-        return QUrl(target);
+QUrl ShellTarget(const QString& target) {
+    // A scheme is letters, digits, "+", "-" and "." after a first letter, then ":"; "C:" alone
+    // would be one too, but no Linux path looks like that.
+    static const QRegularExpression kScheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
+    if (!target.startsWith(QLatin1Char('/')) && kScheme.match(target).hasMatch())
+        return QUrl(target, QUrl::TolerantMode);
     return QUrl::fromLocalFile(target);
+}
+
+int32_t ShellOpenFile(QWidget*, const QString& target, int) {
+    QDesktopServices::openUrl(ShellTarget(target));
+    return 0;
 }
 
 DesktopShellOpener::DesktopShellOpener(Prompts& prompts, Launcher launch)
     : m_prompts(prompts)
     , m_launch(std::move(launch)) {}
 
-int DesktopShellOpener::ShellOpenFile(QWidget* /*owner*/, const QString& target, int /*showState*/) {
-    if (ExistsFile(target) && !QDir::setCurrent(GetParentPath(target))) {
-        ShowErrorBox(m_prompts, ErrorCode::PathNotFound);
-        return ErrorCode::PathNotFound;
-    }
-    const QUrl url = ShellTargetUrl(target);
+int DesktopShellOpener::ShellOpenFile(QWidget* owner, const QString& target, int showState) {
+    if (!m_launch)
+        return tobimaru::ShellOpenFile(owner, target, showState);
     // Whether an application took it is the desktop's to say, as it was the shell's.
-    if (m_launch)
-        m_launch(url);
-    else
-        QDesktopServices::openUrl(url);
+    m_launch(ShellTarget(target));
     return 0;
 }
 

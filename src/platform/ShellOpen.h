@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QUrl>
+#include <cstdint>
 #include <functional>
 
 class QWidget;
@@ -10,30 +11,36 @@ namespace tobimaru {
 
 class Prompts;
 
-/// The show state the callers pass: a normal window.
+/// The show state the callers pass: a normal window (the desktop's launcher decides).
 inline constexpr int kShowNormal = 1;
 
-/// The desktop shell's open action: a file with the application the desktop gives its type, a
-/// web or mail address with the browser or the mail program.
+/// What the desktop is given for a target: an address with a scheme ("mailto:", "https:",
+/// "trash:") as it stands, anything else as a local path.
+QUrl ShellTarget(const QString& target);
+/// The same, under the name the version page's code knows it by.
+inline QUrl ShellTargetUrl(const QString& target) {
+    return ShellTarget(target);
+}
+
+/// Hands the target to the desktop's default application (as xdg-open does) and returns at once.
+/// The process's current folder stays as it is: it means nothing to the desktop's launcher.
+/// Returns 0; what the launcher makes of it is the desktop's to report. `owner` and `showState`
+/// have no counterpart on the desktop.
+int32_t ShellOpenFile(QWidget* owner, const QString& target, int showState);
+
+/// The desktop shell's open action behind an interface, for the dialogs that tests drive.
 class ShellOpener {
 public:
     virtual ~ShellOpener() = default;
-    /// Opens `target` (a path or an address) for `owner`, in `showState`. A file that exists
-    /// makes its folder the process's current folder first. Returns 0, or the number of the
-    /// failure that stopped it; what the desktop then does is its own to report.
+    /// As the free ShellOpenFile.
     virtual int ShellOpenFile(QWidget* owner, const QString& target, int showState) = 0;
 };
-
-/// The URL the desktop is handed for a target: an address with a scheme as it is, anything
-/// else as a local file.
-QUrl ShellTargetUrl(const QString& target);
 
 /// The desktop's own open action (QDesktopServices, like xdg-open).
 class DesktopShellOpener final : public ShellOpener {
 public:
     using Launcher = std::function<bool(const QUrl&)>;
-    /// `prompts` tells the user why a file could not be opened; `launch` (for tests) stands
-    /// for QDesktopServices::openUrl. Both must outlive this object.
+    /// `launch` (for tests) stands for QDesktopServices::openUrl. `prompts` must outlive this.
     explicit DesktopShellOpener(Prompts& prompts, Launcher launch = {});
 
     int ShellOpenFile(QWidget* owner, const QString& target, int showState) override;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QSettings>
@@ -115,6 +116,26 @@ void ForgetUnreachable(MessageBoxPrompts::ReachableFunction reachable) {
         settings.setValue(QStringLiteral("history"), h);
 }
 
+QMessageBox::StandardButton ToQt(PromptAnswer a) {
+    switch (a) {
+    case PromptAnswer::Ok:
+        return QMessageBox::Ok;
+    case PromptAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case PromptAnswer::Yes:
+        return QMessageBox::Yes;
+    case PromptAnswer::No:
+        return QMessageBox::No;
+    case PromptAnswer::Retry:
+        return QMessageBox::Retry;
+    case PromptAnswer::Abort:
+        return QMessageBox::Abort;
+    case PromptAnswer::Ignore:
+        return QMessageBox::Ignore;
+    }
+    return QMessageBox::NoButton;
+}
+
 } // namespace
 
 MessageBoxPrompts::MessageBoxPrompts(QWidget* parent)
@@ -123,7 +144,39 @@ MessageBoxPrompts::MessageBoxPrompts(QWidget* parent)
 
 PromptAnswer MessageBoxPrompts::message(const QString& text, const QString& caption, PromptIcon icon,
                                         PromptButtons buttons) {
+    return show(text, caption, icon, buttons, nullptr);
+}
+
+PromptAnswer MessageBoxPrompts::ask(const QString& text, const QString& caption, PromptIcon icon,
+                                    PromptButtons buttons, PromptAnswer defaultAnswer) {
+    return show(text, caption, icon, buttons, &defaultAnswer);
+}
+
+QString MessageBoxPrompts::inputText(const QString& prompt, const QString& title) {
+    QInputDialog dialog(m_parent);
+    dialog.setWindowTitle(title);
+    QString shown = prompt;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    dialog.setLabelText(shown);
+    dialog.setInputMode(QInputDialog::TextInput);
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return accepted ? dialog.textValue() : QString();
+}
+
+PromptAnswer MessageBoxPrompts::show(const QString& text, const QString& caption, PromptIcon icon,
+                                     PromptButtons buttons, const PromptAnswer* defaultAnswer) {
     QMessageBox box(ToQt(icon), caption, QString(), ToQt(buttons), m_parent);
+    if (defaultAnswer) {
+        box.setDefaultButton(ToQt(*defaultAnswer));
+        // Escape is the safe answer too, unless the box has a cancel of its own.
+        if (!(ToQt(buttons) & QMessageBox::Cancel))
+            box.setEscapeButton(ToQt(*defaultAnswer));
+    }
     // Our texts carry file and folder names, which may look like markup ("<a>.avi"): never
     // let Qt guess rich text.
     box.setTextFormat(Qt::PlainText);

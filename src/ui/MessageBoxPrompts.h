@@ -33,8 +33,15 @@ public:
     /// dialogs.
     QString browseFolder(const QString& prompt, const QString& initial, int root) override;
     void beep() override;
+    PromptAnswer ask(const QString& text, const QString& caption, PromptIcon icon, PromptButtons buttons,
+                     PromptAnswer defaultAnswer) override;
+    /// Qt's input dialog; the typed text keeps its spaces (the caller trims what it must).
+    QString inputText(const QString& prompt, const QString& title) override;
 
 private:
+    PromptAnswer show(const QString& text, const QString& caption, PromptIcon icon, PromptButtons buttons,
+                      const PromptAnswer* defaultAnswer);
+
     QPointer<QWidget> m_parent;
     PlacesFunction m_places = nullptr;
     ReachableFunction m_reachable = nullptr;

@@ -4,12 +4,15 @@
 #include "settings/PrivateProfile.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMenu>
 #include <QTreeWidget>
 
 namespace tobimaru::test {
 
-WindowRig::WindowRig(const QByteArray& ini) {
+WindowRig::WindowRig(const QByteArray& ini)
+    : previousCurrent(QDir::currentPath()) {
+    QDir::setCurrent(dir.mkdir("current"));
     if (!ini.isNull())
         dir.write("TobimaruMe.ini", ini);
     Form1Context ctx;
@@ -19,7 +22,15 @@ WindowRig::WindowRig(const QByteArray& ini) {
     ctx.opener = &opener;
     ctx.shell = &shell;
     ctx.audioOutput = "null";
+    ctx.trash = &trash;
+    ctx.fileManager = &fileManager;
+    ctx.searchTool = &searchTool;
     form = std::make_unique<Form1>(ctx);
+}
+
+WindowRig::~WindowRig() {
+    form.reset();
+    QDir::setCurrent(previousCurrent);
 }
 
 QString WindowRig::read(const char* section, const char* key) const {

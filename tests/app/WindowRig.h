@@ -1,6 +1,9 @@
 #pragma once
 
 #include "app/Form1.h"
+#include "platform/FileManager.h"
+#include "platform/SearchTool.h"
+#include "platform/Trash.h"
 #include "support/DesktopFakes.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
@@ -21,10 +24,18 @@ struct WindowRig {
     FakeScreenSaver saver;
     RecordingOpener opener;
     RecordingShell shell;
+    DesktopTrash trash;
+    DBusFileManager fileManager;
+    DesktopSearchTool searchTool;
+    /// The window opens in the current folder when no start folder is stored, and its keys run
+    /// real file commands there: the rig makes its own empty folder the current one meanwhile.
+    QString previousCurrent;
     std::unique_ptr<Form1> form;
 
     /// `ini`, when given, is the settings file the window starts with.
     explicit WindowRig(const QByteArray& ini = {});
+    /// Gives the process its current folder back.
+    ~WindowRig();
     QString iniPath() const { return dir.file("TobimaruMe.ini"); }
     /// A stored value, "<none>" when there is none.
     QString read(const char* section, const char* key) const;

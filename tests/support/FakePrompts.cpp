@@ -4,8 +4,7 @@ namespace tobimaru::test {
 
 namespace {
 
-PromptAnswer FirstButton(PromptButtons b)
-{
+PromptAnswer FirstButton(PromptButtons b) {
     switch (b) {
     case PromptButtons::Ok:
     case PromptButtons::OkCancel:
@@ -24,9 +23,10 @@ PromptAnswer FirstButton(PromptButtons b)
 } // namespace
 
 PromptAnswer FakePrompts::message(const QString& text, const QString& caption, PromptIcon icon,
-                                  PromptButtons buttons)
-{
+                                  PromptButtons buttons) {
     boxes.append({text, caption, icon, buttons});
+    if (onBox)
+        onBox(boxes.last());
     if (m_answers.empty())
         return FirstButton(buttons);
     const PromptAnswer a = m_answers.front();
@@ -34,8 +34,27 @@ PromptAnswer FakePrompts::message(const QString& text, const QString& caption, P
     return a;
 }
 
-QString FakePrompts::browseFolder(const QString& prompt, const QString& initial, int root)
-{
+PromptAnswer FakePrompts::ask(const QString& text, const QString& caption, PromptIcon icon,
+                              PromptButtons buttons, PromptAnswer defaultAnswer) {
+    // Unscripted, the box takes its default: the safe answer, so that a key a test presses in
+    // the real window never sends the test's own folders to the trash.
+    const bool scripted = !m_answers.empty();
+    const PromptAnswer a = message(text, caption, icon, buttons);
+    boxes.last().defaultAnswer = defaultAnswer;
+    boxes.last().hasDefault = true;
+    return scripted ? a : defaultAnswer;
+}
+
+QString FakePrompts::inputText(const QString& prompt, const QString& title) {
+    inputs.append({prompt, title});
+    if (m_typed.empty())
+        return {};
+    QString t = m_typed.front();
+    m_typed.pop_front();
+    return t;
+}
+
+QString FakePrompts::browseFolder(const QString& prompt, const QString& initial, int root) {
     browses.append({prompt, initial, root});
     if (m_folders.empty())
         return {};
@@ -44,16 +63,14 @@ QString FakePrompts::browseFolder(const QString& prompt, const QString& initial,
     return f;
 }
 
-QStringList FakePrompts::texts() const
-{
+QStringList FakePrompts::texts() const {
     QStringList out;
     for (const auto& b : boxes)
         out << b.text;
     return out;
 }
 
-const char* IconName(PromptIcon icon)
-{
+const char* IconName(PromptIcon icon) {
     switch (icon) {
     case PromptIcon::None:
         return "none";

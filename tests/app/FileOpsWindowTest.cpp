@@ -1,0 +1,103 @@
+// The file operations in the real window: what they do to the player, and the key preview
+// around the Delete keys.
+#include "app/WindowRig.h"
+#include "base/CommandTable.h"
+#include "browse/FileListModel.h"
+#include "browse/FileListView.h"
+#include "input/KeyPreview.h"
+#include "playback/ContinuousPlay.h"
+#include "playback/PlaybackSubsystem.h"
+#include "playback/clsMovie.h"
+#include "support/MediaMaker.h"
+#include "support/TrashHome.h"
+
+#include <QFile>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace tobimaru::test {
+namespace {
+
+QByteArray StartIn(const QString& folder) {
+    return "[Boot]\nSearchPath=1\n[FilePath]\nPath=" + QFile::encodeName(folder) + "\n";
+}
+
+TEST(FileOpsWindow, TheFolderCommandsLeaveThePlayerPlayingAndTheFileCommandsStopIt) {
+    if (!MediaMaker::available())
+        GTEST_SKIP() << "ffmpeg makes the clip (scripts/packages.txt installs it)";
+    TrashHome home;
+    TempDir media;
+    MediaMaker::clip(media.file("a.avi"), 6.0);
+    media.mkdir("sub");
+    WindowRig w(StartIn(media.path()));
+    w.start();
+    ASSERT_EQ(w.form->fileList().model()->rowCount(), 1);
+    ContinuousPlay& play = w.form->playback().play();
+    const struct {
+        const char* command;
+        bool playsOn;
+    } rows[] = {
+        {"MnuMakeFolder", true}, {"MnuMovFolder", true}, {"MnuDelFolder4", true},
+        {"DelFile", false},      {"MoveFile", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command);
+        if (w.form->playback().movie().GetPlayState() != 1) {
+            w.form->ListView1()->setCurrentIndex(w.form->fileList().model()->index(0, 0));
+            play.SetPlaybotton(2);
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w.form->playback().movie().GetPlayState() == 1; }, 15000));
+        // Every box declines and every chooser and input box is cancelled: nothing changes on disk.
+        EXPECT_TRUE(w.form->commands().execute(QString::fromLatin1(row.command)));
+        EXPECT_EQ(w.form->playback().movie().GetPlayState() == 1, row.playsOn);
+        EXPECT_EQ(play.AutoPlayArmed(), row.playsOn);
+    }
+    EXPECT_TRUE(QFile::exists(media.file("a.avi")));
+    EXPECT_TRUE(home.files().isEmpty());
+}
+
+TEST(FileOpsWindow, TheDeleteKeysAskWithTheKeyPreviewOff) {
+    TrashHome home;
+    TempDir folder;
+    folder.write("a.avi", "not played");
+    folder.mkdir("sub");
+    WindowRig w(StartIn(folder.path()));
+    w.start();
+    bool previewDuringBox = true;
+    w.prompts.onBox = [&](const ShownBox&) { previewDuringBox = w.form->keyPreview().enabled(); };
+    const struct {
+        const char* what;
+        std::function<void()> press;
+        bool previewOn;
+    } rows[] = {
+        {"Delete in the list",
+         [&] {
+             w.form->ListView1()->setFocus();
+             QTest::keyClick(w.form->ListView1(), Qt::Key_Delete);
+         },
+         false},
+        {"Delete in the tree",
+         [&] {
+             w.form->TreeView1()->setFocus();
+             QTest::keyClick(w.form->TreeView1(), Qt::Key_Delete);
+         },
+         false},
+        {"DelFile", [&] { w.form->commands().execute(QStringLiteral("DelFile")); }, true},
+        {"MnuDelFolder4", [&] { w.form->commands().execute(QStringLiteral("MnuDelFolder4")); }, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        w.prompts.clear();
+        row.press();
+        ASSERT_EQ(w.prompts.boxes.size(), 1);
+        EXPECT_EQ(previewDuringBox, row.previewOn);
+        EXPECT_TRUE(w.form->keyPreview().enabled()) << "on again afterwards";
+    }
+    EXPECT_TRUE(QFile::exists(folder.file("a.avi")));
+    EXPECT_TRUE(QFile::exists(folder.file("sub")));
+}
+
+} // namespace
+} // namespace tobimaru::test
