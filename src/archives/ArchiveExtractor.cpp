@@ -316,7 +316,7 @@ int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEn
                           ExtractionJournal& journal) {
     // A file its owner cannot read would be lost to them; set-id bits never come from an archive.
     const int mode = (archive_entry_perm(entry) & 0777) | 0400;
-    UniqueFd file;
+    ArchiveFd file;
     if (const int code = journal.createFile(p.relative, mode, &file))
         return fail(code, QStringLiteral("cannot create ") + p.relative);
     const auto writeFailed = [&](int e) {

@@ -110,11 +110,11 @@ qint64 RoundUpToBlock(qint64 bytes, qint64 block) {
     return (bytes + block - 1) / block * block;
 }
 
-UniqueFd::~UniqueFd() {
+ArchiveFd::~ArchiveFd() {
     close();
 }
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+ArchiveFd& ArchiveFd::operator=(ArchiveFd&& other) noexcept {
     if (this != &other) {
         close();
         m_fd = other.release();
@@ -122,13 +122,13 @@ UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
     return *this;
 }
 
-int UniqueFd::release() {
+int ArchiveFd::release() {
     const int fd = m_fd;
     m_fd = -1;
     return fd;
 }
 
-int UniqueFd::close() {
+int ArchiveFd::close() {
     if (m_fd < 0)
         return 0;
     const int result = ::close(release());
@@ -153,8 +153,8 @@ int ExtractionJournal::openFolder(const QString& relative, int* fd) {
         return ArchiverCode::Ok;
     }
     m_lastFolder.clear();
-    m_lastFolderFd = UniqueFd();
-    UniqueFd current;
+    m_lastFolderFd = ArchiveFd();
+    ArchiveFd current;
     int at = m_root.get();
     QString sub;
     for (const QString& part : relative.split(kSlash, Qt::SkipEmptyParts)) {
@@ -166,7 +166,7 @@ int ExtractionJournal::openFolder(const QString& relative, int* fd) {
             return IsDiskFull(errno) ? ArchiverCode::DiskSpace : ArchiverCode::MakeDirectory;
         }
         // A link or a file where a folder should be fails here (ELOOP, ENOTDIR).
-        UniqueFd next(::openat(at, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        ArchiveFd next(::openat(at, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (next.get() < 0)
             return ArchiverCode::MakeDirectory;
         current = std::move(next);
@@ -201,12 +201,12 @@ int CreateCode(int e) {
 
 } // namespace
 
-int ExtractionJournal::createFile(const QString& relative, int mode, UniqueFd* file) {
+int ExtractionJournal::createFile(const QString& relative, int mode, ArchiveFd* file) {
     const auto [folder, name] = SplitLast(relative);
     int at = -1;
     if (const int code = openFolder(folder, &at))
         return code;
-    UniqueFd fd(::openat(at, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    ArchiveFd fd(::openat(at, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
     if (fd.get() < 0)
         return CreateCode(errno);
     m_made.push_back({EncodeFileName(relative), false});
@@ -230,7 +230,7 @@ void ExtractionJournal::commit() {
 }
 
 void ExtractionJournal::rollBack() {
-    m_lastFolderFd = UniqueFd();
+    m_lastFolderFd = ArchiveFd();
     m_lastFolder.clear();
     for (auto it = m_made.rbegin(); it != m_made.rend(); ++it)
         ::unlinkat(m_root.get(), it->relative.constData(), it->folder ? AT_REMOVEDIR : 0);

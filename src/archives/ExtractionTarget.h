@@ -46,17 +46,18 @@ FreeSpace QueryFreeSpace(const QString& folder);
 qint64 RoundUpToBlock(qint64 bytes, qint64 block);
 
 /// An owned file descriptor, closed when it goes.
-class UniqueFd final {
+// Not base/UniqueFd.h: close() here answers with the errno, which the journal reports.
+class ArchiveFd final {
 public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd)
+    ArchiveFd() = default;
+    explicit ArchiveFd(int fd)
         : m_fd(fd) {}
-    ~UniqueFd();
-    UniqueFd(UniqueFd&& other) noexcept
+    ~ArchiveFd();
+    ArchiveFd(ArchiveFd&& other) noexcept
         : m_fd(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
+    ArchiveFd& operator=(ArchiveFd&& other) noexcept;
+    ArchiveFd(const ArchiveFd&) = delete;
+    ArchiveFd& operator=(const ArchiveFd&) = delete;
     int get() const { return m_fd; }
     int release();
     /// Closes now and returns close()'s errno (0 when it went well): a network or full disk may
@@ -89,7 +90,7 @@ public:
     /// Creates the new file `relative` (its folders made first) with the permission bits (the
     /// umask applies) and hands over the descriptor. 0; 0x8010 when anything is there already;
     /// 0x8012 for its folder; 0x8005 on a full disk; 0x800D when it cannot be created.
-    int createFile(const QString& relative, int mode, UniqueFd* file);
+    int createFile(const QString& relative, int mode, ArchiveFd* file);
     /// Creates the symbolic link `relative` pointing at `target`. Codes as createFile.
     int createLink(const QString& relative, const QByteArray& target);
     /// Keeps everything; the journal then removes nothing.
@@ -105,11 +106,11 @@ private:
     /// A descriptor of the folder `relative` ("" is the destination), making what is missing.
     int openFolder(const QString& relative, int* fd);
 
-    UniqueFd m_root;
+    ArchiveFd m_root;
     std::vector<Made> m_made;
     // The folder the last file went into: files of one folder mostly come one after another.
     QString m_lastFolder;
-    UniqueFd m_lastFolderFd;
+    ArchiveFd m_lastFolderFd;
     bool m_committed = false;
 };
 
