@@ -1,5 +1,7 @@
 #include "fileops/FileCopy.h"
 
+#include "base/DirStream.h"
+
 #include "base/PathQueries.h"
 #include "fileops/JobControl.h"
 
@@ -43,25 +45,6 @@ private:
     int m_fd = -1;
 };
 
-class Dir final {
-public:
-    explicit Dir(int fd)
-        : m_dir(fd >= 0 ? ::fdopendir(fd) : nullptr) {
-        if (fd >= 0 && !m_dir)
-            ::close(fd);
-    }
-    ~Dir() {
-        if (m_dir)
-            ::closedir(m_dir);
-    }
-    Dir(const Dir&) = delete;
-    Dir& operator=(const Dir&) = delete;
-    DIR* get() const { return m_dir; }
-
-private:
-    DIR* m_dir = nullptr;
-};
-
 bool IsDot(const char* name) {
     return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
@@ -83,7 +66,7 @@ struct Scanner {
         // Readable to be copied, writable for its entries to be removed afterwards.
         if (::faccessat(fd, ".", R_OK | W_OK | X_OK, 0) != 0)
             return fail(where, QString::fromLocal8Bit(std::strerror(errno)));
-        const Dir dir(fd);
+        const DirStream dir = OpenDirStream(fd);
         if (!dir.get())
             return fail(where, QString::fromLocal8Bit(std::strerror(errno)));
         const int dfd = ::dirfd(dir.get());
@@ -223,7 +206,7 @@ CopyStatus Copier::file(int srcDir, const char* srcName, int dstDir, const char*
 }
 
 CopyStatus Copier::folder(int srcFd, int dstFd, const QString& where) {
-    const Dir src(srcFd);
+    const DirStream src = OpenDirStream(srcFd);
     const Fd dst(dstFd);
     if (!src.get() || dst.get() < 0)
         return failErrno(where, errno);

@@ -1,5 +1,7 @@
 #include "platform/RemoveTree.h"
 
+#include "base/DirStream.h"
+
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -12,25 +14,6 @@ namespace tobimaru {
 
 namespace {
 
-class Dir final {
-public:
-    explicit Dir(int fd)
-        : m_dir(fd >= 0 ? ::fdopendir(fd) : nullptr) {
-        if (fd >= 0 && !m_dir)
-            ::close(fd);
-    }
-    ~Dir() {
-        if (m_dir)
-            ::closedir(m_dir);
-    }
-    Dir(const Dir&) = delete;
-    Dir& operator=(const Dir&) = delete;
-    DIR* get() const { return m_dir; }
-
-private:
-    DIR* m_dir = nullptr;
-};
-
 struct Remover {
     QString failure;
 
@@ -42,7 +25,7 @@ struct Remover {
 
     // Empties the folder open at `fd` (which this takes over); `where` names it in a failure.
     bool emptyAt(int fd, const QString& where) {
-        const Dir dir(fd);
+        const DirStream dir = OpenDirStream(fd);
         if (!dir.get())
             return fail(where, errno);
         const int dfd = ::dirfd(dir.get());
