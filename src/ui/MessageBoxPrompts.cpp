@@ -136,6 +136,24 @@ QMessageBox::StandardButton ToQt(PromptAnswer a) {
     return QMessageBox::NoButton;
 }
 
+// A box asked during busy work (the settings load at start-up, a drive check) waits for the
+// user: it shows the normal pointer, and the busy one comes back after it.
+int ExecWithNormalPointer(QDialog& dialog) {
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int result = dialog.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return result;
+}
+
+// A lone carriage return is the line break of our texts; Qt wants a line feed.
+QString WithLineFeeds(QString text) {
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
 } // namespace
 
 MessageBoxPrompts::MessageBoxPrompts(QWidget* parent)
@@ -155,16 +173,9 @@ PromptAnswer MessageBoxPrompts::ask(const QString& text, const QString& caption,
 QString MessageBoxPrompts::inputText(const QString& prompt, const QString& title) {
     QInputDialog dialog(m_parent);
     dialog.setWindowTitle(title);
-    QString shown = prompt;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    dialog.setLabelText(shown);
+    dialog.setLabelText(WithLineFeeds(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
-    const bool busy = QApplication::overrideCursor() != nullptr;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    if (busy)
-        QApplication::restoreOverrideCursor();
+    const bool accepted = ExecWithNormalPointer(dialog) == QDialog::Accepted;
     return accepted ? dialog.textValue() : QString();
 }
 
@@ -180,18 +191,9 @@ PromptAnswer MessageBoxPrompts::show(const QString& text, const QString& caption
     // Our texts carry file and folder names, which may look like markup ("<a>.avi"): never
     // let Qt guess rich text.
     box.setTextFormat(Qt::PlainText);
-    // A lone carriage return is the line break of our texts; Qt wants a line feed.
-    QString shown = DisplayFileName(text); // a path in the text may hold bytes that are not UTF-8
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    box.setText(shown);
-    // A box asked during busy work (the settings load at start-up, a drive check) waits for the
-    // user: it shows the normal pointer, and the busy one comes back after it.
-    const bool busy = QApplication::overrideCursor() != nullptr;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const int answer = box.exec();
-    if (busy)
-        QApplication::restoreOverrideCursor();
+    // A path in the text may hold bytes that are not UTF-8.
+    box.setText(WithLineFeeds(DisplayFileName(text)));
+    const int answer = ExecWithNormalPointer(box);
     return FromQt(answer);
 }
 
@@ -225,12 +227,7 @@ QString MessageBoxPrompts::browseFolder(const QString& prompt, const QString& in
     if (!initial.isEmpty() && start == initial)
         dialog.selectFile(initial);
     // Like a box, the dialog waits for the user with the normal pointer.
-    const bool busy = QApplication::overrideCursor() != nullptr;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    if (busy)
-        QApplication::restoreOverrideCursor();
+    const bool accepted = ExecWithNormalPointer(dialog) == QDialog::Accepted;
     const QStringList chosen = dialog.selectedFiles();
     // Qt hands the folder a dialog closes in to the next dialog of this process, which stats it
     // while it is built, before any of our checks: "/" is the one folder that cannot go silent
