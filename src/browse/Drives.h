@@ -122,8 +122,10 @@ public:
     /// command of everything asked meanwhile.
     MountProber& prober() const { return *m_env.prober; }
 
-private:
+    /// The drive as the prober tells mounts apart; a new mount at the same place has a new one.
     MountKey KeyOf(const QString& drive) const;
+
+private:
     const MountEntry* TopEntry(const QString& mountPoint) const;
     int Classify(const MountEntry& entry) const;
     bool IsRemovable(const MountEntry& entry) const;

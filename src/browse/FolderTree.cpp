@@ -1,6 +1,7 @@
 #include "browse/FolderTree.h"
 
 #include "base/FileNames.h"
+#include "platform/OffThread.h"
 #include "platform/WaitCursor.h"
 
 #include "base/ErrorBox.h"
@@ -32,14 +33,40 @@ const QColor kReadOnlyColour(0, 128, 0);
 const QColor kSelectedColour(0, 0, 255);
 const QColor kPlayedColour(255, 0, 0);
 
-// Caption order without regard to case; names that differ only in case keep a fixed order.
-bool CaptionLess(const QString& a, const QString& b) {
-    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : a < b;
+bool NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+    return TreeCaptionLess(a->text(0), b->text(0));
 }
 
-bool NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
-    return CaptionLess(a->text(0), b->text(0));
+bool IsFilled(const QTreeWidgetItem* node) {
+    return node->data(0, NodeFilledRole).toBool();
+}
+
+void SetMark(QTreeWidgetItem* node, bool hasSubfolders) {
+    node->setChildIndicatorPolicy(hasSubfolders ? QTreeWidgetItem::ShowIndicator
+                                                : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+// Puts `fresh` (in caption order, none of them there yet) among the parent's children (in
+// caption order too) with one insertion per run between two old children, so that filling a
+// folder of thousands costs one pass however many nodes it had already.
+void MergeChildren(QTreeWidgetItem* parent, const std::vector<QTreeWidgetItem*>& fresh) {
+    int pos = 0;
+    size_t next = 0;
+    while (next < fresh.size()) {
+        while (pos < parent->childCount() && NodeLess(parent->child(pos), fresh[next]))
+            ++pos;
+        size_t end = next + 1;
+        if (pos >= parent->childCount()) {
+            end = fresh.size();
+        } else {
+            while (end < fresh.size() && NodeLess(fresh[end], parent->child(pos)))
+                ++end;
+        }
+        const QList<QTreeWidgetItem*> run(fresh.begin() + qsizetype(next), fresh.begin() + qsizetype(end));
+        parent->insertChildren(pos, run);
+        pos += int(run.size());
+        next = end;
+    }
 }
 
 // The child keyed `key`, whose caption is `name`. Children are in caption order, so a binary
@@ -50,7 +77,7 @@ QTreeWidgetItem* ChildWithKey(const QTreeWidgetItem* parent, const QString& key,
     int lo = 0, hi = parent->childCount();
     while (lo < hi) {
         const int mid = (lo + hi) / 2;
-        if (CaptionLess(parent->child(mid)->text(0), caption))
+        if (TreeCaptionLess(parent->child(mid)->text(0), caption))
             lo = mid + 1;
         else
             hi = mid;
@@ -181,6 +208,10 @@ bool FolderTree::IsRoot(const QTreeWidgetItem* node) {
     return node && !node->parent();
 }
 
+bool FolderTree::HasExpandMark(const QTreeWidgetItem* node) {
+    return node && (node->childCount() > 0 || node->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator);
+}
+
 QString FolderTree::GetTreeViewKey() const {
     return NodeKey(SelectedNode());
 }
@@ -254,16 +285,16 @@ void FolderTree::InsertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child) c
     parent->insertChild(lo, child);
 }
 
-bool FolderTree::MayLookInto(const QString& folder, MountProber::Patience patience) const {
+bool FolderTree::MayLookInto(const QString& folder) const {
     // Any file system can stop answering (a server gone, a FUSE daemon stuck), and a read of it
-    // on this thread would hang the window: its drive is asked first. Within one command the
-    // answer is asked once, and a drive known to be silent answers at once.
+    // would never come back: its drive is asked first. Within one command the answer is asked
+    // once, and a drive known to be silent answers at once.
     if (!m_drives)
         return true;
     const QString drive = m_drives->GetDriveName(CleanKey(folder));
     if (drive.isEmpty())
         return true;
-    const std::optional<MountStatus> answer = m_drives->ProbeDrives({drive}, patience).front();
+    const std::optional<MountStatus> answer = m_drives->ProbeDrives({drive}).front();
     return answer && answer->ready;
 }
 
@@ -286,82 +317,115 @@ void FolderTree::BuildDriveTree(const QString& path, const DriveModel& drives) {
         if (QWidget* window = m_tree->window())
             window->update();
         const TreeBusyCursor busy(m_tree);
+        ++m_epoch;
         m_tree->clear();
         m_dropHighlight.clear();
         m_drives = drives;
+        m_builtWith = Admission();
         const auto command = BeginCommand();
         const QString drive = drives.GetDriveName(CleanKey(path));
         if (drive.isEmpty())
             throw Failure(ErrorCode::PathNotFound, "BuildDriveTree");
         const QString imageKey = DriveIconKey(drive, drives, *m_ctx.icons, *m_ctx.prompts);
         m_tree->addTopLevelItem(MakeNode(drive, drives.RootCaption(drive), imageKey));
-        TreeEnum({drive});
+        RunQuietly([&] { ReadChildren(RootNode(), false); });
     });
 }
 
-void FolderTree::AddSubfolderNodes(const QString& parentKey, const QString& folderPath) {
-    AddSubfolderNodes(parentKey, folderPath, MountProber::Patience::Command);
+bool FolderTree::ShowsDrive(const QString& drive, const DriveModel& drives) const {
+    const QTreeWidgetItem* root = RootNode();
+    if (!root || !m_drives || NodeKey(root) != drive)
+        return false;
+    const ListOptions now = Admission();
+    return m_builtWith.ShowHidden == now.ShowHidden && m_builtWith.ShowSystem == now.ShowSystem &&
+           m_builtWith.ShowReadOnly == now.ShowReadOnly &&
+           m_drives->KeyOf(drive).identity == drives.KeyOf(drive).identity &&
+           root->text(0) == DisplayFileName(drives.RootCaption(drive));
 }
 
-void FolderTree::AddSubfolderNodes(const QString& parentKey, const QString& folderPath,
-                                   MountProber::Patience patience) {
-    QTreeWidgetItem* parent = FindNode(CleanKey(parentKey));
+void FolderTree::UseDrives(const DriveModel& drives) {
+    m_drives = drives;
+}
+
+QTreeWidgetItem* FolderTree::ReadChildren(QTreeWidgetItem* node, bool dropGone) {
+    const QString folder = NodeKey(node);
     const auto command = BeginCommand();
-    if (!parent || !MayLookInto(folderPath, patience))
-        return;
-    const std::vector<SubfolderEntry> entries = Scan(folderPath);
-    if (entries.empty())
-        return;
-    const QString base = folderPath.endsWith(QLatin1Char('/')) ? folderPath : folderPath + QLatin1Char('/');
-    QSet<QString> present;
-    present.reserve(parent->childCount());
-    for (int i = 0, n = parent->childCount(); i < n; ++i)
-        present.insert(NodeKey(parent->child(i)));
-
-    QList<QTreeWidgetItem*> fresh;
-    fresh.reserve(qsizetype(entries.size()));
-    for (const SubfolderEntry& e : entries) {
-        const QString key = base + e.name;
-        // A folder already in the tree means this one was read before: nothing more to add.
-        if (present.contains(key))
-            break;
-        QTreeWidgetItem* node = MakeNode(key, e.name, FolderImageKey(m_ctx.iconSet, e.image));
-        SetColour(node, e.attr);
-        fresh.append(node);
-    }
-    if (parent->childCount() == 0) {
-        std::sort(fresh.begin(), fresh.end(), NodeLess);
-        parent->addChildren(fresh);
-    } else {
-        for (QTreeWidgetItem* node : fresh)
-            InsertSorted(parent, node);
-    }
+    if (!MayLookInto(folder))
+        return node;
+    const ListOptions admission = Admission();
+    const DriveModel drives = m_drives ? *m_drives : TakeDrives();
+    auto reader = m_ctx.levelReader ? m_ctx.levelReader : &ReadTreeLevel;
+    const quint64 epoch = m_epoch;
+    std::optional<WaitCursor> busy;
+    std::optional<std::vector<TreeLevelEntry>> level = WaitForWorker<std::vector<TreeLevelEntry>>(
+        [reader, folder, admission, drives] { return reader(folder, admission, drives); },
+        [&busy] { busy.emplace(); });
+    // A rebuild or a removal while the folder was read may have taken the node away.
+    if (epoch != m_epoch)
+        node = FindNode(folder);
+    if (!node || !level)
+        return node;
+    ApplyLevel(node, std::move(*level), dropGone);
+    return node;
 }
 
-void FolderTree::CollectSubfolders(const QString& folderPath, QStringList& collection) const {
-    const auto command = BeginCommand();
-    if (!MayLookInto(folderPath))
-        return;
-    const QString base = folderPath.endsWith(QLatin1Char('/')) ? folderPath : folderPath + QLatin1Char('/');
-    for (const SubfolderEntry& e : Scan(folderPath))
-        collection.append(base + e.name);
-}
+void FolderTree::ApplyLevel(QTreeWidgetItem* node, std::vector<TreeLevelEntry> level, bool dropGone) {
+    const QString base = JoinPath(NodeKey(node), QString()); // "/" stays "/"
+    QHash<QString, QTreeWidgetItem*> present;
+    present.reserve(node->childCount());
+    for (int i = 0, n = node->childCount(); i < n; ++i)
+        present.insert(NodeKey(node->child(i)), node->child(i));
 
-std::vector<SubfolderEntry> FolderTree::Scan(const QString& folderPath) const {
-    return m_drives ? ScanSubfolders(folderPath, Admission(), *m_drives)
-                    : ScanSubfolders(folderPath, Admission());
-}
-
-void FolderTree::TreeEnum(const QStringList& collection) {
-    // Reading a level ahead into another mount only gives a node its expand mark: a glance will
-    // do, and the full wait comes when the user goes into it.
-    for (const QString& path : collection) {
-        const bool mountPoint = m_drives && m_drives->IsMountPoint(path) && path != NodeKey(RootNode());
-        RunQuietly([&] {
-            AddSubfolderNodes(path, path,
-                              mountPoint ? MountProber::Patience::Glance : MountProber::Patience::Command);
-        });
+    std::vector<QTreeWidgetItem*> fresh;
+    fresh.reserve(level.size());
+    QSet<QString> found;
+    if (dropGone)
+        found.reserve(qsizetype(level.size()));
+    for (TreeLevelEntry& e : level) {
+        const QString key = base + e.entry.name;
+        if (dropGone)
+            found.insert(key);
+        if (QTreeWidgetItem* old = present.value(key)) {
+            // A node already there keeps what it has; one not opened learns its mark afresh.
+            if (!IsFilled(old))
+                SetMark(old, e.hasSubfolders);
+            continue;
+        }
+        QTreeWidgetItem* child = MakeNode(key, e.entry.name, FolderImageKey(m_ctx.iconSet, e.entry.image));
+        SetColour(child, e.entry.attr);
+        SetMark(child, e.hasSubfolders);
+        fresh.push_back(child);
     }
+    if (dropGone) {
+        for (int i = node->childCount() - 1; i >= 0; --i) {
+            QTreeWidgetItem* child = node->child(i);
+            if (!found.contains(NodeKey(child))) {
+                ForgetHighlightUnder(child);
+                ++m_epoch;
+                delete child;
+            }
+        }
+    }
+    MergeChildren(node, fresh);
+    node->setData(0, NodeFilledRole, true);
+    SetMark(node, false);
+}
+
+void FolderTree::ForgetHighlightUnder(const QTreeWidgetItem* node) {
+    if (m_dropHighlight == NodeKey(node) || IsUnder(m_dropHighlight, NodeKey(node)))
+        m_dropHighlight.clear();
+}
+
+bool FolderTree::RescanNode(const QString& key) {
+    QTreeWidgetItem* node = FindNode(CleanKey(key));
+    if (!node)
+        return false;
+    bool read = false;
+    RunCommand(*m_ctx.prompts, [&] {
+        const auto command = BeginCommand();
+        read = MayLookInto(NodeKey(node)) && ReadChildren(node, true) != nullptr;
+    });
+    return read;
 }
 
 void FolderTree::Expand(QTreeWidgetItem* node) {
@@ -373,8 +437,6 @@ void FolderTree::Expand(QTreeWidgetItem* node) {
         return;
     }
     m_state.TreeExpanding = true;
-    // The probe of a mount below may keep the expansion waiting; the pointer says so.
-    const WaitCursor busy;
     const auto command = BeginCommand();
     RunCommand(*m_ctx.prompts, [&] {
         // A read-only folder keeps its own picture; plain folders show the open one.
@@ -382,9 +444,8 @@ void FolderTree::Expand(QTreeWidgetItem* node) {
             node->setData(0, NodeImageRole, m_ctx.iconSet.openFolder);
             node->setIcon(0, m_ctx.icons->icon(m_ctx.iconSet.openFolder));
         }
-        QStringList children;
-        CollectSubfolders(NodeKey(node), children);
-        TreeEnum(children);
+        if (!IsFilled(node))
+            ReadChildren(node, false);
         m_state.TreeJustClicked = true;
         StopHoverTimer();
     });
@@ -414,50 +475,60 @@ bool FolderTree::SelectTreePath(const QString& rootKey, const QString& path, boo
     RunCommand(*m_ctx.prompts, [&] {
         const QString root = CleanKey(rootKey);
         const QString target = CleanKey(path);
-        QTreeWidgetItem* rootNode = FindNode(root);
-        if (!rootNode)
+        QTreeWidgetItem* node = RootNode();
+        if (!node || NodeKey(node) != root)
             throw Failure(ErrorCode::PathNotFound, "SelectTreePath");
         if (target == root) {
             // The root written as a folder ("/media/usb/") always opens, as a drive root did.
-            SelectNode(rootNode, expand || path != rootKey);
+            SelectNode(node, expand || path != rootKey);
         } else {
             if (!IsUnder(target, root))
                 throw Failure(ErrorCode::PathNotFound, "SelectTreePath");
-            // Root first, then every folder on the way; each expansion fills the next level.
-            qsizetype pos = root == QLatin1String("/") ? 0 : root.size();
-            QString prefix = root;
+            // Root first, then every folder on the way; each expansion fills the next level. The
+            // way goes from node to child: nothing is looked up from the root again.
+            qsizetype pos = root == QLatin1String("/") ? 1 : root.size() + 1;
             while (true) {
-                QTreeWidgetItem* node = FindNode(prefix);
-                if (!node)
-                    throw Failure(ErrorCode::PathNotFound, "SelectTreePath");
-                if (node->childCount() > 0)
+                const qsizetype slash = target.indexOf(QLatin1Char('/'), pos);
+                const QString key = slash < 0 ? target : target.left(slash);
+                const QStringView name = QStringView(target).mid(pos, slash < 0 ? -1 : slash - pos);
+                if (HasExpandMark(node))
                     node->setExpanded(true);
-                const qsizetype slash = target.indexOf(QLatin1Char('/'), pos + 1);
+                if (!IsFilled(node))
+                    node = ReadChildren(node, false);
+                QTreeWidgetItem* child = node ? ChildWithKey(node, key, name) : nullptr;
+                if (!child && node && !name.isEmpty()) {
+                    // Made since its parent was read (the tree outlives navigation): read again.
+                    node = ReadChildren(node, true);
+                    child = node ? ChildWithKey(node, key, name) : nullptr;
+                    if (child && HasExpandMark(node))
+                        node->setExpanded(true);
+                }
+                if (!child)
+                    throw Failure(ErrorCode::PathNotFound, "SelectTreePath");
+                node = child;
                 if (slash < 0)
                     break;
-                prefix = target.left(slash);
-                pos = slash;
+                pos = slash + 1;
             }
-            QTreeWidgetItem* node = FindNode(target);
-            if (!node)
-                throw Failure(ErrorCode::PathNotFound, "SelectTreePath");
             SelectNode(node, expand);
         }
-        if (QTreeWidgetItem* node = SelectedNode())
-            MarkBold(node, kSelectedColour);
+        if (QTreeWidgetItem* chosen = SelectedNode())
+            MarkBold(chosen, kSelectedColour);
         selected = true;
     });
     return selected;
 }
 
-QTreeWidgetItem* FolderTree::AddFolderNode(const QString& parentKey, const QString& name) {
+QTreeWidgetItem* FolderTree::AddFolderNode(const QString& parentKey, const QString& name,
+                                           bool hasSubfolders) {
     QTreeWidgetItem* parent = FindNode(CleanKey(parentKey));
     if (!parent || name.isEmpty())
         return nullptr;
     const QString key = JoinPath(NodeKey(parent), name);
-    if (QTreeWidgetItem* existing = FindNode(key))
+    if (QTreeWidgetItem* existing = ChildWithKey(parent, key, name))
         return existing;
     QTreeWidgetItem* node = MakeNode(key, name, m_ctx.iconSet.closedFolder);
+    SetMark(node, hasSubfolders);
     InsertSorted(parent, node);
     return node;
 }
@@ -466,8 +537,8 @@ bool FolderTree::RemoveNode(const QString& key) {
     QTreeWidgetItem* node = FindNode(CleanKey(key));
     if (!node)
         return false;
-    if (m_dropHighlight == NodeKey(node) || IsUnder(m_dropHighlight, NodeKey(node)))
-        m_dropHighlight.clear();
+    ForgetHighlightUnder(node);
+    ++m_epoch;
     delete node;
     return true;
 }

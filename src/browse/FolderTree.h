@@ -36,6 +36,10 @@ struct FolderTreeContext {
     std::function<DriveModel()> drives; ///< a fresh mount-table snapshot; DriveModel::FromSystem when empty
     std::function<void(const QString&)> listFolder; ///< `ListFolder`(folder, check state of `MnuIconSet`)
     QTimer* hoverTimer = nullptr; ///< `Timer2`, stopped by clicks and expansions; may be null
+    /// Reads what a node shows when it opens, on a worker thread; ReadTreeLevel when empty.
+    std::function<std::vector<TreeLevelEntry>(const QString& folder, const ListOptions& admission,
+                                              const DriveModel& drives)>
+        levelReader;
 };
 
 /// The `IconSet` key of a folder picture: the closed-folder key, or the special key of a
@@ -56,10 +60,14 @@ struct TreeState {
     int FocusPane = 0;          ///< 2 when the tree had the focus last, 1 when the list had it
 };
 
-/// `TreeView1`: one drive at a time, keyed by paths, filled one level ahead of what is open.
+/// `TreeView1`: one drive at a time, keyed by paths, known one level ahead of what is open.
 /// A root is keyed by its mount point and captioned with the drive's display name; a folder node
 /// by its full path (no trailing "/"), captioned with its name. Keys are compared exactly: Linux
 /// names are case-sensitive. Children are kept in caption order without regard to case.
+///
+/// A node whose children have not been read yet carries its expand mark by itself (the folder
+/// was read up to its first subfolder); opening it reads its children, each up to its first
+/// subfolder, on a worker thread while the window keeps painting, and adds them in one step.
 class FolderTree final : public QObject {
     Q_OBJECT
 
@@ -91,36 +99,42 @@ public:
     QTreeWidgetItem* SelectedNode() const;
     /// True for the root node.
     static bool IsRoot(const QTreeWidgetItem* node);
+    /// Whether the node shows the mark that opens it: it has children, or its folder has
+    /// subfolders not read yet.
+    static bool HasExpandMark(const QTreeWidgetItem* node);
 
     // ---- building ---------------------------------------------------------------------------
 
     /// Rebuilds the tree for the drive of `path`: its root (display name, drive picture) and the
-    /// root's folders with their own folders known. Failures go to the error box; the tree keeps
-    /// what was built.
+    /// root's folders, each knowing whether it has folders of its own. Failures go to the error
+    /// box; the tree keeps what was built.
     void BuildDriveTree(const QString& path);
     /// The same with a mount-table snapshot the caller has already taken.
     void BuildDriveTree(const QString& path, const DriveModel& drives);
+    /// True when the tree shows that very mount of `drive`, read with today's admission
+    /// switches: navigation may then keep its nodes (and their marks) instead of a rebuild.
+    bool ShowsDrive(const QString& drive, const DriveModel& drives) const;
+    /// Takes a fresh mount-table snapshot for a tree that is kept.
+    void UseDrives(const DriveModel& drives);
 
-    /// Adds a node under `parentKey` for every admitted subfolder of `folderPath`, in caption
-    /// order, each coloured by its attribute. Stops at the first folder that has a node already
-    /// (a second expansion). A missing parent node or an unreadable folder adds nothing.
-    void AddSubfolderNodes(const QString& parentKey, const QString& folderPath);
-    /// Appends the path of every admitted subfolder of `folderPath` to `collection`.
-    void CollectSubfolders(const QString& folderPath, QStringList& collection) const;
-    /// AddSubfolderNodes(path, path) for each path in order; a failure ends that path only. A
-    /// path that is another mount is read ahead only if its drive answers at a glance.
-    void TreeEnum(const QStringList& collection);
+    /// Reads the folder of the node `key` again: children gone from the disk leave the tree,
+    /// new ones join in caption order, the marks of unopened children are renewed; nodes that
+    /// stay keep their own children, marks and state. Returns false when there is no such node
+    /// or its drive does not answer.
+    bool RescanNode(const QString& key);
 
-    /// Fills the rest of a node that opens: open-folder picture, and the next level under each
-    /// child. While a drag has begun nothing is filled. Failures go to the error box. Every
-    /// drive is asked before anything on it is read; one that does not answer adds nothing.
+    /// Fills a node that opens: open-folder picture, and the first time its children (each
+    /// knowing whether it has folders of its own). While a drag has begun nothing is filled.
+    /// Failures go to the error box. Every drive is asked before anything on it is read; one
+    /// that does not answer adds nothing.
     void Expand(QTreeWidgetItem* node);
     /// A folder node that closes gets its closed picture back and swallows the next click.
     /// Children stay.
     void Collapse(QTreeWidgetItem* node);
 
     /// Opens the tree along `path` below `rootKey` (each folder on the way that has children is
-    /// expanded, which fills the next level), scrolls to and selects the node of `path`,
+    /// expanded, which fills the next level; a folder on the way that the tree does not know yet
+    /// has its parent read again once), scrolls to and selects the node of `path`,
     /// expands it when `expand` is set (a root always), and marks it bold blue the first time.
     /// A folder of the path without a node (hidden by the admission rule) ends in the error
     /// box, the tree staying as opened so far. Returns true when the node was selected.
@@ -128,9 +142,10 @@ public:
 
     // ---- nodes for the folder commands and drag and drop ------------------------------------
 
-    /// Adds a plain folder node `name` under the node `parentKey`, in caption order; returns it,
-    /// or the node already there, or null when the parent has no node.
-    QTreeWidgetItem* AddFolderNode(const QString& parentKey, const QString& name);
+    /// Adds a plain folder node `name` under the node `parentKey`, in caption order, with an
+    /// expand mark when `hasSubfolders` (a folder moved in with its own); returns it, or the node
+    /// already there, or null when the parent has no node.
+    QTreeWidgetItem* AddFolderNode(const QString& parentKey, const QString& name, bool hasSubfolders = false);
     /// Removes the node with that key and everything below it. Returns false when there is none.
     bool RemoveNode(const QString& key);
     /// The node under a point of the tree's viewport, or null.
@@ -167,17 +182,20 @@ private:
     QTreeWidgetItem* MakeNode(const QString& key, const QString& caption, const QString& imageKey) const;
     void InsertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child) const;
     void SelectNode(QTreeWidgetItem* node, bool expand);
-    void AddSubfolderNodes(const QString& parentKey, const QString& folderPath,
-                           MountProber::Patience patience);
-    bool MayLookInto(const QString& folder,
-                     MountProber::Patience patience = MountProber::Patience::Command) const;
+    bool MayLookInto(const QString& folder) const;
     std::optional<MountProber::Command> BeginCommand() const;
-    std::vector<SubfolderEntry> Scan(const QString& folderPath) const;
+    /// Reads the node's children on a worker and puts them in; `dropGone` also takes out the
+    /// children the folder no longer holds. Returns the node (null when it went meanwhile).
+    QTreeWidgetItem* ReadChildren(QTreeWidgetItem* node, bool dropGone);
+    void ApplyLevel(QTreeWidgetItem* node, std::vector<TreeLevelEntry> level, bool dropGone);
+    void ForgetHighlightUnder(const QTreeWidgetItem* node);
 
     FolderTreeContext m_ctx;
     QTreeWidget* m_tree = nullptr;
     TreeState m_state;
     std::optional<DriveModel> m_drives; ///< the snapshot the tree was built from
+    ListOptions m_builtWith;            ///< the admission switches the nodes were read with
+    quint64 m_epoch = 0;                ///< counts rebuilds and removals, which may take nodes in hand
     QString m_dropHighlight;            ///< key of the drop-highlighted node
     QStyle* m_lineStyle = nullptr;      ///< the style that draws branch lines, owned by the tree widget
 };

@@ -58,6 +58,10 @@ void Navigation::StopPlayback() {
 }
 
 bool Navigation::GoToPath(const QString& path, bool listFlag) {
+    return Open(path, listFlag, false);
+}
+
+bool Navigation::Open(const QString& path, bool listFlag, bool rescan) {
     Prompts& prompts = *m_ctx.prompts;
     FolderTree& tree = *m_ctx.tree;
     bool opened = false;
@@ -98,7 +102,11 @@ bool Navigation::GoToPath(const QString& path, bool listFlag) {
             Tell(prompts, NoSuchPathText(), PromptIcon::Information);
             return;
         }
-        tree.BuildDriveTree(drive, drives);
+        // The nodes already read stay (with their marks); only what is missing is read.
+        if (tree.ShowsDrive(drive, drives))
+            tree.UseDrives(drives);
+        else
+            tree.BuildDriveTree(drive, drives);
         SelectAddressEntry(m_ctx.address, drive);
         if (!listFlag) {
             opened = true;
@@ -107,6 +115,8 @@ bool Navigation::GoToPath(const QString& path, bool listFlag) {
         opened = tree.SelectTreePath(drive, target, true);
         // A folder the tree could not reach has been reported; the list stays as it was.
         const QString selected = tree.GetTreeViewKey();
+        if (opened && rescan)
+            tree.RescanNode(selected);
         if (!selected.isEmpty() && m_ctx.listFolder)
             m_ctx.listFolder(selected);
     });
@@ -209,7 +219,7 @@ void Navigation::Listkousin_Click() {
     RunCommand(*m_ctx.prompts, [&] {
         // GoToPath shows the hourglass while it works and takes it down for its boxes.
         StopPlayback();
-        GoToPath(m_ctx.tree->GetTreeViewKey(), true);
+        Open(m_ctx.tree->GetTreeViewKey(), true, true);
         FollowRootCaption();
         if (m_ctx.window)
             m_ctx.window->repaint();
@@ -220,7 +230,7 @@ void Navigation::Listkousin_Click() {
 
 void Navigation::RefreshCurrentFolder() {
     StopPlayback();
-    GoToPath(m_ctx.tree->GetTreeViewKey(), true);
+    Open(m_ctx.tree->GetTreeViewKey(), true, true);
     if (m_ctx.window)
         m_ctx.window->repaint();
     if (m_ctx.rearmPlayback)

@@ -31,8 +31,8 @@ struct NavigationContext {
 };
 
 /// Every way of changing the current folder ends in GoToPath: playback stops, the drive is
-/// checked, the tree is rebuilt for it and opened down to the folder, the folder is listed and the
-/// address box follows.
+/// checked, the tree is rebuilt for another drive (kept, with what it has read, for the same one)
+/// and opened down to the folder, the folder is listed and the address box follows.
 class Navigation final : public QObject {
     Q_OBJECT
 
@@ -61,13 +61,15 @@ public:
     /// A path typed into the address box and entered ("~" is the home folder). Text equal to an
     /// entry's caption chooses that entry.
     void AddressTyped(const QString& text);
-    /// "最新の情報に更新": reopens the selected folder with playback stopped, then re-arms it.
+    /// "最新の情報に更新": reopens the selected folder with playback stopped, reads its node's
+    /// children again and lists it, then re-arms playback.
     void Listkousin_Click();
     /// Reopens the selected folder like Listkousin_Click, for the file and folder commands.
     /// Failures reach the caller.
     void RefreshCurrentFolder();
 
 private:
+    bool Open(const QString& path, bool listFlag, bool rescan);
     DriveModel TakeDrives() const;
     QString AskFolder(const QString& prompt, int root);
     void StopPlayback();

@@ -6,6 +6,7 @@
 #include "browse/Drives.h"
 
 #include <QFile>
+#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -13,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <unordered_set>
 
@@ -165,6 +167,113 @@ std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOpti
 
 std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOptions& admission) {
     return ScanSubfolders(folder, admission, DriveModel::FromSystem());
+}
+
+bool HasSubfolder(const QString& folder, const ListOptions& admission, const DriveModel& drives) {
+    if (folder.isEmpty())
+        return false;
+    const int fd = ::open(EncodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    DirHandle dir(::fdopendir(fd));
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    const int dirFd = ::dirfd(dir.get());
+    // Read first: readdir may bring ".hidden" last, after the folders it hides.
+    const std::unordered_set<std::string> hiddenNames = ReadHiddenNames(dirFd);
+    std::unordered_set<std::string> mountNames;
+    for (const QString& name : drives.MountPointsIn(folder))
+        mountNames.insert(EncodeFileName(name).toStdString());
+    const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+
+    while (const dirent* d = ::readdir(dir.get())) {
+        const std::string name(d->d_name);
+        if (name == "." || name == "..")
+            continue;
+        if (d->d_type != DT_DIR && d->d_type != DT_LNK && d->d_type != DT_UNKNOWN)
+            continue;
+        const bool lostFound = name == "lost+found";
+        const bool hidden = name[0] == '.' || hiddenNames.count(name) != 0;
+        if (lostFound ? !admission.ShowSystem : (hidden && !admission.ShowHidden))
+            continue;
+        const bool isDir = d->d_type == DT_DIR;
+        const bool mountPoint = d->d_type != DT_LNK && mountNames.count(name) != 0;
+        bool readOnly = false;
+        if (mountPoint) {
+            // Another file system: its root's mode comes from its probe, never from a stat here.
+            if (!admission.ShowReadOnly) {
+                const QString path =
+                    base + DecodeFileName(QByteArrayView(name.data(), qsizetype(name.size())));
+                const std::optional<MountStatus> answer = MountAnswers(drives, {path}).front();
+                const std::uint32_t mode = answer ? answer->rootMode : 0;
+                if (mode != 0 && !S_ISDIR(mode))
+                    continue;
+                readOnly = mode != 0 && (mode & 0222) == 0;
+            }
+        } else if (!(isDir && (lostFound || hidden || admission.ShowReadOnly))) {
+            // Only a link, an unknown type or a read-only test needs the stat.
+            struct stat st {};
+            if (::fstatat(dirFd, name.c_str(), &st, 0) != 0 || !S_ISDIR(st.st_mode))
+                continue;
+            readOnly = (st.st_mode & 0222) == 0;
+        }
+        if (IsAdmitted(ClassifyEntry(lostFound, true, false, hidden, readOnly), admission))
+            return true;
+    }
+    return false;
+}
+
+bool TreeCaptionLess(const QString& a, const QString& b) {
+    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
+}
+
+std::vector<TreeLevelEntry> ReadTreeLevel(const QString& folder, const ListOptions& admission,
+                                          const DriveModel& drives) {
+    std::vector<SubfolderEntry> entries = ScanSubfolders(folder, admission, drives);
+    const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    std::vector<TreeLevelEntry> level(entries.size());
+    std::vector<char> look(entries.size(), 1);
+    QStringList mountPaths;
+    std::vector<size_t> mountIndex;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        level[i].caption = DisplayFileName(entries[i].name);
+        level[i].entry = std::move(entries[i]);
+        const QString path = base + level[i].entry.name;
+        if (drives.IsMountPoint(path)) {
+            mountPaths.append(path);
+            mountIndex.push_back(i);
+        }
+    }
+    // Another mount is looked into only if it answers at once: the look is for an expand mark,
+    // and the full wait comes when the user goes into it.
+    if (!mountPaths.isEmpty()) {
+        const std::vector<std::optional<MountStatus>> answers = MountAnswers(drives, mountPaths);
+        for (size_t m = 0; m < mountIndex.size(); ++m)
+            look[mountIndex[m]] = answers[m] && answers[m]->ready;
+    }
+    const auto peek = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) {
+            if (look[i])
+                level[i].hasSubfolders = HasSubfolder(base + level[i].entry.name, admission, drives);
+        }
+    };
+    // Each look is a few system calls of its own; two threads halve a folder of thousands.
+    constexpr size_t kShareFrom = 256;
+    if (level.size() >= kShareFrom) {
+        std::thread other(peek, level.size() / 2, level.size());
+        peek(0, level.size() / 2);
+        other.join();
+    } else {
+        peek(0, level.size());
+    }
+    // Two names that show alike (bytes that are not UTF-8) keep their directory order.
+    std::stable_sort(level.begin(), level.end(), [](const TreeLevelEntry& a, const TreeLevelEntry& b) {
+        return TreeCaptionLess(a.caption, b.caption);
+    });
+    return level;
 }
 
 } // namespace tobimaru

@@ -29,6 +29,29 @@ std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOpti
 /// The same over the live mount table.
 std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOptions& admission);
 
+/// Whether `folder` holds at least one subfolder the switches admit: the directory is read only
+/// up to the first one, which is all a node's expand mark needs. A mount point inside counts
+/// after a glance at its probe (its root's mode decides, as in ScanSubfolders).
+bool HasSubfolder(const QString& folder, const ListOptions& admission, const DriveModel& drives);
+
+/// One child of a folder as the tree adds it: the scan's entry, whether it has subfolders of its
+/// own (for its expand mark) and the caption it is shown and sorted by.
+struct TreeLevelEntry {
+    SubfolderEntry entry;
+    QString caption;
+    bool hasSubfolders = false;
+};
+
+/// Everything a node needs when it opens: its admitted subfolders (ScanSubfolders), each looked
+/// into up to its first subfolder, in caption order (TreeCaptionLess). A child that is another
+/// mount is looked into only when its drive answers at a glance. Runs on a worker thread; with
+/// many children the looks are shared between two threads.
+std::vector<TreeLevelEntry> ReadTreeLevel(const QString& folder, const ListOptions& admission,
+                                          const DriveModel& drives);
+
+/// Caption order without regard to case; captions that differ only in case keep a fixed order.
+bool TreeCaptionLess(const QString& a, const QString& b);
+
 /// The image of a read-only folder by its exact name ("My Pictures", "My Music", "My Videos",
 /// "Favorites"); Closed for any other name.
 FolderImage ReadOnlyFolderImage(const QString& name);

@@ -153,8 +153,7 @@ void FolderCommands::MoveFolder() {
     if (answer.isEmpty() || !ExistsFolder(answer))
         return;
     const QString name = GetFileNamePart(source);
-    const QTreeWidgetItem* node = m_ctx.tree->FindNode(source);
-    const int children = node ? node->childCount() : 0;
+    const bool hadFolders = FolderTree::HasExpandMark(m_ctx.tree->FindNode(source));
     if (m_ctx.shell->ShellMoveFiles({source}, answer) != 0)
         return;
     if (m_ctx.window)
@@ -165,8 +164,8 @@ void FolderCommands::MoveFolder() {
     m_ctx.tree->RemoveNode(source);
     // A destination outside the tree gets no node; the folder shows when the user goes there.
     if (!state.targetExisted.front())
-        m_ctx.tree->AddFolderNode(answer, name);
-    if (children == 0) {
+        m_ctx.tree->AddFolderNode(answer, name, hadFolders);
+    if (!hadFolders) {
         const QString now = m_ctx.tree->GetTreeViewKey();
         if (!now.isEmpty() && m_ctx.listFolder)
             m_ctx.listFolder(now);

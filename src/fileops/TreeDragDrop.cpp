@@ -131,7 +131,7 @@ void TreeDragDrop::DragOver(const QPoint& pos) {
     m_lastDragPos = pos;
     if (!m_ctx.hoverTimer)
         return;
-    if (node && node->childCount() > 0) {
+    if (FolderTree::HasExpandMark(node)) {
         // The second counts from when the pointer came to this node, not from its last move.
         const QString key = FolderTree::NodeKey(node);
         if (key != m_hoverKey || !m_ctx.hoverTimer->isActive())
@@ -219,9 +219,11 @@ void TreeDragDrop::dropNode() {
             m_ctx.window->repaint();
         const SourceState& state = m_ctx.shell->lastState();
         if (!state.folderThere.empty() && !state.folderThere.front()) {
+            const bool hadFolders = FolderTree::HasExpandMark(m_ctx.tree->FindNode(m_dragSourcePath));
             m_ctx.tree->RemoveNode(m_dragSourcePath);
-            const QTreeWidgetItem* moved = m_ctx.tree->AddFolderNode(m_dropTargetKey, m_dragSourceName);
-            if (moved && moved->childCount() > 0)
+            const QTreeWidgetItem* moved =
+                m_ctx.tree->AddFolderNode(m_dropTargetKey, m_dragSourceName, hadFolders);
+            if (moved && FolderTree::HasExpandMark(moved))
                 m_ctx.nav->RefreshCurrentFolder();
             else if (m_ctx.listFolder && !m_ctx.tree->GetTreeViewKey().isEmpty())
                 m_ctx.listFolder(m_ctx.tree->GetTreeViewKey());

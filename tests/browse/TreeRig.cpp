@@ -20,8 +20,16 @@ struct TreeRig::ProbeControl {
     QStringList dead;
 };
 
+// Written by the tree's workers, read by the test.
+struct TreeRig::ReadLog {
+    std::mutex mutex;
+    QStringList folders;
+    std::function<void()> before;
+};
+
 TreeRig::TreeRig()
-    : m_control(std::make_shared<ProbeControl>()) {
+    : m_control(std::make_shared<ProbeControl>())
+    , m_reads(std::make_shared<ReadLog>()) {
     m_prober = std::make_shared<MountProber>([control = m_control](const QString& mountPoint) {
         {
             const std::lock_guard lock(control->mutex);
@@ -67,6 +75,18 @@ TreeRig::TreeRig()
     tc.settings = &settings;
     tc.drives = [this] { return drives(); };
     tc.listFolder = [this](const QString& folder) { listed.append(folder); };
+    tc.levelReader = [log = m_reads](const QString& folder, const ListOptions& admission,
+                                     const DriveModel& drives) {
+        std::function<void()> before;
+        {
+            const std::lock_guard lock(log->mutex);
+            log->folders.append(folder);
+            before = log->before;
+        }
+        if (before)
+            before();
+        return ReadTreeLevel(folder, admission, drives);
+    };
     tree = std::make_unique<FolderTree>(tc);
     input = std::make_unique<FolderTreeInput>(*tree, prompts);
 
@@ -112,6 +132,16 @@ void TreeRig::setReady(bool ready) {
 void TreeRig::setDead(const QString& mountPoint) {
     const std::lock_guard lock(m_control->mutex);
     m_control->dead.append(mountPoint);
+}
+
+QStringList TreeRig::levelReads() const {
+    const std::lock_guard lock(m_reads->mutex);
+    return m_reads->folders;
+}
+
+void TreeRig::setBeforeRead(std::function<void()> hook) {
+    const std::lock_guard lock(m_reads->mutex);
+    m_reads->before = std::move(hook);
 }
 
 DriveModel TreeRig::drives() const {

@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QWidget>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace tobimaru::test {
@@ -55,6 +56,10 @@ public:
     QTreeWidgetItem* node(const QString& key) const { return tree->FindNode(key); }
     /// The captions of a node's children, in tree order.
     static QStringList captions(const QTreeWidgetItem* node);
+    /// The folders whose children the tree has read so far, in order.
+    QStringList levelReads() const;
+    /// Runs on the tree's worker before each read of a level (a test's way to make it slow).
+    void setBeforeRead(std::function<void()> hook);
 
     TempDir dir;
     TempDir sysfs;
@@ -75,12 +80,14 @@ public:
 
 private:
     struct ProbeControl;
+    struct ReadLog;
 
     QString m_drive;
     QString m_home;
     MountTable m_mounts;
     std::chrono::milliseconds m_readyTimeout{DriveEnvironment().readyTimeout};
     std::shared_ptr<ProbeControl> m_control;
+    std::shared_ptr<ReadLog> m_reads;
     std::shared_ptr<MountProber> m_prober;
 };
 
