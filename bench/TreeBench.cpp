@@ -1,6 +1,5 @@
-// Opening a folder of thousands of subfolders in the tree: the scan of one folder, and an
-// expansion, which reads the folder and every one of its subfolders (one level ahead) and puts
-// the nodes in caption order.
+// Opening a folder of thousands of subfolders in the tree against the reads it needs, at two
+// sizes a tenth apart: the time must grow with the folders, not faster.
 
 #include "BenchSupport.h"
 #include "base/Prompts.h"
@@ -15,31 +14,34 @@
 #include <QFile>
 #include <QTreeWidget>
 #include <benchmark/benchmark.h>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 using namespace tobimaru;
 
-constexpr int kFolders = 5000;
-constexpr int kFilesPerFolder = 4;
-
-// 5,000 folders, each holding two folders and four files, and 20,000 files beside them. Made
-// once and kept in the temp folder between runs.
-QString BenchFolder() {
-    const QString folder = QDir::tempPath() + QStringLiteral("/tobimaru-bench-tree-5k");
+// `count` folders, each holding a folder and a file, and as many files beside them. Made once
+// and kept in the temp folder between runs.
+QString BenchFolder(int count) {
+    const QString folder = QDir::tempPath() + QStringLiteral("/tobimaru-bench-tree-v2-%1").arg(count);
     const QString ready = folder + QStringLiteral(".ready");
     if (QFile::exists(ready))
         return folder;
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
-    for (int i = 0; i < kFolders; ++i) {
-        const QString sub = folder + QStringLiteral("/Folder %1").arg((i * 7919) % kFolders);
-        QDir().mkpath(sub + QStringLiteral("/a"));
-        QDir().mkpath(sub + QStringLiteral("/B"));
-        for (int f = 0; f < kFilesPerFolder; ++f) {
-            QFile(sub + QStringLiteral("/clip%1.avi").arg(f)).open(QIODevice::WriteOnly);
-            QFile(folder + QStringLiteral("/file%1-%2.mpg").arg(i).arg(f)).open(QIODevice::WriteOnly);
-        }
+    const QByteArray base = QFile::encodeName(folder);
+    for (int i = 0; i < count; ++i) {
+        const QByteArray sub = base + "/Folder " + QByteArray::number((i * 7919) % count);
+        ::mkdir(sub.constData(), 0755);
+        ::mkdir((sub + "/a").constData(), 0755);
+        ::close(::open((sub + "/clip.avi").constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+        ::close(::open((base + "/file" + QByteArray::number(i) + ".mpg").constData(),
+                       O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
     }
     QFile(ready).open(QIODevice::WriteOnly);
     return folder;
@@ -54,17 +56,39 @@ DriveModel BenchDrives(const QString& folder) {
         env);
 }
 
-void BM_ScanSubfolders(benchmark::State& state) {
-    const QString folder = BenchFolder();
+// The reads opening the folder needs, on one thread: the folder itself, a stat of each folder
+// in it (its mode decides whether it is shown), and each of them read up to its first folder.
+void BM_ReadsFloor(benchmark::State& state) {
+    const QByteArray folder = QFile::encodeName(BenchFolder(int(state.range(0))));
     for (auto _ : state) {
-        const auto entries = ScanSubfolders(folder, ListOptions{});
-        benchmark::DoNotOptimize(entries.data());
+        DIR* dir = ::opendir(folder.constData());
+        const int fd = ::dirfd(dir);
+        int withFolders = 0;
+        while (const dirent* d = ::readdir(dir)) {
+            if (d->d_type != DT_DIR || d->d_name[0] == '.')
+                continue;
+            struct stat st {};
+            ::fstatat(fd, d->d_name, &st, 0);
+            const int subFd = ::openat(fd, d->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            DIR* sub = ::fdopendir(subFd);
+            while (const dirent* e = ::readdir(sub)) {
+                if (e->d_type == DT_DIR && e->d_name[0] != '.') {
+                    ++withFolders;
+                    break;
+                }
+            }
+            ::closedir(sub);
+        }
+        ::closedir(dir);
+        benchmark::DoNotOptimize(withFolders);
     }
 }
 
-// BuildDriveTree reads the root; opening the root reads it again and each of its 5,000 folders.
-void BM_BuildAndOpenRoot(benchmark::State& state) {
-    const QString folder = BenchFolder();
+// BuildDriveTree reads the folder and looks into each of its folders; the root then opens and the
+// view lays the nodes out and paints.
+void BM_OpenFolder(benchmark::State& state) {
+    const int count = int(state.range(0));
+    const QString folder = BenchFolder(count);
     bench::SilentPrompts prompts;
     FileIcons icons;
     RuntimeSettings settings;
@@ -84,22 +108,56 @@ void BM_BuildAndOpenRoot(benchmark::State& state) {
     for (auto _ : state) {
         folders.BuildDriveTree(folder);
         folders.SelectTreePath(folder, folder, true);
-        QApplication::processEvents();
-        if (folders.RootNode()->childCount() != kFolders)
+        const QPixmap shot = tree.grab();
+        benchmark::DoNotOptimize(shot);
+        if (folders.RootNode()->childCount() != count)
             state.SkipWithError("not every folder is in the tree");
     }
 }
 
+// Prints the console report and how each opening compares with its reads and with the opening
+// of a tenth as many folders.
+class RatioReporter final : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
+                std::string name = run.run_name.str();
+                if (const size_t cut = name.find("/real_time"); cut != std::string::npos)
+                    name.resize(cut);
+                m_times[name] = run.GetAdjustedRealTime();
+            }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        for (const int n : {5000, 50000}) {
+            const double open = m_times[QStringLiteral("BM_OpenFolder/%1").arg(n).toStdString()];
+            const double floor = m_times[QStringLiteral("BM_ReadsFloor/%1").arg(n).toStdString()];
+            if (open > 0 && floor > 0)
+                std::printf("open %6d folders %8.2f ms = %.2f x its reads (%.2f ms)\n", n, open, open / floor,
+                            floor);
+        }
+        const double small = m_times["BM_OpenFolder/5000"], big = m_times["BM_OpenFolder/50000"];
+        if (small > 0 && big > 0)
+            std::printf("10x the folders: %.2f x the time\n", big / small);
+    }
+
+private:
+    std::map<std::string, double> m_times;
+};
+
 } // namespace
 
-BENCHMARK(BM_ScanSubfolders)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_BuildAndOpenRoot)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadsFloor)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenFolder)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
     bench::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }
