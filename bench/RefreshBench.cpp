@@ -1,0 +1,162 @@
+// F5 on a folder of 100,000 files against listing it alone: the refresh keeps the tree and reads
+// only the current node again, so it should cost the listing and little more.
+
+#include "BenchSupport.h"
+#include "base/RuntimeSettings.h"
+#include "browse/FileIcons.h"
+#include "browse/FileListModel.h"
+#include "browse/FileListView.h"
+#include "browse/FolderTree.h"
+#include "browse/Navigation.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <fcntl.h>
+#include <map>
+#include <unistd.h>
+
+namespace {
+
+using namespace tobimaru;
+
+const char* const kPatterns = "*.avi;*.mpg;*.wmv";
+
+// 100,000 files, 30% of them of the listed types, and a few folders. Made once and kept.
+QString BenchFolder() {
+    const QString folder = QDir::tempPath() + QStringLiteral("/tobimaru-bench-refresh-100k");
+    const QString ready = folder + QStringLiteral(".ready");
+    if (QFile::exists(ready))
+        return folder;
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    const QByteArray base = QFile::encodeName(folder);
+    const char* exts[] = {"avi", "mpg", "wmv", "txt", "jpg", "mp3", "doc", "html", "pdf", "ogg"};
+    for (int i = 0; i < 100000; ++i) {
+        const QByteArray path =
+            base + "/clip " + QByteArray::number((i * 7919) % 100000) + "." + exts[i % 10];
+        ::close(::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+    }
+    for (int i = 0; i < 20; ++i)
+        QDir().mkpath(folder + QStringLiteral("/sub%1/inner").arg(i));
+    QFile(ready).open(QIODevice::WriteOnly);
+    return folder;
+}
+
+DriveModel BenchDrives(const QString& folder) {
+    DriveEnvironment env;
+    env.probe = [](const QString&) { return true; };
+    return DriveModel(
+        {MountEntry{QStringLiteral("/"), QStringLiteral("ext4"), QStringLiteral("/dev/x0"), {}, {}},
+         MountEntry{folder, QStringLiteral("ext4"), QStringLiteral("/dev/x1"), {}, {}}},
+        env);
+}
+
+// The window's browsing parts over the folder, as the main window wires them.
+struct Browser {
+    explicit Browser(const QString& folder)
+        : list(&listView, icons, prompts) {
+        options.ListPattern = QString::fromLatin1(kPatterns);
+        FolderTreeContext tc;
+        tc.tree = &treeWidget;
+        tc.address = &box;
+        tc.icons = &icons;
+        tc.iconSet = ChooseIconSet(QString());
+        tc.prompts = &prompts;
+        tc.settings = &settings;
+        tc.drives = [folder] { return BenchDrives(folder); };
+        tc.listFolder = [this](const QString& f) { list.ListFolder(f, false, options); };
+        tree = std::make_unique<FolderTree>(tc);
+        NavigationContext nc;
+        nc.tree = tree.get();
+        nc.address = &box;
+        nc.prompts = &prompts;
+        nc.settings = &settings;
+        nc.drives = tc.drives;
+        nc.listFolder = tc.listFolder;
+        nav = std::make_unique<Navigation>(nc);
+        listView.resize(420, 700);
+        treeWidget.resize(300, 700);
+        listView.show();
+        treeWidget.show();
+        tree->FillAddressCombo(BenchDrives(folder));
+        nav->GoToPath(folder, true);
+        QApplication::processEvents();
+    }
+
+    bench::SilentPrompts prompts;
+    FileIcons icons;
+    RuntimeSettings settings;
+    ListOptions options;
+    QTreeView listView;
+    QTreeWidget treeWidget;
+    QComboBox box;
+    FileListView list;
+    std::unique_ptr<FolderTree> tree;
+    std::unique_ptr<Navigation> nav;
+};
+
+void BM_ListAlone(benchmark::State& state) {
+    const QString folder = BenchFolder();
+    Browser b(folder);
+    for (auto _ : state) {
+        b.list.ListFolder(folder, false, b.options);
+        const QPixmap shot = b.listView.grab();
+        benchmark::DoNotOptimize(shot);
+    }
+}
+
+void BM_Refresh(benchmark::State& state) {
+    const QString folder = BenchFolder();
+    Browser b(folder);
+    for (auto _ : state) {
+        b.nav->Listkousin_Click();
+        const QPixmap shot = b.listView.grab();
+        benchmark::DoNotOptimize(shot);
+        if (b.list.model()->rowCount() != 30000)
+            state.SkipWithError("the refresh did not list the folder");
+    }
+}
+
+class RatioReporter final : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
+                std::string name = run.run_name.str();
+                if (const size_t cut = name.find("/real_time"); cut != std::string::npos)
+                    name.resize(cut);
+                m_times[name] = run.GetAdjustedRealTime();
+            }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        const double alone = m_times["BM_ListAlone"], refresh = m_times["BM_Refresh"];
+        if (alone > 0 && refresh > 0)
+            std::printf("F5 %.2f ms = %.2f x the listing alone (%.2f ms)\n", refresh, refresh / alone, alone);
+    }
+
+private:
+    std::map<std::string, double> m_times;
+};
+
+} // namespace
+
+BENCHMARK(BM_ListAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Refresh)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv) {
+    bench::UseOffscreenUnlessSet();
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
