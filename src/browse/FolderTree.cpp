@@ -347,26 +347,60 @@ void FolderTree::UseDrives(const DriveModel& drives) {
     m_drives = drives;
 }
 
-QTreeWidgetItem* FolderTree::ReadChildren(QTreeWidgetItem* node, bool dropGone) {
-    const QString folder = NodeKey(node);
+struct FolderTree::PendingRead {
+    QString folder;
+    quint64 epoch = 0;
+    std::optional<Worker<std::vector<TreeLevelEntry>>> worker; ///< none: the drive did not answer
+};
+
+std::shared_ptr<FolderTree::PendingRead> FolderTree::StartRead(const QString& folder) {
+    auto pending = std::make_shared<PendingRead>();
+    pending->folder = folder;
+    pending->epoch = m_epoch;
     const auto command = BeginCommand();
     if (!MayLookInto(folder))
-        return node;
+        return pending;
     const ListOptions admission = Admission();
     const DriveModel drives = m_drives ? *m_drives : TakeDrives();
     auto reader = m_ctx.levelReader ? m_ctx.levelReader : &ReadTreeLevel;
-    const quint64 epoch = m_epoch;
+    pending->worker.emplace(
+        [reader, folder, admission, drives] { return reader(folder, admission, drives); });
+    return pending;
+}
+
+QTreeWidgetItem* FolderTree::FinishRead(QTreeWidgetItem* node, PendingRead& pending, bool dropGone) {
+    if (!pending.worker)
+        return node;
     std::optional<WaitCursor> busy;
-    std::optional<std::vector<TreeLevelEntry>> level = WaitForWorker<std::vector<TreeLevelEntry>>(
-        [reader, folder, admission, drives] { return reader(folder, admission, drives); },
-        [&busy] { busy.emplace(); });
+    std::optional<std::vector<TreeLevelEntry>> level = pending.worker->wait([&busy] { busy.emplace(); });
     // A rebuild or a removal while the folder was read may have taken the node away.
-    if (epoch != m_epoch)
-        node = FindNode(folder);
+    if (pending.epoch != m_epoch || !node)
+        node = FindNode(pending.folder);
     if (!node || !level)
         return node;
     ApplyLevel(node, std::move(*level), dropGone);
     return node;
+}
+
+QTreeWidgetItem* FolderTree::ReadChildren(QTreeWidgetItem* node, bool dropGone) {
+    const std::shared_ptr<PendingRead> pending = StartRead(NodeKey(node));
+    return FinishRead(node, *pending, dropGone);
+}
+
+std::shared_ptr<FolderTree::PendingRead> FolderTree::BeginRescan(const QString& key) {
+    std::shared_ptr<PendingRead> pending;
+    if (!FindNode(CleanKey(key)))
+        return pending;
+    RunCommand(*m_ctx.prompts, [&] { pending = StartRead(CleanKey(key)); });
+    return pending;
+}
+
+bool FolderTree::FinishRescan(const std::shared_ptr<PendingRead>& pending) {
+    if (!pending || !pending->worker)
+        return false;
+    bool read = false;
+    RunCommand(*m_ctx.prompts, [&] { read = FinishRead(nullptr, *pending, true) != nullptr; });
+    return read;
 }
 
 void FolderTree::ApplyLevel(QTreeWidgetItem* node, std::vector<TreeLevelEntry> level, bool dropGone) {
@@ -417,15 +451,7 @@ void FolderTree::ForgetHighlightUnder(const QTreeWidgetItem* node) {
 }
 
 bool FolderTree::RescanNode(const QString& key) {
-    QTreeWidgetItem* node = FindNode(CleanKey(key));
-    if (!node)
-        return false;
-    bool read = false;
-    RunCommand(*m_ctx.prompts, [&] {
-        const auto command = BeginCommand();
-        read = MayLookInto(NodeKey(node)) && ReadChildren(node, true) != nullptr;
-    });
-    return read;
+    return FinishRescan(BeginRescan(key));
 }
 
 void FolderTree::Expand(QTreeWidgetItem* node) {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -122,6 +123,12 @@ public:
     /// stay keep their own children, marks and state. Returns false when there is no such node
     /// or its drive does not answer.
     bool RescanNode(const QString& key);
+    /// RescanNode in two halves, so that the read runs beside other work (the listing of F5):
+    /// BeginRescan starts the read (null when there is no such node), FinishRescan waits for it
+    /// and puts the children in.
+    struct PendingRead;
+    std::shared_ptr<PendingRead> BeginRescan(const QString& key);
+    bool FinishRescan(const std::shared_ptr<PendingRead>& pending);
 
     /// Fills a node that opens: open-folder picture, and the first time its children (each
     /// knowing whether it has folders of its own). While a drag has begun nothing is filled.
@@ -187,6 +194,9 @@ private:
     /// Reads the node's children on a worker and puts them in; `dropGone` also takes out the
     /// children the folder no longer holds. Returns the node (null when it went meanwhile).
     QTreeWidgetItem* ReadChildren(QTreeWidgetItem* node, bool dropGone);
+    std::shared_ptr<PendingRead> StartRead(const QString& folder);
+    /// Waits for the read; `node` may be null (found by the folder's key then).
+    QTreeWidgetItem* FinishRead(QTreeWidgetItem* node, PendingRead& pending, bool dropGone);
     void ApplyLevel(QTreeWidgetItem* node, std::vector<TreeLevelEntry> level, bool dropGone);
     void ForgetHighlightUnder(const QTreeWidgetItem* node);
 

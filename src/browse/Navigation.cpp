@@ -115,10 +115,11 @@ bool Navigation::Open(const QString& path, bool listFlag, bool rescan) {
         opened = tree.SelectTreePath(drive, target, true);
         // A folder the tree could not reach has been reported; the list stays as it was.
         const QString selected = tree.GetTreeViewKey();
-        if (opened && rescan)
-            tree.RescanNode(selected);
+        // The node's folder is read again while the list reads it: the two cost one.
+        const auto pending = opened && rescan ? tree.BeginRescan(selected) : nullptr;
         if (!selected.isEmpty() && m_ctx.listFolder)
             m_ctx.listFolder(selected);
+        tree.FinishRescan(pending);
     });
     return opened;
 }
