@@ -199,6 +199,7 @@ BENCHMARK(BM_ListFolderRows)
     ->Args({k1M, 0})
     ->Args({k1M, 1})
     ->ArgNames({"files", "sorted"})
+    ->MinWarmUpTime(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_ListFolder)
@@ -206,6 +207,7 @@ BENCHMARK(BM_ListFolder)
     ->Args({k100k, 1})
     ->Args({k1M, 0})
     ->ArgNames({"files", "icons"})
+    ->MinWarmUpTime(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_RowMemory)->Arg(k100k)->Arg(k1M)->ArgName("files")->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -28,6 +28,7 @@ struct Retired {
     std::vector<int> positionOf;
     ListNameIndex index;
     std::vector<QString> iconKeys;
+    WidestRows widest;
 };
 
 } // namespace
@@ -117,6 +118,7 @@ void FileListModel::setListing(ListResult&& listing, std::vector<QString> iconKe
     old->positionOf.swap(m_positionOf);
     old->index = std::move(m_index);
     old->iconKeys.swap(m_iconKeys);
+    old->widest.swap(m_widest);
 
     m_folder = listing.folder;
     m_base = ListKeyBase(m_folder);
@@ -135,6 +137,10 @@ void FileListModel::setListing(ListResult&& listing, std::vector<QString> iconKe
     m_index = listing.index.covers(m_rows.size()) ? std::move(listing.index) : ListNameIndex();
     if (!m_index.covers(m_rows.size()))
         m_index.build(m_rows);
+    m_widest = std::move(listing.widest);
+    if (!m_rows.empty() &&
+        std::all_of(m_widest.begin(), m_widest.end(), [](const auto& w) { return w.empty(); }))
+        m_widest = FindWidestRows(m_rows);
     endResetModel();
 
     if (old->rows.size() >= kRowsFreedAside)
@@ -186,6 +192,13 @@ void FileListModel::removeRowsAt(const std::vector<int>& positions) {
     for (size_t p = 0; p < m_order.size(); ++p)
         m_positionOf[size_t(m_order[p])] = int(p);
     m_index.build(m_rows);
+    for (auto& widest : m_widest) {
+        std::vector<std::uint32_t> kept;
+        for (const std::uint32_t i : widest)
+            if (i < newIndex.size() && newIndex[i] >= 0)
+                kept.push_back(std::uint32_t(newIndex[i]));
+        widest = std::move(kept);
+    }
     endResetModel();
 }
 
@@ -197,6 +210,8 @@ void FileListModel::addRow(ListRow row, const QString& iconKey) {
     m_order.push_back(position);
     m_positionOf.push_back(position);
     m_index.add(m_rows, std::uint32_t(position));
+    for (auto& widest : m_widest)
+        widest.push_back(std::uint32_t(position));
     endInsertRows();
     sortWithLayoutChange();
 }
@@ -241,6 +256,16 @@ Qt::DropActions FileListModel::supportedDragActions() const {
 
 const ListRow& FileListModel::row(int position) const {
     return m_rows.at(size_t(m_order.at(size_t(position))));
+}
+
+std::vector<int> FileListModel::widestRows(int column) const {
+    std::vector<int> positions;
+    if (column < 0 || column >= ColumnCount)
+        return positions;
+    for (const std::uint32_t i : m_widest[size_t(column)])
+        if (i < m_positionOf.size())
+            positions.push_back(m_positionOf[i]);
+    return positions;
 }
 
 QString FileListModel::key(int position) const {

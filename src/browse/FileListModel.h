@@ -79,6 +79,9 @@ public:
     int rowOfKey(const QString& key) const;
     /// The folder the rows are of, as it was listed.
     const QString& folder() const { return m_folder; }
+    /// Displayed positions of the rows likely widest in a column (FindWidestRows, and rows
+    /// added since): with the rows in view, what the column is fitted to in a big list.
+    std::vector<int> widestRows(int column) const;
 
     /// Per-row decoration; positions out of range are ignored. An invalid colour means the
     /// palette's text colour; an empty icon key means no icon.
@@ -126,6 +129,7 @@ private:
     std::vector<int> m_order;                  ///< displayed position → index in m_rows
     std::vector<int> m_positionOf;             ///< index in m_rows → displayed position
     ListNameIndex m_index;                     ///< index in m_rows by name
+    WidestRows m_widest;                       ///< indexes in m_rows
     std::vector<QString> m_iconKeys;           ///< image keys by ListRow::icon; [0] is ""
     QHash<QString, std::uint32_t> m_iconIndex; ///< the other way, filled when a row changes icon
     QHash<int, Decoration> m_decorations;      ///< by index in m_rows

@@ -15,6 +15,7 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -205,8 +206,33 @@ void FileListView::ShowListing(ListResult result, bool iconFlag) {
 }
 
 void FileListView::FitListColumns() {
-    for (int column = 0; column < m_model->columnCount(); ++column)
-        m_view->resizeColumnToContents(column);
+    // Up to this many rows every row is measured (Qt's own fitting looks at a thousand).
+    constexpr int kRowsMeasuredAll = 1000;
+    const int rows = m_model->rowCount();
+    if (rows <= kRowsMeasuredAll) {
+        for (int column = 0; column < m_model->columnCount(); ++column)
+            m_view->resizeColumnToContents(column);
+        m_view->viewport()->update();
+        return;
+    }
+    // A big list: the rows in view and those likely widest, which the worker found; measuring a
+    // thousand rows a column as Qt does would hold the window up and still miss the longest name.
+    const QModelIndex top = m_view->indexAt(QPoint(0, 0));
+    const QModelIndex bottom = m_view->indexAt(QPoint(0, m_view->viewport()->height() - 1));
+    const int first = top.isValid() ? top.row() : 0;
+    const int last = bottom.isValid() ? bottom.row() : std::min(rows - 1, first + 100);
+    QHeaderView* header = m_view->header();
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        int width = header->isHidden() ? 0 : header->sectionSizeHint(column);
+        const auto measure = [&](int row) {
+            width = std::max(width, m_view->sizeHintForIndex(m_model->index(row, column)).width());
+        };
+        for (int row = first; row <= last; ++row)
+            measure(row);
+        for (const int row : m_model->widestRows(column))
+            measure(row);
+        header->resizeSection(column, width);
+    }
     m_view->viewport()->update();
 }
 

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -139,13 +140,17 @@ private:
     std::unordered_set<std::string> m_names;
 };
 
-enum class EntryState : std::uint8_t { Unseen, Listed, Refused };
+enum class EntryState : std::uint8_t { Unseen, Queued };
 
 struct Entry {
     std::uint32_t nameOffset = 0;
     std::uint32_t nameLength = 0;
+    std::uint32_t slot = 0; ///< its place among the rows to be, once queued
     EntryState state = EntryState::Unseen;
 };
+
+// In the listing order, an entry that comes up again under a later pattern.
+constexpr std::uint32_t kAgain = 0x80000000u;
 
 FolderImage ReadOnlyFolderImage(std::string_view name) {
     if (name == "My Pictures")
@@ -188,7 +193,8 @@ public:
         : m_result(result)
         , m_base(base) {}
 
-    void add(ListRow& row) {
+    /// Adds the icon of a row just put at `position` of the rows.
+    void add(ListRow& row, std::uint32_t position) {
         if (row.isFolder()) {
             const size_t image = size_t(row.folderImage);
             if (m_folderIcons[image] == 0) {
@@ -198,7 +204,6 @@ public:
             row.icon = m_folderIcons[image];
             return;
         }
-        const std::uint32_t position = std::uint32_t(m_result.rows.size() - 1);
         // The common case: the next file of a run, with the very string of the one before.
         if (row.extension.constData() == m_previousExtension.constData() && !m_previousOwn &&
             !m_result.iconRuns.empty()) {
@@ -243,8 +248,9 @@ private:
 };
 
 // Lists one folder: a single readdir pass files the names under the patterns they match; the
-// filed entries are stat'ed and made rows on two threads when there are many; then the patterns
-// are walked in order, taking each entry's row the first time it comes up.
+// patterns are then walked in order, giving each entry a row slot the first time it comes up;
+// the entries are stat'ed and their rows made in those slots, on two threads when there are
+// many; last the refused slots are squeezed out, in place.
 class Lister {
 public:
     Lister(const QString& folder, const ListOptions& options)
@@ -265,11 +271,14 @@ public:
             ::close(fd);
             return result;
         }
+        reserveFor(fd);
         const bool hasHiddenFile = collect(dir.get());
         const int dirFd = ::dirfd(dir.get());
         if (hasHiddenFile)
             m_hidden.load(dirFd);
-        examineAll(dirFd);
+        queue();
+        result.rows.resize(m_slotEntry.size());
+        examineAll(dirFd, result.rows);
         produce(result);
         return result;
     }
@@ -279,6 +288,18 @@ private:
     static constexpr size_t kEntriesForTwoThreads = 4096;
 
     bool wantsFolders() const { return m_options.FileViewMode && m_options.ShowFolders; }
+
+    // Room for the names by the size of the directory, which bounds them on the usual file
+    // systems: a big folder's names then never move while they are read. Room that is not
+    // written to costs no memory.
+    void reserveFor(int fd) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0)
+            return;
+        const size_t bytes = std::min<size_t>(size_t(std::max<off_t>(st.st_size, 0)), size_t(1) << 28);
+        m_names.reserve(bytes);
+        m_entries.reserve(bytes / 32);
+    }
 
     // The one pass over the directory; returns whether a ".hidden" file was seen.
     bool collect(DIR* dir) {
@@ -312,58 +333,82 @@ private:
         return hasHiddenFile;
     }
 
+    // The listing order: pattern by pattern, each entry's first time a slot, a later time a mark.
+    void queue() {
+        size_t total = 0;
+        for (const auto& indexes : m_byPattern)
+            total += indexes.size();
+        m_order.reserve(total);
+        m_slotEntry.reserve(m_entries.size());
+        for (auto& indexes : m_byPattern) {
+            for (const std::uint32_t index : indexes) {
+                Entry& e = m_entries[index];
+                if (e.state == EntryState::Queued) {
+                    m_order.push_back(index | kAgain);
+                    continue;
+                }
+                e.state = EntryState::Queued;
+                e.slot = std::uint32_t(m_slotEntry.size());
+                m_slotEntry.push_back(index);
+                m_order.push_back(index);
+            }
+            indexes = {};
+        }
+    }
+
     std::string_view nameOf(const Entry& e) const {
         return std::string_view(m_names.data() + e.nameOffset, e.nameLength);
     }
 
-    // Stats every filed entry and makes the rows of those admitted, in two halves side by side
+    // Stats every queued entry and makes its row if it is admitted, in two halves side by side
     // for a big folder: on a 2-core machine the stat calls of a folder of media are most of a
     // listing.
-    void examineAll(int dirFd) {
-        const size_t n = m_entries.size();
-        m_rows.resize(n);
+    void examineAll(int dirFd, std::vector<ListRow>& rows) {
+        const size_t n = m_slotEntry.size();
         m_admitted.assign(n, 0);
         if (n < kEntriesForTwoThreads) {
             ExtensionTexts texts;
-            examine(dirFd, 0, n, texts);
+            examine(dirFd, rows, 0, n, texts);
             return;
         }
         ExtensionTexts here, beside;
-        RunSideBySide([&] { examine(dirFd, 0, n / 2, here); }, [&] { examine(dirFd, n / 2, n, beside); });
+        RunSideBySide([&] { examine(dirFd, rows, 0, n / 2, here); },
+                      [&] { examine(dirFd, rows, n / 2, n, beside); });
     }
 
-    void examine(int dirFd, size_t from, size_t to, ExtensionTexts& texts) {
-        for (size_t i = from; i < to; ++i)
-            m_admitted[i] = admit(dirFd, m_entries[i], m_rows[i], texts);
+    void examine(int dirFd, std::vector<ListRow>& rows, size_t from, size_t to, ExtensionTexts& texts) {
+        for (size_t slot = from; slot < to; ++slot)
+            m_admitted[slot] = admit(dirFd, m_entries[m_slotEntry[slot]], rows[slot], texts);
     }
 
+    // Squeezes the refused slots out and stops at an entry listed twice.
     void produce(ListResult& result) {
-        size_t admitted = 0;
-        for (const char a : m_admitted)
-            admitted += size_t(a);
-        result.rows.reserve(admitted);
+        std::vector<ListRow>& rows = result.rows;
         IconTable icons(result, m_base);
-        for (const auto& indexes : m_byPattern) {
-            for (const std::uint32_t index : indexes) {
-                Entry& e = m_entries[index];
-                if (e.state == EntryState::Listed) {
+        size_t kept = 0;
+        for (const std::uint32_t item : m_order) {
+            if (item & kAgain) {
+                if (m_admitted[m_entries[item & ~kAgain].slot]) {
                     // The same file under a second pattern: the listing ends here.
                     result.complete = false;
-                    return;
+                    break;
                 }
-                if (e.state != EntryState::Unseen)
-                    continue;
-                if (!m_admitted[index]) {
-                    e.state = EntryState::Refused;
-                    continue;
-                }
-                e.state = EntryState::Listed;
-                result.rows.push_back(std::move(m_rows[index]));
-                ListRow& row = result.rows.back();
-                ++(row.isFolder() ? result.folders : result.files);
-                icons.add(row);
+                continue;
             }
+            const std::uint32_t slot = m_entries[item].slot;
+            if (!m_admitted[slot])
+                continue;
+            if (kept != slot)
+                rows[kept] = std::move(rows[slot]);
+            ListRow& row = rows[kept];
+            ++(row.isFolder() ? result.folders : result.files);
+            icons.add(row, std::uint32_t(kept));
+            ++kept;
         }
+        rows.resize(kept);
+        // A folder of mostly refused entries should not keep their room in every row.
+        if (rows.capacity() - kept > kept / 4)
+            rows.shrink_to_fit();
     }
 
     bool admit(int dirFd, const Entry& e, ListRow& row, ExtensionTexts& texts) const {
@@ -402,8 +447,9 @@ private:
     std::vector<Entry> m_entries;
     std::string m_names;
     HiddenList m_hidden;
-    std::vector<ListRow> m_rows;  ///< by entry: its row, when admitted
-    std::vector<char> m_admitted; ///< by entry
+    std::vector<std::uint32_t> m_order;     ///< entries in listing order; kAgain marks a repeat
+    std::vector<std::uint32_t> m_slotEntry; ///< by row slot: its entry
+    std::vector<char> m_admitted;           ///< by row slot
 };
 
 bool SameFolded(QChar a, QChar b) {
@@ -457,6 +503,7 @@ ListResult ListFolderRows(const QString& folder, const ListOptions& options) {
 void PrepareListing(ListResult& result, int sortColumn, bool descending) {
     result.order = SortListRows(result.rows, sortColumn, descending);
     result.index.build(result.rows);
+    result.widest = FindWidestRows(result.rows);
 }
 
 bool MatchesWildcard(QStringView pattern, QStringView name) {

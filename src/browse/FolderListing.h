@@ -3,6 +3,7 @@
 #include "browse/ListIndex.h"
 #include "browse/ListRow.h"
 #include "browse/ListSort.h"
+#include "browse/ListWidest.h"
 
 #include <QString>
 #include <QStringView>
@@ -57,10 +58,13 @@ struct ListResult {
     /// The displayed order and the index by name, when PrepareListing made them.
     ListOrder order;
     ListNameIndex index;
+    /// The rows the columns are fitted to besides those in view, when PrepareListing found them.
+    WidestRows widest;
 };
 
-/// Sorts a listing for a sort state and indexes its rows by name: the work a big folder's rows
-/// need before they are shown, done where the listing was read.
+/// Sorts a listing for a sort state, indexes its rows by name and finds the rows its columns are
+/// fitted to: the work a big folder's rows need before they are shown, done where the listing
+/// was read.
 void PrepareListing(ListResult& result, int sortColumn, bool descending);
 
 /// The attribute that decides an entry's admission: system (a folder named "lost+found", or

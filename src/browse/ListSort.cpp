@@ -4,6 +4,7 @@
 #include "browse/ListFormat.h"
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 
 namespace tobimaru {
@@ -29,83 +30,48 @@ struct SortKey {
     quint32 index = 0;
 };
 
-// The folded texts of the rows [from, to) of one column in one buffer: comparisons are then
-// plain code-unit compares, and the size and time texts are formatted here, once per sort,
-// rather than kept in every row.
-class FoldedTexts {
+struct Text {
+    const char16_t* begin = nullptr;
+    const char16_t* end = nullptr;
+};
+
+// The size or time texts of the rows [from, to) in one buffer: they are formatted here, once a
+// sort, rather than kept in every row. Names and extensions are read where they are.
+class FormattedTexts {
 public:
-    void fold(const std::vector<ListRow>& rows, int column, size_t from, size_t to) {
+    void format(const std::vector<ListRow>& rows, int column, size_t from, size_t to) {
         m_from = from;
         const size_t n = to - from;
         m_start.resize(n + 1);
-        m_changed.assign(n, 0);
         m_units.clear();
-        m_units.reserve(n * (column == SizeColumn ? 10 : column == TimeColumn ? 19 : 16));
+        m_units.reserve(n * (column == SizeColumn ? 10 : 19));
         FileTimeFormatter times;
         for (size_t i = 0; i < n; ++i) {
             m_start[i] = quint32(m_units.size());
             const ListRow& row = rows[from + i];
-            switch (column) {
-            case SizeColumn:
-                if (row.isFolder()) {
-                    appendPlain(FolderRowSize());
-                } else {
-                    char16_t buf[10];
-                    m_units.insert(m_units.end(), buf, buf + WriteSizeKB(row.size, buf));
-                }
-                break;
-            case TimeColumn:
-                if (row.modified != kNoTime) {
-                    char16_t buf[kFileTimeUnits];
-                    m_units.insert(m_units.end(), buf, buf + times.write(row.modified, buf));
-                }
-                break;
-            default:
-                m_changed[i] = appendFolded(column == ExtensionColumn ? row.extension : row.name);
-                break;
+            if (column == SizeColumn && row.isFolder()) {
+                for (const QChar c : FolderRowSize())
+                    m_units.push_back(c.unicode());
+            } else if (column == SizeColumn) {
+                char16_t buf[10];
+                m_units.insert(m_units.end(), buf, buf + WriteSizeKB(row.size, buf));
+            } else if (row.modified != kNoTime) {
+                char16_t buf[kFileTimeUnits];
+                m_units.insert(m_units.end(), buf, buf + times.write(row.modified, buf));
             }
         }
         m_start[n] = quint32(m_units.size());
     }
 
-    const char16_t* begin(size_t index) const { return m_units.data() + m_start[index - m_from]; }
-    const char16_t* end(size_t index) const { return m_units.data() + m_start[index - m_from + 1]; }
-    bool changed(size_t index) const { return m_changed[index - m_from] != 0; }
-    size_t count() const { return m_changed.size(); }
-
-    // Length of the beginning every text here shares with `first`.
-    qsizetype commonWith(const char16_t* first, qsizetype length) const {
-        qsizetype common = length;
-        for (size_t i = 0; i < count() && common > 0; ++i) {
-            const char16_t* t = m_units.data() + m_start[i];
-            const qsizetype len = std::min(common, qsizetype(m_start[i + 1] - m_start[i]));
-            qsizetype k = 0;
-            while (k < len && first[k] == t[k])
-                ++k;
-            common = k;
-        }
-        return common;
+    Text text(size_t index) const {
+        const size_t i = index - m_from;
+        return {m_units.data() + m_start[i], m_units.data() + m_start[i + 1]};
     }
 
 private:
-    void appendPlain(const QString& text) {
-        for (const QChar c : text)
-            m_units.push_back(c.unicode());
-    }
-    bool appendFolded(const QString& text) {
-        bool changed = false;
-        for (const QChar c : text) {
-            const char16_t f = Fold(c.unicode());
-            changed |= f != c.unicode();
-            m_units.push_back(f);
-        }
-        return changed;
-    }
-
     size_t m_from = 0;
     std::vector<char16_t> m_units;
     std::vector<quint32> m_start;
-    std::vector<char> m_changed; ///< whether folding changed a row's text
 };
 
 class Sorter {
@@ -113,7 +79,8 @@ public:
     Sorter(const std::vector<ListRow>& rows, int column, bool descending)
         : m_rows(rows)
         , m_column(column)
-        , m_descending(descending) {}
+        , m_descending(descending)
+        , m_inPlace(column == NameColumn || column == ExtensionColumn) {}
 
     ListOrder run() {
         ListOrder result;
@@ -127,24 +94,31 @@ public:
             return result;
         }
         const bool two = n >= kRowsForTwoThreads;
-        const size_t mid = two ? n / 2 : n;
-        m_mid = mid;
+        m_mid = two ? n / 2 : n;
+        const size_t mid = m_mid;
         const auto both = [two](const std::function<void()>& a, const std::function<void()>& b) {
             if (two)
                 RunSideBySide(a, b);
             else
                 a();
         };
-        both([&] { m_parts[0].fold(m_rows, m_column, 0, mid); },
-             [&] { m_parts[1].fold(m_rows, m_column, mid, n); });
+        if (!m_inPlace) {
+            both([&] { m_parts[0].format(m_rows, m_column, 0, mid); },
+                 [&] { m_parts[1].format(m_rows, m_column, mid, n); });
+        }
 
         // Texts of a folder share their beginning ("clip ", "    ", "2023/"); the integer keys
         // start after it, so that most comparisons are decided by them alone.
-        const char16_t* first = m_parts[0].begin(0);
-        qsizetype common = m_parts[0].end(0) - first;
-        common = m_parts[0].commonWith(first, common);
-        if (two)
-            common = m_parts[1].commonWith(first, common);
+        const Text first = text(0);
+        qsizetype common = first.end - first.begin;
+        for (size_t i = 1; i < n && common > 0; ++i) {
+            const Text t = text(i);
+            const qsizetype length = std::min(common, qsizetype(t.end - t.begin));
+            qsizetype k = 0;
+            while (k < length && Fold(first.begin[k]) == Fold(t.begin[k]))
+                ++k;
+            common = k;
+        }
         m_common = common;
 
         std::vector<SortKey> keys(n);
@@ -158,34 +132,44 @@ public:
             std::sort(keys.begin() + qsizetype(from), keys.begin() + qsizetype(to), less);
         };
         both([&] { sortRange(0, mid); }, [&] { sortRange(mid, n); });
-        std::vector<SortKey> merged;
-        const std::vector<SortKey>* sorted = &keys;
-        if (two) {
-            merged.resize(n);
-            std::merge(keys.begin(), keys.begin() + qsizetype(mid), keys.begin() + qsizetype(mid), keys.end(),
-                       merged.begin(), less);
-            sorted = &merged;
-        }
         result.order.resize(n);
         result.positionOf.resize(n);
-        for (size_t p = 0; p < n; ++p) {
-            const quint32 index = (*sorted)[p].index;
+        const auto put = [&](size_t p, quint32 index) {
             result.order[p] = int(index);
             result.positionOf[index] = int(p);
+        };
+        if (!two) {
+            for (size_t p = 0; p < n; ++p)
+                put(p, keys[p].index);
+            return result;
         }
+        // The two sorted halves merged straight into the order: no third array of keys.
+        size_t a = 0, b = mid, p = 0;
+        while (a < mid && b < n)
+            put(p++, less(keys[b], keys[a]) ? keys[b++].index : keys[a++].index);
+        while (a < mid)
+            put(p++, keys[a++].index);
+        while (b < n)
+            put(p++, keys[b++].index);
         return result;
     }
 
 private:
-    const FoldedTexts& part(size_t index) const { return index < m_mid ? m_parts[0] : m_parts[1]; }
+    Text text(size_t index) const {
+        if (!m_inPlace)
+            return m_parts[index < m_mid ? 0 : 1].text(index);
+        const QString& s = m_column == ExtensionColumn ? m_rows[index].extension : m_rows[index].name;
+        const char16_t* const begin = reinterpret_cast<const char16_t*>(s.constData());
+        return {begin, begin + s.size()};
+    }
 
     void makeKeys(std::vector<SortKey>& keys, size_t from, size_t to) const {
         for (size_t i = from; i < to; ++i) {
-            const FoldedTexts& texts = part(i);
-            const char16_t* const start = texts.begin(i) + m_common;
-            const qsizetype length = texts.end(i) - start;
+            const Text t = text(i);
+            const char16_t* const start = t.begin + m_common;
+            const qsizetype length = t.end - start;
             // A text that ends early pads with 0, below every real unit, so shorter sorts first.
-            const auto unit = [&](qsizetype k) -> quint64 { return k < length ? start[k] : 0u; };
+            const auto unit = [&](qsizetype k) -> quint64 { return k < length ? Fold(start[k]) : 0u; };
             SortKey& key = keys[i];
             key.high = (unit(0) << 48) | (unit(1) << 32) | (unit(2) << 16) | unit(3);
             key.low = (unit(4) << 48) | (unit(5) << 32) | (unit(6) << 16) | unit(7);
@@ -193,38 +177,36 @@ private:
         }
     }
 
-    const QString& original(quint32 index) const {
-        return m_column == ExtensionColumn ? m_rows[index].extension : m_rows[index].name;
-    }
-
     int compare(const SortKey& a, const SortKey& b) const {
         if (a.high != b.high)
             return a.high < b.high ? -1 : 1;
         if (a.low != b.low)
             return a.low < b.low ? -1 : 1;
-        // The same eight units after the common prefix: compare the rest of the folded texts.
-        const FoldedTexts& ta = part(a.index);
-        const FoldedTexts& tb = part(b.index);
-        const char16_t* const ea = ta.end(a.index);
-        const char16_t* const eb = tb.end(b.index);
-        const char16_t* pa = std::min(ta.begin(a.index) + m_common + kKeyUnits, ea);
-        const char16_t* pb = std::min(tb.begin(b.index) + m_common + kKeyUnits, eb);
-        for (; pa < ea && pb < eb; ++pa, ++pb)
-            if (*pa != *pb)
-                return *pa < *pb ? -1 : 1;
-        if ((pa < ea) != (pb < eb))
-            return pa < ea ? 1 : -1;
+        // The same eight units after the common prefix: compare the rest, folded.
+        const Text ta = text(a.index);
+        const Text tb = text(b.index);
+        const char16_t* pa = std::min(ta.begin + m_common + kKeyUnits, ta.end);
+        const char16_t* pb = std::min(tb.begin + m_common + kKeyUnits, tb.end);
+        for (; pa < ta.end && pb < tb.end; ++pa, ++pb) {
+            const char16_t fa = Fold(*pa);
+            const char16_t fb = Fold(*pb);
+            if (fa != fb)
+                return fa < fb ? -1 : 1;
+        }
+        if ((pa < ta.end) != (pb < tb.end))
+            return pa < ta.end ? 1 : -1;
         // Equal but for case: the texts themselves decide, so "A" and "a" always come in one
-        // order. Size and time texts have no case.
-        if (!ta.changed(a.index) && !tb.changed(b.index))
+        // order. Rows of one listing share their extension strings, which are then equal at once.
+        if (ta.begin == tb.begin)
             return 0;
-        return QStringView(original(a.index)).compare(QStringView(original(b.index)));
+        return QStringView(ta.begin, ta.end - ta.begin).compare(QStringView(tb.begin, tb.end - tb.begin));
     }
 
     const std::vector<ListRow>& m_rows;
     const int m_column;
     const bool m_descending;
-    FoldedTexts m_parts[2]; ///< rows before m_mid, and the rest
+    const bool m_inPlace;      ///< the texts are the rows' own strings
+    FormattedTexts m_parts[2]; ///< rows before m_mid, and the rest
     size_t m_mid = 0;
     qsizetype m_common = 0;
 };

@@ -515,3 +515,34 @@ TEST(FileListView, WhatHappensToAFolderWhileItIsReadDecidesWhatTheListShows) {
             EXPECT_EQ(list.model()->rowOfKey(dir.file("clips/" + c.names[p])), p) << c.what;
     }
 }
+
+TEST(FileListView, TheColumnsOfABigListFitItsWidestTextsWhereverTheyAre) {
+    // Far more rows than are measured one by one; the widest text of each column sits in the
+    // middle of the list, out of view.
+    ListResult listing;
+    listing.folder = QStringLiteral("/media/clips");
+    for (int i = 0; i < 20000; ++i)
+        listing.rows.push_back(
+            Row(QStringLiteral("clip %1.avi").arg(i, 5, 10, QLatin1Char('0')).toUtf8().constData(), 1000 + i,
+                "2023/05/01 10:00:00"));
+    ListRow& wide = listing.rows[10000];
+    wide.name = QStringLiteral("clip 10000 とても長い日本語の名前の動画ファイル_第十二話_最終回.avi");
+    wide.extension = QStringLiteral("ＡＶＩ_ＬＯＮＧ");
+    wide.size = 2000LL * 1024 * 1024; // "2,048,000": the most digits in the column
+    const QString wideName = wide.name;
+    listing.files = qint64(listing.rows.size());
+    FakePrompts prompts;
+    FileIcons icons;
+    QTreeView view;
+    view.resize(400, 300);
+    FileListView list(&view, icons, prompts);
+    view.show();
+    list.ShowListing(std::move(listing), false);
+    const QFontMetrics metrics(view.font());
+    const int middle = list.model()->rowOfKey("/media/clips/" + wideName);
+    ASSERT_GT(middle, 1000);
+    for (int column = 0; column < FileListModel::ColumnCount; ++column) {
+        const QString text = list.model()->data(list.model()->index(middle, column)).toString();
+        EXPECT_GE(view.columnWidth(column), metrics.horizontalAdvance(text)) << "column " << column;
+    }
+}
