@@ -42,13 +42,12 @@ constexpr int kRows = 100000;
 constexpr int kSelected = 1000;
 constexpr qint64 kBigFile = qint64(1) << 30;
 
-ListRow Row(const QString& folder, int i) {
+ListRow Row(int i) {
     ListRow r;
     r.name = QStringLiteral("clip %1.avi").arg(i, 6, 10, QLatin1Char('0'));
-    r.key = folder + QLatin1Char('/') + r.name;
     r.extension = QStringLiteral("avi");
-    r.sizeText = QStringLiteral("     1,024");
-    r.timeText = QStringLiteral("2003/02/12 09:05:07");
+    r.size = 1024 * 1024;
+    r.modified = 1045008307;
     return r;
 }
 
@@ -78,13 +77,15 @@ struct DeleteRig {
     }
     /// 100,000 rows, every 100th a real file, those 1,000 selected.
     SelectionRecord fill() {
-        std::vector<ListRow> rows;
-        rows.reserve(kRows);
+        ListResult listing;
+        listing.folder = dir.path();
+        listing.rows.reserve(kRows);
         for (int i = 0; i < kRows; ++i)
-            rows.push_back(Row(dir.path(), i));
+            listing.rows.push_back(Row(i));
         for (int i = 0; i < kRows; i += kRows / kSelected)
-            QFile(rows[size_t(i)].key).open(QIODevice::WriteOnly);
-        list.ShowListing({std::move(rows), kRows, 0, true}, false);
+            QFile(JoinListKey(listing.folder, listing.rows[size_t(i)].name)).open(QIODevice::WriteOnly);
+        listing.files = kRows;
+        list.ShowListing(std::move(listing), false);
         QItemSelection selection;
         for (int i = 0; i < kRows; i += kRows / kSelected)
             selection.select(list.model()->index(i, 0), list.model()->index(i, 3));

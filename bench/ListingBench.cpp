@@ -1,8 +1,10 @@
 // Listing a big folder against the bare cost of reading it: one readdir pass with an fstatat of
-// every entry is the floor no listing can beat; ListFolder adds the pattern test, the rows, the
-// model's fill and sort and the paint of the view.
+// each entry of a listed type (told by its extension's bytes, the cheapest test there is) is the
+// floor a listing on one thread cannot beat. ListFolder adds the rows, the sort, the index by
+// name, the model's fill, the view's layout, the fitted columns and a paint.
 
 #include "BenchSupport.h"
+#include "ListingFixture.h"
 #include "base/Prompts.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
@@ -10,13 +12,14 @@
 #include "browse/FolderListing.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
+#include <QThreadPool>
 #include <QTreeView>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <map>
 #include <memory>
 #include <random>
@@ -27,55 +30,21 @@ namespace {
 
 using namespace tobimaru;
 
-constexpr int kFiles = 100000;
-const char* const kPatterns = "*.rm;*.ram;*.ra;*.mpeg;*.mpg;*.wmv;*.avi;*.mov;*.dat;*.wav;*.png";
-
-// 100,000 files, 30% of them of the listed types (some with upper-case extensions), the rest of
-// look-alike and unrelated types. Made once and kept in the temp folder between runs.
-QString BenchFolder() {
-    const QString folder = QDir::tempPath() + QStringLiteral("/tobimaru-bench-listing-100k-v2");
-    const QString ready = folder + QStringLiteral(".ready");
-    if (QFile::exists(ready))
-        return folder;
-    QDir(folder).removeRecursively();
-    QDir().mkpath(folder);
-    const char* media[] = {"rm",  "ram", "ra",  "mpeg", "mpg", "wmv", "avi",
-                           "mov", "dat", "wav", "png",  "MPG", "AVI", "Wmv"};
-    const char* other[] = {"txt",  "jpg", "mp3", "mpga", "doc", "avix",
-                           "html", "ogg", "mkv", "",     "pdf", "m4a"};
-    std::mt19937 rng(42);
-    const QByteArray base = QFile::encodeName(folder);
-    for (int i = 0; i < kFiles; ++i) {
-        const bool isMedia = (i % 10) < 3;
-        const char* ext = isMedia ? media[rng() % std::size(media)] : other[rng() % std::size(other)];
-        // Unique names whose order on disk has nothing to do with their number.
-        const char* words[] = {"clip", "Movie", "holiday", "test", "TV", "rec"};
-        char name[64];
-        std::snprintf(name, sizeof name, "/%s %06u-%06d%s%s", words[rng() % std::size(words)],
-                      unsigned(rng() % 1000000), i, *ext ? "." : "", ext);
-        const QByteArray path = base + name;
-        const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-        if (fd < 0)
-            continue;
-        // Sparse: sizes up to 2 GB cost no disk.
-        if (::ftruncate(fd, off_t(rng() % 2000000000u)) != 0)
-            std::perror("ftruncate");
-        ::close(fd);
-    }
-    QFile marker(ready);
-    marker.open(QIODevice::WriteOnly);
-    return folder;
+ListOptions Options() {
+    ListOptions options;
+    options.ListPattern = QString::fromLatin1(bench::kListingPatterns);
+    return options;
 }
 
 void BM_ReaddirStatFloor(benchmark::State& state) {
-    const QByteArray folder = QFile::encodeName(BenchFolder());
+    const QByteArray folder = QFile::encodeName(bench::ListingFolder(int(state.range(0))));
     for (auto _ : state) {
         DIR* dir = ::opendir(folder.constData());
         const int fd = ::dirfd(dir);
         long long total = 0;
         int entries = 0;
         while (const dirent* d = ::readdir(dir)) {
-            if (d->d_name[0] == '.' && (!d->d_name[1] || (d->d_name[1] == '.' && !d->d_name[2])))
+            if (!bench::MatchesListedExtension(d->d_name))
                 continue;
             struct stat st {};
             if (::fstatat(fd, d->d_name, &st, 0) == 0)
@@ -88,24 +57,26 @@ void BM_ReaddirStatFloor(benchmark::State& state) {
     }
 }
 
+// What the worker does: the read, then the sort and the index.
 void BM_ListFolderRows(benchmark::State& state) {
-    const QString folder = BenchFolder();
-    ListOptions options;
-    options.ListPattern = QString::fromLatin1(kPatterns);
+    const QString folder = bench::ListingFolder(int(state.range(0)));
+    const bool prepare = state.range(1) != 0;
     for (auto _ : state) {
-        ListResult result = ListFolderRows(folder, options);
+        ListResult result = ListFolderRows(folder, Options());
+        if (prepare)
+            PrepareListing(result, NameColumn, false);
         state.counters["rows"] = double(result.rows.size());
-        benchmark::DoNotOptimize(result);
+        state.PauseTiming();
+        result = ListResult(); // freeing a million names is not the read's work
+        state.ResumeTiming();
     }
 }
 
-// The whole ListFolder: listing, icons (when the argument says so), model fill and sort, the
-// first row selected, columns fitted, and the view painted.
+// The whole ListFolder: listing, icons (when the argument says so), sort, model fill, the first
+// row selected, columns fitted, and the view painted.
 void BM_ListFolder(benchmark::State& state) {
-    const QString folder = BenchFolder();
-    ListOptions options;
-    options.ListPattern = QString::fromLatin1(kPatterns);
-    const bool icons = state.range(0) != 0;
+    const QString folder = bench::ListingFolder(int(state.range(0)));
+    const bool icons = state.range(1) != 0;
     bench::SilentPrompts prompts;
     FileIcons images;
     QTreeView view;
@@ -114,23 +85,66 @@ void BM_ListFolder(benchmark::State& state) {
     view.show();
     QApplication::processEvents();
     for (auto _ : state) {
-        list.ListFolder(folder, icons, options);
+        list.ListFolder(folder, icons, Options());
         const QPixmap shot = view.grab();
         benchmark::DoNotOptimize(shot);
         state.counters["rows"] = list.model()->rowCount();
+    }
+    // The last rows are freed with the list, not in another benchmark's time.
+    QThreadPool::globalInstance()->waitForDone();
+}
+
+size_t HeapInUse() {
+    const struct mallinfo2 m = ::mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
+// Heap per listed row, all told: the rows with their names, the order vectors, the index, and
+// the view's own record of every row, with the list shown and painted.
+void BM_RowMemory(benchmark::State& state) {
+    const QString folder = bench::ListingFolder(int(state.range(0)));
+    bench::SilentPrompts prompts;
+    FileIcons images;
+    for (auto _ : state) {
+        QThreadPool::globalInstance()->waitForDone();
+        const size_t start = HeapInUse();
+        double rows = 0;
+        size_t listed = 0;
+        {
+            ListResult result = ListFolderRows(folder, Options());
+            PrepareListing(result, NameColumn, false);
+            listed = HeapInUse() - start;
+            rows = double(result.rows.size());
+        }
+        QThreadPool::globalInstance()->waitForDone();
+        auto view = std::make_unique<QTreeView>();
+        view->resize(420, 700);
+        FileListView list(view.get(), images, prompts);
+        view->show();
+        QApplication::processEvents();
+        const size_t empty = HeapInUse();
+        list.ListFolder(folder, false, Options());
+        const QPixmap shot = view->grab();
+        QApplication::processEvents();
+        QThreadPool::globalInstance()->waitForDone();
+        const size_t shown = HeapInUse();
+        state.counters["rows"] = rows;
+        state.counters["bytesPerRow"] = double(shown - empty) / rows;
+        state.counters["listingPerRow"] = double(listed) / rows;
+        state.counters["viewPerRow"] = double(shown - empty - listed) / rows;
     }
 }
 
 std::vector<ListRow> HundredThousandRows() {
     std::vector<ListRow> rows;
     std::mt19937 rng(7);
+    const QString extension = QStringLiteral("mpg");
     for (int i = 0; i < 100000; ++i) {
         ListRow r;
         r.name = QStringLiteral("Movie %1.mpg").arg(rng() % 1000000);
-        r.key = QStringLiteral("/media/clips/") + r.name;
-        r.extension = QStringLiteral("mpg");
-        r.sizeText = QStringLiteral("%1").arg(QString::number(rng() % 2000000), 10);
-        r.timeText = QStringLiteral("2023/05/%1 12:00:00").arg(rng() % 28 + 1, 2, 10, QLatin1Char('0'));
+        r.extension = extension;
+        r.size = qint64(rng() % 2000000000u);
+        r.modified = 1683000000 + qint64(rng() % (28 * 86400));
         rows.push_back(r);
     }
     return rows;
@@ -151,11 +165,12 @@ void BM_Model100k(benchmark::State& state) {
     for (auto _ : state) {
         ListResult result;
         state.PauseTiming();
+        result.folder = QStringLiteral("/media/clips");
         result.rows = rows;
         result.files = qint64(rows.size());
         state.ResumeTiming();
         if (stage == 0) {
-            list.model()->setRows(std::move(result.rows));
+            list.model()->setRows(result.folder, std::move(result.rows));
             continue;
         }
         list.ShowListing(std::move(result), false);
@@ -166,16 +181,50 @@ void BM_Model100k(benchmark::State& state) {
             benchmark::DoNotOptimize(shot);
         }
     }
+    QThreadPool::globalInstance()->waitForDone();
 }
 
-BENCHMARK(BM_ReaddirStatFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ListFolderRows)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ListFolder)->Arg(0)->Arg(1)->ArgName("icons")->Unit(benchmark::kMillisecond)->UseRealTime();
+constexpr int k100k = 100000;
+constexpr int k1M = 1000000;
+
+BENCHMARK(BM_ReaddirStatFloor)
+    ->Arg(k100k)
+    ->Arg(k1M)
+    ->ArgName("files")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_ListFolderRows)
+    ->Args({k100k, 0})
+    ->Args({k100k, 1})
+    ->Args({k1M, 0})
+    ->Args({k1M, 1})
+    ->ArgNames({"files", "sorted"})
+    ->MinWarmUpTime(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_ListFolder)
+    ->Args({k100k, 0})
+    ->Args({k100k, 1})
+    ->Args({k1M, 0})
+    ->ArgNames({"files", "icons"})
+    ->MinWarmUpTime(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_RowMemory)->Arg(k100k)->Arg(k1M)->ArgName("files")->Iterations(1)->Unit(benchmark::kMillisecond);
 // 0: model fill and sort only; 1: + selection and fitted columns in the view; 2: + a header
 // click; 3: + a paint.
 BENCHMARK(BM_Model100k)->DenseRange(0, 3)->ArgName("stage")->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Prints the console report and, at the end, how ListFolder compares with the floor.
+// The part of a run name that says which folder it read ("files:100000").
+std::string FilesOf(const std::string& name) {
+    const size_t at = name.find("files:");
+    if (at == std::string::npos)
+        return {};
+    return name.substr(at, name.find('/', at) - at);
+}
+
+// Prints the console report and, at the end, how ListFolder compares with the floor of the same
+// folder.
 class RatioReporter final : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -186,16 +235,18 @@ public:
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        double floor = 0;
+        std::map<std::string, double> floors;
         for (const auto& [name, time] : m_times)
             if (name.rfind("BM_ReaddirStatFloor", 0) == 0)
-                floor = time;
-        if (floor <= 0)
-            return;
-        for (const auto& [name, time] : m_times)
-            if (name.rfind("BM_ListFolder", 0) == 0)
-                std::printf("%-40s %8.2f ms  = %.2f x floor (%.2f ms)\n", name.c_str(), time, time / floor,
-                            floor);
+                floors[FilesOf(name)] = time;
+        for (const auto& [name, time] : m_times) {
+            if (name.rfind("BM_ListFolder", 0) != 0)
+                continue;
+            const auto floor = floors.find(FilesOf(name));
+            if (floor != floors.end() && floor->second > 0)
+                std::printf("%-48s %9.2f ms  = %.2f x floor (%.2f ms)\n", name.c_str(), time,
+                            time / floor->second, floor->second);
+        }
     }
 
 private:

@@ -111,16 +111,17 @@ bool Form3::renameSelected() {
             if (!m_ctx.selection->isRowSelected(r, {}))
                 continue;
             const ListRow& row = model.row(r);
-            const ExtensionStep step = PlanExtensionChange(row.key, row.extension, option, typed);
+            const QString key = model.key(r);
+            const ExtensionStep step = PlanExtensionChange(key, row.extension, option, typed);
             if (step.kind == ExtensionStep::Refuse) {
                 complete = false;
                 m_text->setFocus();
                 m_text->selectAll();
                 return;
             }
-            if (step.kind == ExtensionStep::Keep || step.newPath == row.key)
+            if (step.kind == ExtensionStep::Keep || step.newPath == key)
                 continue;
-            if (const int code = RenameWithoutReplacing(row.key, step.newPath))
+            if (const int code = RenameWithoutReplacing(key, step.newPath))
                 throw Failure(code, "ReNameFile");
         }
     });

@@ -7,28 +7,36 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QMimeData>
+#include <QThreadPool>
 #include <QUrl>
 #include <algorithm>
-#include <numeric>
+#include <memory>
 #include <set>
 
 namespace tobimaru {
 
 namespace {
 
-char16_t Fold(char16_t c) {
-    if (c < 0x80)
-        return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
-    if (QChar::isSurrogate(c))
-        return c;
-    return char16_t(QChar::toCaseFolded(char32_t(c)));
-}
+// Lists this big free their old rows on a worker: a million names take a noticeable while to
+// free, and the window waits for nothing then.
+constexpr size_t kRowsFreedAside = 20000;
+
+// The rows and tables of a listing that was replaced.
+struct Retired {
+    std::vector<ListRow> rows;
+    std::vector<int> order;
+    std::vector<int> positionOf;
+    ListNameIndex index;
+    std::vector<QString> iconKeys;
+    WidestRows widest;
+};
 
 } // namespace
 
 FileListModel::FileListModel(const FileIcons* icons, QObject* parent)
     : QAbstractTableModel(parent)
     , m_icons(icons)
+    , m_iconKeys{QString()}
     , m_captions{QStringLiteral("名前"), QStringLiteral("拡張子"), QStringLiteral("サイズ(KB)"),
                  QStringLiteral("更新日付")} {
     m_boldFont.setBold(true);
@@ -42,17 +50,10 @@ int FileListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-const QString& FileListModel::columnText(const ListRow& row, int column) const {
-    switch (column) {
-    case ExtensionColumn:
-        return row.extension;
-    case SizeColumn:
-        return row.sizeText;
-    case TimeColumn:
-        return row.timeText;
-    default:
-        return row.name;
-    }
+QModelIndex FileListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || row < 0 || column < 0 || row >= int(m_order.size()) || column >= ColumnCount)
+        return {};
+    return createIndex(row, column);
 }
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
@@ -63,7 +64,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         // A name that is not UTF-8 keeps its bytes in the text; the user reads U+FFFD there.
-        return DisplayFileName(columnText(row, index.column()));
+        return DisplayFileName(ListRowText(row, index.column()));
     case Qt::ForegroundRole: {
         const QColor color = rowColor(index.row());
         return color.isValid() ? QVariant(color) : QVariant();
@@ -71,8 +72,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     case Qt::FontRole:
         return rowBold(index.row()) ? QVariant(m_boldFont) : QVariant();
     case Qt::DecorationRole:
-        if (index.column() == NameColumn && m_icons && !row.iconKey.isEmpty()) {
-            const QIcon icon = m_icons->icon(row.iconKey);
+        if (index.column() == NameColumn && m_icons && row.icon != 0 && row.icon < m_iconKeys.size()) {
+            const QIcon icon = m_icons->icon(m_iconKeys[row.icon]);
             if (!icon.isNull())
                 return icon;
         }
@@ -102,18 +103,52 @@ QString FileListModel::headerCaption(int section) const {
     return section >= 0 && section < ColumnCount ? m_captions[size_t(section)] : QString();
 }
 
-void FileListModel::setRows(std::vector<ListRow> rows) {
+void FileListModel::setRows(const QString& folder, std::vector<ListRow> rows) {
+    ListResult listing;
+    listing.folder = folder;
+    listing.rows = std::move(rows);
+    setListing(std::move(listing), {QString()});
+}
+
+void FileListModel::setListing(ListResult&& listing, std::vector<QString> iconKeys) {
     beginResetModel();
-    m_rows = std::move(rows);
+    auto old = std::make_shared<Retired>();
+    old->rows.swap(m_rows);
+    old->order.swap(m_order);
+    old->positionOf.swap(m_positionOf);
+    old->index = std::move(m_index);
+    old->iconKeys.swap(m_iconKeys);
+    old->widest.swap(m_widest);
+
+    m_folder = listing.folder;
+    m_base = ListKeyBase(m_folder);
+    m_rows = std::move(listing.rows);
+    m_iconKeys = std::move(iconKeys);
+    if (m_iconKeys.empty())
+        m_iconKeys.emplace_back();
+    m_iconIndex.clear();
     m_decorations.clear();
-    m_indexOfKey.clear();
-    m_indexOfKeyValid = false;
-    sortRows();
+    if (listing.order.sortedFor(m_sortColumn, m_descending, m_rows.size())) {
+        m_order = std::move(listing.order.order);
+        m_positionOf = std::move(listing.order.positionOf);
+    } else {
+        sortRows(); // the sort state changed while the folder was read
+    }
+    m_index = listing.index.covers(m_rows.size()) ? std::move(listing.index) : ListNameIndex();
+    if (!m_index.covers(m_rows.size()))
+        m_index.build(m_rows);
+    m_widest = std::move(listing.widest);
+    if (!m_rows.empty() &&
+        std::all_of(m_widest.begin(), m_widest.end(), [](const auto& w) { return w.empty(); }))
+        m_widest = FindWidestRows(m_rows);
     endResetModel();
+
+    if (old->rows.size() >= kRowsFreedAside)
+        QThreadPool::globalInstance()->start([old = std::move(old)]() mutable { old.reset(); });
 }
 
 void FileListModel::clear() {
-    setRows({});
+    setRows(m_folder, {});
 }
 
 void FileListModel::removeRowsAt(const std::vector<int>& positions) {
@@ -156,26 +191,36 @@ void FileListModel::removeRowsAt(const std::vector<int>& positions) {
     m_positionOf.assign(m_rows.size(), 0);
     for (size_t p = 0; p < m_order.size(); ++p)
         m_positionOf[size_t(m_order[p])] = int(p);
-    m_indexOfKey.clear();
-    m_indexOfKeyValid = false;
+    m_index.build(m_rows);
+    for (auto& widest : m_widest) {
+        std::vector<std::uint32_t> kept;
+        for (const std::uint32_t i : widest)
+            if (i < newIndex.size() && newIndex[i] >= 0)
+                kept.push_back(std::uint32_t(newIndex[i]));
+        widest = std::move(kept);
+    }
     endResetModel();
 }
 
-void FileListModel::addRow(ListRow row) {
+void FileListModel::addRow(ListRow row, const QString& iconKey) {
     const int position = int(m_rows.size());
+    row.icon = iconIndexOf(iconKey);
     beginInsertRows({}, position, position);
     m_rows.push_back(std::move(row));
     m_order.push_back(position);
     m_positionOf.push_back(position);
-    m_indexOfKey.clear();
-    m_indexOfKeyValid = false;
+    m_index.add(m_rows, std::uint32_t(position));
+    for (auto& widest : m_widest)
+        widest.push_back(std::uint32_t(position));
     endInsertRows();
     sortWithLayoutChange();
 }
 
 Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
-    const Qt::ItemFlags base = QAbstractTableModel::flags(index);
-    return index.isValid() ? base | Qt::ItemIsDragEnabled : base;
+    // Asked for every row when the view lays out the list: no detour through the base class.
+    if (!index.isValid() || index.model() != this || !valid(index.row()))
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren | Qt::ItemIsDragEnabled;
 }
 
 QStringList FileListModel::mimeTypes() const {
@@ -213,17 +258,44 @@ const ListRow& FileListModel::row(int position) const {
     return m_rows.at(size_t(m_order.at(size_t(position))));
 }
 
+std::vector<int> FileListModel::widestRows(int column) const {
+    std::vector<int> positions;
+    if (column < 0 || column >= ColumnCount)
+        return positions;
+    for (const std::uint32_t i : m_widest[size_t(column)])
+        if (i < m_positionOf.size())
+            positions.push_back(m_positionOf[i]);
+    return positions;
+}
+
+QString FileListModel::key(int position) const {
+    return m_base + row(position).name;
+}
+
 int FileListModel::rowOfKey(const QString& key) const {
-    if (!m_indexOfKeyValid) {
-        // Built on the first lookup after a fill, not on every fill: a listing nobody plays
-        // from never pays for it. Sorting does not change it.
-        m_indexOfKey.reserve(qsizetype(m_rows.size()));
-        for (size_t i = 0; i < m_rows.size(); ++i)
-            m_indexOfKey.insert(m_rows[i].key, int(i));
-        m_indexOfKeyValid = true;
+    if (m_base.isEmpty() || key.size() <= m_base.size() || !key.startsWith(m_base))
+        return -1;
+    const QStringView name = QStringView(key).mid(m_base.size());
+    if (name.contains(u'/'))
+        return -1;
+    const int i = m_index.find(m_rows, name);
+    return i < 0 ? -1 : m_positionOf[size_t(i)];
+}
+
+std::uint32_t FileListModel::iconIndexOf(const QString& iconKey) {
+    if (iconKey.isEmpty())
+        return 0;
+    if (m_iconIndex.isEmpty()) {
+        for (size_t i = m_iconKeys.size(); i-- > 1;)
+            m_iconIndex.insert(m_iconKeys[i], std::uint32_t(i)); // the first of equal keys wins
     }
-    const auto it = m_indexOfKey.constFind(key);
-    return it == m_indexOfKey.cend() ? -1 : m_positionOf[size_t(*it)];
+    const auto it = m_iconIndex.constFind(iconKey);
+    if (it != m_iconIndex.cend())
+        return *it;
+    const std::uint32_t icon = std::uint32_t(m_iconKeys.size());
+    m_iconKeys.push_back(iconKey);
+    m_iconIndex.insert(iconKey, icon);
+    return icon;
 }
 
 void FileListModel::rowChanged(int position, int role) {
@@ -249,7 +321,7 @@ void FileListModel::setRowBold(int position, bool bold) {
 void FileListModel::setRowIconKey(int position, const QString& iconKey) {
     if (!valid(position))
         return;
-    m_rows[size_t(indexAt(position))].iconKey = iconKey;
+    m_rows[size_t(indexAt(position))].icon = iconIndexOf(iconKey);
     rowChanged(position, Qt::DecorationRole);
 }
 
@@ -278,7 +350,10 @@ bool FileListModel::rowBold(int position) const {
 }
 
 QString FileListModel::rowIconKey(int position) const {
-    return valid(position) ? m_rows[size_t(indexAt(position))].iconKey : QString();
+    if (!valid(position))
+        return {};
+    const std::uint32_t icon = m_rows[size_t(indexAt(position))].icon;
+    return icon < m_iconKeys.size() ? m_iconKeys[icon] : QString();
 }
 
 QString FileListModel::rowToolTip(int position) const {
@@ -331,96 +406,10 @@ void FileListModel::sortWithLayoutChange() {
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-int FileListModel::compareForSort(const SortKey& a, const SortKey& b) const {
-    if (a.high != b.high)
-        return a.high < b.high ? -1 : 1;
-    if (a.low != b.low)
-        return a.low < b.low ? -1 : 1;
-    // The same eight units after the common prefix: compare the rest of the folded texts.
-    constexpr qsizetype kKeyUnits = 8;
-    const char16_t* pa = m_folded.data() + m_foldedStart[a.index] + m_commonPrefix + kKeyUnits;
-    const char16_t* pb = m_folded.data() + m_foldedStart[b.index] + m_commonPrefix + kKeyUnits;
-    const char16_t* const ea = m_folded.data() + m_foldedStart[a.index + 1];
-    const char16_t* const eb = m_folded.data() + m_foldedStart[b.index + 1];
-    for (; pa < ea && pb < eb; ++pa, ++pb)
-        if (*pa != *pb)
-            return *pa < *pb ? -1 : 1;
-    if ((pa < ea) != (pb < eb))
-        return pa < ea ? 1 : -1;
-    // Equal but for case: the texts themselves decide, so "A" and "a" always come in one order.
-    if (!m_foldChanged[a.index] && !m_foldChanged[b.index])
-        return 0;
-    return QStringView(columnText(m_rows[a.index], m_sortColumn))
-        .compare(QStringView(columnText(m_rows[b.index], m_sortColumn)));
-}
-
 void FileListModel::sortRows() {
-    const size_t n = m_rows.size();
-    m_order.resize(n);
-    std::iota(m_order.begin(), m_order.end(), 0);
-    m_positionOf = m_order;
-    if (n < 2)
-        return;
-
-    // Every text folded once into one buffer; comparisons are then plain code-unit compares.
-    m_folded.clear();
-    m_foldedStart.resize(n + 1);
-    m_foldChanged.assign(n, false);
-    for (size_t i = 0; i < n; ++i) {
-        m_foldedStart[i] = quint32(m_folded.size());
-        bool changed = false;
-        for (const QChar c : columnText(m_rows[i], m_sortColumn)) {
-            const char16_t f = Fold(c.unicode());
-            changed |= f != c.unicode();
-            m_folded.push_back(f);
-        }
-        m_foldChanged[i] = changed;
-    }
-    m_foldedStart[n] = quint32(m_folded.size());
-
-    // Texts of a folder share their beginning ("clip ", "    ", "2023/"); the integer keys start
-    // after it, so that most comparisons are decided by them alone.
-    qsizetype common = qsizetype(m_foldedStart[1]);
-    for (size_t i = 1; i < n && common > 0; ++i) {
-        const char16_t* a = m_folded.data();
-        const char16_t* b = m_folded.data() + m_foldedStart[i];
-        const qsizetype len = std::min(common, qsizetype(m_foldedStart[i + 1] - m_foldedStart[i]));
-        qsizetype k = 0;
-        while (k < len && a[k] == b[k])
-            ++k;
-        common = k;
-    }
-    m_commonPrefix = common;
-
-    m_sortKeys.resize(n);
-    for (size_t i = 0; i < n; ++i) {
-        const qsizetype start = qsizetype(m_foldedStart[i]) + common;
-        const qsizetype end = qsizetype(m_foldedStart[i + 1]);
-        // A text that ends early pads with 0, below every real unit, so shorter sorts first.
-        const auto unit = [&](qsizetype k) -> quint64 {
-            return start + k < end ? m_folded[size_t(start + k)] : 0u;
-        };
-        SortKey& key = m_sortKeys[i];
-        key.high = (unit(0) << 48) | (unit(1) << 32) | (unit(2) << 16) | unit(3);
-        key.low = (unit(4) << 48) | (unit(5) << 32) | (unit(6) << 16) | unit(7);
-        key.index = quint32(i);
-    }
-    // Ties keep listing order in both directions.
-    if (m_descending) {
-        std::sort(m_sortKeys.begin(), m_sortKeys.end(), [&](const SortKey& a, const SortKey& b) {
-            const int c = compareForSort(a, b);
-            return c != 0 ? c > 0 : a.index < b.index;
-        });
-    } else {
-        std::sort(m_sortKeys.begin(), m_sortKeys.end(), [&](const SortKey& a, const SortKey& b) {
-            const int c = compareForSort(a, b);
-            return c != 0 ? c < 0 : a.index < b.index;
-        });
-    }
-    for (size_t p = 0; p < n; ++p) {
-        m_order[p] = int(m_sortKeys[p].index);
-        m_positionOf[m_sortKeys[p].index] = int(p);
-    }
+    ListOrder order = SortListRows(m_rows, m_sortColumn, m_descending);
+    m_order = std::move(order.order);
+    m_positionOf = std::move(order.positionOf);
 }
 
 QColor FileListModel::AttrColor(EntryAttr attr) {

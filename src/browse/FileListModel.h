@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "browse/FolderListing.h"
@@ -17,34 +18,48 @@ class FileIcons;
 /// The rows of the file list `ListView1`: four text columns, per-row colour, bold, icon and
 /// tooltip, rows found by key (full path). Every column sorts as text, without regard to case,
 /// with one direction shared by all columns; the header of the last clicked column carries
-/// "▲ " or "▼ ".
+/// "▲ " or "▼ ". The rows are of one folder, the model's; a row keeps its name, not its path.
 class FileListModel final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column { NameColumn = 0, ExtensionColumn, SizeColumn, TimeColumn, ColumnCount };
+    enum Column {
+        NameColumn = tobimaru::NameColumn,
+        ExtensionColumn = tobimaru::ExtensionColumn,
+        SizeColumn = tobimaru::SizeColumn,
+        TimeColumn = tobimaru::TimeColumn,
+        ColumnCount = tobimaru::ColumnCount
+    };
 
     /// `icons` resolves the rows' icon keys; it must outlive the model (may be null: no icons).
     explicit FileListModel(const FileIcons* icons, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
+    /// Lean, as the view asks for an index of every row when it lays out a big list.
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     /// Sorts by a column in a direction without touching the header captions.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
-    /// Replaces every row (in listing order; they are shown in the current sort order). The
-    /// colour of each row follows its attribute; bold and tooltips start cleared.
-    void setRows(std::vector<ListRow> rows);
+    /// Replaces every row by those of `folder` (in listing order; they are shown in the current
+    /// sort order), without icons. The colour of each row follows its attribute; bold and
+    /// tooltips start cleared.
+    void setRows(const QString& folder, std::vector<ListRow> rows);
+    /// Replaces every row by a listing's; `iconKeys` are the image keys of its icons ("" for
+    /// none). Its order and index are taken as they are when they were made for this model's
+    /// sort state and rows, else made here. The old rows are freed on a worker thread.
+    void setListing(ListResult&& listing, std::vector<QString> iconKeys);
     /// Removes every row.
     void clear();
     /// Removes the rows at these displayed positions (any order; invalid ones are ignored) in
     /// one step: a thousand rows of a big list go at the cost of one pass, not one each. The
     /// remaining rows keep their order and decorations; the selection is cleared.
     void removeRowsAt(const std::vector<int>& positions);
-    /// Adds a row and puts it in its sorted place; the selection follows its rows.
-    void addRow(ListRow row);
+    /// Adds a row of the model's folder with that image key and puts it in its sorted place; the
+    /// selection follows its rows.
+    void addRow(ListRow row, const QString& iconKey = QString());
 
     /// Rows can be dragged out as the files they stand for.
     Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -57,10 +72,16 @@ public:
 
     /// The row at a displayed position (0-based, valid positions only).
     const ListRow& row(int position) const;
-    /// The key of the row at a displayed position.
-    const QString& key(int position) const { return row(position).key; }
-    /// Displayed position of the row with that key, -1 when there is none.
+    /// The key of the row at a displayed position: the folder and its name.
+    QString key(int position) const;
+    /// Displayed position of the row with that key, -1 when there is none (a key of another
+    /// folder finds nothing, nor does a name that differs in case).
     int rowOfKey(const QString& key) const;
+    /// The folder the rows are of, as it was listed.
+    const QString& folder() const { return m_folder; }
+    /// Displayed positions of the rows likely widest in a column (FindWidestRows, and rows
+    /// added since): with the rows in view, what the column is fitted to in a big list.
+    std::vector<int> widestRows(int column) const;
 
     /// Per-row decoration; positions out of range are ignored. An invalid colour means the
     /// palette's text colour; an empty icon key means no icon.
@@ -93,38 +114,29 @@ private:
         bool bold = false;
         QString toolTip;
     };
-    struct SortKey {
-        quint64 high = 0; ///< folded code units 1-4 after the common prefix, big end first
-        quint64 low = 0;  ///< units 5-8
-        quint32 index = 0;
-    };
-
-    const QString& columnText(const ListRow& row, int column) const;
     /// Computes m_order for the sort column and direction.
     void sortRows();
-    int compareForSort(const SortKey& a, const SortKey& b) const;
     void sortWithLayoutChange();
+    std::uint32_t iconIndexOf(const QString& iconKey);
     bool valid(int position) const { return position >= 0 && position < int(m_order.size()); }
     int indexAt(int position) const { return m_order[size_t(position)]; }
     void rowChanged(int position, int role);
 
     const FileIcons* m_icons = nullptr;
-    std::vector<ListRow> m_rows;          ///< listing order
-    std::vector<int> m_order;             ///< displayed position → index in m_rows
-    std::vector<int> m_positionOf;        ///< index in m_rows → displayed position
-    QHash<int, Decoration> m_decorations; ///< by index in m_rows
+    QString m_folder;
+    QString m_base;                            ///< the folder with its "/": keys begin with it
+    std::vector<ListRow> m_rows;               ///< listing order
+    std::vector<int> m_order;                  ///< displayed position → index in m_rows
+    std::vector<int> m_positionOf;             ///< index in m_rows → displayed position
+    ListNameIndex m_index;                     ///< index in m_rows by name
+    WidestRows m_widest;                       ///< indexes in m_rows
+    std::vector<QString> m_iconKeys;           ///< image keys by ListRow::icon; [0] is ""
+    QHash<QString, std::uint32_t> m_iconIndex; ///< the other way, filled when a row changes icon
+    QHash<int, Decoration> m_decorations;      ///< by index in m_rows
     std::array<QString, ColumnCount> m_captions;
     int m_sortColumn = NameColumn;
     bool m_descending = false;
     QFont m_boldFont;
-    mutable QHash<QString, int> m_indexOfKey; ///< built on the first lookup after a fill
-    mutable bool m_indexOfKeyValid = false;
-    // Sorting scratch, kept so that the next sort of a big list reuses its memory.
-    std::vector<char16_t> m_folded;
-    std::vector<quint32> m_foldedStart;
-    std::vector<bool> m_foldChanged; ///< whether folding changed a row's text
-    std::vector<SortKey> m_sortKeys;
-    qsizetype m_commonPrefix = 0;
 };
 
 } // namespace tobimaru

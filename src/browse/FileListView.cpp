@@ -15,6 +15,7 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -79,6 +80,10 @@ void FileListView::setReader(Reader reader) {
 }
 
 std::optional<ListResult> FileListView::readOffThread(const QString& folder, const ListOptions& options) {
+    // The rows come sorted for the sort state of now; should it change meanwhile, the model
+    // sorts them again.
+    const int sortColumn = m_model->sortColumn();
+    const bool descending = m_model->sortOrder() == Qt::DescendingOrder;
     struct Handoff {
         std::mutex mutex;
         std::optional<ListResult> result;
@@ -87,8 +92,9 @@ std::optional<ListResult> FileListView::readOffThread(const QString& folder, con
     QEventLoop loop;
     QPointer<QEventLoop> waiting(&loop);
     const Reader reader = m_reader ? m_reader : Reader(&ListFolderRows);
-    QThreadPool::globalInstance()->start([handoff, reader, folder, options, waiting] {
+    QThreadPool::globalInstance()->start([handoff, reader, folder, options, waiting, sortColumn, descending] {
         ListResult result = reader(folder, options);
+        PrepareListing(result, sortColumn, descending);
         {
             const std::lock_guard<std::mutex> lock(handoff->mutex);
             handoff->result = std::move(result);
@@ -141,41 +147,55 @@ void FileListView::setFolderImageKeys(std::function<QString(FolderImage)> keys) 
     m_folderImageKeys = std::move(keys);
 }
 
-void FileListView::assignIcons(ListResult& result, bool iconFlag) {
-    // The icon of a file is asked for only when it differs from the previous file's and is not
-    // held yet, so a folder of one type costs one request.
-    QString previousBase;
-    for (ListRow& row : result.rows) {
-        if (row.isFolder()) {
-            row.iconKey = m_folderImageKeys ? m_folderImageKeys(row.folderImage)
-                                            : m_icons.folderIconKey(row.folderImage);
-            continue;
-        }
-        row.iconKey.clear();
-        if (!iconFlag)
-            continue;
-        const QString& base = row.iconBase;
-        const QString key = FileIcons::FileIconKey(base);
-        if (!base.isEmpty() && base != previousBase && !m_icons.contains(key) &&
-            !m_icons.fetchFileIcon(base, row.key)) {
-            m_prompts.message(row.key + QStringLiteral("のアイコンファイルの取得に失敗しました。"),
-                              AppTitle(), PromptIcon::Information, PromptButtons::Ok);
-        }
-        if (!base.isEmpty() && m_icons.contains(key))
-            row.iconKey = key;
-        previousBase = base;
+std::vector<QString> FileListView::iconKeys(ListResult& result, bool iconFlag) {
+    std::vector<QString> keys(result.icons.size());
+    for (size_t i = 1; i < result.icons.size(); ++i) {
+        const FolderImage image = result.icons[i].folderImage;
+        if (image != FolderImage::None)
+            keys[i] = m_folderImageKeys ? m_folderImageKeys(image) : m_icons.folderIconKey(image);
     }
+    if (!iconFlag)
+        return keys;
+    // The icon of a file is asked for only when it differs from the previous file's and is not
+    // held yet, so a folder of one type costs one request: once a run of files of one base.
+    const auto& runs = result.iconRuns;
+    for (size_t r = 0; r < runs.size(); ++r) {
+        const std::uint32_t icon = runs[r].icon;
+        if (icon == 0 || icon >= result.icons.size())
+            continue;
+        const QString& base = result.icons[icon].base;
+        const QString key = FileIcons::FileIconKey(base);
+        const QString path = JoinListKey(result.folder, result.rows[runs[r].firstRow].name);
+        if (!m_icons.contains(key) && !m_icons.fetchFileIcon(base, path)) {
+            m_prompts.message(path + QStringLiteral("のアイコンファイルの取得に失敗しました。"), AppTitle(),
+                              PromptIcon::Information, PromptButtons::Ok);
+        }
+        if (m_icons.contains(key)) {
+            keys[icon] = key;
+            continue;
+        }
+        // No image: the files of this run go without one, whatever a later run of the same type
+        // gets.
+        const size_t end = r + 1 < runs.size() ? runs[r + 1].firstRow : result.rows.size();
+        for (size_t i = runs[r].firstRow; i < end; ++i)
+            if (!result.rows[i].isFolder())
+                result.rows[i].icon = 0;
+    }
+    return keys;
 }
 
 void FileListView::ShowListing(ListResult result, bool iconFlag) {
     const WaitCursor wait;
     {
         const FrozenView frozen(m_view);
-        assignIcons(result, iconFlag);
-        m_model->setRows(std::move(result.rows));
+        std::vector<QString> keys = iconKeys(result, iconFlag);
+        const bool complete = result.complete;
+        const qint64 files = result.files;
+        const qint64 folders = result.folders;
+        m_model->setListing(std::move(result), std::move(keys));
         m_view->scrollToTop();
-        if (result.complete)
-            Q_EMIT listStatusChanged(FormatListStatus(result.files, result.folders));
+        if (complete)
+            Q_EMIT listStatusChanged(FormatListStatus(files, folders));
         if (m_model->rowCount() > 0) {
             m_view->selectionModel()->setCurrentIndex(
                 m_model->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -186,8 +206,33 @@ void FileListView::ShowListing(ListResult result, bool iconFlag) {
 }
 
 void FileListView::FitListColumns() {
-    for (int column = 0; column < m_model->columnCount(); ++column)
-        m_view->resizeColumnToContents(column);
+    // Up to this many rows every row is measured (Qt's own fitting looks at a thousand).
+    constexpr int kRowsMeasuredAll = 1000;
+    const int rows = m_model->rowCount();
+    if (rows <= kRowsMeasuredAll) {
+        for (int column = 0; column < m_model->columnCount(); ++column)
+            m_view->resizeColumnToContents(column);
+        m_view->viewport()->update();
+        return;
+    }
+    // A big list: the rows in view and those likely widest, which the worker found; measuring a
+    // thousand rows a column as Qt does would hold the window up and still miss the longest name.
+    const QModelIndex top = m_view->indexAt(QPoint(0, 0));
+    const QModelIndex bottom = m_view->indexAt(QPoint(0, m_view->viewport()->height() - 1));
+    const int first = top.isValid() ? top.row() : 0;
+    const int last = bottom.isValid() ? bottom.row() : std::min(rows - 1, first + 100);
+    QHeaderView* header = m_view->header();
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        int width = header->isHidden() ? 0 : header->sectionSizeHint(column);
+        const auto measure = [&](int row) {
+            width = std::max(width, m_view->sizeHintForIndex(m_model->index(row, column)).width());
+        };
+        for (int row = first; row <= last; ++row)
+            measure(row);
+        for (const int row : m_model->widestRows(column))
+            measure(row);
+        header->resizeSection(column, width);
+    }
     m_view->viewport()->update();
 }
 

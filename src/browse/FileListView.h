@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "browse/FolderListing.h"
 
@@ -63,7 +64,9 @@ Q_SIGNALS:
     void listStatusChanged(const QString& text);
 
 private:
-    void assignIcons(ListResult& result, bool iconFlag);
+    /// The image keys of a listing's icons, fetching file icons with `iconFlag`; rows whose
+    /// icon cannot be had lose it.
+    std::vector<QString> iconKeys(ListResult& result, bool iconFlag);
     /// Runs the reader on a worker and waits for it with the window alive.
     std::optional<ListResult> readOffThread(const QString& folder, const ListOptions& options);
 

@@ -3,10 +3,12 @@
 #include "base/FileNames.h"
 
 #include "base/RuntimeSettings.h"
+#include "base/SideBySide.h"
 #include "browse/DirectoryRead.h"
-#include "browse/ListFormat.h"
 
 #include <QFile>
+#include <QHash>
+#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -14,6 +16,7 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace tobimaru {
@@ -137,13 +140,17 @@ private:
     std::unordered_set<std::string> m_names;
 };
 
-enum class EntryState : std::uint8_t { Unseen, Listed, Refused };
+enum class EntryState : std::uint8_t { Unseen, Queued };
 
 struct Entry {
     std::uint32_t nameOffset = 0;
     std::uint32_t nameLength = 0;
+    std::uint32_t slot = 0; ///< its place among the rows to be, once queued
     EntryState state = EntryState::Unseen;
 };
+
+// In the listing order, an entry that comes up again under a later pattern.
+constexpr std::uint32_t kAgain = 0x80000000u;
 
 FolderImage ReadOnlyFolderImage(std::string_view name) {
     if (name == "My Pictures")
@@ -157,18 +164,104 @@ FolderImage ReadOnlyFolderImage(std::string_view name) {
     return FolderImage::Closed;
 }
 
-// Lists one folder: a single readdir pass files the names under the patterns they match, then
-// the patterns are walked in order, stat'ing each entry the first time it comes up.
+// One string per distinct extension of a listing, so that its rows share them.
+class ExtensionTexts {
+public:
+    const QString& text(std::string_view bytes) {
+        if (m_last && bytes == m_lastBytes)
+            return *m_last;
+        auto it = m_texts.find(std::string(bytes));
+        if (it == m_texts.end()) {
+            const QString decoded = DecodeFileName(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+            it = m_texts.emplace(std::string(bytes), decoded.isEmpty() ? NoExtensionText() : decoded).first;
+        }
+        m_lastBytes = it->first;
+        m_last = &it->second;
+        return *m_last;
+    }
+
+private:
+    std::unordered_map<std::string, QString> m_texts;
+    std::string_view m_lastBytes;
+    const QString* m_last = nullptr;
+};
+
+// The icon table of a listing and its runs, filled row by row in listing order.
+class IconTable {
+public:
+    IconTable(ListResult& result, const QString& base)
+        : m_result(result)
+        , m_base(base) {}
+
+    /// Adds the icon of a row just put at `position` of the rows.
+    void add(ListRow& row, std::uint32_t position) {
+        if (row.isFolder()) {
+            const size_t image = size_t(row.folderImage);
+            if (m_folderIcons[image] == 0) {
+                m_folderIcons[image] = std::uint32_t(m_result.icons.size());
+                m_result.icons.push_back({QString(), row.folderImage});
+            }
+            row.icon = m_folderIcons[image];
+            return;
+        }
+        // The common case: the next file of a run, with the very string of the one before.
+        if (row.extension.constData() == m_previousExtension.constData() && !m_previousOwn &&
+            !m_result.iconRuns.empty()) {
+            row.icon = m_previousIcon;
+            return;
+        }
+        const qsizetype dot = row.name.lastIndexOf(QLatin1Char('.'));
+        const bool none = dot < 0 || dot == row.name.size() - 1;
+        const QString extension = none ? QString() : row.extension;
+        const QString base = FileIconBase(extension, extension.isEmpty() ? QString() : m_base + row.name);
+        const bool own = base.size() != extension.size();
+        std::uint32_t icon = 0;
+        if (!base.isEmpty()) {
+            const auto it = m_byBase.constFind(base);
+            if (it != m_byBase.cend()) {
+                icon = *it;
+            } else {
+                icon = std::uint32_t(m_result.icons.size());
+                m_result.icons.push_back({base, FolderImage::None});
+                if (!own)
+                    m_byBase.insert(base, icon);
+            }
+        }
+        if (m_result.iconRuns.empty() || base != m_previousBase)
+            m_result.iconRuns.push_back({position, icon});
+        row.icon = icon;
+        m_previousBase = base;
+        m_previousExtension = row.extension;
+        m_previousIcon = icon;
+        m_previousOwn = own;
+    }
+
+private:
+    ListResult& m_result;
+    const QString& m_base;
+    std::uint32_t m_folderIcons[8] = {};
+    QHash<QString, std::uint32_t> m_byBase;
+    QString m_previousBase;
+    QString m_previousExtension;
+    std::uint32_t m_previousIcon = 0;
+    bool m_previousOwn = false;
+};
+
+// Lists one folder: a single readdir pass files the names under the patterns they match; the
+// patterns are then walked in order, giving each entry a row slot the first time it comes up;
+// the entries are stat'ed and their rows made in those slots, on two threads when there are
+// many; last the refused slots are squeezed out, in place.
 class Lister {
 public:
     Lister(const QString& folder, const ListOptions& options)
         : m_options(options)
-        , m_base(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
+        , m_base(ListKeyBase(folder))
         , m_patterns(MakePatterns(options))
         , m_byPattern(m_patterns.size()) {}
 
     ListResult run(const QString& folder) {
         ListResult result;
+        result.folder = folder;
         const QByteArray path = EncodeFileName(folder);
         const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
@@ -178,16 +271,35 @@ public:
             ::close(fd);
             return result;
         }
+        reserveFor(fd);
         const bool hasHiddenFile = collect(dir.get());
         const int dirFd = ::dirfd(dir.get());
         if (hasHiddenFile)
             m_hidden.load(dirFd);
-        produce(dirFd, result);
+        queue();
+        result.rows.resize(m_slotEntry.size());
+        examineAll(dirFd, result.rows);
+        produce(result);
         return result;
     }
 
 private:
+    // Below this many entries a second thread costs more than it saves.
+    static constexpr size_t kEntriesForTwoThreads = 4096;
+
     bool wantsFolders() const { return m_options.FileViewMode && m_options.ShowFolders; }
+
+    // Room for the names by the size of the directory, which bounds them on the usual file
+    // systems: a big folder's names then never move while they are read. Room that is not
+    // written to costs no memory.
+    void reserveFor(int fd) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0)
+            return;
+        const size_t bytes = std::min<size_t>(size_t(std::max<off_t>(st.st_size, 0)), size_t(1) << 28);
+        m_names.reserve(bytes);
+        m_entries.reserve(bytes / 32);
+    }
 
     // The one pass over the directory; returns whether a ".hidden" file was seen.
     bool collect(DIR* dir) {
@@ -221,26 +333,85 @@ private:
         return hasHiddenFile;
     }
 
+    // The listing order: pattern by pattern, each entry's first time a slot, a later time a mark.
+    void queue() {
+        size_t total = 0;
+        for (const auto& indexes : m_byPattern)
+            total += indexes.size();
+        m_order.reserve(total);
+        m_slotEntry.reserve(m_entries.size());
+        for (auto& indexes : m_byPattern) {
+            for (const std::uint32_t index : indexes) {
+                Entry& e = m_entries[index];
+                if (e.state == EntryState::Queued) {
+                    m_order.push_back(index | kAgain);
+                    continue;
+                }
+                e.state = EntryState::Queued;
+                e.slot = std::uint32_t(m_slotEntry.size());
+                m_slotEntry.push_back(index);
+                m_order.push_back(index);
+            }
+            indexes = {};
+        }
+    }
+
     std::string_view nameOf(const Entry& e) const {
         return std::string_view(m_names.data() + e.nameOffset, e.nameLength);
     }
 
-    void produce(int dirFd, ListResult& result) {
-        for (const auto& indexes : m_byPattern) {
-            for (const std::uint32_t index : indexes) {
-                Entry& e = m_entries[index];
-                if (e.state == EntryState::Listed) {
-                    // The same file under a second pattern: the listing ends here.
-                    result.complete = false;
-                    return;
-                }
-                if (e.state == EntryState::Unseen)
-                    e.state = admit(dirFd, e, result) ? EntryState::Listed : EntryState::Refused;
-            }
+    // Stats every queued entry and makes its row if it is admitted, in two halves side by side
+    // for a big folder: on a 2-core machine the stat calls of a folder of media are most of a
+    // listing.
+    void examineAll(int dirFd, std::vector<ListRow>& rows) {
+        const size_t n = m_slotEntry.size();
+        m_admitted.assign(n, 0);
+        if (n < kEntriesForTwoThreads) {
+            ExtensionTexts texts;
+            examine(dirFd, rows, 0, n, texts);
+            return;
         }
+        ExtensionTexts here, beside;
+        RunSideBySide([&] { examine(dirFd, rows, 0, n / 2, here); },
+                      [&] { examine(dirFd, rows, n / 2, n, beside); });
     }
 
-    bool admit(int dirFd, const Entry& e, ListResult& result) {
+    void examine(int dirFd, std::vector<ListRow>& rows, size_t from, size_t to, ExtensionTexts& texts) {
+        for (size_t slot = from; slot < to; ++slot)
+            m_admitted[slot] = admit(dirFd, m_entries[m_slotEntry[slot]], rows[slot], texts);
+    }
+
+    // Squeezes the refused slots out and stops at an entry listed twice.
+    void produce(ListResult& result) {
+        std::vector<ListRow>& rows = result.rows;
+        IconTable icons(result, m_base);
+        size_t kept = 0;
+        for (const std::uint32_t item : m_order) {
+            if (item & kAgain) {
+                if (m_admitted[m_entries[item & ~kAgain].slot]) {
+                    // The same file under a second pattern: the listing ends here.
+                    result.complete = false;
+                    break;
+                }
+                continue;
+            }
+            const std::uint32_t slot = m_entries[item].slot;
+            if (!m_admitted[slot])
+                continue;
+            if (kept != slot)
+                rows[kept] = std::move(rows[slot]);
+            ListRow& row = rows[kept];
+            ++(row.isFolder() ? result.folders : result.files);
+            icons.add(row, std::uint32_t(kept));
+            ++kept;
+        }
+        rows.resize(kept);
+        // A folder of mostly refused entries should not keep their room in every row.
+        if (rows.capacity() - kept > kept / 4)
+            rows.shrink_to_fit();
+    }
+
+    bool admit(int dirFd, const Entry& e, ListRow& row, ExtensionTexts& texts) const {
         const std::string_view name = nameOf(e);
         const char* const cname = m_names.data() + e.nameOffset;
         struct stat st {};
@@ -256,27 +427,16 @@ private:
         if (!IsAdmitted(attr, m_options))
             return false;
 
-        ListRow row;
         row.name = DecodeFileName(QByteArrayView(name.data(), qsizetype(name.size())));
-        row.key = m_base + row.name;
         row.attr = attr;
         row.modified = qint64(st.st_mtim.tv_sec);
-        row.timeText = m_times.format(row.modified);
         if (isDir) {
             row.extension = FolderRowExtension();
-            row.sizeText = FolderRowSize();
             row.folderImage = attr == EntryAttr::ReadOnly ? ReadOnlyFolderImage(name) : FolderImage::Closed;
-            ++result.folders;
         } else {
-            const std::string_view ext = ExtensionOf(name);
-            const QString extension = DecodeFileName(QByteArrayView(ext.data(), qsizetype(ext.size())));
-            row.extension = extension.isEmpty() ? NoExtensionText() : extension;
-            row.iconBase = FileIconBase(extension, row.key);
+            row.extension = texts.text(ExtensionOf(name));
             row.size = qint64(st.st_size);
-            row.sizeText = FormatSizeKB(row.size);
-            ++result.files;
         }
-        result.rows.push_back(std::move(row));
         return true;
     }
 
@@ -287,7 +447,9 @@ private:
     std::vector<Entry> m_entries;
     std::string m_names;
     HiddenList m_hidden;
-    FileTimeFormatter m_times;
+    std::vector<std::uint32_t> m_order;     ///< entries in listing order; kAgain marks a repeat
+    std::vector<std::uint32_t> m_slotEntry; ///< by row slot: its entry
+    std::vector<char> m_admitted;           ///< by row slot
 };
 
 bool SameFolded(QChar a, QChar b) {
@@ -338,6 +500,12 @@ ListResult ListFolderRows(const QString& folder, const ListOptions& options) {
     return lister.run(folder);
 }
 
+void PrepareListing(ListResult& result, int sortColumn, bool descending) {
+    result.order = SortListRows(result.rows, sortColumn, descending);
+    result.index.build(result.rows);
+    result.widest = FindWidestRows(result.rows);
+}
+
 bool MatchesWildcard(QStringView pattern, QStringView name) {
     if (pattern == u"*.*" || pattern == u"*")
         return true;
@@ -367,16 +535,6 @@ QString FileIconBase(const QString& extension, const QString& fullPath) {
         extension == QLatin1String("ico") || extension == QLatin1String("desktop"))
         return fullPath;
     return extension;
-}
-
-QString FolderRowExtension() {
-    return QStringLiteral("フォルダ");
-}
-QString FolderRowSize() {
-    return QStringLiteral("--------");
-}
-QString NoExtensionText() {
-    return QStringLiteral("<拡張子なし>");
 }
 
 } // namespace tobimaru

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "browse/ListIndex.h"
+#include "browse/ListRow.h"
+#include "browse/ListSort.h"
+#include "browse/ListWidest.h"
+
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -25,38 +30,42 @@ struct ListOptions {
 /// The options of the settings values and the state of the file-view button.
 ListOptions MakeListOptions(const RuntimeSettings& settings, bool fileViewMode);
 
-/// Which attribute decided an entry's admission and colour; the first that applies of system,
-/// hidden and read-only, in that order.
-enum class EntryAttr : std::uint8_t { Plain, System, Hidden, ReadOnly };
+/// What a listed row's small icon is keyed by: a file's icon base (FileIconBase) or a folder
+/// image. A listing holds each once; entry 0 is "no icon".
+struct ListIcon {
+    QString base;
+    FolderImage folderImage = FolderImage::None;
+};
 
-/// Images of folder rows: read-only folders with these names get their own.
-enum class FolderImage : std::uint8_t { None, Closed, MyPictures, MyMusic, MyVideos, Favorites };
-
-/// One row of the file list.
-struct ListRow {
-    QString key;         ///< full path
-    QString name;        ///< column "名前"
-    QString extension;   ///< column "拡張子": the extension, "<拡張子なし>", or "フォルダ"
-    QString sizeText;    ///< column "サイズ(KB)": FormatSizeKB, or "--------" for folders
-    QString timeText;    ///< column "更新日付": FormatFileTime of the modification time
-    QString iconBase;    ///< what the file's icon is keyed by (FileIconBase); "" for folders
-    QString iconKey;     ///< image key of the row's small icon; the list fills it, "" for none
-    qint64 size = 0;     ///< bytes
-    qint64 modified = 0; ///< seconds since the epoch
-    EntryAttr attr = EntryAttr::Plain;
-    FolderImage folderImage = FolderImage::None; ///< None for files
-    bool isFolder() const { return folderImage != FolderImage::None; }
+/// Consecutive file rows with one icon base (folder rows between them do not count): the list
+/// asks for a file icon once a run, as it asked when the base changed from one file to the next.
+struct IconRun {
+    std::uint32_t firstRow = 0;
+    std::uint32_t icon = 0; ///< into ListResult::icons; 0 for files without a base
 };
 
 /// The rows of one folder in listing order and what the status bar says about them.
 struct ListResult {
+    QString folder; ///< as the listing was asked for; the rows' keys are under it
     std::vector<ListRow> rows;
+    std::vector<ListIcon> icons{ListIcon()}; ///< what ListRow::icon indexes
+    std::vector<IconRun> iconRuns;
     qint64 files = 0;
     qint64 folders = 0;
     /// False when the listing stopped at an entry already listed (a file that two patterns of the
     /// list both match): the rows before it stay and the status text is left as it was.
     bool complete = true;
+    /// The displayed order and the index by name, when PrepareListing made them.
+    ListOrder order;
+    ListNameIndex index;
+    /// The rows the columns are fitted to besides those in view, when PrepareListing found them.
+    WidestRows widest;
 };
+
+/// Sorts a listing for a sort state, indexes its rows by name and finds the rows its columns are
+/// fitted to: the work a big folder's rows need before they are shown, done where the listing
+/// was read.
+void PrepareListing(ListResult& result, int sortColumn, bool descending);
 
 /// The attribute that decides an entry's admission: system (a folder named "lost+found", or
 /// anything neither a regular file nor a folder), then hidden, then read-only.
@@ -69,7 +78,7 @@ bool IsAdmitted(EntryAttr attr, const ListOptions& options);
 /// the order of the pattern list, and within a pattern in directory order; a file is taken by
 /// "*.ext" only when its own extension is ext (without regard to case). A folder that cannot be
 /// read, an empty folder path or an empty pattern gives no rows; nothing throws for a file-system
-/// failure.
+/// failure. The entries of a big folder are examined on two threads.
 ListResult ListFolderRows(const QString& folder, const ListOptions& options);
 
 /// Windows-style wildcard test without regard to case: "*" any run, "?" one character, other
@@ -79,10 +88,5 @@ bool MatchesWildcard(QStringView pattern, QStringView name);
 /// The icon cache key base of a file: its full path for extensions "lnk", "exe", "ico" and
 /// "desktop" (exactly, lower case), whose icons belong to each file; otherwise its extension.
 QString FileIconBase(const QString& extension, const QString& fullPath);
-
-/// The listing's names of row texts that other code tests for.
-QString FolderRowExtension(); ///< "フォルダ"
-QString FolderRowSize();      ///< "--------"
-QString NoExtensionText();    ///< "<拡張子なし>"
 
 } // namespace tobimaru

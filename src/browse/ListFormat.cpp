@@ -1,5 +1,7 @@
 #include "browse/ListFormat.h"
 
+#include <algorithm>
+#include <iterator>
 #include <limits>
 
 namespace tobimaru {
@@ -18,10 +20,10 @@ char16_t* WriteDigits(char16_t* end, qint64 value, int width) {
     return p;
 }
 
-QString FormatLocal(const struct tm& t) {
+// Writes the text at the end of `buf` and returns where it starts.
+char16_t* WriteLocal(const struct tm& t, char16_t (&buf)[kFileTimeUnits]) {
     // "yyyy/MM/dd hh:mm:ss": built by hand, as a folder of thousands of files formats thousands of
     // times and the general-purpose formatters cost far more than the text itself.
-    char16_t buf[40];
     char16_t* const end = buf + std::size(buf);
     char16_t* p = end;
     p = WriteDigits(p, t.tm_sec, 2);
@@ -38,7 +40,20 @@ QString FormatLocal(const struct tm& t) {
     p = WriteDigits(p, year < 0 ? -year : year, 1);
     if (year < 0)
         *--p = u'-';
-    return QString(reinterpret_cast<const QChar*>(p), end - p);
+    return p;
+}
+
+QString FormatLocal(const struct tm& t) {
+    char16_t buf[kFileTimeUnits];
+    const char16_t* const p = WriteLocal(t, buf);
+    return QString(reinterpret_cast<const QChar*>(p), buf + kFileTimeUnits - p);
+}
+
+// Moves a text written at the end of the buffer to its start.
+qsizetype ToFront(char16_t (&buf)[kFileTimeUnits], const char16_t* p) {
+    const qsizetype n = buf + kFileTimeUnits - p;
+    std::copy(p, p + n, buf);
+    return n;
 }
 
 bool ToLocal(qint64 seconds, struct tm& out) {
@@ -50,12 +65,13 @@ bool ToLocal(qint64 seconds, struct tm& out) {
 
 } // namespace
 
-QString FormatSizeKB(qint64 bytes) {
+qsizetype WriteSizeKB(qint64 bytes, char16_t (&buf)[10]) {
     constexpr qint64 kLimit = std::numeric_limits<qint32>::max();
-    if (bytes < 0 || bytes > kLimit - 1023)
-        return QStringLiteral("0");
+    if (bytes < 0 || bytes > kLimit - 1023) {
+        buf[0] = u'0';
+        return 1;
+    }
     qint64 kb = (bytes + 1023) / 1024;
-    char16_t buf[10];
     char16_t* const end = buf + 10;
     char16_t* p = end;
     int group = 0;
@@ -71,7 +87,13 @@ QString FormatSizeKB(qint64 bytes) {
     // At most 2,097,151 KB: nine characters, so the padding always has room.
     while (p > buf)
         *--p = u' ';
-    return QString(reinterpret_cast<const QChar*>(buf), 10);
+    return 10;
+}
+
+QString FormatSizeKB(qint64 bytes) {
+    char16_t buf[10];
+    const qsizetype n = WriteSizeKB(bytes, buf);
+    return QString(reinterpret_cast<const QChar*>(buf), n);
 }
 
 QString FormatSizeKB(const QString& bytesText) {
@@ -93,15 +115,21 @@ QString FormatListStatus(qint64 files, qint64 folders) {
 }
 
 QString FileTimeFormatter::format(qint64 secondsSinceEpoch) {
+    char16_t buf[kFileTimeUnits];
+    const qsizetype n = write(secondsSinceEpoch, buf);
+    return QString(reinterpret_cast<const QChar*>(buf), n);
+}
+
+qsizetype FileTimeFormatter::write(qint64 secondsSinceEpoch, char16_t (&out)[kFileTimeUnits]) {
+    struct tm local {};
     // Floor to the minute, also for times before 1970.
     qint64 offset = secondsSinceEpoch % 60;
     if (offset < 0)
         offset += 60;
     const qint64 minuteStart = secondsSinceEpoch - offset;
     if (!m_cached || minuteStart != m_minuteStart) {
-        struct tm local {};
         if (!ToLocal(minuteStart, local))
-            return FormatFileTime(secondsSinceEpoch);
+            return ToLocal(secondsSinceEpoch, local) ? ToFront(out, WriteLocal(local, out)) : 0;
         m_local = local;
         m_minuteStart = minuteStart;
         m_cached = true;
@@ -109,10 +137,10 @@ QString FileTimeFormatter::format(qint64 secondsSinceEpoch) {
     // Zones with an offset in odd seconds (old local mean times) would carry into the next
     // minute; those few times take the slow road.
     if (m_local.tm_sec + offset >= 60)
-        return FormatFileTime(secondsSinceEpoch);
-    struct tm local = m_local;
+        return ToLocal(secondsSinceEpoch, local) ? ToFront(out, WriteLocal(local, out)) : 0;
+    local = m_local;
     local.tm_sec += int(offset);
-    return FormatLocal(local);
+    return ToFront(out, WriteLocal(local, out));
 }
 
 } // namespace tobimaru

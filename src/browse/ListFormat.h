@@ -12,6 +12,10 @@ namespace tobimaru {
 /// negative sizes.
 QString FormatSizeKB(qint64 bytes);
 
+/// FormatSizeKB written into a buffer, for sorting many rows without a string each; returns the
+/// number of characters written (10, or 1 for "0").
+qsizetype WriteSizeKB(qint64 bytes, char16_t (&out)[10]);
+
 /// The same for a byte count written in decimal; text that is not a whole number gives "0" alone.
 QString FormatSizeKB(const QString& bytesText);
 
@@ -24,10 +28,15 @@ QString FormatListStatus(qint64 files, qint64 folders);
 
 /// FormatFileTime for many times in a row: remembers the local form of the last minute, so a
 /// folder of files written within minutes of each other costs one time-zone lookup per minute.
+/// Room for any text of FormatFileTime.
+inline constexpr qsizetype kFileTimeUnits = 40;
+
 class FileTimeFormatter final {
 public:
     /// Same contract as FormatFileTime.
     QString format(qint64 secondsSinceEpoch);
+    /// The same text written into a buffer; returns its length (0 for "").
+    qsizetype write(qint64 secondsSinceEpoch, char16_t (&out)[kFileTimeUnits]);
 
 private:
     qint64 m_minuteStart = 0; ///< first second of the cached minute (UTC)

@@ -114,14 +114,12 @@ void FolderCommands::MakeFolder() {
     if (!m_ctx.tree->AddFolderNode(parent, name))
         throw Failure(ErrorCode::ObjectNotSet, "MakeFolder");
     if (m_ctx.fileView && m_ctx.fileView()) {
+        // The new folder's time column stays empty until the folder is listed again.
         ListRow row;
-        row.key = path;
         row.name = name;
         row.extension = FolderRowExtension();
-        row.sizeText = FolderRowSize();
         row.folderImage = FolderImage::Closed;
-        row.iconKey = m_ctx.tree->iconSet().closedFolder;
-        m_ctx.list->model()->addRow(std::move(row));
+        m_ctx.list->model()->addRow(std::move(row), m_ctx.tree->iconSet().closedFolder);
     }
 }
 

@@ -27,9 +27,10 @@ SelectionRecord CollectSelectedRows(const QTreeView* view, const FileListModel& 
         if (r < 0 || r >= model.rowCount())
             continue;
         const ListRow& row = model.row(r);
-        record.keys.append(row.key);
+        const QString key = model.key(r);
+        record.keys.append(key);
         record.rows.push_back(r);
-        record.lastKey = row.key;
+        record.lastKey = key;
         record.lastIndex = r + 1;
         if (row.extension == folder)
             record.folderFlag = true;

@@ -136,7 +136,7 @@ void ContinuousPlay::startRow(int Flag) {
     const int dspIndex = m_parts.settings->DisplaySizeIndex;
     if (m_parts.state->fileView()) {
         // File view: every file may be listed, so no stepping, marks or quick paths.
-        const RowRef row{model.row(index).key, model.row(index).extension};
+        const RowRef row{model.key(index), model.row(index).extension};
         m_parts.caption->showDetail(row.key);
         m_parts.movie->PlayScreenChange(dspIndex, row.key, row.extension);
         m_parts.movie->PlayStart(row.key, row.extension, dspIndex);
@@ -152,7 +152,7 @@ void ContinuousPlay::startRow(int Flag) {
         selectRow(step.row);
 
     markStarted(step.row);
-    const RowRef row{model.row(step.row).key, model.row(step.row).extension};
+    const RowRef row{model.key(step.row), model.row(step.row).extension};
     if (TakeQuickPathDecision(quickPathMode(), m_watchedToEnd) && m_parts.quickPaths)
         m_parts.quickPaths->RecordQuickPath(GetParentPath(row.key));
 
@@ -222,10 +222,10 @@ void ContinuousPlay::OnNewStream() {
         if (selected < 0)
             return;
         const ListRow& listed = m_parts.model->row(selected);
-        const QString key = listed.key;
+        const QString key = m_parts.model->key(selected);
         const QString extension = listed.extension;
         const QString folder = GetParentPath(key);
-        m_parts.caption->showDetail(PlayingCaptionDetail(listed.name, listed.sizeText, folder));
+        m_parts.caption->showDetail(PlayingCaptionDetail(listed.name, ListRowSizeText(listed), folder));
         // Size and mute go with every file, so a choice made meanwhile reaches this one too.
         m_parts.movie->PlayScreenChange(m_parts.settings->DisplaySizeIndex, key, extension);
         m_parts.movie->SetPlayMute(m_parts.state->mute(), key, extension);

@@ -43,7 +43,7 @@ void DisplayOptions::DspsizeClick(int index) {
     const int row = selectedRow();
     if (m_parts.model->rowCount() > 0 && row >= 0) {
         const ListRow& listed = m_parts.model->row(row);
-        const QString key = listed.key;
+        const QString key = m_parts.model->key(row);
         const QString extension = listed.extension;
         m_parts.caption->showDetail(key);
         m_parts.movie->PlayScreenChange(index, key, extension);
@@ -79,7 +79,7 @@ void DisplayOptions::OptClick(int index) {
     if (m_parts.model->rowCount() == 0 || row < 0)
         return;
     const ListRow& listed = m_parts.model->row(row);
-    const QString key = listed.key;
+    const QString key = m_parts.model->key(row);
     const QString extension = listed.extension;
     m_parts.caption->showDetail(key);
     if (index == 1)

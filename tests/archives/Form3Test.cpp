@@ -43,7 +43,7 @@ public:
         ListOptions options;
         options.FileViewMode = true;
         options.ShowFolders = true;
-        model.setRows(ListFolderRows(dir.path(), options).rows);
+        model.setRows(dir.path(), ListFolderRows(dir.path(), options).rows);
     }
     void select(const QStringList& names) {
         for (const QString& name : names) {

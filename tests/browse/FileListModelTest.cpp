@@ -1,4 +1,5 @@
 #include "browse/FileListModel.h"
+#include "base/FileNames.h"
 #include "browse/FileIcons.h"
 #include "browse/FileListView.h"
 #include "browse/ListGrid.h"
@@ -6,6 +7,8 @@
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -18,6 +21,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <random>
@@ -30,14 +34,15 @@ using test::TempDir;
 
 namespace {
 
-ListRow Row(const char* name, const char* size, const char* time = "2023/01/01 00:00:00",
+// A row of the folder "/f" of that size and local time.
+ListRow Row(const char* name, qint64 bytes, const char* time = "2023/01/01 00:00:00",
             EntryAttr attr = EntryAttr::Plain) {
     ListRow r;
     r.name = QString::fromUtf8(name);
-    r.key = QStringLiteral("/f/") + r.name;
     r.extension = QStringLiteral("avi");
-    r.sizeText = QString::fromUtf8(size);
-    r.timeText = QString::fromUtf8(time);
+    r.size = bytes;
+    r.modified = QDateTime::fromString(QString::fromUtf8(time), QStringLiteral("yyyy/MM/dd hh:mm:ss"))
+                     .toSecsSinceEpoch();
     r.attr = attr;
     return r;
 }
@@ -57,16 +62,17 @@ QStringList Captions(const FileListModel& m) {
 }
 
 std::vector<ListRow> SampleRows() {
-    return {Row("b.avi", "    12,000", "2023/05/01 10:00:00"),
-            Row("A.avi", "     4,883", "2021/01/01 00:00:00"), Row("a.avi", "0", "2024/12/31 23:59:59"),
-            Row("C.avi", "         1", "2022/06/15 12:00:00")};
+    // Sizes of 12,000 KB, 4,883 KB, one too big for the column ("0") and one byte.
+    return {Row("b.avi", 12000 * 1024, "2023/05/01 10:00:00"),
+            Row("A.avi", 4883 * 1024, "2021/01/01 00:00:00"), Row("a.avi", 3LL << 30, "2024/12/31 23:59:59"),
+            Row("C.avi", 1, "2022/06/15 12:00:00")};
 }
 
 } // namespace
 
 TEST(FileListModel, SortsByNameAscendingWithoutMarkerAtFirst) {
     FileListModel m(nullptr);
-    m.setRows(SampleRows());
+    m.setRows("/f", SampleRows());
     EXPECT_EQ(Column(m, 0), QStringList({"A.avi", "a.avi", "b.avi", "C.avi"}));
     EXPECT_EQ(Captions(m), QStringList({"名前", "拡張子", "サイズ(KB)", "更新日付"}));
     EXPECT_EQ(m.sortColumn(), 0);
@@ -75,7 +81,7 @@ TEST(FileListModel, SortsByNameAscendingWithoutMarkerAtFirst) {
 
 TEST(FileListModel, HeaderClicksFlipOneDirectionAndMoveTheMarker) {
     FileListModel m(nullptr);
-    m.setRows(SampleRows());
+    m.setRows("/f", SampleRows());
     struct Step {
         int click;
         QStringList captions;
@@ -107,43 +113,129 @@ TEST(FileListModel, HeaderClicksFlipOneDirectionAndMoveTheMarker) {
     }
     EXPECT_EQ(headers.count(), 5);
     // A new listing keeps the sort state.
-    m.setRows(SampleRows());
+    m.setRows("/f", SampleRows());
     EXPECT_EQ(Column(m, 3).first(), "2024/12/31 23:59:59");
 }
 
-TEST(FileListModel, TextSortMatchesCaseInsensitiveCompareOnAnyData) {
-    // Shared beginnings, texts shorter than the integer keys, case pairs and letters beyond ASCII.
+TEST(FileListModel, EveryColumnSortsAsItsTextWithoutRegardToCaseOnAnyData) {
+    // Shared beginnings, texts shorter than the integer keys, case pairs and letters beyond ASCII;
+    // sizes past the column's limit, folders, unknown times; lists small and big enough to be
+    // sorted on two threads.
     const QStringList units = {"a", "A", "b", "B", " ", "1", "9", ",", "é", "É", "ß", "ｱ", "_", "z"};
+    const QStringList extensions = {"avi", "AVI", "Avi", "mpg", "ｍｐｇ", NoExtensionText()};
+    const qint64 sizes[] = {0, 1, 1024, 1025, 5000000, 2147482624, 2147482625, 3LL << 30};
+    struct Case {
+        const char* lead;
+        int rows;
+    };
+    const Case cases[] = {{"", 400}, {"    ", 400}, {"Clip 2023/", 400}, {"clip ", 20000}};
     std::mt19937 rng(3);
-    for (const char* lead : {"", "    ", "Clip 2023/"}) {
+    for (const Case& c : cases) {
         std::vector<ListRow> rows;
-        QStringList names;
-        for (int i = 0; i < 400; ++i) {
-            QString name = QString::fromUtf8(lead);
+        for (int i = 0; i < c.rows; ++i) {
+            ListRow r;
+            r.name = QString::fromUtf8(c.lead);
             for (int k = int(rng() % 13); k > 0; --k)
-                name += units[int(rng() % units.size())];
-            names << name;
-            rows.push_back(Row("", ""));
-            rows.back().name = name;
+                r.name += units[int(rng() % units.size())];
+            if (rng() % 10 == 0) {
+                r.folderImage = FolderImage::Closed;
+                r.extension = FolderRowExtension();
+            } else {
+                r.extension = extensions[int(rng() % extensions.size())];
+                r.size = rng() % 3 ? qint64(rng() % 4000000) : sizes[rng() % std::size(sizes)];
+            }
+            // Times within a few days, a few minutes apart, some the same, some unknown.
+            r.modified = rng() % 50 ? 1683000000 + qint64(rng() % 3000) * 97 : kNoTime;
+            rows.push_back(r);
         }
-        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
-            std::vector<int> ref(names.size());
-            std::iota(ref.begin(), ref.end(), 0);
-            std::stable_sort(ref.begin(), ref.end(), [&](int a, int b) {
-                int c = names[a].compare(names[b], Qt::CaseInsensitive);
-                if (c == 0)
-                    c = names[a].compare(names[b], Qt::CaseSensitive);
-                return order == Qt::AscendingOrder ? c < 0 : c > 0;
-            });
-            QStringList expected;
-            for (const int i : ref)
-                expected << names[i];
-            FileListModel m(nullptr);
-            m.sort(FileListModel::NameColumn, order);
-            m.setRows(rows);
-            ASSERT_EQ(Column(m, 0), expected) << "lead '" << lead << "' order " << order;
+        for (int column = 0; column < FileListModel::ColumnCount; ++column) {
+            QStringList texts;
+            for (const ListRow& r : rows)
+                texts << ListRowText(r, column);
+            for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+                std::vector<int> ref(rows.size());
+                std::iota(ref.begin(), ref.end(), 0);
+                std::stable_sort(ref.begin(), ref.end(), [&](int a, int b) {
+                    int d = texts[a].compare(texts[b], Qt::CaseInsensitive);
+                    if (d == 0)
+                        d = texts[a].compare(texts[b], Qt::CaseSensitive);
+                    return order == Qt::AscendingOrder ? d < 0 : d > 0;
+                });
+                QStringList expected;
+                for (const int i : ref)
+                    expected << texts[i];
+                FileListModel m(nullptr);
+                m.sort(column, order);
+                m.setRows("/f", rows);
+                ASSERT_EQ(Column(m, column), expected) << "lead '" << c.lead << "' rows " << c.rows
+                                                       << " column " << column << " order " << order;
+                // Equal texts keep listing order: the names tell the rows apart.
+                QStringList names;
+                for (const int i : ref)
+                    names << rows[size_t(i)].name;
+                ASSERT_EQ(Column(m, 0), names) << "column " << column << " order " << order;
+            }
         }
     }
+}
+
+TEST(FileListModel, EveryRowIsFoundByItsKeyThroughFillsSortsRemovalsAndAdditions) {
+    // Names that differ only in case, names that are not UTF-8 (bytes kept as U+DC00 + byte),
+    // and enough rows that the index grows.
+    const QString folder = QStringLiteral("/media/clips");
+    std::vector<ListRow> rows;
+    for (int i = 0; i < 3000; ++i)
+        rows.push_back(Row(QStringLiteral("clip %1.avi").arg(i * 7919 % 3000).toUtf8().constData(), i));
+    rows.push_back(Row("Twin.avi", 1));
+    rows.push_back(Row("twin.avi", 2));
+    rows.push_back(Row("", 3));
+    rows.back().name = QStringLiteral("caf") + QChar(0xDC00 + 0xE9) + QStringLiteral(".avi");
+    FileListModel m(nullptr);
+
+    const auto checkEveryRow = [&](const char* step) {
+        for (int p = 0; p < m.rowCount(); ++p) {
+            const QString key = m.key(p);
+            ASSERT_EQ(key, folder + QLatin1Char('/') + m.row(p).name) << step;
+            ASSERT_EQ(m.rowOfKey(key), p) << step << " " << key.toStdString();
+        }
+        const QString some = m.key(m.rowCount() / 2);
+        const QStringList strangers = {QStringLiteral("/media/other/") +
+                                           m.row(m.rowCount() / 2).name,           // another folder
+                                       folder + QStringLiteral("/CLIP 1.AVI"),     // only the case differs
+                                       folder + QStringLiteral("/sub/clip 1.avi"), // below the folder
+                                       folder + QLatin1Char('/'),
+                                       folder,
+                                       some + QLatin1Char('x'),
+                                       QString()};
+        for (const QString& key : strangers)
+            EXPECT_EQ(m.rowOfKey(key), -1) << step << " " << key.toStdString();
+    };
+
+    m.setRows(folder, rows);
+    checkEveryRow("fill");
+    EXPECT_NE(m.rowOfKey(folder + "/Twin.avi"), m.rowOfKey(folder + "/twin.avi"));
+    const int strange = m.rowOfKey(folder + "/caf" + QChar(0xDC00 + 0xE9) + ".avi");
+    ASSERT_GE(strange, 0);
+    EXPECT_EQ(EncodeFileName(m.key(strange)), QByteArray("/media/clips/caf\xE9.avi"));
+
+    m.ColumnClick(FileListModel::SizeColumn);
+    checkEveryRow("sort");
+    std::vector<int> gone;
+    for (int p = 0; p < m.rowCount(); p += 3)
+        gone.push_back(p);
+    const QString goneKey = m.key(0);
+    m.removeRowsAt(gone);
+    checkEveryRow("removal");
+    EXPECT_EQ(m.rowOfKey(goneKey), -1);
+    for (int i = 0; i < 2000; ++i) { // more than the table had room for
+        ListRow added = Row(QStringLiteral("new %1").arg(i).toUtf8().constData(), i);
+        added.folderImage = FolderImage::Closed;
+        m.addRow(added, QStringLiteral("FolderClose"));
+    }
+    checkEveryRow("additions");
+    EXPECT_EQ(m.rowIconKey(m.rowOfKey(folder + "/new 7")), "FolderClose");
+    m.setRows(QStringLiteral("/media/other"), {});
+    EXPECT_EQ(m.rowOfKey(folder + "/Twin.avi"), -1) << "a new listing forgets the old rows";
 }
 
 TEST(FileListModel, KeysDecorationsAndSelectionFollowTheRows) {
@@ -151,10 +243,10 @@ TEST(FileListModel, KeysDecorationsAndSelectionFollowTheRows) {
     icons.add(QStringLiteral("PlayDwn"), QIcon(QPixmap(16, 16)));
     FileListModel m(&icons);
     std::vector<ListRow> rows = SampleRows();
-    rows.push_back(Row("ro.avi", "         1", "2020/01/01 00:00:00", EntryAttr::ReadOnly));
-    rows.push_back(Row("sys", "         1", "2020/01/01 00:00:00", EntryAttr::System));
-    rows.push_back(Row(".h", "         1", "2020/01/01 00:00:00", EntryAttr::Hidden));
-    m.setRows(rows);
+    rows.push_back(Row("ro.avi", 1, "2020/01/01 00:00:00", EntryAttr::ReadOnly));
+    rows.push_back(Row("sys", 1, "2020/01/01 00:00:00", EntryAttr::System));
+    rows.push_back(Row(".h", 1, "2020/01/01 00:00:00", EntryAttr::Hidden));
+    m.setRows("/f", rows);
 
     const int ro = m.rowOfKey("/f/ro.avi");
     ASSERT_GE(ro, 0);
@@ -350,8 +442,9 @@ TEST(FileListView, AListingOvertakenByALaterOneIsDroppedAndTheWindowGoesOnMeanwh
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] {
         ++ticks;
-        if (ticks == 3) // a later listing while the slow one is read
+        if (ticks == 3) { // a later listing while the slow one is read
             EXPECT_TRUE(list.ListFolder(dir.file("fast"), false, o));
+        }
         if (ticks == 5)
             release = true;
     });
@@ -359,4 +452,97 @@ TEST(FileListView, AListingOvertakenByALaterOneIsDroppedAndTheWindowGoesOnMeanwh
     EXPECT_FALSE(list.ListFolder(dir.file("slow"), false, o)) << "the overtaken listing shows nothing";
     EXPECT_GE(ticks, 5) << "timers ran while the folder was read";
     EXPECT_EQ(Column(*list.model(), 0), QStringList{"new.avi"});
+}
+
+TEST(FileListView, WhatHappensToAFolderWhileItIsReadDecidesWhatTheListShows) {
+    // The listing is read on a worker; meanwhile the window goes on. Each case does one thing
+    // while the folder is being read and says what the list then holds.
+    struct Case {
+        const char* what;
+        std::function<void(TempDir&, FileListView&)> meanwhile;
+        QStringList names;  // the list afterwards, top to bottom
+        const char* status; // panel 1 afterwards
+    };
+    const Case cases[] = {
+        {"nothing", [](TempDir&, FileListView&) {}, {"a.avi", "b.avi", "c.avi"}, "3個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"},
+        {"the user sorts by size",
+         [](TempDir&, FileListView& list) { list.model()->ColumnClick(FileListModel::SizeColumn); },
+         {"b.avi", "c.avi", "a.avi"}, // descending by size
+         "3個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"},
+        {"the folder is deleted",
+         [](TempDir& dir, FileListView&) { QDir(dir.file("clips")).removeRecursively(); },
+         {},
+         "0個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"},
+        {"the folder becomes a file",
+         [](TempDir& dir, FileListView&) {
+             QDir(dir.file("clips")).removeRecursively();
+             dir.write("clips", "x");
+         },
+         {},
+         "0個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        dir.write("clips/a.avi", "1");
+        dir.write("clips/b.avi", QByteArray(3000, 'x'));
+        dir.write("clips/c.avi", QByteArray(2000, 'x'));
+        dir.write("old/old.avi", "x");
+        FakePrompts prompts;
+        FileIcons icons;
+        QTreeView view;
+        FileListView list(&view, icons, prompts);
+        ListOptions o;
+        o.ListPattern = QStringLiteral("*.avi");
+        ASSERT_TRUE(list.ListFolder(dir.file("old"), false, o));
+        std::atomic<bool> release{false};
+        list.setReader([&](const QString& folder, const ListOptions& options) {
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            return ListFolderRows(folder, options);
+        });
+        QTimer::singleShot(20, &view, [&] {
+            c.meanwhile(dir, list);
+            release = true;
+        });
+        QSignalSpy status(&list, &FileListView::listStatusChanged);
+        EXPECT_TRUE(list.ListFolder(dir.file("clips"), false, o)) << c.what;
+        EXPECT_EQ(Column(*list.model(), 0), c.names) << c.what;
+        ASSERT_FALSE(status.isEmpty()) << c.what;
+        EXPECT_EQ(status.last().at(0).toString(), QString::fromUtf8(c.status)) << c.what;
+        EXPECT_TRUE(prompts.boxes.isEmpty()) << c.what;
+        EXPECT_EQ(list.model()->rowOfKey(dir.file("old/old.avi")), -1) << c.what;
+        for (int p = 0; p < list.model()->rowCount(); ++p)
+            EXPECT_EQ(list.model()->rowOfKey(dir.file("clips/" + c.names[p])), p) << c.what;
+    }
+}
+
+TEST(FileListView, TheColumnsOfABigListFitItsWidestTextsWhereverTheyAre) {
+    // Far more rows than are measured one by one; the widest text of each column sits in the
+    // middle of the list, out of view.
+    ListResult listing;
+    listing.folder = QStringLiteral("/media/clips");
+    for (int i = 0; i < 20000; ++i)
+        listing.rows.push_back(
+            Row(QStringLiteral("clip %1.avi").arg(i, 5, 10, QLatin1Char('0')).toUtf8().constData(), 1000 + i,
+                "2023/05/01 10:00:00"));
+    ListRow& wide = listing.rows[10000];
+    wide.name = QStringLiteral("clip 10000 とても長い日本語の名前の動画ファイル_第十二話_最終回.avi");
+    wide.extension = QStringLiteral("ＡＶＩ_ＬＯＮＧ");
+    wide.size = 2000LL * 1024 * 1024; // "2,048,000": the most digits in the column
+    const QString wideName = wide.name;
+    listing.files = qint64(listing.rows.size());
+    FakePrompts prompts;
+    FileIcons icons;
+    QTreeView view;
+    view.resize(400, 300);
+    FileListView list(&view, icons, prompts);
+    view.show();
+    list.ShowListing(std::move(listing), false);
+    const QFontMetrics metrics(view.font());
+    const int middle = list.model()->rowOfKey("/media/clips/" + wideName);
+    ASSERT_GT(middle, 1000);
+    for (int column = 0; column < FileListModel::ColumnCount; ++column) {
+        const QString text = list.model()->data(list.model()->index(middle, column)).toString();
+        EXPECT_GE(view.columnWidth(column), metrics.horizontalAdvance(text)) << "column " << column;
+    }
 }

@@ -105,13 +105,13 @@ TEST_F(FolderListingTest, RowsComePatternByPatternInDirectoryOrder) {
 
     const ListRow* movie = Find(r, "Movie.MPG");
     ASSERT_NE(movie, nullptr);
-    EXPECT_EQ(movie->key, dir.file("Movie.MPG"));
+    EXPECT_EQ(JoinListKey(r.folder, movie->name), dir.file("Movie.MPG"));
     EXPECT_EQ(movie->extension, "MPG");
-    EXPECT_EQ(movie->sizeText, "         1");
+    EXPECT_EQ(ListRowSizeText(*movie), "         1");
     EXPECT_EQ(movie->attr, EntryAttr::Plain);
     EXPECT_FALSE(movie->isFolder());
-    EXPECT_EQ(movie->iconBase, "MPG");
-    EXPECT_EQ(movie->timeText.size(), 19);
+    EXPECT_EQ(r.icons.at(movie->icon).base, "MPG");
+    EXPECT_EQ(ListRowText(*movie, TimeColumn).size(), 19);
 }
 
 TEST_F(FolderListingTest, ExtensionMustBeThePatternsOwn) {
@@ -190,9 +190,10 @@ TEST_F(FolderListingTest, FileViewListsEveryFileAndFoldersOnRequest) {
         ASSERT_NE(row, nullptr) << name;
         EXPECT_TRUE(row->isFolder());
         EXPECT_EQ(row->extension, "フォルダ");
-        EXPECT_EQ(row->sizeText, "--------");
-        EXPECT_EQ(row->iconBase, "");
-        EXPECT_EQ(row->timeText.size(), 19);
+        EXPECT_EQ(ListRowSizeText(*row), "--------");
+        EXPECT_EQ(r.icons.at(row->icon).base, "");
+        EXPECT_EQ(r.icons.at(row->icon).folderImage, FolderImage::Closed);
+        EXPECT_EQ(ListRowText(*row, TimeColumn).size(), 19);
     }
     EXPECT_EQ(Find(r, "lost+found"), nullptr);
     EXPECT_EQ(Find(r, "inner.avi"), nullptr) << "nothing below the folder";
@@ -224,9 +225,9 @@ TEST_F(FolderListingTest, SizesOfBigSparseFiles) {
     MakeSparse(dir.file("huge.dat"), (4LL << 30) + 5);
     const ListResult r = ListFolderRows(dir.path(), Patterns("*.dat"));
     ASSERT_EQ(r.rows.size(), 3u);
-    EXPECT_EQ(Find(r, "edge.dat")->sizeText, " 2,097,151");
-    EXPECT_EQ(Find(r, "over.dat")->sizeText, "0");
-    EXPECT_EQ(Find(r, "huge.dat")->sizeText, "0");
+    EXPECT_EQ(ListRowSizeText(*Find(r, "edge.dat")), " 2,097,151");
+    EXPECT_EQ(ListRowSizeText(*Find(r, "over.dat")), "0");
+    EXPECT_EQ(ListRowSizeText(*Find(r, "huge.dat")), "0");
     EXPECT_EQ(Find(r, "huge.dat")->size, (4LL << 30) + 5);
 }
 
@@ -265,7 +266,7 @@ TEST(FolderListing, FoldersThatCannotBeReadGiveNothing) {
     dir.write("a.avi");
     r = ListFolderRows(dir.path() + "/", Patterns("*.avi"));
     ASSERT_EQ(r.rows.size(), 1u);
-    EXPECT_EQ(r.rows[0].key, dir.file("a.avi"));
+    EXPECT_EQ(JoinListKey(r.folder, r.rows[0].name), dir.file("a.avi"));
 }
 
 TEST(FolderListing, WildcardsAndIconBases) {
@@ -305,7 +306,7 @@ TEST(FolderListingNames, NamesThatAreNotUtf8AreListedApartAndFoundAgain) {
     const ListResult r = ListFolderRows(dir.path(), o);
     QStringList keys;
     for (const ListRow& row : r.rows)
-        keys << row.key;
+        keys << JoinListKey(r.folder, row.name);
     keys.sort();
     QStringList expected{cafe, cafe2, test, folder};
     expected.sort();
@@ -316,4 +317,59 @@ TEST(FolderListingNames, NamesThatAreNotUtf8AreListedApartAndFoundAgain) {
     EXPECT_EQ(Names(ListFolderRows(folder, Patterns("*.avi"))), QStringList{"inner.avi"});
     EXPECT_TRUE(ExistsFile(inner));
     EXPECT_EQ(DisplayFileName(GetFileNamePart(cafe)), QStringLiteral("caf\uFFFD.avi"));
+}
+
+TEST(FolderListing, ABigFolderIsListedAsASmallOneIs) {
+    // Enough entries to be examined on two threads: the order, the counts, the end at a file
+    // listed twice and the icon runs must not depend on which thread saw an entry.
+    TempDir dir;
+    const char* extensions[] = {"avi", "MPG", "mpg", "txt", "lnk", ""};
+    for (int i = 0; i < 6000; ++i) {
+        const char* ext = extensions[(i * 7) % std::size(extensions)];
+        dir.write(QStringLiteral("f%1%2%3").arg(i, 5, 10, QLatin1Char('0')).arg(*ext ? "." : "", ext));
+    }
+    MakeReadOnly(dir.write("ro.avi"));
+    dir.write(".hidden.avi");
+    const QStringList order = DirectoryOrder(dir.path());
+    const auto listed = [&](const QStringList& suffixes) {
+        QStringList names;
+        for (const QString& suffix : suffixes)
+            for (const QString& name : order)
+                if (name.endsWith(suffix, Qt::CaseInsensitive) && name.startsWith(QLatin1Char('f')))
+                    names << name;
+        return names;
+    };
+    struct Case {
+        const char* patterns;
+        QStringList suffixes;
+        bool complete;
+    };
+    const Case cases[] = {
+        {"*.avi;*.mpg;*.lnk", {".avi", ".mpg", ".lnk"}, true},
+        {"*.mpg;*.avi;*.mpg", {".mpg", ".avi"}, false}, // ends at the first file listed again
+    };
+    for (const Case& c : cases) {
+        const ListResult r = ListFolderRows(dir.path(), Patterns(c.patterns));
+        const QStringList expected = listed(c.suffixes);
+        ASSERT_EQ(Names(r), expected) << c.patterns;
+        EXPECT_EQ(r.complete, c.complete) << c.patterns;
+        EXPECT_EQ(r.files, expected.size()) << c.patterns;
+        // A run starts exactly where a file's icon base differs from the one before it.
+        QString previous;
+        size_t run = 0;
+        for (size_t i = 0; i < r.rows.size(); ++i) {
+            const QString key = JoinListKey(r.folder, r.rows[i].name);
+            const QString extension = GetExtension(key);
+            const QString base = FileIconBase(extension, key);
+            EXPECT_EQ(r.icons.at(r.rows[i].icon).base, base) << key.toStdString();
+            if (i == 0 || base != previous) {
+                ASSERT_LT(run, r.iconRuns.size());
+                EXPECT_EQ(r.iconRuns[run].firstRow, i);
+                EXPECT_EQ(r.iconRuns[run].icon, r.rows[i].icon);
+                ++run;
+            }
+            previous = base;
+        }
+        EXPECT_EQ(run, r.iconRuns.size()) << c.patterns;
+    }
 }
