@@ -127,6 +127,21 @@ struct XTest {
     }
 };
 
+// The program watched: ended with the watcher, whatever ends the watcher.
+volatile pid_t g_child = 0;
+
+void EndChildAndExit(int signal) {
+    if (g_child > 0)
+        kill(g_child, SIGKILL);
+    _exit(128 + signal);
+}
+
+// Windows come and go while they are looked at (a splash screen): a request about one that has
+// just gone fails, which is no reason to stop watching.
+int IgnoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
@@ -244,12 +259,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no X display\n");
         return 1;
     }
+    XSetErrorHandler(&IgnoreXError);
     const Window root = DefaultRootWindow(dpy);
     XSetWindowBackground(dpy, root, kMagenta);
     XClearWindow(dpy, root);
     XSelectInput(dpy, root, SubstructureNotifyMask);
     XSync(dpy, False);
 
+    std::signal(SIGTERM, &EndChildAndExit);
+    std::signal(SIGINT, &EndChildAndExit);
+    std::signal(SIGHUP, &EndChildAndExit);
     const Clock::time_point start = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -257,6 +276,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot run %s: %s\n", args.command[0], std::strerror(errno));
         _exit(127);
     }
+    g_child = pid;
 
     std::vector<Window> mapped;
     Window target = None;

@@ -58,10 +58,11 @@ MediaPlayer::MediaPlayer(QWidget* parent, const Options& options)
     m_stage->setPalette(black);
     m_stage->installEventFilter(this);
 
-    m_videoOut = options.output == Output::Video;
-    if (options.output == Output::Automatic) {
-        // The offscreen platform has no GL, and a GL surface there brings Qt down.
-        m_videoOut = QGuiApplication::platformName() != QLatin1String("offscreen");
+    m_output = options.output;
+    if (m_output == Output::Automatic) {
+        // The offscreen platform has no GL and no native windows to show a picture in.
+        m_output =
+            QGuiApplication::platformName() == QLatin1String("offscreen") ? Output::NoVideo : Output::Video;
     }
     // Until there is a picture output the stage's black stands in for it.
     m_video = new QWidget(m_stage);
@@ -108,7 +109,7 @@ void MediaPlayer::StartCore() {
     m_corePending = false;
 
     MpvSession::Options session;
-    session.videoOut = m_videoOut;
+    session.videoOut = m_output != Output::NoVideo;
     session.audioOutput = m_options.audioOutput;
     // What was set on the pane meanwhile is where the core starts, so that no later request
     // has to catch up with it and no first report of mpv's defaults undoes it.
@@ -126,7 +127,7 @@ void MediaPlayer::StartCore() {
         m_session.reset();
     if (m_session) {
         connectSession();
-        if (m_videoOut)
+        if (m_output != Output::NoVideo)
             makeVideoOutput();
     }
 
@@ -173,7 +174,12 @@ void MediaPlayer::connectSession() {
 }
 
 void MediaPlayer::makeVideoOutput() {
-    m_glWindow = new MpvVideoWindow(m_session->handle());
+    MpvVideoWindow::Backend backend = MpvVideoWindow::Backend::Software;
+    if (m_output == Output::OpenGLVideo)
+        backend = MpvVideoWindow::Backend::OpenGL;
+    else if (m_output == Output::Video)
+        backend = MpvVideoWindow::ChooseBackend();
+    m_glWindow = new MpvVideoWindow(m_session->handle(), backend);
     connect(m_glWindow, &MpvVideoWindow::renderInitialized, this, &MediaPlayer::onRenderInitialized);
     QWidget* container = QWidget::createWindowContainer(m_glWindow, m_stage);
     container->setObjectName(QStringLiteral("videoView"));

@@ -19,9 +19,11 @@ class MpvSession;
 class MpvVideoWindow;
 
 enum class PlayerOutput {
-    Automatic, ///< a GL picture, except on the offscreen platform where none can be had
-    Video,     ///< always render into a GL window of the pane's own
-    NoVideo,   ///< decode and time the picture but show nothing (vo=null)
+    Automatic,     ///< Video, except on the offscreen platform, which can show none (NoVideo)
+    Video,         ///< a picture, drawn the way that costs least here (MpvVideoWindow::ChooseBackend)
+    OpenGLVideo,   ///< a picture drawn with GL, whatever GL there is
+    SoftwareVideo, ///< a picture converted and scaled on the processor
+    NoVideo,       ///< decode and time the picture but show nothing (vo=null)
 };
 
 /// How the player pane's mpv core is set up.
@@ -214,7 +216,7 @@ private:
 
     std::unique_ptr<MpvSession> m_session;
     PlayerOptions m_options;
-    bool m_videoOut = false;
+    Output m_output = Output::NoVideo; // resolved: never Automatic
     bool m_corePending = false;
     MpvVideoWindow* m_glWindow = nullptr; // owned by its container, m_video
     QWidget* m_stage = nullptr;

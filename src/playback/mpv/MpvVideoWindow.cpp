@@ -1,8 +1,11 @@
 #include "playback/mpv/MpvVideoWindow.h"
 
+#include <QBackingStore>
 #include <QExposeEvent>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <QPainter>
 #include <QPlatformSurfaceEvent>
 #include <QtMath>
 #include <mpv/client.h>
@@ -19,11 +22,42 @@ void* GetProcAddress(void*, const char* name) {
 
 } // namespace
 
-MpvVideoWindow::MpvVideoWindow(mpv_handle* mpv)
-    : m_mpv(mpv) {
+MpvVideoWindow::MpvVideoWindow(mpv_handle* mpv, Backend backend)
+    : m_mpv(mpv)
+    , m_backend(backend) {
     setObjectName(QStringLiteral("videoWindow"));
-    setSurfaceType(QSurface::OpenGLSurface);
+    if (backend == Backend::OpenGL) {
+        setSurfaceType(QSurface::OpenGLSurface);
+    } else {
+        setSurfaceType(QSurface::RasterSurface);
+        m_store = std::make_unique<QBackingStore>(this);
+    }
     setFlags(Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+}
+
+bool MpvVideoWindow::IsSoftwareRenderer(const QByteArray& glRenderer) {
+    // The names Mesa and others give their rasterizers that run on the processor.
+    for (const char* name : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast", "SWR", "Mesa X11",
+                             "Apple Software Renderer", "Microsoft Basic Render"}) {
+        if (glRenderer.contains(name))
+            return true;
+    }
+    return false;
+}
+
+MpvVideoWindow::Backend MpvVideoWindow::ChooseBackend() {
+    QOpenGLContext gl;
+    QOffscreenSurface surface;
+    if (!gl.create())
+        return Backend::Software;
+    surface.setFormat(gl.format());
+    surface.create();
+    if (!gl.makeCurrent(&surface))
+        return Backend::Software;
+    const auto* renderer = reinterpret_cast<const char*>(gl.functions()->glGetString(GL_RENDERER));
+    const bool software = !renderer || IsSoftwareRenderer(QByteArray(renderer));
+    gl.doneCurrent();
+    return software ? Backend::Software : Backend::OpenGL;
 }
 
 MpvVideoWindow::~MpvVideoWindow() {
@@ -41,6 +75,27 @@ bool MpvVideoWindow::event(QEvent* event) {
 }
 
 bool MpvVideoWindow::makeRender() {
+    return m_backend == Backend::OpenGL ? makeGlRender() : makeSoftwareRender();
+}
+
+bool MpvVideoWindow::makeSoftwareRender() {
+    int advanced = 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+        {MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context* ctx = nullptr;
+    if (const int rc = mpv_render_context_create(&ctx, m_mpv, params); rc < 0 || !ctx) {
+        qWarning("mpv: the render context cannot be made: %s", mpv_error_string(rc));
+        return false;
+    }
+    m_render.reset(ctx);
+    mpv_render_context_set_update_callback(ctx, &MpvVideoWindow::onMpvUpdate, this);
+    return true;
+}
+
+bool MpvVideoWindow::makeGlRender() {
     m_gl = std::make_unique<QOpenGLContext>();
     m_gl->setFormat(requestedFormat());
     if (!m_gl->create() || !m_gl->makeCurrent(this)) {
@@ -104,6 +159,65 @@ void MpvVideoWindow::setBlank(bool on) {
 }
 
 void MpvVideoWindow::draw() {
+    if (m_backend == Backend::OpenGL)
+        drawGl();
+    else
+        drawSoftware();
+}
+
+void MpvVideoWindow::drawSoftware() {
+    const QSize logical = size();
+    if (logical.isEmpty())
+        return;
+    if (!isExposed()) {
+        // A frame mpv has ready is taken all the same: mpv waits for each frame to be taken.
+        if (m_render) {
+            int skip = 1;
+            mpv_render_param params[] = {{MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+                                         {MPV_RENDER_PARAM_INVALID, nullptr}};
+            mpv_render_context_render(m_render.get(), params);
+        }
+        return;
+    }
+    if (m_store->size() != logical)
+        m_store->resize(logical);
+    const QRect all(QPoint(0, 0), logical);
+    m_store->beginPaint(all);
+    QPaintDevice* device = m_store->paintDevice();
+    if (m_render && !m_blank) {
+        // mpv writes straight into the backing store's image when it is 32-bit RGB, the usual
+        // case; any other kind of device gets a copy.
+        auto* image = device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+        const bool direct = image && image->format() == QImage::Format_RGB32;
+        if (!direct) {
+            const QSize pixels = (QSizeF(logical) * devicePixelRatio()).toSize();
+            if (m_frame.size() != pixels)
+                m_frame = QImage(pixels, QImage::Format_RGB32);
+            image = &m_frame;
+        }
+        int frameSize[2] = {image->width(), image->height()};
+        size_t stride = size_t(image->bytesPerLine());
+        // Qt's 32-bit RGB is 0xffRRGGBB in a native integer: blue, green, red, pad in memory.
+        char format[] = "bgr0";
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_SW_SIZE, frameSize}, {MPV_RENDER_PARAM_SW_FORMAT, format},
+            {MPV_RENDER_PARAM_SW_STRIDE, &stride}, {MPV_RENDER_PARAM_SW_POINTER, image->bits()},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+        mpv_render_context_render(m_render.get(), params);
+        if (!direct) {
+            QPainter p(device);
+            p.drawImage(all, m_frame);
+        }
+    } else {
+        QPainter p(device);
+        p.fillRect(all, Qt::black);
+    }
+    m_store->endPaint();
+    m_store->flush(all);
+}
+
+void MpvVideoWindow::drawGl() {
     if (!m_gl || !m_gl->makeCurrent(this))
         return;
     const qreal dpr = devicePixelRatio();
