@@ -17,8 +17,10 @@
 #include <clocale>
 #include <cmath>
 #include <fcntl.h>
+#include <functional>
 #include <limits>
 #include <mpv/client.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -273,6 +275,141 @@ TEST_F(MediaPlayerTest, TenthSpeedStillSounds) {
         loudest = std::max(loudest, std::abs(int(sample)));
     }
     EXPECT_GT(loudest, 1000) << "silence at 0.1x";
+}
+
+// What mpv wrote to a raw PCM output (16-bit): how much, and how loud at its loudest.
+struct Sound {
+    qint64 bytes = 0;
+    int loudest = 0;
+};
+
+Sound ReadPcm(const QString& path) {
+    QFile f(path);
+    Sound sound;
+    if (!f.open(QIODevice::ReadOnly))
+        return sound;
+    const QByteArray raw = f.readAll();
+    sound.bytes = raw.size();
+    for (qsizetype i = 0; i + 1 < raw.size(); i += 2) {
+        const auto sample = qint16(quint8(raw[i]) | (quint8(raw[i + 1]) << 8));
+        sound.loudest = std::max(sound.loudest, std::abs(int(sample)));
+    }
+    return sound;
+}
+
+// The main window makes the player's core only after its first paint, so what its load tells
+// the pane (volume, mute, rate, a file, a pause or stop of it) reaches a pane without a core.
+// Each row runs on a pane whose core exists from the start and on one whose core is made
+// after the row's calls: both must come out as the row says, from the sound mpv wrote out.
+TEST_F(MediaPlayerTest, CallsBeforeTheCoreExistsTakeEffectOnceItDoes) {
+    enum class Heard { Full, Silent, Quieter, Shorter, Nothing };
+    const struct Row {
+        const char* name;
+        std::function<void(MediaPlayer&, const QString& clip)> calls;
+        long state; // once it has settled
+        int ends;
+        int newStreams;
+        Heard heard;
+    } rows[] = {
+        {"a file", [](MediaPlayer& p, const QString& clip) { p.setFileName(clip); }, MediaPlayer::Stopped, 1,
+         1, Heard::Full},
+        {"muted, then a file",
+         [](MediaPlayer& p, const QString& clip) {
+             p.setMute(true);
+             p.setFileName(clip);
+         },
+         MediaPlayer::Stopped, 1, 1, Heard::Silent},
+        {"half volume, then a file",
+         [](MediaPlayer& p, const QString& clip) {
+             p.setVolume(50);
+             p.setFileName(clip);
+         },
+         MediaPlayer::Stopped, 1, 1, Heard::Quieter},
+        {"double speed, then a file",
+         [](MediaPlayer& p, const QString& clip) {
+             p.setRate(2.0);
+             p.setFileName(clip);
+         },
+         MediaPlayer::Stopped, 1, 1, Heard::Shorter},
+        {"a file, paused",
+         [](MediaPlayer& p, const QString& clip) {
+             p.setFileName(clip);
+             p.Pause();
+         },
+         MediaPlayer::Paused, 0, 1, Heard::Nothing},
+        {"a file, stopped",
+         [](MediaPlayer& p, const QString& clip) {
+             p.setFileName(clip);
+             p.Stop();
+         },
+         MediaPlayer::Stopped, 0, 1, Heard::Nothing},
+        {"a file, closed again",
+         [](MediaPlayer& p, const QString& clip) {
+             p.setFileName(clip);
+             p.setFileName(QString());
+         },
+         MediaPlayer::Closed, 0, 0, Heard::Nothing},
+    };
+    for (const bool deferred : {false, true}) {
+        std::optional<Sound> full;
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (deferred ? ", core made afterwards" : ", core at once"));
+            const QString pcm =
+                media().dir.file(QStringLiteral("%1-%2.raw").arg(deferred).arg(int(&row - rows)));
+            PlayerOptions o = QuietPlayer();
+            o.audioOutput = "pcm";
+            o.mpvOptions = {{"ao-pcm-file", QFile::encodeName(pcm)},
+                            {"ao-pcm-waveheader", "no"},
+                            {"audio-format", "s16"}};
+            o.deferCore = deferred;
+            MediaPlayer player(nullptr, o);
+            QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
+            QSignalSpy newStream(&player, &MediaPlayer::NewStream);
+            QSignalSpy warnings(&player, &MediaPlayer::Warning);
+            row.calls(player, media().clip());
+            EXPECT_EQ(player.isReady(), !deferred);
+            if (deferred) {
+                EXPECT_EQ(newStream.count(), 0);
+                player.StartCore();
+                EXPECT_TRUE(player.isReady());
+            }
+            if (row.ends > 0) {
+                ASSERT_TRUE(WaitUntil([&] { return ended.count() >= row.ends; }));
+            }
+            QTest::qWait(kQuietMs);
+            EXPECT_EQ(player.PlayState(), row.state);
+            EXPECT_EQ(ended.count(), row.ends);
+            EXPECT_EQ(newStream.count(), row.newStreams);
+            EXPECT_EQ(warnings.count(), 0);
+            player.setFileName(QString()); // closes the output file
+            QTest::qWait(100);
+
+            const Sound sound = ReadPcm(pcm);
+            switch (row.heard) {
+            case Heard::Full:
+                EXPECT_GT(sound.loudest, 1000);
+                full = sound;
+                break;
+            case Heard::Silent:
+                EXPECT_GT(sound.bytes, 0) << "played, but not heard";
+                EXPECT_EQ(sound.loudest, 0);
+                break;
+            case Heard::Quieter:
+                ASSERT_TRUE(full);
+                EXPECT_GT(sound.loudest, 0);
+                EXPECT_LT(sound.loudest, full->loudest / 2);
+                break;
+            case Heard::Shorter:
+                ASSERT_TRUE(full);
+                EXPECT_GT(sound.loudest, 1000);
+                EXPECT_LT(sound.bytes, full->bytes * 7 / 10) << sound.bytes << " of " << full->bytes;
+                break;
+            case Heard::Nothing:
+                EXPECT_LT(sound.bytes, 4410) << "a tenth of a second at most";
+                break;
+            }
+        }
+    }
 }
 
 TEST_F(MediaPlayerTest, StartsUnderAJapaneseLocale) {
