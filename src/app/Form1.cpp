@@ -18,6 +18,7 @@
 #include "playback/MediaPlayer.h"
 #include "playback/PlaybackSubsystem.h"
 #include "playback/SlideShow.h"
+#include "ui/FirstFrame.h"
 #include "ui/IconLibrary.h"
 #include "ui/Menus.h"
 #include "ui/StatusPanels.h"
@@ -39,6 +40,9 @@
 namespace tobimaru {
 
 namespace {
+
+// A window never exposed (started minimised) still gets its player this long after the show.
+constexpr int kLatestPlayerStartMs = 1500;
 
 QFrame* MakeBar(QWidget* parent, const char* name, bool shadow) {
     auto* f = new QFrame(parent);
@@ -110,6 +114,9 @@ void Form1::buildControls() {
 
     PlayerOptions options;
     options.audioOutput = m_ctx.audioOutput;
+    // libmpv and its GL output take longer to set up than the rest of the window: the window
+    // is shown first (showEvent), and whatever the load tells the player waits for the core.
+    options.deferCore = true;
     m_player = new MediaPlayer(client, options);
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -234,6 +241,8 @@ void Form1::showEvent(QShowEvent* event) {
     // resize rule still snaps it back where a manager does not.
     const int frame = frameGeometry().height() - height();
     setMinimumHeight(std::max(0, TwipsToPixels(kMinWindowHeight) - frame));
+    AfterFirstFrame(
+        this, [this] { m_player->StartCore(); }, kLatestPlayerStartMs);
 }
 
 } // namespace tobimaru

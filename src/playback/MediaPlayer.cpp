@@ -4,7 +4,7 @@
 #include "base/PathQueries.h"
 #include "playback/PlayerControlBar.h"
 #include "playback/mpv/MpvSession.h"
-#include "playback/mpv/MpvVideoView.h"
+#include "playback/mpv/MpvVideoWindow.h"
 
 #include <QContextMenuEvent>
 #include <QFile>
@@ -42,7 +42,8 @@ QString StateText(long state) {
 } // namespace
 
 MediaPlayer::MediaPlayer(QWidget* parent, const Options& options)
-    : QWidget(parent) {
+    : QWidget(parent)
+    , m_options(options) {
     setObjectName(QStringLiteral("MediaPlayer1"));
     setAccessibleName(QStringLiteral("プレイヤー"));
     setFocusPolicy(Qt::ClickFocus);
@@ -57,58 +58,15 @@ MediaPlayer::MediaPlayer(QWidget* parent, const Options& options)
     m_stage->setPalette(black);
     m_stage->installEventFilter(this);
 
-    bool videoOut = options.output == Output::Video;
-    if (options.output == Output::Automatic) {
-        // The offscreen platform has no GL, and showing a GL widget there brings Qt down.
-        videoOut = QGuiApplication::platformName() != QLatin1String("offscreen");
+    m_output = options.output;
+    if (m_output == Output::Automatic) {
+        // The offscreen platform has no GL and no native windows to show a picture in.
+        m_output =
+            QGuiApplication::platformName() == QLatin1String("offscreen") ? Output::NoVideo : Output::Video;
     }
-
-    if (options.startCore) {
-        MpvSession::Options session;
-        session.videoOut = videoOut;
-        session.audioOutput = options.audioOutput;
-        session.extra = options.mpvOptions;
-        m_session = std::make_unique<MpvSession>(session);
-        if (!m_session->isReady())
-            m_session.reset();
-    }
-    if (m_session) {
-        connect(m_session.get(), &MpvSession::loadFailed, this, &MediaPlayer::failWith);
-        connect(m_session.get(), &MpvSession::fileFailed, this, &MediaPlayer::failWith);
-        connect(m_session.get(), &MpvSession::fileLoaded, this, [this] {
-            if (m_glView)
-                m_glView->setBlank(false);
-            Q_EMIT NewStream();
-        });
-        connect(m_session.get(), &MpvSession::playbackRestarted, this, &MediaPlayer::playbackRestarted);
-        connect(m_session.get(), &MpvSession::endOfFile, this, &MediaPlayer::onEndOfFile);
-        connect(m_session.get(), &MpvSession::videoSizeChanged, this, &MediaPlayer::onVideoSize);
-        connect(m_session.get(), &MpvSession::positionChanged, this, [this](double seconds) {
-            m_position = seconds;
-            m_bar->setPosition(seconds);
-        });
-        connect(m_session.get(), &MpvSession::durationChanged, this, [this](double seconds) {
-            m_duration = seconds;
-            m_bar->setDuration(seconds);
-        });
-        connect(m_session.get(), &MpvSession::volumeChanged, this, [this](double volume) {
-            m_volume = int(std::lround(volume));
-            m_bar->setVolume(m_volume);
-        });
-        connect(m_session.get(), &MpvSession::muteChanged, this, [this](bool on) {
-            m_mute = on;
-            m_bar->setMuted(on);
-        });
-    }
-
-    if (m_session && videoOut) {
-        m_glView = new MpvVideoView(m_session->handle(), m_stage);
-        connect(m_glView, &MpvVideoView::renderInitialized, this, &MediaPlayer::onRenderInitialized);
-        m_video = m_glView;
-    } else {
-        m_video = new QWidget(m_stage);
-        m_video->setObjectName(QStringLiteral("videoView"));
-    }
+    // Until there is a picture output the stage's black stands in for it.
+    m_video = new QWidget(m_stage);
+    m_video->setObjectName(QStringLiteral("videoView"));
 
     m_statusLine = new QLabel(this);
     m_statusLine->setObjectName(QStringLiteral("statusLine"));
@@ -130,14 +88,110 @@ MediaPlayer::MediaPlayer(QWidget* parent, const Options& options)
     m_bar->setPlayState(m_state);
     applyFlags();
     updateStatusLine();
+
+    m_corePending = options.startCore;
+    if (!options.deferCore)
+        StartCore();
 }
 
 MediaPlayer::~MediaPlayer() {
-    // The render context must go while the core still exists.
-    delete m_glView;
-    m_glView = nullptr;
+    // The render context must go while the core still exists; the container takes the
+    // picture's window with it.
+    delete m_video;
     m_video = nullptr;
+    m_glWindow = nullptr;
     m_session.reset();
+}
+
+void MediaPlayer::StartCore() {
+    if (!m_corePending)
+        return;
+    m_corePending = false;
+
+    MpvSession::Options session;
+    session.videoOut = m_output != Output::NoVideo;
+    session.audioOutput = m_options.audioOutput;
+    // What was set on the pane meanwhile is where the core starts, so that no later request
+    // has to catch up with it and no first report of mpv's defaults undoes it.
+    m_slowTempo = m_rate < kSlowTempoLimit;
+    session.extra = {
+        {"volume", QByteArray::number(m_volume)},
+        {"mute", m_mute ? "yes" : "no"},
+        {"speed", QByteArray::number(m_rate, 'g', 17)},
+    };
+    if (m_slowTempo)
+        session.extra.append({"af", kSlowTempoFilter});
+    session.extra += m_options.mpvOptions;
+    m_session = std::make_unique<MpvSession>(session);
+    if (!m_session->isReady())
+        m_session.reset();
+    if (m_session) {
+        connectSession();
+        if (m_output != Output::NoVideo)
+            makeVideoOutput();
+    }
+
+    if (!m_deferredLoad)
+        return;
+    if (!m_session) {
+        m_deferredLoad = false;
+        failWith(MPV_ERROR_UNINITIALIZED);
+    } else if (!m_glWindow) {
+        // Stop or Pause may have come while the file waited.
+        if (const int rc = issueLoad(m_state != Playing); rc < 0)
+            failWith(rc);
+    }
+    // With a picture output the file waits on for its render context (onRenderInitialized).
+}
+
+void MediaPlayer::connectSession() {
+    connect(m_session.get(), &MpvSession::loadFailed, this, &MediaPlayer::failWith);
+    connect(m_session.get(), &MpvSession::fileFailed, this, &MediaPlayer::failWith);
+    connect(m_session.get(), &MpvSession::fileLoaded, this, [this] {
+        if (m_glWindow)
+            m_glWindow->setBlank(false);
+        Q_EMIT NewStream();
+    });
+    connect(m_session.get(), &MpvSession::playbackRestarted, this, &MediaPlayer::playbackRestarted);
+    connect(m_session.get(), &MpvSession::endOfFile, this, &MediaPlayer::onEndOfFile);
+    connect(m_session.get(), &MpvSession::videoSizeChanged, this, &MediaPlayer::onVideoSize);
+    connect(m_session.get(), &MpvSession::positionChanged, this, [this](double seconds) {
+        m_position = seconds;
+        m_bar->setPosition(seconds);
+    });
+    connect(m_session.get(), &MpvSession::durationChanged, this, [this](double seconds) {
+        m_duration = seconds;
+        m_bar->setDuration(seconds);
+    });
+    connect(m_session.get(), &MpvSession::volumeChanged, this, [this](double volume) {
+        m_volume = int(std::lround(volume));
+        m_bar->setVolume(m_volume);
+    });
+    connect(m_session.get(), &MpvSession::muteChanged, this, [this](bool on) {
+        m_mute = on;
+        m_bar->setMuted(on);
+    });
+}
+
+void MediaPlayer::makeVideoOutput() {
+    MpvVideoWindow::Backend backend = MpvVideoWindow::Backend::Software;
+    if (m_output == Output::OpenGLVideo)
+        backend = MpvVideoWindow::Backend::OpenGL;
+    else if (m_output == Output::Video)
+        backend = MpvVideoWindow::ChooseBackend();
+    m_glWindow = new MpvVideoWindow(m_session->handle(), backend);
+    connect(m_glWindow, &MpvVideoWindow::renderInitialized, this, &MediaPlayer::onRenderInitialized);
+    QWidget* container = QWidget::createWindowContainer(m_glWindow, m_stage);
+    container->setObjectName(QStringLiteral("videoView"));
+    // The pane takes the focus a click gives, as it did before; the container would hand it
+    // on to the picture's window, where no key arrives.
+    container->setFocusPolicy(Qt::NoFocus);
+    // Drags over the picture go to the pane's parents as over any other widget.
+    container->setAcceptDrops(false);
+    delete m_video;
+    m_video = container;
+    layoutVideo();
+    container->show();
 }
 
 bool MediaPlayer::isReady() const {
@@ -145,8 +199,8 @@ bool MediaPlayer::isReady() const {
 }
 
 void MediaPlayer::failWith(int error) {
-    if (m_glView)
-        m_glView->setBlank(true);
+    if (m_glWindow)
+        m_glWindow->setBlank(true);
     m_errorCode = error;
     m_errorDescription = PlayerErrorText(error);
     setState(Closed);
@@ -169,8 +223,8 @@ void MediaPlayer::setFileName(const QString& path) {
     if (path.isEmpty()) {
         if (m_session)
             m_session->close();
-        if (m_glView)
-            m_glView->setBlank(true);
+        if (m_glWindow)
+            m_glWindow->setBlank(true);
         m_deferredLoad = false;
         m_fileName.clear();
         m_videoSize = QSize();
@@ -191,13 +245,19 @@ void MediaPlayer::startLoad() {
     m_duration = 0;
     m_bar->setDuration(0);
     m_bar->setPosition(0);
+    if (!m_session && m_corePending) {
+        // The file waits for the core, as it waits below for the core's picture output.
+        m_deferredLoad = true;
+        setState(Playing);
+        return;
+    }
     if (!m_session) {
         m_errorCode = MPV_ERROR_UNINITIALIZED;
         m_errorDescription = PlayerErrorText(MPV_ERROR_UNINITIALIZED);
         setState(Closed);
         throw Failure(ErrorCode::DeviceUnavailable, "MediaPlayer");
     }
-    if (m_glView && !m_glView->isRenderReady() && !m_glView->hasRenderFailed()) {
+    if (m_glWindow && !m_glWindow->isRenderReady() && !m_glWindow->hasRenderFailed()) {
         // A file given to mpv before its picture output exists ends at once with an error.
         m_deferredLoad = true;
         m_session->close();
@@ -217,8 +277,10 @@ int MediaPlayer::issueLoad(bool paused) {
 
 void MediaPlayer::onRenderInitialized(bool ok) {
     if (!ok && m_session) {
-        // No picture output: sound and timing still work.
+        // No picture output: sound and timing still work, and the stage's black shows.
         m_session->dropVideoOutput();
+        if (m_video)
+            m_video->hide();
     }
     if (m_deferredLoad && m_session) {
         // Stop or Pause may have come while the file waited.
@@ -232,12 +294,14 @@ void MediaPlayer::Play() {
     case Playing:
         return;
     case Paused:
-        m_session->setPause(false);
+        if (m_session)
+            m_session->setPause(false);
         setState(Playing);
         return;
     case Stopped:
         if ((m_session && m_session->hasFile()) || m_deferredLoad) {
-            m_session->setPause(false);
+            if (m_session)
+                m_session->setPause(false);
             setState(Playing);
             return;
         }
@@ -252,7 +316,8 @@ void MediaPlayer::Play() {
 void MediaPlayer::Pause() {
     if (m_state != Playing)
         return;
-    m_session->setPause(true);
+    if (m_session)
+        m_session->setPause(true);
     setState(Paused);
 }
 

@@ -16,12 +16,14 @@ namespace tobimaru {
 
 class PlayerControlBar;
 class MpvSession;
-class MpvVideoView;
+class MpvVideoWindow;
 
 enum class PlayerOutput {
-    Automatic, ///< a GL picture, except on the offscreen platform where none can be had
-    Video,     ///< always render into an OpenGL widget
-    NoVideo,   ///< decode and time the picture but show nothing (vo=null)
+    Automatic,     ///< Video, except on the offscreen platform, which can show none (NoVideo)
+    Video,         ///< a picture, drawn the way that costs least here (MpvVideoWindow::ChooseBackend)
+    OpenGLVideo,   ///< a picture drawn with GL, whatever GL there is
+    SoftwareVideo, ///< a picture converted and scaled on the processor
+    NoVideo,       ///< decode and time the picture but show nothing (vo=null)
 };
 
 /// How the player pane's mpv core is set up.
@@ -34,6 +36,9 @@ struct PlayerOptions {
     /// False makes a pane without a player core, as when libmpv cannot start: every start
     /// then fails the way such a machine would.
     bool startCore = true;
+    /// True leaves the core to StartCore(): the main window makes it after its first paint,
+    /// so that start-up shows the window before libmpv and its GL output are set up.
+    bool deferCore = false;
 };
 
 /// The player pane `MediaPlayer1`: the members and events the rest of the program has always
@@ -89,12 +94,21 @@ public:
     using Output = PlayerOutput;
     using Options = PlayerOptions;
 
-    /// Starts an idle mpv core. If mpv cannot be started the pane still exists, every start
-    /// fails with ErrorCode/ErrorDescription set.
+    /// Starts an idle mpv core, unless the options defer it. If mpv cannot be started the pane
+    /// still exists, every start fails with ErrorCode/ErrorDescription set.
     explicit MediaPlayer(QWidget* parent = nullptr, const Options& options = Options());
     ~MediaPlayer() override;
 
-    /// False when the mpv core could not be created or started.
+    /// Makes the deferred core and its picture output, with the volume, mute and rate set on
+    /// the pane meanwhile, then opens the file asked for meanwhile (paused or stopped if it was
+    /// told so). Does nothing when the core was made or tried already. A file that was waiting
+    /// for a core that cannot start fails as every start on such a machine does, through
+    /// Warning.
+    void StartCore();
+    /// True while the core is deferred and StartCore has not run: every member still works,
+    /// and what reaches mpv waits for the core.
+    bool isCorePending() const { return m_corePending; }
+    /// False when the mpv core does not exist (not made yet, or it could not start).
     bool isReady() const;
 
     /// The file asked for last, "" when closed.
@@ -150,8 +164,11 @@ public:
     QSize videoSize() const { return m_videoSize; }
     double position() const { return m_position; }
     double duration() const { return m_duration; }
-    /// The widget the picture is drawn into (a plain widget when there is no GL output).
+    /// The widget the picture is drawn into: the container of the picture's own window, or a
+    /// plain black widget while there is no GL output (yet).
     QWidget* videoWidget() const { return m_video; }
+    /// The picture's own window; null while there is no GL output (yet).
+    MpvVideoWindow* videoWindow() const { return m_glWindow; }
     PlayerControlBar* controlBar() const { return m_bar; }
 
     QSize sizeHint() const override;
@@ -167,8 +184,8 @@ Q_SIGNALS:
     /// A key pressed in the pane: Qt key code, shift state 1 Shift, 2 Ctrl, 4 Alt.
     void KeyDown(int key, int shift);
     /// The pane wants the main window full screen with every other pane hidden (true), or back
-    /// (false). The window does it; the pane is never taken out of its place, since moving a
-    /// GL widget to another window loses its picture.
+    /// (false). The window does it; the pane is never taken out of its place, since the
+    /// picture's native window and its GL context would have to be made again elsewhere.
     void fullScreenRequested(bool on);
     /// The first picture (or sound) of a file or after a seek is out.
     void playbackRestarted();
@@ -181,6 +198,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void connectSession();
+    void makeVideoOutput();
     void startLoad();
     int issueLoad(bool paused);
     void failWith(int error);
@@ -196,7 +215,10 @@ private:
     void leaveFullScreen();
 
     std::unique_ptr<MpvSession> m_session;
-    MpvVideoView* m_glView = nullptr;
+    PlayerOptions m_options;
+    Output m_output = Output::NoVideo; // resolved: never Automatic
+    bool m_corePending = false;
+    MpvVideoWindow* m_glWindow = nullptr; // owned by its container, m_video
     QWidget* m_stage = nullptr;
     QWidget* m_video = nullptr;
     QLabel* m_statusLine = nullptr;
@@ -204,7 +226,7 @@ private:
 
     QString m_fileName;
     long m_state = Closed;
-    bool m_deferredLoad = false; // waiting for the GL output before the first file
+    bool m_deferredLoad = false; // waiting for the core or its GL output before the first file
     bool m_slowTempo = false;    // our own tempo filter is in place for rates under 0.25
     int m_displaySize = Fit;
     int m_sizeBeforeFullScreen = Fit;

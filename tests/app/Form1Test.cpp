@@ -4,6 +4,7 @@
 #include "browse/TreeNodeRoles.h"
 #include "platform/ScreenSaver.h"
 #include "platform/SingleInstance.h"
+#include "playback/MediaPlayer.h"
 #include "playback/clsMovie.h"
 #include "settings/PrivateProfile.h"
 #include "support/FakePrompts.h"
@@ -26,6 +27,7 @@
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -279,4 +281,41 @@ TEST(Form1, LoadShowsThePlayersStartRateOnTheSplash) {
     frmSplash splash;
     w.form->Load(&splash);
     EXPECT_EQ(splash.speedText(), QStringLiteral("MediaPlayer Play Speed:1"));
+}
+
+// libmpv and its picture output are made after the window is first on screen; the player the
+// load set up meanwhile is the one the core then gets.
+TEST(Form1, ThePlayersCoreIsMadeOnlyOnceTheWindowIsOnScreen) {
+    Window w;
+    w.form->Load(nullptr);
+    MediaPlayer& player = w.form->player();
+    EXPECT_TRUE(player.isCorePending());
+    EXPECT_FALSE(player.isReady());
+
+    struct ExposeWatch final : QObject {
+        MediaPlayer* player = nullptr;
+        int exposed = 0;
+        bool readyAtFirstExpose = true;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed() && !exposed++)
+                readyAtFirstExpose = player->isReady();
+            return false;
+        }
+    } watch;
+    watch.player = &player;
+    w.form->winId(); // the native window, to watch it before it is shown
+    w.form->windowHandle()->installEventFilter(&watch);
+    w.form->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player.isReady(); }, 10000));
+    EXPECT_GE(watch.exposed, 1);
+    EXPECT_FALSE(watch.readyAtFirstExpose) << "the core was made before the window's first paint";
+    EXPECT_FALSE(player.isCorePending());
+
+    EXPECT_EQ(player.Rate(), 1.0);
+    EXPECT_EQ(player.DisplaySize(), MediaPlayer::Fit);
+    EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
+    EXPECT_FALSE(player.DisplayFlag(MediaPlayer::StatusLineFlag));
+    for (int flag : {MediaPlayer::TrackerFlag, MediaPlayer::AudioControlsFlag, MediaPlayer::ControlBarFlag,
+                     MediaPlayer::TransportFlag, MediaPlayer::KeyEventsFlag})
+        EXPECT_TRUE(player.DisplayFlag(flag)) << flag;
 }

@@ -3,20 +3,24 @@
 #include "playback/PlayerControlBar.h"
 #include "playback/PlayerTestSupport.h"
 #include "playback/mpv/MpvHandle.h"
+#include "playback/mpv/MpvVideoWindow.h"
 
 #include <QAbstractButton>
 #include <QFile>
 #include <QGuiApplication>
-#include <QOpenGLWidget>
 #include <QProcess>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QWindow>
 #include <atomic>
 #include <clocale>
 #include <cmath>
 #include <fcntl.h>
+#include <functional>
 #include <limits>
 #include <mpv/client.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -273,6 +277,141 @@ TEST_F(MediaPlayerTest, TenthSpeedStillSounds) {
     EXPECT_GT(loudest, 1000) << "silence at 0.1x";
 }
 
+// What mpv wrote to a raw PCM output (16-bit): how much, and how loud at its loudest.
+struct Sound {
+    qint64 bytes = 0;
+    int loudest = 0;
+};
+
+Sound ReadPcm(const QString& path) {
+    QFile f(path);
+    Sound sound;
+    if (!f.open(QIODevice::ReadOnly))
+        return sound;
+    const QByteArray raw = f.readAll();
+    sound.bytes = raw.size();
+    for (qsizetype i = 0; i + 1 < raw.size(); i += 2) {
+        const auto sample = qint16(quint8(raw[i]) | (quint8(raw[i + 1]) << 8));
+        sound.loudest = std::max(sound.loudest, std::abs(int(sample)));
+    }
+    return sound;
+}
+
+// The main window makes the player's core only after its first paint, so what its load tells
+// the pane (volume, mute, rate, a file, a pause or stop of it) reaches a pane without a core.
+// Each row runs on a pane whose core exists from the start and on one whose core is made
+// after the row's calls: both must come out as the row says, from the sound mpv wrote out.
+TEST_F(MediaPlayerTest, CallsBeforeTheCoreExistsTakeEffectOnceItDoes) {
+    enum class Heard { Full, Silent, Quieter, Shorter, Nothing };
+    const struct Row {
+        const char* name;
+        std::function<void(MediaPlayer&, const QString& clip)> calls;
+        long state; // once it has settled
+        int ends;
+        int newStreams;
+        Heard heard;
+    } rows[] = {
+        {"a file", [](MediaPlayer& p, const QString& clip) { p.setFileName(clip); }, MediaPlayer::Stopped, 1,
+         1, Heard::Full},
+        {"muted, then a file",
+         [](MediaPlayer& p, const QString& clip) {
+             p.setMute(true);
+             p.setFileName(clip);
+         },
+         MediaPlayer::Stopped, 1, 1, Heard::Silent},
+        {"half volume, then a file",
+         [](MediaPlayer& p, const QString& clip) {
+             p.setVolume(50);
+             p.setFileName(clip);
+         },
+         MediaPlayer::Stopped, 1, 1, Heard::Quieter},
+        {"double speed, then a file",
+         [](MediaPlayer& p, const QString& clip) {
+             p.setRate(2.0);
+             p.setFileName(clip);
+         },
+         MediaPlayer::Stopped, 1, 1, Heard::Shorter},
+        {"a file, paused",
+         [](MediaPlayer& p, const QString& clip) {
+             p.setFileName(clip);
+             p.Pause();
+         },
+         MediaPlayer::Paused, 0, 1, Heard::Nothing},
+        {"a file, stopped",
+         [](MediaPlayer& p, const QString& clip) {
+             p.setFileName(clip);
+             p.Stop();
+         },
+         MediaPlayer::Stopped, 0, 1, Heard::Nothing},
+        {"a file, closed again",
+         [](MediaPlayer& p, const QString& clip) {
+             p.setFileName(clip);
+             p.setFileName(QString());
+         },
+         MediaPlayer::Closed, 0, 0, Heard::Nothing},
+    };
+    for (const bool deferred : {false, true}) {
+        std::optional<Sound> full;
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (deferred ? ", core made afterwards" : ", core at once"));
+            const QString pcm =
+                media().dir.file(QStringLiteral("%1-%2.raw").arg(deferred).arg(int(&row - rows)));
+            PlayerOptions o = QuietPlayer();
+            o.audioOutput = "pcm";
+            o.mpvOptions = {{"ao-pcm-file", QFile::encodeName(pcm)},
+                            {"ao-pcm-waveheader", "no"},
+                            {"audio-format", "s16"}};
+            o.deferCore = deferred;
+            MediaPlayer player(nullptr, o);
+            QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
+            QSignalSpy newStream(&player, &MediaPlayer::NewStream);
+            QSignalSpy warnings(&player, &MediaPlayer::Warning);
+            row.calls(player, media().clip());
+            EXPECT_EQ(player.isReady(), !deferred);
+            if (deferred) {
+                EXPECT_EQ(newStream.count(), 0);
+                player.StartCore();
+                EXPECT_TRUE(player.isReady());
+            }
+            if (row.ends > 0) {
+                ASSERT_TRUE(WaitUntil([&] { return ended.count() >= row.ends; }));
+            }
+            QTest::qWait(kQuietMs);
+            EXPECT_EQ(player.PlayState(), row.state);
+            EXPECT_EQ(ended.count(), row.ends);
+            EXPECT_EQ(newStream.count(), row.newStreams);
+            EXPECT_EQ(warnings.count(), 0);
+            player.setFileName(QString()); // closes the output file
+            QTest::qWait(100);
+
+            const Sound sound = ReadPcm(pcm);
+            switch (row.heard) {
+            case Heard::Full:
+                EXPECT_GT(sound.loudest, 1000);
+                full = sound;
+                break;
+            case Heard::Silent:
+                EXPECT_GT(sound.bytes, 0) << "played, but not heard";
+                EXPECT_EQ(sound.loudest, 0);
+                break;
+            case Heard::Quieter:
+                ASSERT_TRUE(full);
+                EXPECT_GT(sound.loudest, 0);
+                EXPECT_LT(sound.loudest, full->loudest / 2);
+                break;
+            case Heard::Shorter:
+                ASSERT_TRUE(full);
+                EXPECT_GT(sound.loudest, 1000);
+                EXPECT_LT(sound.bytes, full->bytes * 7 / 10) << sound.bytes << " of " << full->bytes;
+                break;
+            case Heard::Nothing:
+                EXPECT_LT(sound.bytes, 4410) << "a tenth of a second at most";
+                break;
+            }
+        }
+    }
+}
+
 TEST_F(MediaPlayerTest, StartsUnderAJapaneseLocale) {
     const std::string saved = std::setlocale(LC_ALL, nullptr);
     if (!std::setlocale(LC_ALL, "ja_JP.UTF-8"))
@@ -486,62 +625,100 @@ TEST(MediaPlayerCore, WithoutACoreEveryStartFails) {
     EXPECT_EQ(warnings.count(), 1);
 }
 
-// The GL picture path needs a display: run with QT_QPA_PLATFORM=xcb under Xvfb.
-TEST_F(MediaPlayerTest, GlOutputPlaysAFileGivenBeforeTheFirstShow) {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        GTEST_SKIP() << "needs a display (run under Xvfb with QT_QPA_PLATFORM=xcb)";
-    PlayerOptions o = QuietPlayer();
-    o.output = PlayerOutput::Video;
-    auto player = std::make_unique<MediaPlayer>(nullptr, o);
-    QSignalSpy ended(player.get(), &MediaPlayer::EndOfStream);
-    QSignalSpy warnings(player.get(), &MediaPlayer::Warning);
-    QSignalSpy frames(player.get(), &MediaPlayer::playbackRestarted);
+TEST(MpvVideoWindow, SoftwareRasterizersAreToldFromGraphicsProcessors) {
+    const std::pair<const char*, bool> cases[] = {
+        {"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+        {"softpipe", true},
+        {"Software Rasterizer", true},
+        {"Mesa DRI swrast", true},
+        {"Mesa X11", true},
+        {"Microsoft Basic Render Driver", true},
+        {"AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)", false},
+        {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false},
+        {"NVIDIA GeForce GTX 1060 6GB/PCIe/SSE2", false},
+        {"virgl (LLVM 15.0.6)", false},
+        {"", false},
+    };
+    for (const auto& [renderer, software] : cases)
+        EXPECT_EQ(MpvVideoWindow::IsSoftwareRenderer(QByteArray(renderer)), software) << renderer;
+}
 
-    player->setFileName(media().clip()); // waits for the GL output to exist
-    player->resize(320, 280);
-    player->show();
-    ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1 || warnings.count() > 0; }));
-    EXPECT_EQ(warnings.count(), 0) << (warnings.isEmpty() ? "" : warnings[0][2].toString().toStdString());
-    EXPECT_EQ(ended.count(), 1);
-    EXPECT_GE(frames.count(), 1);
-
-    // Red above blue: the picture must come out the right way up and fill its rectangle.
-    const QString twoTone = media().dir.file(QStringLiteral("twotone.png"));
+// Red above blue, 64x48: a picture must come out the right way up and fill its rectangle.
+QString TwoTonePicture(PlayerMedia& media) {
+    const QString path = media.dir.file(QStringLiteral("twotone.png"));
+    if (QFile::exists(path))
+        return path;
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
                  {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
                   "color=c=red:s=64x48,drawbox=x=0:y=24:w=64:h=24:color=blue:t=fill", "-frames:v", "1",
-                  twoTone});
-    ASSERT_TRUE(ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0);
-    player->setFileName(twoTone);
-    ASSERT_TRUE(WaitUntil([&] { return player->videoSize() == QSize(64, 48); }));
-    QTest::qWait(300);
-    auto* view = qobject_cast<QOpenGLWidget*>(player->videoWidget());
-    ASSERT_NE(view, nullptr);
-    const QImage shot = view->grabFramebuffer();
-    ASSERT_FALSE(shot.isNull());
-    const QColor top = shot.pixelColor(shot.width() / 2, shot.height() / 8);
-    const QColor bottom = shot.pixelColor(shot.width() / 2, shot.height() * 7 / 8);
-    EXPECT_GT(top.red(), 200) << top.name().toStdString();
-    EXPECT_LT(top.blue(), 60) << top.name().toStdString();
-    EXPECT_GT(bottom.blue(), 200) << bottom.name().toStdString();
-    EXPECT_LT(bottom.red(), 60) << bottom.name().toStdString();
+                  path});
+    return ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0 ? path : QString();
+}
 
-    // Unloaded, the pane is black: the last picture does not stay behind.
-    player->setFileName(QString());
-    QTest::qWait(100);
-    const QImage closed = view->grabFramebuffer();
-    for (const QPoint p : {QPoint(closed.width() / 2, closed.height() / 8),
-                           QPoint(closed.width() / 2, closed.height() * 7 / 8)})
-        EXPECT_EQ(closed.pixelColor(p), QColor(Qt::black)) << closed.pixelColor(p).name().toStdString();
+// What the screen shows where the picture's window stands, not what was asked to be drawn.
+QImage ScreenAt(const QWindow& window) {
+    const QPoint at = window.mapToGlobal(QPoint(0, 0));
+    return window.screen()->grabWindow(0, at.x(), at.y(), window.width(), window.height()).toImage();
+}
 
-    // The next file shows again.
-    player->setFileName(twoTone);
-    ASSERT_TRUE(WaitUntil([&] {
-        const QImage again = view->grabFramebuffer();
-        return again.pixelColor(again.width() / 2, again.height() / 8).red() > 200;
-    }));
-    player.reset(); // frees the render context before the core, with a picture on screen
+// Both ways of showing the picture need a display: run with QT_QPA_PLATFORM=xcb under Xvfb.
+TEST_F(MediaPlayerTest, GlOutputPlaysAFileGivenBeforeTheFirstShow) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs a display (run under Xvfb with QT_QPA_PLATFORM=xcb)";
+    const QString twoTone = TwoTonePicture(media());
+    ASSERT_FALSE(twoTone.isEmpty());
+    const struct {
+        const char* name;
+        PlayerOutput output;
+    } outputs[] = {{"drawn with GL", PlayerOutput::OpenGLVideo},
+                   {"converted on the processor", PlayerOutput::SoftwareVideo}};
+    for (const auto& row : outputs) {
+        SCOPED_TRACE(row.name);
+        PlayerOptions o = QuietPlayer();
+        o.output = row.output;
+        auto player = std::make_unique<MediaPlayer>(nullptr, o);
+        QSignalSpy ended(player.get(), &MediaPlayer::EndOfStream);
+        QSignalSpy warnings(player.get(), &MediaPlayer::Warning);
+        QSignalSpy frames(player.get(), &MediaPlayer::playbackRestarted);
+
+        player->setFileName(media().clip()); // may wait for the picture output to exist
+        player->resize(320, 280);
+        player->show();
+        ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1 || warnings.count() > 0; }));
+        EXPECT_EQ(warnings.count(), 0) << (warnings.isEmpty() ? "" : warnings[0][2].toString().toStdString());
+        EXPECT_EQ(ended.count(), 1);
+        EXPECT_GE(frames.count(), 1);
+
+        player->setFileName(twoTone);
+        ASSERT_TRUE(WaitUntil([&] { return player->videoSize() == QSize(64, 48); }));
+        QWindow* view = player->videoWindow();
+        ASSERT_NE(view, nullptr);
+        const auto redOnTop = [&] {
+            const QImage shot = ScreenAt(*view);
+            const QColor top = shot.pixelColor(shot.width() / 2, shot.height() / 8);
+            const QColor bottom = shot.pixelColor(shot.width() / 2, shot.height() * 7 / 8);
+            return top.red() > 200 && top.blue() < 60 && bottom.blue() > 200 && bottom.red() < 60;
+        };
+        EXPECT_TRUE(WaitUntil(redOnTop, 5000));
+
+        // Unloaded, the pane is black: the last picture does not stay behind.
+        player->setFileName(QString());
+        const auto black = [&] {
+            const QImage closed = ScreenAt(*view);
+            for (const QPoint p : {QPoint(closed.width() / 2, closed.height() / 8),
+                                   QPoint(closed.width() / 2, closed.height() * 7 / 8)})
+                if (closed.pixelColor(p) != QColor(Qt::black))
+                    return false;
+            return true;
+        };
+        EXPECT_TRUE(WaitUntil(black, 5000));
+
+        // The next file shows again.
+        player->setFileName(twoTone);
+        EXPECT_TRUE(WaitUntil(redOnTop, 5000));
+        player.reset(); // frees the picture output before the core, with a picture on screen
+    }
 }
 
 } // namespace
