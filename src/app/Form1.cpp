@@ -48,6 +48,10 @@ QFrame* MakeBar(QWidget* parent, const char* name, bool shadow) {
     auto* f = new QFrame(parent);
     f->setObjectName(QString::fromLatin1(name));
     if (shadow) {
+        // A drag shadow crosses the player's picture, which is a native window of its own and
+        // would hide a plain widget: the shadow gets a native window too, raised when shown.
+        f->setAttribute(Qt::WA_DontCreateNativeAncestors);
+        f->setAttribute(Qt::WA_NativeWindow);
         f->setAutoFillBackground(true);
         QPalette pal = f->palette();
         pal.setColor(QPalette::Window, QColor(96, 96, 96));

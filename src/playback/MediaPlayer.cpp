@@ -190,6 +190,9 @@ void MediaPlayer::makeVideoOutput() {
     container->setAcceptDrops(false);
     delete m_video;
     m_video = container;
+    // A native container puts the picture's window inside the pane's own native window, so
+    // that the window stacks widgets over the pane (a splitter's drag shadow) above it too.
+    container->winId();
     layoutVideo();
     container->show();
 }
