@@ -1,6 +1,8 @@
 #include "BenchSupport.h"
 
+#include <QApplication>
 #include <QProcess>
+#include <benchmark/benchmark.h>
 #include <cstdio>
 
 namespace tobimaru::bench {
@@ -39,6 +41,46 @@ QString MakeClip(const QString& path, double seconds, int width, int height) {
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
         return QString();
     return path;
+}
+
+namespace {
+
+class TimesReporter final : public benchmark::ConsoleReporter {
+public:
+    explicit TimesReporter(const std::function<void(const BenchTimes&)>& summary)
+        : m_summary(summary) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration && run.aggregate_name != "median")
+                continue;
+            std::string name = run.run_name.str();
+            if (const size_t cut = name.find("/real_time"); cut != std::string::npos)
+                name.resize(cut);
+            m_times[name] = run.GetAdjustedRealTime();
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        if (m_summary)
+            m_summary(m_times);
+    }
+
+private:
+    const std::function<void(const BenchTimes&)>& m_summary;
+    BenchTimes m_times;
+};
+
+} // namespace
+
+int RunBenchmarks(int argc, char** argv, const std::function<void(const BenchTimes&)>& summary) {
+    UseOffscreenUnlessSet();
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    TimesReporter reporter(summary);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
 }
 
 void UseOffscreenUnlessSet() {

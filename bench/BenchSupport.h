@@ -3,6 +3,9 @@
 #include "base/Prompts.h"
 
 #include <QString>
+#include <functional>
+#include <map>
+#include <string>
 
 namespace tobimaru::bench {
 
@@ -23,5 +26,13 @@ QString MakeClip(const QString& path, double seconds, int width, int height);
 
 /// The offscreen platform unless the caller chose one; call before the application is made.
 void UseOffscreenUnlessSet();
+
+/// Each benchmark's real time in milliseconds (the median when repeated), by its name without
+/// "/real_time", as a summary of a run reads them.
+using BenchTimes = std::map<std::string, double>;
+
+/// main() of a benchmark program: the offscreen platform unless chosen, the application, the
+/// console report, then `summary` over the times (the ratios against the floor or peer).
+int RunBenchmarks(int argc, char** argv, const std::function<void(const BenchTimes&)>& summary = {});
 
 } // namespace tobimaru::bench

@@ -223,23 +223,16 @@ std::string FilesOf(const std::string& name) {
     return name.substr(at, name.find('/', at) - at);
 }
 
-// Prints the console report and, at the end, how ListFolder compares with the floor of the same
-// folder.
-class RatioReporter final : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
-                m_times[run.run_name.str()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
+} // namespace
+
+// The summary: how ListFolder compares with the floor of the same folder.
+int main(int argc, char** argv) {
+    return bench::RunBenchmarks(argc, argv, [](const bench::BenchTimes& times) {
         std::map<std::string, double> floors;
-        for (const auto& [name, time] : m_times)
+        for (const auto& [name, time] : times)
             if (name.rfind("BM_ReaddirStatFloor", 0) == 0)
                 floors[FilesOf(name)] = time;
-        for (const auto& [name, time] : m_times) {
+        for (const auto& [name, time] : times) {
             if (name.rfind("BM_ListFolder", 0) != 0)
                 continue;
             const auto floor = floors.find(FilesOf(name));
@@ -247,20 +240,5 @@ public:
                 std::printf("%-48s %9.2f ms  = %.2f x floor (%.2f ms)\n", name.c_str(), time,
                             time / floor->second, floor->second);
         }
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
-} // namespace
-
-int main(int argc, char** argv) {
-    bench::UseOffscreenUnlessSet();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    });
 }

@@ -123,40 +123,16 @@ void BM_Refresh(benchmark::State& state) {
     }
 }
 
-class RatioReporter final : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-                std::string name = run.run_name.str();
-                if (const size_t cut = name.find("/real_time"); cut != std::string::npos)
-                    name.resize(cut);
-                m_times[name] = run.GetAdjustedRealTime();
-            }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const double alone = m_times["BM_ListAlone"], refresh = m_times["BM_Refresh"];
-        if (alone > 0 && refresh > 0)
-            std::printf("F5 %.2f ms = %.2f x the listing alone (%.2f ms)\n", refresh, refresh / alone, alone);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
 } // namespace
 
 BENCHMARK(BM_ListAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Refresh)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
-    bench::UseOffscreenUnlessSet();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunBenchmarks(argc, argv, [](const bench::BenchTimes& times) {
+        const auto alone = times.find("BM_ListAlone"), refresh = times.find("BM_Refresh");
+        if (alone != times.end() && refresh != times.end() && alone->second > 0)
+            std::printf("F5 %.2f ms = %.2f x the listing alone (%.2f ms)\n", refresh->second,
+                        refresh->second / alone->second, alone->second);
+    });
 }

@@ -115,49 +115,27 @@ void BM_OpenFolder(benchmark::State& state) {
     }
 }
 
-// Prints the console report and how each opening compares with its reads and with the opening
-// of a tenth as many folders.
-class RatioReporter final : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-                std::string name = run.run_name.str();
-                if (const size_t cut = name.find("/real_time"); cut != std::string::npos)
-                    name.resize(cut);
-                m_times[name] = run.GetAdjustedRealTime();
-            }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        for (const int n : {5000, 50000}) {
-            const double open = m_times[QStringLiteral("BM_OpenFolder/%1").arg(n).toStdString()];
-            const double floor = m_times[QStringLiteral("BM_ReadsFloor/%1").arg(n).toStdString()];
-            if (open > 0 && floor > 0)
-                std::printf("open %6d folders %8.2f ms = %.2f x its reads (%.2f ms)\n", n, open, open / floor,
-                            floor);
-        }
-        const double small = m_times["BM_OpenFolder/5000"], big = m_times["BM_OpenFolder/50000"];
-        if (small > 0 && big > 0)
-            std::printf("10x the folders: %.2f x the time\n", big / small);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
 } // namespace
 
 BENCHMARK(BM_ReadsFloor)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenFolder)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The summary: each opening against its reads, and against a tenth as many folders.
 int main(int argc, char** argv) {
-    bench::UseOffscreenUnlessSet();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunBenchmarks(argc, argv, [](const bench::BenchTimes& times) {
+        const auto at = [&times](const std::string& name) {
+            const auto it = times.find(name);
+            return it == times.end() ? 0.0 : it->second;
+        };
+        for (const int n : {5000, 50000}) {
+            const double open = at("BM_OpenFolder/" + std::to_string(n));
+            const double floor = at("BM_ReadsFloor/" + std::to_string(n));
+            if (open > 0 && floor > 0)
+                std::printf("open %6d folders %8.2f ms = %.2f x its reads (%.2f ms)\n", n, open, open / floor,
+                            floor);
+        }
+        const double small = at("BM_OpenFolder/5000"), big = at("BM_OpenFolder/50000");
+        if (small > 0 && big > 0)
+            std::printf("10x the folders: %.2f x the time\n", big / small);
+    });
 }
