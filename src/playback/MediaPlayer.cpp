@@ -4,6 +4,7 @@
 #include "base/PathQueries.h"
 #include "playback/PlayerControlBar.h"
 #include "playback/mpv/MpvSession.h"
+#include "playback/mpv/MpvVideoView.h"
 #include "playback/mpv/MpvVideoWindow.h"
 
 #include <QContextMenuEvent>
@@ -100,6 +101,7 @@ MediaPlayer::~MediaPlayer() {
     delete m_video;
     m_video = nullptr;
     m_glWindow = nullptr;
+    m_picture = nullptr;
     m_session.reset();
 }
 
@@ -136,7 +138,7 @@ void MediaPlayer::StartCore() {
     if (!m_session) {
         m_deferredLoad = false;
         failWith(MPV_ERROR_UNINITIALIZED);
-    } else if (!m_glWindow) {
+    } else if (!m_picture) {
         // Stop or Pause may have come while the file waited.
         if (const int rc = issueLoad(m_state != Playing); rc < 0)
             failWith(rc);
@@ -148,8 +150,8 @@ void MediaPlayer::connectSession() {
     connect(m_session.get(), &MpvSession::loadFailed, this, &MediaPlayer::failWith);
     connect(m_session.get(), &MpvSession::fileFailed, this, &MediaPlayer::failWith);
     connect(m_session.get(), &MpvSession::fileLoaded, this, [this] {
-        if (m_glWindow)
-            m_glWindow->setBlank(false);
+        if (m_picture)
+            m_picture->setBlank(false);
         Q_EMIT NewStream();
     });
     connect(m_session.get(), &MpvSession::playbackRestarted, this, &MediaPlayer::playbackRestarted);
@@ -174,27 +176,42 @@ void MediaPlayer::connectSession() {
 }
 
 void MediaPlayer::makeVideoOutput() {
+    // Wayland compositors never expose a native window embedded in another one under Qt 6.4,
+    // so there the picture is a GL widget, which costs a composed window per frame.
+    const bool embeddedWindows = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (!embeddedWindows && m_output != Output::SoftwareVideo) {
+        auto* view = new MpvVideoView(m_session->handle(), m_stage);
+        connect(view, &MpvVideoView::renderInitialized, this, &MediaPlayer::onRenderInitialized);
+        m_picture = view;
+        placeVideo(view);
+        return;
+    }
     MpvVideoWindow::Backend backend = MpvVideoWindow::Backend::Software;
     if (m_output == Output::OpenGLVideo)
         backend = MpvVideoWindow::Backend::OpenGL;
     else if (m_output == Output::Video)
         backend = MpvVideoWindow::ChooseBackend();
     m_glWindow = new MpvVideoWindow(m_session->handle(), backend);
+    m_picture = m_glWindow;
     connect(m_glWindow, &MpvVideoWindow::renderInitialized, this, &MediaPlayer::onRenderInitialized);
     QWidget* container = QWidget::createWindowContainer(m_glWindow, m_stage);
-    container->setObjectName(QStringLiteral("videoView"));
     // The pane takes the focus a click gives, as it did before; the container would hand it
     // on to the picture's window, where no key arrives.
     container->setFocusPolicy(Qt::NoFocus);
     // Drags over the picture go to the pane's parents as over any other widget.
     container->setAcceptDrops(false);
-    delete m_video;
-    m_video = container;
     // A native container puts the picture's window inside the pane's own native window, so
     // that the window stacks widgets over the pane (a splitter's drag shadow) above it too.
     container->winId();
+    placeVideo(container);
+}
+
+void MediaPlayer::placeVideo(QWidget* video) {
+    video->setObjectName(QStringLiteral("videoView"));
+    delete m_video;
+    m_video = video;
     layoutVideo();
-    container->show();
+    video->show();
 }
 
 bool MediaPlayer::isReady() const {
@@ -202,8 +219,8 @@ bool MediaPlayer::isReady() const {
 }
 
 void MediaPlayer::failWith(int error) {
-    if (m_glWindow)
-        m_glWindow->setBlank(true);
+    if (m_picture)
+        m_picture->setBlank(true);
     m_errorCode = error;
     m_errorDescription = PlayerErrorText(error);
     setState(Closed);
@@ -226,8 +243,8 @@ void MediaPlayer::setFileName(const QString& path) {
     if (path.isEmpty()) {
         if (m_session)
             m_session->close();
-        if (m_glWindow)
-            m_glWindow->setBlank(true);
+        if (m_picture)
+            m_picture->setBlank(true);
         m_deferredLoad = false;
         m_fileName.clear();
         m_videoSize = QSize();
@@ -260,7 +277,7 @@ void MediaPlayer::startLoad() {
         setState(Closed);
         throw Failure(ErrorCode::DeviceUnavailable, "MediaPlayer");
     }
-    if (m_glWindow && !m_glWindow->isRenderReady() && !m_glWindow->hasRenderFailed()) {
+    if (m_picture && !m_picture->isRenderReady() && !m_picture->hasRenderFailed()) {
         // A file given to mpv before its picture output exists ends at once with an error.
         m_deferredLoad = true;
         m_session->close();

@@ -17,6 +17,7 @@ namespace tobimaru {
 class PlayerControlBar;
 class MpvSession;
 class MpvVideoWindow;
+class PictureOutput;
 
 enum class PlayerOutput {
     Automatic,     ///< Video, except on the offscreen platform, which can show none (NoVideo)
@@ -167,7 +168,8 @@ public:
     /// The widget the picture is drawn into: the container of the picture's own window, or a
     /// plain black widget while there is no GL output (yet).
     QWidget* videoWidget() const { return m_video; }
-    /// The picture's own window; null while there is no GL output (yet).
+    /// The picture's own window; null while there is no GL output (yet), and on Wayland,
+    /// where the picture is a GL widget.
     MpvVideoWindow* videoWindow() const { return m_glWindow; }
     PlayerControlBar* controlBar() const { return m_bar; }
 
@@ -200,6 +202,7 @@ protected:
 private:
     void connectSession();
     void makeVideoOutput();
+    void placeVideo(QWidget* video);
     void startLoad();
     int issueLoad(bool paused);
     void failWith(int error);
@@ -219,6 +222,7 @@ private:
     Output m_output = Output::NoVideo; // resolved: never Automatic
     bool m_corePending = false;
     MpvVideoWindow* m_glWindow = nullptr; // owned by its container, m_video
+    PictureOutput* m_picture = nullptr;   // m_glWindow, or the GL widget that is m_video
     QWidget* m_stage = nullptr;
     QWidget* m_video = nullptr;
     QLabel* m_statusLine = nullptr;

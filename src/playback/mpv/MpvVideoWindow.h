@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/mpv/MpvHandle.h"
+#include "playback/mpv/PictureOutput.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -23,7 +24,7 @@ namespace tobimaru {
 ///
 /// The render context is made on the first expose and freed (with its GL context current) when
 /// the window's surface goes or the window does; the core must outlive this window.
-class MpvVideoWindow final : public QWindow {
+class MpvVideoWindow final : public QWindow, public PictureOutput {
     Q_OBJECT
 
 public:
@@ -46,13 +47,10 @@ public:
     static bool IsSoftwareRenderer(const QByteArray& glRenderer);
 
     Backend backend() const { return m_backend; }
-    /// True once the render context exists; files may be loaded from then on.
-    bool isRenderReady() const { return m_render != nullptr; }
-    /// True when making the render context failed (mpv then has no picture output).
-    bool hasRenderFailed() const { return m_failed; }
-    /// While blank the window shows black instead of mpv's last picture (no file is loaded).
-    void setBlank(bool on);
-    bool isBlank() const { return m_blank; }
+    bool isRenderReady() const override { return m_render != nullptr; }
+    bool hasRenderFailed() const override { return m_failed; }
+    void setBlank(bool on) override;
+    bool isBlank() const override { return m_blank; }
 
 Q_SIGNALS:
     /// The render context was made (ok) or could not be made (!ok).
