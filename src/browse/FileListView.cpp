@@ -5,19 +5,14 @@
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
 #include "browse/ListFormat.h"
+#include "platform/OffThread.h"
 #include "platform/WaitCursor.h"
 
-#include <QApplication>
-#include <QEventLoop>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QPointer>
-#include <QThreadPool>
-#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 namespace tobimaru {
@@ -84,50 +79,22 @@ std::optional<ListResult> FileListView::readOffThread(const QString& folder, con
     // sorts them again.
     const int sortColumn = m_model->sortColumn();
     const bool descending = m_model->sortOrder() == Qt::DescendingOrder;
-    struct Handoff {
-        std::mutex mutex;
-        std::optional<ListResult> result;
-    };
-    auto handoff = std::make_shared<Handoff>();
-    QEventLoop loop;
-    QPointer<QEventLoop> waiting(&loop);
     const Reader reader = m_reader ? m_reader : Reader(&ListFolderRows);
-    QThreadPool::globalInstance()->start([handoff, reader, folder, options, waiting, sortColumn, descending] {
+    Worker<ListResult> work([reader, folder, options, sortColumn, descending] {
         ListResult result = reader(folder, options);
         PrepareListing(result, sortColumn, descending);
-        {
-            const std::lock_guard<std::mutex> lock(handoff->mutex);
-            handoff->result = std::move(result);
-        }
-        QMetaObject::invokeMethod(
-            qApp,
-            [waiting] {
-                if (waiting)
-                    waiting->quit();
-            },
-            Qt::QueuedConnection);
+        return result;
     });
     // Long listings say so; short ones do not flicker the pointer.
     std::optional<WaitCursor> busy;
-    QTimer slow;
-    slow.setSingleShot(true);
-    connect(&slow, &QTimer::timeout, &loop, [&] {
+    std::optional<ListResult> result = work.wait([&] {
         busy.emplace();
         Q_EMIT listStatusChanged(QStringLiteral("読み込み中…"));
     });
-    slow.start(500);
-    for (;;) {
-        {
-            const std::lock_guard<std::mutex> lock(handoff->mutex);
-            if (handoff->result) {
-                // An incomplete listing leaves panel 1 alone: it must not go on saying "reading".
-                if (busy && !handoff->result->complete)
-                    Q_EMIT listStatusChanged(QString());
-                return std::move(handoff->result);
-            }
-        }
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
+    // An incomplete listing leaves panel 1 alone: it must not go on saying "reading".
+    if (busy && result && !result->complete)
+        Q_EMIT listStatusChanged(QString());
+    return result;
 }
 
 bool FileListView::ListFolder(const QString& folder, bool iconFlag, const ListOptions& options) {
