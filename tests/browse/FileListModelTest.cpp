@@ -516,6 +516,26 @@ TEST(FileListView, WhatHappensToAFolderWhileItIsReadDecidesWhatTheListShows) {
     }
 }
 
+TEST(FileListView, AReaderThatFailsEndsInTheErrorBoxAndTheListGoesOn) {
+    TempDir dir;
+    dir.write("old/old.avi", "x");
+    dir.write("new/new.avi", "x");
+    FakePrompts prompts;
+    FileIcons icons;
+    QTreeView view;
+    FileListView list(&view, icons, prompts);
+    ListOptions o;
+    o.ListPattern = QStringLiteral("*.avi");
+    ASSERT_TRUE(list.ListFolder(dir.file("old"), false, o));
+    list.setReader([](const QString&, const ListOptions&) -> ListResult { throw std::bad_alloc(); });
+    EXPECT_FALSE(list.ListFolder(dir.file("new"), false, o));
+    EXPECT_EQ(prompts.boxes.size(), 1) << "the failure is reported once, on the window's thread";
+    EXPECT_EQ(Column(*list.model(), 0), QStringList{"old.avi"}) << "the rows shown stay";
+    list.setReader({});
+    EXPECT_TRUE(list.ListFolder(dir.file("new"), false, o));
+    EXPECT_EQ(Column(*list.model(), 0), QStringList{"new.avi"});
+}
+
 TEST(FileListView, TheColumnsOfABigListFitItsWidestTextsWhereverTheyAre) {
     // Far more rows than are measured one by one; the widest text of each column sits in the
     // middle of the list, out of view.
