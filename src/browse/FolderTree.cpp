@@ -1,7 +1,6 @@
 #include "browse/FolderTree.h"
 
 #include "base/FileNames.h"
-#include "platform/OffThread.h"
 #include "platform/WaitCursor.h"
 
 #include "base/ErrorBox.h"
@@ -11,12 +10,11 @@
 #include "base/RuntimeSettings.h"
 #include "browse/AddressBox.h"
 #include "browse/FileIcons.h"
+#include "browse/FolderTreeNodes.h"
 #include "browse/SubfolderScan.h"
 #include "browse/TreeNodeRoles.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QSet>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
@@ -25,114 +23,12 @@
 
 namespace tobimaru {
 
+using namespace treenode;
+
 namespace {
 
-const QColor kSystemColour(0, 0, 192);
-const QColor kHiddenColour(128, 0, 128);
-const QColor kReadOnlyColour(0, 128, 0);
 const QColor kSelectedColour(0, 0, 255);
 const QColor kPlayedColour(255, 0, 0);
-
-bool NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
-    return TreeCaptionLess(a->text(0), b->text(0));
-}
-
-bool IsFilled(const QTreeWidgetItem* node) {
-    return node->data(0, NodeFilledRole).toBool();
-}
-
-void SetMark(QTreeWidgetItem* node, bool hasSubfolders) {
-    node->setChildIndicatorPolicy(hasSubfolders ? QTreeWidgetItem::ShowIndicator
-                                                : QTreeWidgetItem::DontShowIndicatorWhenChildless);
-}
-
-// Puts `fresh` (in caption order, none of them there yet) among the parent's children (in
-// caption order too) with one insertion per run between two old children, so that filling a
-// folder of thousands costs one pass however many nodes it had already.
-void MergeChildren(QTreeWidgetItem* parent, const std::vector<QTreeWidgetItem*>& fresh) {
-    int pos = 0;
-    size_t next = 0;
-    while (next < fresh.size()) {
-        while (pos < parent->childCount() && NodeLess(parent->child(pos), fresh[next]))
-            ++pos;
-        size_t end = next + 1;
-        if (pos >= parent->childCount()) {
-            end = fresh.size();
-        } else {
-            while (end < fresh.size() && NodeLess(fresh[end], parent->child(pos)))
-                ++end;
-        }
-        const QList<QTreeWidgetItem*> run(fresh.begin() + qsizetype(next), fresh.begin() + qsizetype(end));
-        parent->insertChildren(pos, run);
-        pos += int(run.size());
-        next = end;
-    }
-}
-
-// The child keyed `key`, whose caption is `name`. Children are in caption order, so a binary
-// search finds it at once (an expansion looks up every child of a folder that may hold
-// thousands); a child put in out of order is still found by the scan behind it.
-QTreeWidgetItem* ChildWithKey(const QTreeWidgetItem* parent, const QString& key, QStringView name) {
-    const QString caption = DisplayFileName(name.toString()); // as MakeNode shows it
-    int lo = 0, hi = parent->childCount();
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (TreeCaptionLess(parent->child(mid)->text(0), caption))
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    for (int i = lo; i < parent->childCount() && parent->child(i)->text(0) == caption; ++i) {
-        if (parent->child(i)->data(0, NodeKeyRole).toString() == key)
-            return parent->child(i);
-    }
-    for (int i = 0, n = parent->childCount(); i < n; ++i) {
-        if (parent->child(i)->data(0, NodeKeyRole).toString() == key)
-            return parent->child(i);
-    }
-    return nullptr;
-}
-
-// Keys carry no trailing "/" (except "/" itself) and no "." or ".." parts.
-QString CleanKey(const QString& path) {
-    if (!path.startsWith(QLatin1Char('/')))
-        return path;
-    return QDir::cleanPath(path);
-}
-
-bool IsUnder(const QString& path, const QString& folder) {
-    if (folder == QLatin1String("/"))
-        return path.size() > 1 && path.startsWith(QLatin1Char('/'));
-    return path.size() > folder.size() + 1 && path.startsWith(folder) &&
-           path[folder.size()] == QLatin1Char('/');
-}
-
-void SetColour(QTreeWidgetItem* node, EntryAttr attr) {
-    switch (attr) {
-    case EntryAttr::System:
-        node->setForeground(0, kSystemColour);
-        break;
-    case EntryAttr::Hidden:
-        node->setForeground(0, kHiddenColour);
-        break;
-    case EntryAttr::ReadOnly:
-        node->setForeground(0, kReadOnlyColour);
-        break;
-    case EntryAttr::Plain:
-        // The theme's text colour: black on the usual light palette, readable on a dark one.
-        break;
-    }
-}
-
-// Bold and coloured, once: a node that is bold already keeps its colour.
-void MarkBold(QTreeWidgetItem* node, const QColor& colour) {
-    QFont font = node->font(0);
-    if (font.bold())
-        return;
-    font.setBold(true);
-    node->setFont(0, font);
-    node->setForeground(0, colour);
-}
 
 // The tree's own pointer turns to the hourglass while it is rebuilt.
 class TreeBusyCursor final {
@@ -347,111 +243,9 @@ void FolderTree::UseDrives(const DriveModel& drives) {
     m_drives = drives;
 }
 
-struct FolderTree::PendingRead {
-    QString folder;
-    quint64 epoch = 0;
-    std::optional<Worker<std::vector<TreeLevelEntry>>> worker; ///< none: the drive did not answer
-};
-
-std::shared_ptr<FolderTree::PendingRead> FolderTree::StartRead(const QString& folder) {
-    auto pending = std::make_shared<PendingRead>();
-    pending->folder = folder;
-    pending->epoch = m_epoch;
-    const auto command = BeginCommand();
-    if (!MayLookInto(folder))
-        return pending;
-    const ListOptions admission = Admission();
-    const DriveModel drives = m_drives ? *m_drives : TakeDrives();
-    auto reader = m_ctx.levelReader ? m_ctx.levelReader : &ReadTreeLevel;
-    pending->worker.emplace(
-        [reader, folder, admission, drives] { return reader(folder, admission, drives); });
-    return pending;
-}
-
-QTreeWidgetItem* FolderTree::FinishRead(QTreeWidgetItem* node, PendingRead& pending, bool dropGone) {
-    if (!pending.worker)
-        return node;
-    std::optional<WaitCursor> busy;
-    std::optional<std::vector<TreeLevelEntry>> level = pending.worker->wait([&busy] { busy.emplace(); });
-    // A rebuild or a removal while the folder was read may have taken the node away.
-    if (pending.epoch != m_epoch || !node)
-        node = FindNode(pending.folder);
-    if (!node || !level)
-        return node;
-    ApplyLevel(node, std::move(*level), dropGone);
-    return node;
-}
-
-QTreeWidgetItem* FolderTree::ReadChildren(QTreeWidgetItem* node, bool dropGone) {
-    const std::shared_ptr<PendingRead> pending = StartRead(NodeKey(node));
-    return FinishRead(node, *pending, dropGone);
-}
-
-std::shared_ptr<FolderTree::PendingRead> FolderTree::BeginRescan(const QString& key) {
-    std::shared_ptr<PendingRead> pending;
-    if (!FindNode(CleanKey(key)))
-        return pending;
-    RunCommand(*m_ctx.prompts, [&] { pending = StartRead(CleanKey(key)); });
-    return pending;
-}
-
-bool FolderTree::FinishRescan(const std::shared_ptr<PendingRead>& pending) {
-    if (!pending || !pending->worker)
-        return false;
-    bool read = false;
-    RunCommand(*m_ctx.prompts, [&] { read = FinishRead(nullptr, *pending, true) != nullptr; });
-    return read;
-}
-
-void FolderTree::ApplyLevel(QTreeWidgetItem* node, std::vector<TreeLevelEntry> level, bool dropGone) {
-    const QString base = JoinPath(NodeKey(node), QString()); // "/" stays "/"
-    QHash<QString, QTreeWidgetItem*> present;
-    present.reserve(node->childCount());
-    for (int i = 0, n = node->childCount(); i < n; ++i)
-        present.insert(NodeKey(node->child(i)), node->child(i));
-
-    std::vector<QTreeWidgetItem*> fresh;
-    fresh.reserve(level.size());
-    QSet<QString> found;
-    if (dropGone)
-        found.reserve(qsizetype(level.size()));
-    for (TreeLevelEntry& e : level) {
-        const QString key = base + e.entry.name;
-        if (dropGone)
-            found.insert(key);
-        if (QTreeWidgetItem* old = present.value(key)) {
-            // A node already there keeps what it has; one not opened learns its mark afresh.
-            if (!IsFilled(old))
-                SetMark(old, e.hasSubfolders);
-            continue;
-        }
-        QTreeWidgetItem* child = MakeNode(key, e.entry.name, FolderImageKey(m_ctx.iconSet, e.entry.image));
-        SetColour(child, e.entry.attr);
-        SetMark(child, e.hasSubfolders);
-        fresh.push_back(child);
-    }
-    if (dropGone) {
-        for (int i = node->childCount() - 1; i >= 0; --i) {
-            QTreeWidgetItem* child = node->child(i);
-            if (!found.contains(NodeKey(child))) {
-                ForgetHighlightUnder(child);
-                ++m_epoch;
-                delete child;
-            }
-        }
-    }
-    MergeChildren(node, fresh);
-    node->setData(0, NodeFilledRole, true);
-    SetMark(node, false);
-}
-
 void FolderTree::ForgetHighlightUnder(const QTreeWidgetItem* node) {
     if (m_dropHighlight == NodeKey(node) || IsUnder(m_dropHighlight, NodeKey(node)))
         m_dropHighlight.clear();
-}
-
-bool FolderTree::RescanNode(const QString& key) {
-    return FinishRescan(BeginRescan(key));
 }
 
 void FolderTree::Expand(QTreeWidgetItem* node) {
