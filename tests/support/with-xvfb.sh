@@ -6,7 +6,9 @@ fifo=$(mktemp -u)
 mkfifo "$fifo"
 Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$fifo" >/dev/null 2>&1 &
 server=$!
-trap 'kill "$server" 2>/dev/null || true; rm -f "$fifo"' EXIT
+# The server is waited for: one still shutting down removes its socket after a server started
+# next (by the next test) may already have taken the same display number.
+trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -f "$fifo"' EXIT
 read -r -t 20 num <"$fifo"
 export DISPLAY=":$num"
 export QT_QPA_PLATFORM=xcb
