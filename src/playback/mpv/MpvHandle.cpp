@@ -1,11 +1,39 @@
 #include "playback/mpv/MpvHandle.h"
 
+#include <QOpenGLContext>
 #include <clocale>
 #include <mpv/client.h>
 #include <mpv/render.h>
+#include <mpv/render_gl.h>
 #include <vector>
 
 namespace tobimaru {
+
+namespace {
+
+void* GetProcAddress(void*, const char* name) {
+    QOpenGLContext* ctx = QOpenGLContext::currentContext();
+    return ctx ? reinterpret_cast<void*>(ctx->getProcAddress(QByteArray(name))) : nullptr;
+}
+
+} // namespace
+
+MpvRenderContext CreateGlRenderContext(mpv_handle* h) {
+    mpv_opengl_init_params gl{&GetProcAddress, nullptr};
+    int advanced = 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
+        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
+        {MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context* ctx = nullptr;
+    if (const int rc = mpv_render_context_create(&ctx, h, params); rc < 0 || !ctx) {
+        qWarning("mpv: the render context cannot be made: %s", mpv_error_string(rc));
+        return MpvRenderContext();
+    }
+    return MpvRenderContext(ctx);
+}
 
 void MpvHandleDeleter::operator()(mpv_handle* h) const {
     if (h)

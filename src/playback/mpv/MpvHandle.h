@@ -27,6 +27,9 @@ using MpvRenderContext = std::unique_ptr<mpv_render_context, MpvRenderContextDel
 /// Japanese desktop locale is not, so this puts LC_NUMERIC back to "C" first (Qt has read the
 /// locale by then). Returns an empty handle when mpv cannot be created.
 MpvHandle CreateMpvHandle();
+/// A render context that draws with the GL context current on this thread; empty, with mpv's
+/// reason logged, when mpv refuses.
+MpvRenderContext CreateGlRenderContext(mpv_handle* h);
 
 // Every request below is queued for mpv's core and returns at once: a synchronous call waits
 // for the core, which can be held for as long as a file on a dead network mount or a wedged

@@ -8,15 +8,6 @@
 
 namespace tobimaru {
 
-namespace {
-
-void* GetProcAddress(void*, const char* name) {
-    QOpenGLContext* ctx = QOpenGLContext::currentContext();
-    return ctx ? reinterpret_cast<void*>(ctx->getProcAddress(QByteArray(name))) : nullptr;
-}
-
-} // namespace
-
 MpvVideoView::MpvVideoView(mpv_handle* mpv, QWidget* parent)
     : QOpenGLWidget(parent)
     , m_mpv(mpv) {
@@ -37,22 +28,13 @@ MpvVideoView::~MpvVideoView() {
 void MpvVideoView::initializeGL() {
     if (m_render || !m_mpv)
         return;
-    mpv_opengl_init_params gl{&GetProcAddress, nullptr};
-    int advanced = 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
-        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
-        {MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    mpv_render_context* ctx = nullptr;
-    if (mpv_render_context_create(&ctx, m_mpv, params) < 0 || !ctx) {
+    m_render = CreateGlRenderContext(m_mpv);
+    if (!m_render) {
         m_failed = true;
         Q_EMIT renderInitialized(false);
         return;
     }
-    m_render.reset(ctx);
-    mpv_render_context_set_update_callback(ctx, &MpvVideoView::onMpvUpdate, this);
+    mpv_render_context_set_update_callback(m_render.get(), &MpvVideoView::onMpvUpdate, this);
     // The GL context can go away without the widget (a new top-level window); the render
     // context must be freed while that GL context still exists and is current.
     m_contextWatch = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {

@@ -13,15 +13,6 @@
 
 namespace tobimaru {
 
-namespace {
-
-void* GetProcAddress(void*, const char* name) {
-    QOpenGLContext* ctx = QOpenGLContext::currentContext();
-    return ctx ? reinterpret_cast<void*>(ctx->getProcAddress(QByteArray(name))) : nullptr;
-}
-
-} // namespace
-
 MpvVideoWindow::MpvVideoWindow(mpv_handle* mpv, Backend backend)
     : m_mpv(mpv)
     , m_backend(backend) {
@@ -103,22 +94,10 @@ bool MpvVideoWindow::makeGlRender() {
         m_gl.reset();
         return false;
     }
-    mpv_opengl_init_params gl{&GetProcAddress, nullptr};
-    int advanced = 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
-        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
-        {MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    mpv_render_context* ctx = nullptr;
-    if (const int rc = mpv_render_context_create(&ctx, m_mpv, params); rc < 0 || !ctx) {
-        qWarning("mpv: the render context cannot be made: %s", mpv_error_string(rc));
-        // The context stays for painting the window black.
-        return false;
-    }
-    m_render.reset(ctx);
-    mpv_render_context_set_update_callback(ctx, &MpvVideoWindow::onMpvUpdate, this);
+    m_render = CreateGlRenderContext(m_mpv);
+    if (!m_render)
+        return false; // the GL context stays for painting the window black
+    mpv_render_context_set_update_callback(m_render.get(), &MpvVideoWindow::onMpvUpdate, this);
     return true;
 }
 
