@@ -278,15 +278,25 @@ TEST(FileListModel, KeysDecorationsAndSelectionFollowTheRows) {
     m.setRowBold(99, true); // out of range: ignored
 }
 
+namespace {
+
+// A list view with its model, icons and prompts, as the window makes it.
+struct ListRig {
+    FakePrompts prompts;
+    FileIcons icons;
+    QTreeView view;
+    FileListView list{&view, icons, prompts};
+};
+
+} // namespace
+
 TEST(FileListView, ListsAFolderSelectsTheFirstRowAndReportsCounts) {
     TempDir dir;
     for (const char* name : {"b.avi", "a.avi", "c.mpg", "one.lnk", "two.lnk", "doc.txt"})
         dir.write(QString::fromUtf8(name), "x");
     dir.mkdir("sub");
-    FakePrompts prompts;
-    FileIcons icons;
-    QTreeView view;
-    FileListView list(&view, icons, prompts);
+    ListRig rig;
+    auto& [prompts, icons, view, list] = rig;
     QSignalSpy status(&list, &FileListView::listStatusChanged);
     EXPECT_FALSE(view.rootIsDecorated());
     EXPECT_TRUE(view.uniformRowHeights());
@@ -327,10 +337,8 @@ TEST(FileListView, DuplicateKeepsRowsAndStatusEmptyFolderSelectsNothing) {
     TempDir dir;
     dir.write("a.avi");
     dir.write("b.mpg");
-    FakePrompts prompts;
-    FileIcons icons;
-    QTreeView view;
-    FileListView list(&view, icons, prompts);
+    ListRig rig;
+    auto& [prompts, icons, view, list] = rig;
     QSignalSpy status(&list, &FileListView::listStatusChanged);
     ListOptions o;
     o.ListPattern = QStringLiteral("*.avi;*.avi;*.mpg");
@@ -425,10 +433,8 @@ TEST(FileListView, AListingOvertakenByALaterOneIsDroppedAndTheWindowGoesOnMeanwh
     TempDir dir;
     dir.write("slow/old.avi", "x");
     dir.write("fast/new.avi", "x");
-    FakePrompts prompts;
-    FileIcons icons;
-    QTreeView view;
-    FileListView list(&view, icons, prompts);
+    ListRig rig;
+    auto& [prompts, icons, view, list] = rig;
     std::atomic<bool> release{false};
     list.setReader([&](const QString& folder, const ListOptions& o) {
         // The slow folder is a disk that takes its time.
@@ -487,10 +493,8 @@ TEST(FileListView, WhatHappensToAFolderWhileItIsReadDecidesWhatTheListShows) {
         dir.write("clips/b.avi", QByteArray(3000, 'x'));
         dir.write("clips/c.avi", QByteArray(2000, 'x'));
         dir.write("old/old.avi", "x");
-        FakePrompts prompts;
-        FileIcons icons;
-        QTreeView view;
-        FileListView list(&view, icons, prompts);
+        ListRig rig;
+        auto& [prompts, icons, view, list] = rig;
         ListOptions o;
         o.ListPattern = QStringLiteral("*.avi");
         ASSERT_TRUE(list.ListFolder(dir.file("old"), false, o));
@@ -520,10 +524,8 @@ TEST(FileListView, AReaderThatFailsEndsInTheErrorBoxAndTheListGoesOn) {
     TempDir dir;
     dir.write("old/old.avi", "x");
     dir.write("new/new.avi", "x");
-    FakePrompts prompts;
-    FileIcons icons;
-    QTreeView view;
-    FileListView list(&view, icons, prompts);
+    ListRig rig;
+    auto& [prompts, icons, view, list] = rig;
     ListOptions o;
     o.ListPattern = QStringLiteral("*.avi");
     ASSERT_TRUE(list.ListFolder(dir.file("old"), false, o));
