@@ -7,6 +7,8 @@
 #include "base/CommandTable.h"
 #include "browse/BrowseFolder.h"
 #include "browse/FileListView.h"
+#include "fileops/FileOpsSubsystem.h"
+#include "fileops/ShellFileOps.h"
 #include "playback/ContinuousPlay.h"
 #include "playback/PlaybackSubsystem.h"
 #include "settings/IniFile.h"
@@ -24,8 +26,10 @@ void Form1::buildArchives() {
     wiring.stopPlayback = [this] { m_playback->play().StopPlay(); };
     wiring.currentFolder = [this] { return currentFolder(); };
     wiring.relist = [this] { listCurrentFolder(); };
-    // Until the file operations' ShellDeleteFiles takes this over (with its confirmation).
-    wiring.sendToTrash = &TrashFiles;
+    // The one way anything leaves for the trash: our confirmation, the guarded trash, the box.
+    wiring.sendToTrash = [this](const QStringList& paths) {
+        return int(m_fileOps->shell().ShellDeleteFiles(paths));
+    };
     wiring.chooseDestination = [this] { return meltDestination(); };
     m_lhaZip = std::make_unique<LhaZip>(std::move(wiring));
     m_lhaZip->Register(*m_commands);

@@ -119,7 +119,6 @@ void Form1::showOptionsDialog() {
     ctx.settings = &m_settings;
     ctx.topmost = m_playback->state().alwaysOnTop();
     ctx.relist = [this] { listCurrentFolder(); };
-    ctx.applicationDir = QCoreApplication::applicationDirPath();
     Form2 dialog(ctx, this);
     dialog.exec();
 }

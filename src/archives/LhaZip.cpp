@@ -8,7 +8,6 @@
 #include "base/Prompts.h"
 #include "browse/FileListModel.h"
 
-#include <QFile>
 #include <QItemSelectionModel>
 #include <QTreeView>
 #include <QWidget>
@@ -33,15 +32,6 @@ private:
 };
 
 } // namespace
-
-int TrashFiles(const QStringList& paths) {
-    int failed = 0;
-    for (const QString& path : paths) {
-        if (!QFile::moveToTrash(path))
-            ++failed;
-    }
-    return failed;
-}
 
 LhaZip::LhaZip(LhaZipWiring wiring)
     : m_wiring(std::move(wiring)) {

@@ -14,10 +14,6 @@ class CommandTable;
 class FileListModel;
 class Prompts;
 
-/// Sends each path to the desktop's trash (QFile::moveToTrash); 0 when every one went, else
-/// non-zero. Nothing is ever deleted outright: a file the trash cannot take stays where it is.
-int TrashFiles(const QStringList& paths);
-
 /// What the extraction front-end is given. The pointers, `stopPlayback`, `currentFolder`,
 /// `relist` and `sendToTrash` are required and must outlive it; the rest may be empty.
 struct LhaZipWiring {
@@ -31,7 +27,8 @@ struct LhaZipWiring {
     std::function<QString()> currentFolder;
     /// Lists the tree's folder again.
     std::function<void()> relist;
-    /// The recycle bin: the archives extracted without error, in list order; 0 when done.
+    /// The recycle bin, with its confirmation: the archives extracted without error, in list
+    /// order; 0 when done.
     std::function<int(const QStringList& paths)> sendToTrash;
     /// Asks for the destination; empty: the tree's folder. "" from it extracts nothing.
     std::function<QString()> chooseDestination;

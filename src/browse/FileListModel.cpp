@@ -200,6 +200,14 @@ void FileListModel::removeRowsAt(const std::vector<int>& positions) {
         widest = std::move(kept);
     }
     endResetModel();
+    announceCounts();
+}
+
+void FileListModel::announceCounts() {
+    qint64 folders = 0;
+    for (const ListRow& row : m_rows)
+        folders += row.isFolder() ? 1 : 0;
+    Q_EMIT countsChanged(qint64(m_rows.size()) - folders, folders);
 }
 
 void FileListModel::addRow(ListRow row, const QString& iconKey) {
@@ -214,6 +222,7 @@ void FileListModel::addRow(ListRow row, const QString& iconKey) {
         widest.push_back(std::uint32_t(position));
     endInsertRows();
     sortWithLayoutChange();
+    announceCounts();
 }
 
 Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {

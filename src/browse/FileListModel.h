@@ -106,7 +106,13 @@ public:
     /// get an invalid colour (the palette's text colour).
     static QColor AttrColor(EntryAttr attr);
 
+Q_SIGNALS:
+    /// Rows left or joined the list by a command rather than by a new listing: the files and
+    /// folders it holds now, for the status bar's count.
+    void countsChanged(qint64 files, qint64 folders);
+
 private:
+    void announceCounts();
     /// What continuous play changed on a row; most rows have none.
     struct Decoration {
         QColor color;

@@ -68,6 +68,16 @@ FileListView::FileListView(QTreeView* view, FileIcons& icons, Prompts& prompts, 
     SetupListView(m_view);
     m_view->setModel(m_model);
     connect(m_view->header(), &QHeaderView::sectionClicked, m_model, &FileListModel::ColumnClick);
+    // "▲ " before a caption must not push its end out of sight.
+    connect(m_model, &QAbstractItemModel::headerDataChanged, this, [this] {
+        QHeaderView* header = m_view->header();
+        for (int c = 0; c < m_model->columnCount(); ++c)
+            header->resizeSection(c, std::max(header->sectionSize(c), header->sectionSizeHint(c)));
+    });
+    // Deletes, moves and drops take rows out or put them in without a new listing.
+    connect(m_model, &FileListModel::countsChanged, this, [this](qint64 files, qint64 folders) {
+        Q_EMIT listStatusChanged(FormatListStatus(files, folders));
+    });
 }
 
 void FileListView::setReader(Reader reader) {

@@ -124,8 +124,15 @@ public:
         std::vector<SortKey> keys(n);
         const auto less = [this](const SortKey& a, const SortKey& b) {
             const int c = compare(a, b);
-            // Ties keep listing order in both directions.
-            return c != 0 ? (m_descending ? c > 0 : c < 0) : a.index < b.index;
+            if (c != 0)
+                return m_descending ? c > 0 : c < 0;
+            // Equal sizes, times or extensions come in name order in both directions: the
+            // listing's own order is the directory's, which looks random to a user.
+            if (m_column != NameColumn) {
+                if (const int byName = compareNames(a.index, b.index); byName != 0)
+                    return byName < 0;
+            }
+            return a.index < b.index;
         };
         const auto sortRange = [&](size_t from, size_t to) {
             makeKeys(keys, from, to);
@@ -175,6 +182,21 @@ private:
             key.low = (unit(4) << 48) | (unit(5) << 32) | (unit(6) << 16) | unit(7);
             key.index = quint32(i);
         }
+    }
+
+    int compareNames(quint32 a, quint32 b) const {
+        const QString& na = m_rows[a].name;
+        const QString& nb = m_rows[b].name;
+        const qsizetype length = std::min(na.size(), nb.size());
+        for (qsizetype k = 0; k < length; ++k) {
+            const char16_t fa = Fold(na[k].unicode());
+            const char16_t fb = Fold(nb[k].unicode());
+            if (fa != fb)
+                return fa < fb ? -1 : 1;
+        }
+        if (na.size() != nb.size())
+            return na.size() < nb.size() ? -1 : 1;
+        return na.compare(nb);
     }
 
     int compare(const SortKey& a, const SortKey& b) const {

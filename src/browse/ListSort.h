@@ -18,8 +18,8 @@ struct ListOrder {
 };
 
 /// Sorts rows by the text of one column (ListRowText), without regard to case; rows whose texts
-/// differ only in case come in the order of the texts themselves, and equal texts keep their
-/// listing order, in both directions. A big list is sorted on two threads.
+/// differ only in case come in the order of the texts themselves, and rows with equal texts come
+/// in ascending name order, in both directions. A big list is sorted on two threads.
 ListOrder SortListRows(const std::vector<ListRow>& rows, int column, bool descending);
 
 } // namespace tobimaru

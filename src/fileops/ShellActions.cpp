@@ -43,7 +43,13 @@ void ShellActions::MunOpen() {
     // The mark comes first: it stays even when no application can open the file.
     model.setRowColor(row, QColor(0, 0, 0));
     model.setRowBold(row, true);
-    ShellOpenFile(m_ctx.window, model.key(row), kShowNormal);
+    openOrSay(model.key(row));
+}
+
+void ShellActions::openOrSay(const QString& target) const {
+    if (ShellOpenFile(m_ctx.window, target, kShowNormal) != 0)
+        m_ctx.prompts->message(NoApplicationText(target), AppTitle(), PromptIcon::Critical,
+                               PromptButtons::Ok);
 }
 
 void ShellActions::FilePopa() {
@@ -71,7 +77,7 @@ void ShellActions::showFolder(const QString& uri, const QString& target) {
         if (!self)
             return;
         if (!shown)
-            ShellOpenFile(self->m_ctx.window, target, kShowNormal);
+            self->openOrSay(target);
         Q_EMIT self->shellAnswered();
     });
 }

@@ -41,6 +41,8 @@ private:
     int selectedRow() const;
     /// ShowFolders of `uri`; when the file manager cannot, the default application opens it.
     void showFolder(const QString& uri, const QString& target);
+    /// The default application for `target`; a box names it when the desktop has none.
+    void openOrSay(const QString& target) const;
 
     FileOpsContext m_ctx;
 };

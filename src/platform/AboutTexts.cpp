@@ -25,17 +25,8 @@ QString VersionHistoryText() {
     return QStringLiteral("（バージョン履歴) \r\n2003.02.12 1.0.0 初公開\r\n");
 }
 
-QString ProjectMailAddress() {
-    return QStringLiteral("mailto:tobimarume@example.org?subject=TobimaruMe%20") + ProgramVersionText();
-}
-
-QString ProjectHomePage(const QString& applicationDir) {
-    const QDir dir(applicationDir);
-    const QString installed =
-        QDir::cleanPath(dir.filePath(QStringLiteral("../share/doc/tobimarume/README.md")));
-    if (QFileInfo(installed).isFile())
-        return installed;
-    return dir.filePath(QStringLiteral("README.md"));
+QString ProjectHomePage() {
+    return QStringLiteral("https://github.com/tobimarume/tobimarume");
 }
 
 } // namespace tobimaru

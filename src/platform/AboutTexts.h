@@ -14,12 +14,8 @@ QString VersionLabelText(const QString& osText, const QString& shellVersion);
 /// The version history shown beside it, lines ended by CR LF.
 QString VersionHistoryText();
 
-/// The project's mail address, for the "メール" button.
-QString ProjectMailAddress();
-
-/// The project's home page for the "ホームページ" button: its README as installed
-/// (share/doc/tobimarume/README.md beside the executable's bin folder), else the one beside the
-/// executable. `applicationDir` is the executable's folder.
-QString ProjectHomePage(const QString& applicationDir);
+/// The project's home page for the "ホームページ" button, the one its metainfo names. The project
+/// has no mail address it answers, so the version page offers no "メール" button.
+QString ProjectHomePage();
 
 } // namespace tobimaru

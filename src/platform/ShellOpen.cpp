@@ -1,5 +1,8 @@
 #include "platform/ShellOpen.h"
 
+#include "base/FileNames.h"
+#include "base/Prompts.h"
+
 #include <QDesktopServices>
 #include <QRegularExpression>
 
@@ -14,9 +17,17 @@ QUrl ShellTarget(const QString& target) {
     return QUrl::fromLocalFile(target);
 }
 
+QString NoApplicationText(const QString& target) {
+    const QString shown =
+        target == QLatin1String("trash:///") ? QStringLiteral("ごみ箱") : DisplayFileName(target);
+    return QStringLiteral(
+               "「%1」を開くアプリケーションが見つかりません。\r"
+               "xdg-open と、この種類を開くアプリケーションがインストールされているか確認してください。")
+        .arg(shown);
+}
+
 int32_t ShellOpenFile(QWidget*, const QString& target, int) {
-    QDesktopServices::openUrl(ShellTarget(target));
-    return 0;
+    return QDesktopServices::openUrl(ShellTarget(target)) ? 0 : kNoApplication;
 }
 
 DesktopShellOpener::DesktopShellOpener(Prompts& prompts, Launcher launch)
@@ -24,11 +35,11 @@ DesktopShellOpener::DesktopShellOpener(Prompts& prompts, Launcher launch)
     , m_launch(std::move(launch)) {}
 
 int DesktopShellOpener::ShellOpenFile(QWidget* owner, const QString& target, int showState) {
-    if (!m_launch)
-        return tobimaru::ShellOpenFile(owner, target, showState);
-    // Whether an application took it is the desktop's to say, as it was the shell's.
-    m_launch(ShellTarget(target));
-    return 0;
+    const int32_t result = m_launch ? (m_launch(ShellTarget(target)) ? 0 : kNoApplication)
+                                    : tobimaru::ShellOpenFile(owner, target, showState);
+    if (result != 0)
+        m_prompts.message(NoApplicationText(target), AppTitle(), PromptIcon::Critical, PromptButtons::Ok);
+    return result;
 }
 
 } // namespace tobimaru

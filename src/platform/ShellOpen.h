@@ -13,6 +13,11 @@ class Prompts;
 
 /// The show state the callers pass: a normal window (the desktop's launcher decides).
 inline constexpr int kShowNormal = 1;
+/// What ShellOpenFile answers when no application could be started for the target.
+inline constexpr int32_t kNoApplication = 31;
+
+/// The box text for a target nothing could open, naming it as a user reads it.
+QString NoApplicationText(const QString& target);
 
 /// What the desktop is given for a target: an address with a scheme ("mailto:", "https:",
 /// "trash:") as it stands, anything else as a local path.
@@ -24,8 +29,9 @@ inline QUrl ShellTargetUrl(const QString& target) {
 
 /// Hands the target to the desktop's default application (as xdg-open does) and returns at once.
 /// The process's current folder stays as it is: it means nothing to the desktop's launcher.
-/// Returns 0; what the launcher makes of it is the desktop's to report. `owner` and `showState`
-/// have no counterpart on the desktop.
+/// Returns 0 when a launcher took it, kNoApplication when the desktop has none to start (no
+/// xdg-open and no handler); the caller says so. `owner` and `showState` have no counterpart on
+/// the desktop.
 int32_t ShellOpenFile(QWidget* owner, const QString& target, int showState);
 
 /// The desktop shell's open action behind an interface, for the dialogs that tests drive.
@@ -40,7 +46,8 @@ public:
 class DesktopShellOpener final : public ShellOpener {
 public:
     using Launcher = std::function<bool(const QUrl&)>;
-    /// `launch` (for tests) stands for QDesktopServices::openUrl. `prompts` must outlive this.
+    /// `launch` (for tests) stands for QDesktopServices::openUrl. `prompts` must outlive this: a
+    /// target nothing could open ends in a box that names it.
     explicit DesktopShellOpener(Prompts& prompts, Launcher launch = {});
 
     int ShellOpenFile(QWidget* owner, const QString& target, int showState) override;

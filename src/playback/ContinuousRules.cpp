@@ -35,7 +35,7 @@ int SlideInterval(int16_t slideSeconds) {
 bool IsSlidePicture(const QString& extension) {
     const QString e = extension.toLower();
     return e == QLatin1String("bmp") || e == QLatin1String("png") || e == QLatin1String("jpeg") ||
-           e == QLatin1String("jpg") || e == QLatin1String("gif");
+           e == QLatin1String("jpg") || e == QLatin1String("gif") || e == QLatin1String("webp");
 }
 
 bool SlideAppliesTo(int16_t slideKind, const QString& extension) {

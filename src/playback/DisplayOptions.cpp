@@ -15,6 +15,13 @@
 
 namespace tobimaru {
 
+namespace {
+
+// "フルスクリーン" in the display size menu.
+constexpr int kFullScreenIndex = 4;
+
+} // namespace
+
 DisplayOptions::DisplayOptions(const DisplayOptionsParts& parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts) {
@@ -24,6 +31,13 @@ DisplayOptions::DisplayOptions(const DisplayOptionsParts& parts, QObject* parent
     connect(parts.player, &MediaPlayer::fullScreenRequested, this, [this](bool on) {
         if (m_parts.setFullScreen)
             m_parts.setFullScreen(on);
+        // Esc or a double click took the pane out of full screen by itself: the checked size
+        // becomes the one it went back to, or the next file would go full screen again.
+        if (!on && m_parts.state->displaySize() == kFullScreenIndex) {
+            const int back = clsMovie::DspIndexFor(m_parts.player->DisplaySize());
+            m_parts.state->setDisplaySize(back);
+            m_parts.settings->DisplaySizeIndex = int16_t(back);
+        }
     });
 }
 

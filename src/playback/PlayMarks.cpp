@@ -60,6 +60,13 @@ QPixmap Loop() {
     QPixmap pm = Blank();
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    // A white rim first: on a selected row the blue mark stood on blue and could not be seen.
+    p.setPen(QPen(Qt::white, 4.2, Qt::SolidLine, Qt::FlatCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(2.5, 2.5, 11, 11), 60 * 16, 290 * 16);
+    p.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::white);
+    p.drawPolygon(QPolygonF{QPointF(9, 0.5), QPointF(15, 3.5), QPointF(10, 7.5)});
     p.setPen(QPen(kLoopBlue, 2.2, Qt::SolidLine, Qt::FlatCap));
     p.setBrush(Qt::NoBrush);
     // Most of a circle, open at the top right where the arrow head sits.

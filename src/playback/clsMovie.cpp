@@ -16,11 +16,13 @@ namespace tobimaru {
 namespace {
 
 // Fixed on purpose: the user's list of file types decides what is listed, not what the pane
-// can play. png is listed but goes to the desktop's picture viewer.
-constexpr std::array<const char*, 29> kMediaExtensions{
-    "m1v",  "mp2",  "mp3", "mpa",  "mpe",  "au",  "mid",  "rmi", "qt",  "aif",
-    "aifc", "aiff", "asf", "asx",  "mpeg", "mpg", "wmv",  "wma", "wax", "dat",
-    "avi",  "bmp",  "wav", "jpeg", "jpg",  "gif", "tiff", "tif", "vob"};
+// can play. After the classic 29 come the formats people have today and png, which the pane shows
+// like any other picture: handed to the desktop it opened a viewer window at every slideshow turn.
+constexpr std::array<const char*, 43> kMediaExtensions{
+    "m1v",  "mp2",  "mp3", "mpa",  "mpe",  "au",   "mid", "rmi", "qt",   "aif", "aifc",
+    "aiff", "asf",  "asx", "mpeg", "mpg",  "wmv",  "wma", "wax", "dat",  "avi", "bmp",
+    "wav",  "jpeg", "jpg", "gif",  "tiff", "tif",  "vob", "mp4", "m4v",  "mkv", "webm",
+    "mov",  "ogv",  "ts",  "flac", "ogg",  "opus", "m4a", "aac", "webp", "png"};
 
 QString PlayerErrorCaption() {
     return QStringLiteral("プレイヤーエラー");
@@ -101,6 +103,21 @@ int clsMovie::DisplaySizeFor(int dspIndex) {
         return MediaPlayer::Double;
     default:
         return MediaPlayer::FullScreen;
+    }
+}
+
+int clsMovie::DspIndexFor(int displaySize) {
+    switch (displaySize) {
+    case MediaPlayer::Fit:
+        return 0;
+    case MediaPlayer::Half:
+        return 1;
+    case MediaPlayer::Normal:
+        return 2;
+    case MediaPlayer::Double:
+        return 3;
+    default:
+        return 4;
     }
 }
 

@@ -41,6 +41,8 @@ public:
     /// The pane's DisplaySize for a display size menu index (0 fit, 1 50%, 2 100%, 3 200%,
     /// anything else full screen).
     static int DisplaySizeFor(int dspIndex);
+    /// The display size menu's index for a component size: the inverse of DisplaySizeFor.
+    static int DspIndexFor(int displaySize);
 
     /// Starts `FileName` (a full path) whose extension column is `Kakuchousi`. A missing file
     /// gets the missing-file box; a file already loaded and not stopped is resumed where it

@@ -14,7 +14,9 @@ struct Row {
     const char* description;
 };
 
-// The insertion order of the dialog; the sorted order that numbers the keys is derived from it.
+// The first 28 rows, in the insertion order of the dialog; their key numbers are their places in
+// ascending extension order, which settings files of every earlier version rely on.
+constexpr int kClassicCount = 28;
 constexpr Row kRows[MediaTypeCount] = {
     {"wmv", "Windows Media ファイル"},
     {"wma", "Windows Media ファイル"},
@@ -44,6 +46,21 @@ constexpr Row kRows[MediaTypeCount] = {
     {"tif", "TIFファイル"},
     {"tiff", "TIFFファイル"},
     {"gif", "GIFファイル"},
+    // The formats people have today. Their numbers follow the 28 in this fixed order, so that
+    // adding a row never renumbers a mark a settings file already holds.
+    {"mp4", "MPEG-4 ビデオ ファイル"},
+    {"m4v", "MPEG-4 ビデオ ファイル"},
+    {"mkv", "Matroska ビデオ ファイル"},
+    {"webm", "WebM ビデオ ファイル"},
+    {"mov", "QuickTime ムービー ファイル"},
+    {"ogv", "Ogg ビデオ ファイル"},
+    {"ts", "MPEG-2 TS ビデオ ファイル"},
+    {"flac", "FLAC オーディオ ファイル"},
+    {"ogg", "Ogg オーディオ ファイル"},
+    {"opus", "Opus オーディオ ファイル"},
+    {"m4a", "MPEG-4 オーディオ ファイル"},
+    {"aac", "AAC オーディオ ファイル"},
+    {"webp", "WebP イメージ ファイル"},
 };
 
 bool ExtensionLess(const MediaType& a, const MediaType& b) {
@@ -53,7 +70,8 @@ bool ExtensionLess(const MediaType& a, const MediaType& b) {
 } // namespace
 
 QString BuiltInListPattern() {
-    return QStringLiteral("*.rm;*.ram;*.ra;*.mpeg;*.mpg;*.wmv;*.avi;*.mov;*.dat;*.wav;*.png");
+    return QStringLiteral("*.rm;*.ram;*.ra;*.mpeg;*.mpg;*.wmv;*.avi;*.mov;*.dat;*.wav;*.png;"
+                          "*.mp4;*.m4v;*.mkv;*.webm;*.flac;*.ogg;*.opus;*.m4a;*.jpg;*.jpeg");
 }
 
 QList<MediaType> MediaTypeRows() {
@@ -69,11 +87,31 @@ QList<MediaType> SortedByExtension(QList<MediaType> rows) {
     return rows;
 }
 
+namespace {
+
+QList<MediaType> ByNumber(QList<MediaType> rows) {
+    std::stable_sort(rows.begin(), rows.end(), [](const MediaType& a, const MediaType& b) {
+        return MediaTypeNumber(a.extension) < MediaTypeNumber(b.extension);
+    });
+    return rows;
+}
+
+} // namespace
+
 int MediaTypeNumber(const QString& extension) {
-    const QList<MediaType> sorted = SortedByExtension(MediaTypeRows());
-    for (qsizetype i = 0; i < sorted.size(); ++i) {
-        if (sorted[i].extension.compare(extension, Qt::CaseInsensitive) == 0)
-            return int(i) + 1;
+    int place = 0;
+    for (int i = 0; i < MediaTypeCount; ++i) {
+        if (extension.compare(QLatin1String(kRows[i].extension), Qt::CaseInsensitive) != 0)
+            continue;
+        if (i >= kClassicCount)
+            return i + 1;
+        // One of the 28: its place among them in ascending extension order.
+        for (int j = 0; j < kClassicCount; ++j) {
+            if (QLatin1String(kRows[j].extension)
+                    .compare(QLatin1String(kRows[i].extension), Qt::CaseInsensitive) <= 0)
+                ++place;
+        }
+        return place;
     }
     return 0;
 }
@@ -97,26 +135,45 @@ QString ListPatternFromStored(const QString& dspFile) {
     return dspFile;
 }
 
-void LoadMediaMarks(clsIniFile& ini, QList<MediaType>& rows) {
+namespace {
+
+bool PatternsName(const QString& listPattern, const QString& extension) {
+    const QString wanted = QStringLiteral("*.") + extension;
+    const QStringList patterns = listPattern.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    return std::any_of(patterns.begin(), patterns.end(), [&](const QString& p) {
+        return p.trimmed().compare(wanted, Qt::CaseInsensitive) == 0;
+    });
+}
+
+} // namespace
+
+void LoadMediaMarks(clsIniFile& ini, QList<MediaType>& rows, const QString& listPatternInUse) {
     ini.setSection(QStringLiteral("PlayFile"));
+    bool anyStored = false;
     for (MediaType& row : rows) {
         const int number = MediaTypeNumber(row.extension);
         if (number == 0)
             continue;
-        row.checked =
-            ToBoolean(ini.GetStrValue({}, {}, QStringLiteral("Value%1").arg(number), QStringLiteral("0")));
+        const QString stored = ini.GetStrValue({}, {}, QStringLiteral("Value%1").arg(number), QString());
+        anyStored = anyStored || !stored.isEmpty();
+        row.checked = !stored.isEmpty() && ToBoolean(stored);
+    }
+    // Never stored: show what the list is using, so that OK without a change keeps it.
+    if (!anyStored) {
+        for (MediaType& row : rows)
+            row.checked = PatternsName(listPatternInUse, row.extension);
     }
 }
 
 void StoreMediaTypes(clsIniFile& ini, const QList<MediaType>& rows, const QString& patterns) {
-    // The user may have sorted the list by another column; the keys follow the extension order.
-    const QList<MediaType> sorted = SortedByExtension(rows);
+    // The user may have sorted the list by another column; the keys follow the rows' numbers.
+    const QList<MediaType> numbered = ByNumber(rows);
     ini.setSection(QStringLiteral("PlayFile"));
-    for (qsizetype i = 0; i < sorted.size(); ++i) {
-        const QString n = QString::number(i + 1);
-        ini.SetValue(sorted[i].checked, {}, {}, QStringLiteral("Value") + n);
-        ini.SetValue(sorted[i].extension, {}, {}, QStringLiteral("kakuchosi") + n);
-        ini.SetValue(sorted[i].description, {}, {}, QStringLiteral("setumei") + n);
+    for (const MediaType& row : numbered) {
+        const QString n = QString::number(MediaTypeNumber(row.extension));
+        ini.SetValue(row.checked, {}, {}, QStringLiteral("Value") + n);
+        ini.SetValue(row.extension, {}, {}, QStringLiteral("kakuchosi") + n);
+        ini.SetValue(row.description, {}, {}, QStringLiteral("setumei") + n);
     }
     ini.setSection(QStringLiteral("ListFile"));
     ini.SetValue(patterns, {}, {}, QStringLiteral("DspFile"));

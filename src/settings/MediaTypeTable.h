@@ -14,20 +14,21 @@ struct MediaType {
     bool checked = false;
 };
 
-inline constexpr int MediaTypeCount = 28;
+/// The 28 classic rows and the 13 formats added after them.
+inline constexpr int MediaTypeCount = 41;
 
 /// The pattern list used while the settings file stores none.
 QString BuiltInListPattern();
 
-/// The 28 rows, unchecked, in the order the options dialog inserts them.
+/// Every row, unchecked, in the order the options dialog inserts them.
 QList<MediaType> MediaTypeRows();
 
-/// The rows in ascending text order of their extensions: the order that numbers the stored
-/// keys PlayFile/Value1 … Value28.
+/// The rows in ascending text order of their extensions: the order the dialog shows them in.
 QList<MediaType> SortedByExtension(QList<MediaType> rows);
 
-/// The number 1..28 of an extension in that order; 0 when it is not a row (compared without
-/// regard to case).
+/// The number of an extension's stored keys (PlayFile/Value<n>): 1..28 for the classic rows, in
+/// ascending extension order among them, then 29..41 for the later rows in their fixed order; 0
+/// when it is not a row (compared without regard to case).
 int MediaTypeNumber(const QString& extension);
 
 /// "*." + extension + ";" for every checked row, in the order given (the list's display
@@ -39,11 +40,13 @@ QString BuildPatternList(const QList<MediaType>& rowsInDisplayOrder);
 QString ListPatternFromStored(const QString& dspFile);
 
 /// Sets each row's mark from PlayFile/Value<number> (absent: unchecked), whatever order the
-/// rows are in. Throws TypeMismatch when a stored mark is neither a Boolean word nor a number.
-void LoadMediaMarks(clsIniFile& ini, QList<MediaType>& rows);
+/// rows are in. When the file stores no mark at all, the rows whose "*.ext" pattern is in
+/// `listPatternInUse` are checked instead. Throws TypeMismatch when a stored mark is neither a
+/// Boolean word nor a number.
+void LoadMediaMarks(clsIniFile& ini, QList<MediaType>& rows, const QString& listPatternInUse = {});
 
-/// Stores PlayFile/Value<i>, kakuchosi<i> and setumei<i> for i = 1..28 in ascending extension
-/// order, then ListFile/DspFile ← `patterns`.
+/// Stores PlayFile/Value<n>, kakuchosi<n> and setumei<n> for every row in the order of their
+/// numbers, then ListFile/DspFile ← `patterns`.
 void StoreMediaTypes(clsIniFile& ini, const QList<MediaType>& rows, const QString& patterns);
 
 /// What OK of the type list does: builds the pattern list from the rows in display order;

@@ -3,6 +3,7 @@
 #include "base/ErrorTable.h"
 #include "base/RuntimeSettings.h"
 #include "settings/IniFile.h"
+#include "settings/IniSession.h"
 #include "settings/SettingsConvert.h"
 
 namespace tobimaru {
@@ -22,6 +23,19 @@ int CheckValue(qint32 stored) {
     return int(stored);
 }
 
+/// Replaces the file once, whichever way the save ends.
+class CommitAtEnd final {
+public:
+    explicit CommitAtEnd(IniSession& session)
+        : m_session(session) {}
+    ~CommitAtEnd() { m_session.commit(); }
+    CommitAtEnd(const CommitAtEnd&) = delete;
+    CommitAtEnd& operator=(const CommitAtEnd&) = delete;
+
+private:
+    IniSession& m_session;
+};
+
 int16_t ReadInt16(const clsIniFile& ini, const QString& key) {
     return ToInt16(ini.GetStrValue({}, {}, key, QStringLiteral("0")));
 }
@@ -29,8 +43,9 @@ int16_t ReadInt16(const clsIniFile& ini, const QString& key) {
 } // namespace
 
 void LoadOptions(const QString& iniPath, OptionValues& values, RuntimeSettings& runtime) {
-    clsIniFile ini(iniPath);
-    LoadMediaMarks(ini, values.rows);
+    IniSession session(iniPath);
+    clsIniFile ini(session);
+    LoadMediaMarks(ini, values.rows, runtime.ListPattern);
 
     ini.setSection(QStringLiteral("SlideShow"));
     runtime.SlideSeconds = ReadInt16(ini, QStringLiteral("SlideTime"));
@@ -49,12 +64,16 @@ void LoadOptions(const QString& iniPath, OptionValues& values, RuntimeSettings& 
     for (size_t i = 0; i < values.fileView.size(); ++i)
         values.fileView[i] = CheckValue(ini.GetIntValue({}, {}, QLatin1String(kFileViewKeys[i]), 0));
 
-    values.selectFolder = ExtractionAsksForFolder(iniPath);
+    values.selectFolder = ini.GetIntValue({}, kMelt, kSelectFolder, 0) == 1;
 }
 
 void SaveOptions(const QString& iniPath, const OptionValues& values, const QString& patterns,
                  RuntimeSettings& runtime) {
-    clsIniFile ini(iniPath);
+    // Every key goes into one session and the file is replaced once, also when a bad slide time
+    // ends the save half-way: a kill can then find the old file or the new one, never a mix.
+    IniSession session(iniPath);
+    const CommitAtEnd commit(session);
+    clsIniFile ini(session);
     StoreMediaTypes(ini, values.rows, patterns);
 
     ini.setSection(QStringLiteral("SlideShow"));

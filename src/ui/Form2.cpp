@@ -188,8 +188,9 @@ void Form2::Command2_Click(int index) {
 void Form2::Command3_Click(int index) {
     if (!m_ctx.shell)
         return;
-    const QString target = index == 0 ? ProjectMailAddress() : ProjectHomePage(m_ctx.applicationDir);
-    m_ctx.shell->ShellOpenFile(this, target, kShowNormal);
+    if (index != 1)
+        return;
+    m_ctx.shell->ShellOpenFile(this, ProjectHomePage(), kShowNormal);
 }
 
 } // namespace tobimaru

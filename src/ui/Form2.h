@@ -29,14 +29,12 @@ struct RuntimeSettings;
 struct Form2Context {
     QString iniPath;
     Prompts* prompts = nullptr;
-    ShellOpener* shell = nullptr; ///< the version page's mail and home page buttons
+    ShellOpener* shell = nullptr; ///< the version page's home page button
     RuntimeSettings* settings = nullptr;
     /// The main window's always-on-top option: the dialog stands in the same band.
     bool topmost = false;
     /// Lists the tree's folder again, with icons as the menu says.
     std::function<void()> relist;
-    /// The executable's folder, where the home page is looked for.
-    QString applicationDir;
 };
 
 /// `Form2` "環境設定": the start-up behaviour, what the file list shows, the slideshow, the

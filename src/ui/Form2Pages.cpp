@@ -275,6 +275,8 @@ QFrame* Form2::buildPage4() {
         b->setObjectName(Indexed("Command3", i));
         connect(b, &QPushButton::clicked, this, [this, i] { Command3_Click(i); });
         buttons->addWidget(b);
+        // No mail address is answered: a button that writes to nobody is worse than none.
+        b->setVisible(i != 0);
     }
     buttons->addStretch(1);
     layout->addLayout(buttons, 2, 0, 1, 2);

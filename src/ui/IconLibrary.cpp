@@ -1,6 +1,7 @@
 #include "ui/IconLibrary.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHash>
 #include <QPainter>
 #include <QPixmap>
@@ -26,17 +27,28 @@ QIcon Tinted(const QIcon& base, const QColor& corner) {
     return QIcon(pm);
 }
 
+// The toolbar's icons are square: a wider picture was scaled down until its text stood about
+// five pixels tall. Drawn square, at the sizes toolbars ask for, the text keeps its height.
 QIcon Text(const QString& text) {
-    QPixmap pm(24, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    QFont f = p.font();
-    f.setPixelSize(10);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(QColor(0, 0, 128));
-    p.drawText(pm.rect(), Qt::AlignCenter, text);
-    return QIcon(pm);
+    QIcon icon;
+    for (const int side : {16, 24, 32}) {
+        QPixmap pm(side, side);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        QFont f = p.font();
+        f.setBold(true);
+        f.setStretch(QFont::SemiCondensed);
+        f.setPixelSize(side * 3 / 4);
+        // Narrow it until the whole text fits the width.
+        while (f.pixelSize() > 6 && QFontMetrics(f).horizontalAdvance(text) > side)
+            f.setPixelSize(f.pixelSize() - 1);
+        p.setFont(f);
+        p.setPen(QColor(0, 0, 128));
+        p.drawText(pm.rect(), Qt::AlignCenter | Qt::TextDontClip, text);
+        icon.addPixmap(pm);
+    }
+    return icon;
 }
 
 } // namespace

@@ -45,11 +45,13 @@ TEST(ArchivesWindow, TheExtractButtonExtractsAndListsTheTreeFolderAgain) {
     struct Row {
         const char* what;
         QByteArray ini;
-        bool chosen; ///< the destination comes from the folder chooser
+        bool chosen;  ///< the destination comes from the folder chooser
+        bool trashed; ///< the user says yes to the trash
     };
     const Row rows[] = {
-        {"into the tree's folder", {}, false},
-        {"into a folder the user chooses", "[Melt]\nSelectFolder=True\n", true},
+        {"into the tree's folder", {}, false, true},
+        {"into a folder the user chooses", "[Melt]\nSelectFolder=True\n", true, true},
+        {"the trash refused", {}, false, false},
     };
     for (const Row& row : rows) {
         const test::TrashSandbox trash;
@@ -63,16 +65,22 @@ TEST(ArchivesWindow, TheExtractButtonExtractsAndListsTheTreeFolderAgain) {
         SelectOnly(w, media.file("pack.zip"));
         if (row.chosen)
             w.prompts.chooseFolder(chosen.path());
+        w.prompts.answer(row.trashed ? PromptAnswer::Yes : PromptAnswer::No);
         w.form->toolbar().button("解凍")->trigger();
 
         const QString destination = row.chosen ? chosen.path() : media.path();
         EXPECT_EQ(ArchiveMaker::read(destination + "/inside.avi"), "movie") << row.what;
         EXPECT_EQ(w.prompts.browses.size(), row.chosen ? 1 : 0) << row.what;
-        EXPECT_EQ(trash.names(), QStringList{"pack.zip"}) << row.what;
+        EXPECT_EQ(trash.names(), row.trashed ? QStringList{"pack.zip"} : QStringList()) << row.what;
+        EXPECT_EQ(QFile::exists(media.file("pack.zip")), !row.trashed) << row.what;
         FileListModel* model = w.form->fileList().model();
-        EXPECT_EQ(model->rowOfKey(media.file("pack.zip")), -1) << row.what << ": the list was read again";
+        EXPECT_EQ(model->rowOfKey(media.file("pack.zip")) >= 0, !row.trashed) << row.what;
+        if (!row.chosen)
+            EXPECT_GE(model->rowOfKey(media.file("inside.avi")), 0)
+                << row.what << ": the list was read again";
         EXPECT_FALSE(w.form->playback().play().AutoPlayArmed()) << row.what;
-        EXPECT_TRUE(w.prompts.boxes.isEmpty()) << row.what;
+        // The archive leaves only after the same question the Delete key asks.
+        EXPECT_EQ(w.prompts.texts(), QStringList{"'pack.zip' をごみ箱に移動しますか？"}) << row.what;
     }
 }
 

@@ -10,8 +10,10 @@
 #include "playback/clsMovie.h"
 #include "support/MediaMaker.h"
 #include "support/TrashHome.h"
+#include "ui/StatusPanels.h"
 
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -97,6 +99,39 @@ TEST(FileOpsWindow, TheDeleteKeysAskWithTheKeyPreviewOff) {
     }
     EXPECT_TRUE(QFile::exists(folder.file("a.avi")));
     EXPECT_TRUE(QFile::exists(folder.file("sub")));
+}
+
+// After trashing 16,000 rows the empty list still said "16000個のﾌｧｲﾙ".
+TEST(FileOpsWindow, PanelOneCountsTheRowsLeftAfterDeleteAndMove) {
+    TrashHome home;
+    TempDir folder;
+    TempDir elsewhere;
+    for (const char* name : {"a.avi", "b.avi", "c.avi"})
+        folder.write(QString::fromLatin1(name), "x");
+    WindowRig w(StartIn(folder.path()));
+    w.start();
+    FileListModel* model = w.form->fileList().model();
+    ASSERT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(w.form->status().text(1), QStringLiteral("3個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"));
+    const auto selectRows = [&](std::initializer_list<const char*> names) {
+        QItemSelectionModel* selection = w.form->ListView1()->selectionModel();
+        selection->clearSelection();
+        for (const char* name : names)
+            selection->select(model->index(model->rowOfKey(folder.file(QString::fromLatin1(name))), 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    };
+    selectRows({"a.avi", "b.avi"});
+    w.prompts.answer(PromptAnswer::Yes);
+    EXPECT_TRUE(w.form->commands().execute(QStringLiteral("DelFile")));
+    ASSERT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(w.form->status().text(1), QStringLiteral("1個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"));
+
+    selectRows({"c.avi"});
+    w.prompts.chooseFolder(elsewhere.path());
+    EXPECT_TRUE(w.form->commands().execute(QStringLiteral("MoveFile")));
+    ASSERT_TRUE(QFile::exists(elsewhere.file("c.avi")));
+    EXPECT_EQ(model->rowCount(), 0);
+    EXPECT_EQ(w.form->status().text(1), QStringLiteral("0個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"));
 }
 
 } // namespace

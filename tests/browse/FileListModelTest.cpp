@@ -159,7 +159,17 @@ TEST(FileListModel, EveryColumnSortsAsItsTextWithoutRegardToCaseOnAnyData) {
                     int d = texts[a].compare(texts[b], Qt::CaseInsensitive);
                     if (d == 0)
                         d = texts[a].compare(texts[b], Qt::CaseSensitive);
-                    return order == Qt::AscendingOrder ? d < 0 : d > 0;
+                    if (d != 0)
+                        return order == Qt::AscendingOrder ? d < 0 : d > 0;
+                    if (column == 0)
+                        return false;
+                    // Ties come in ascending name order whichever way the column goes.
+                    const QString& na = rows[size_t(a)].name;
+                    const QString& nb = rows[size_t(b)].name;
+                    int n = na.compare(nb, Qt::CaseInsensitive);
+                    if (n == 0)
+                        n = na.compare(nb, Qt::CaseSensitive);
+                    return n < 0;
                 });
                 QStringList expected;
                 for (const int i : ref)
@@ -169,7 +179,7 @@ TEST(FileListModel, EveryColumnSortsAsItsTextWithoutRegardToCaseOnAnyData) {
                 m.setRows("/f", rows);
                 ASSERT_EQ(Column(m, column), expected) << "lead '" << c.lead << "' rows " << c.rows
                                                        << " column " << column << " order " << order;
-                // Equal texts keep listing order: the names tell the rows apart.
+                // Equal texts come in name order (same names: listing order).
                 QStringList names;
                 for (const int i : ref)
                     names << rows[size_t(i)].name;
@@ -322,6 +332,12 @@ TEST(FileListView, ListsAFolderSelectsTheFirstRowAndReportsCounts) {
     view.header()->sectionClicked(0);
     EXPECT_EQ(m.headerCaption(0), "▼ 名前");
     EXPECT_EQ(m.key(0), dir.file("two.lnk"));
+    // The marker never clips the caption it stands before.
+    for (int column = 0; column < FileListModel::ColumnCount; ++column) {
+        view.header()->resizeSection(column, 10);
+        view.header()->sectionClicked(column);
+        EXPECT_GE(view.header()->sectionSize(column), view.header()->sectionSizeHint(column)) << column;
+    }
 
     // File view with folders; without icons only folder rows carry an image.
     o.FileViewMode = o.ShowFolders = true;

@@ -1,6 +1,8 @@
 #include "browse/FolderListing.h"
 #include "base/FileNames.h"
 #include "base/PathQueries.h"
+#include "base/RuntimeSettings.h"
+#include "settings/MediaTypeTable.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -112,6 +114,30 @@ TEST_F(FolderListingTest, RowsComePatternByPatternInDirectoryOrder) {
     EXPECT_FALSE(movie->isFolder());
     EXPECT_EQ(r.icons.at(movie->icon).base, "MPG");
     EXPECT_EQ(ListRowText(*movie, TimeColumn).size(), 19);
+}
+
+// A first start has no stored list: the built-in one must list what people have today.
+TEST(FolderListingFirstStart, ListsTodaysVideosMusicAndPictures) {
+    TempDir dir;
+    const struct {
+        const char* name;
+        bool listed;
+    } files[] = {{"01.mp4", true},  {"02.mkv", true},  {"03.webm", true}, {"04.mov", true},
+                 {"05.flac", true}, {"06.opus", true}, {"07.m4v", true},  {"08.ogg", true},
+                 {"09.m4a", true},  {"10.jpg", true},  {"11.JPEG", true}, {"12.png", true},
+                 {"13.avi", true},  {"14.ogv", false}, {"15.ts", false},  {"16.webp", false},
+                 {"17.txt", false}, {"18.aac", false}};
+    QStringList expected;
+    for (const auto& f : files) {
+        dir.write(QString::fromUtf8(f.name), "data");
+        if (f.listed)
+            expected << QString::fromUtf8(f.name);
+    }
+    RuntimeSettings settings;
+    settings.ListPattern = ListPatternFromStored(QString());
+    QStringList names = Names(ListFolderRows(dir.path(), MakeListOptions(settings, false)));
+    names.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(names, expected);
 }
 
 TEST_F(FolderListingTest, ExtensionMustBeThePatternsOwn) {

@@ -160,6 +160,35 @@ TEST_F(ShellActionsTest, WithoutAFileManagerTheDefaultApplicationOpensAndNoPrope
     EXPECT_EQ(m_rig.prompts.boxes[0].icon, PromptIcon::Critical);
 }
 
+TEST_F(ShellActionsTest, WithNoApplicationAtAllEachActionSaysWhatItCouldNotOpen) {
+    for (const char* scheme : {"file", "trash"})
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    const QByteArray path = qgetenv("PATH");
+    const TempDir empty;
+    qputenv("PATH", QFile::encodeName(empty.path())); // no xdg-open, no browser
+    qunsetenv("BROWSER");
+    qunsetenv("DEFAULT_BROWSER");
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        QString named;
+    } rows[] = {
+        {"エクスプローラ", [&] { actions().GoExp(); }, m_rig.at("movies")},
+        {"ごみ箱を開く", [&] { actions().OpenRecycle(); }, QStringLiteral("ごみ箱")},
+        {"開く", [&] { actions().MunOpen(); }, m_rig.at("movies/clip.avi")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        m_rig.prompts.clear();
+        row.act();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !m_rig.prompts.boxes.isEmpty(); }, 10000));
+        EXPECT_TRUE(m_rig.prompts.boxes[0].text.startsWith(QStringLiteral("「") + row.named +
+                                                           QStringLiteral("」を開く")))
+            << m_rig.prompts.boxes[0].text.toStdString();
+    }
+    qputenv("PATH", path);
+}
+
 TEST_F(ShellActionsTest, AFileManagerThatNeverAnswersHoldsNothingUp) {
     m_fake.hang = true;
     serve();

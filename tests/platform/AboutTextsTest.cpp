@@ -1,6 +1,7 @@
 #include "platform/AboutTexts.h"
 #include "support/TempDir.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace tobimaru;
@@ -20,14 +21,12 @@ TEST(AboutTexts, HistoryAsWritten) {
     EXPECT_EQ(VersionHistoryText(), QStringLiteral("（バージョン履歴) \r\n2003.02.12 1.0.0 初公開\r\n"));
 }
 
-TEST(AboutTexts, HomePageIsTheInstalledReadmeElseTheOneBesideTheProgram) {
-    TempDir dir;
-    const QString bin = dir.mkdir("usr/bin");
-    EXPECT_EQ(ProjectHomePage(bin), dir.file("usr/bin/README.md"));
-    dir.write("usr/share/doc/tobimarume/README.md", "# TobimaruMe");
-    EXPECT_EQ(ProjectHomePage(bin), dir.file("usr/share/doc/tobimarume/README.md"));
-}
-
-TEST(AboutTexts, MailAddressIsAMailLink) {
-    EXPECT_TRUE(ProjectMailAddress().startsWith("mailto:"));
+TEST(AboutTexts, HomePageIsTheOneTheMetainfoNames) {
+    QFile metainfo(QString::fromUtf8(TOBIMARU_METAINFO));
+    ASSERT_TRUE(metainfo.open(QIODevice::ReadOnly));
+    const QString homepage =
+        QStringLiteral("<url type=\"homepage\">") + ProjectHomePage() + QStringLiteral("</url>");
+    EXPECT_TRUE(QString::fromUtf8(metainfo.readAll()).contains(homepage))
+        << "the button would open another page";
+    EXPECT_TRUE(ProjectHomePage().startsWith("https://"));
 }

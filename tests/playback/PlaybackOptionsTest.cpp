@@ -147,6 +147,40 @@ TEST_F(PlaybackOptionsTest, DisplaySizeReachesTheSelectedFileAndFullScreenTheWin
     EXPECT_EQ(rig.settings.DisplaySizeIndex, 4);
 }
 
+// Esc and the double click leave full screen in the pane itself. The check, panel 4 and the
+// stored size once stayed on "フルスクリーン", and the next file went full screen again.
+TEST_F(PlaybackOptionsTest, LeavingFullScreenInThePaneChecksTheSizeItWentBackTo) {
+    rig.list(media().three());
+    rig.select(0);
+    const struct {
+        const char* before;
+        const char* panel;
+        std::function<void(MediaPlayer&)> leave;
+    } cases[] = {
+        {"Dspsize(3)", "200%", [](MediaPlayer& p) { QTest::keyClick(&p, Qt::Key_Escape); }},
+        {"Dspsize(1)", "50%",
+         [](MediaPlayer& p) { QTest::mouseDClick(&p, Qt::LeftButton, {}, p.rect().center()); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.before);
+        item(c.before)->trigger();
+        rig.player->show();
+        item("Dspsize(4)")->trigger();
+        ASSERT_EQ(rig.player->DisplaySize(), MediaPlayer::FullScreen);
+        rig.fullScreenCalls.clear();
+        c.leave(*rig.player);
+        EXPECT_EQ(rig.fullScreenCalls, QList<bool>{false});
+        EXPECT_EQ(checkedSizes(), QStringList{QString::fromLatin1(c.before)});
+        EXPECT_EQ(rig.status->text(4), QString::fromUtf8(c.panel));
+        EXPECT_EQ(rig.settings.DisplaySizeIndex, rig.state->displaySize());
+        EXPECT_NE(rig.state->displaySize(), 4);
+        ASSERT_TRUE(rig.OnListKeyRelease(Qt::Key_Down, Qt::ControlModifier));
+        EXPECT_TRUE(rig.waitNewStreams(rig.newStreams->count() + 1));
+        EXPECT_NE(rig.player->DisplaySize(), MediaPlayer::FullScreen) << "the next file keeps the window";
+        EXPECT_EQ(rig.fullScreenCalls, QList<bool>{false});
+    }
+}
+
 TEST_F(PlaybackOptionsTest, OptionsWithAnEmptyListChangeOnlyTheirCheckAndPanel) {
     const QRect geometry = rig.window->geometry();
     item("Opt(1)")->trigger();

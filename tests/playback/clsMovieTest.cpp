@@ -4,6 +4,7 @@
 #include "playback/PlayerTestSupport.h"
 #include "support/FakePrompts.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QSignalSpy>
 
@@ -43,13 +44,14 @@ protected:
 
 const QString kCaption = QStringLiteral("プレイヤーエラー");
 
-TEST(ClsMovieLists, MediaExtensionsAreTheFixedTwentyNine) {
+TEST(ClsMovieLists, MediaExtensionsAreTheClassicOnesAndTodays) {
     const QStringList list = clsMovie::MediaExtensions();
-    EXPECT_EQ(list.size(), 29);
-    EXPECT_EQ(QSet<QString>(list.begin(), list.end()).size(), 29);
+    EXPECT_EQ(list.size(), 43);
+    EXPECT_EQ(QSet<QString>(list.begin(), list.end()).size(), 43);
     const std::pair<const char*, bool> cases[] = {
-        {"mp3", true},  {"MP3", true},  {"Jpeg", true}, {"vob", true},  {"m1v", true}, {"aifc", true},
-        {"png", false}, {"PNG", false}, {"mp4", false}, {"mkv", false}, {"", false},   {".mp3", false},
+        {"mp3", true},   {"MP3", true},  {"Jpeg", true}, {"vob", true},  {"m1v", true},  {"aifc", true},
+        {"png", true},   {"PNG", true},  {"mp4", true},  {"MKV", true},  {"webp", true}, {"", false},
+        {".mp3", false}, {"txt", false}, {"rm", false},  {"pdf", false},
     };
     for (const auto& [ext, media] : cases)
         EXPECT_EQ(clsMovie::IsMediaExtension(QString::fromLatin1(ext)), media) << ext;
@@ -81,10 +83,10 @@ TEST_F(ClsMovieTest, MissingFileIsReportedAndNothingStarts) {
 }
 
 TEST_F(ClsMovieTest, NonMediaFilesGoToTheDesktopAndFilesWithoutExtensionNowhere) {
-    const QString png = MediaMaker::picture(media().dir.file(QStringLiteral("shot.png")));
+    const QString png = media().dir.write(QStringLiteral("notes.txt"), "text");
     const QString bare = media().dir.write(QStringLiteral("README"), "text");
 
-    movie.PlayStart(png, QStringLiteral("png"), 0);
+    movie.PlayStart(png, QStringLiteral("txt"), 0);
     EXPECT_EQ(opener.opened, QStringList{png});
     movie.PlayStart(bare, QString(), 0);
     EXPECT_EQ(opener.opened, QStringList{png});
@@ -94,7 +96,7 @@ TEST_F(ClsMovieTest, NonMediaFilesGoToTheDesktopAndFilesWithoutExtensionNowhere)
 
     // No application for the type: said plainly rather than nothing happening at all.
     opener.succeed = false;
-    movie.PlayStart(png, QStringLiteral("PNG"), 0);
+    movie.PlayStart(png, QStringLiteral("TXT"), 0);
     ASSERT_EQ(prompts.boxes.size(), 1);
     EXPECT_EQ(prompts.boxes[0].text, png + QStringLiteral("を開くアプリケーションがありません。"));
     EXPECT_EQ(prompts.boxes[0].caption, kCaption);
@@ -110,6 +112,41 @@ TEST_F(ClsMovieTest, UpperCaseExtensionPlaysInThePane) {
     EXPECT_TRUE(opener.opened.isEmpty());
     ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }));
     EXPECT_EQ(movie.GetPlayState(), 0);
+}
+
+// Each format added to the pane plays there from a real file, not through the desktop. A png in
+// a slideshow once opened a viewer window at every turn.
+TEST_F(ClsMovieTest, TodaysFormatsPlayInThePane) {
+    const struct {
+        const char* name;
+        QString (*make)(const QString&);
+    } files[] = {
+        {"a.mp4", [](const QString& p) { return MediaMaker::clip(p, 0.3); }},
+        {"a.m4v", [](const QString& p) { return MediaMaker::clip(p, 0.3); }},
+        {"a.mkv", [](const QString& p) { return MediaMaker::clip(p, 0.3); }},
+        {"a.webm", [](const QString& p) { return MediaMaker::clip(p, 0.3); }},
+        {"a.mov", [](const QString& p) { return MediaMaker::clip(p, 0.3); }},
+        {"a.ogv", [](const QString& p) { return MediaMaker::clip(p, 0.3); }},
+        {"a.ts", [](const QString& p) { return MediaMaker::clip(p, 0.3); }},
+        {"a.flac", [](const QString& p) { return MediaMaker::sound(p, 0.3); }},
+        {"a.ogg", [](const QString& p) { return MediaMaker::sound(p, 0.3); }},
+        {"a.opus", [](const QString& p) { return MediaMaker::sound(p, 0.3); }},
+        {"a.m4a", [](const QString& p) { return MediaMaker::sound(p, 0.3); }},
+        {"a.aac", [](const QString& p) { return MediaMaker::sound(p, 0.3); }},
+        {"a.webp", [](const QString& p) { return MediaMaker::picture(p); }},
+        {"a.png", [](const QString& p) { return MediaMaker::picture(p); }},
+    };
+    QSignalSpy newStream(&player, &MediaPlayer::NewStream);
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        const QString path = f.make(media().dir.file(QString::fromLatin1(f.name)));
+        const int before = newStream.count();
+        movie.PlayStart(path, QFileInfo(path).suffix().toUpper(), 0);
+        EXPECT_TRUE(WaitUntil([&] { return newStream.count() == before + 1; })) << "mpv opened it";
+        EXPECT_EQ(player.FileName(), path);
+        EXPECT_TRUE(prompts.boxes.isEmpty()) << prompts.texts().join("|").toStdString();
+    }
+    EXPECT_TRUE(opener.opened.isEmpty()) << "nothing went to another program";
 }
 
 TEST_F(ClsMovieTest, PausedFileResumesAndStoppedFileStartsOver) {
@@ -163,7 +200,7 @@ TEST_F(ClsMovieTest, PlayStopClosesTheFile) {
 TEST_F(ClsMovieTest, ScreenAndMuteChangesOnlyForMediaFiles) {
     QSignalSpy fullScreen(&player, &MediaPlayer::fullScreenRequested);
     const QString file = media().clip();
-    movie.PlayScreenChange(2, file, QStringLiteral("png"));
+    movie.PlayScreenChange(2, file, QStringLiteral("txt"));
     EXPECT_EQ(player.DisplaySize(), MediaPlayer::Fit);
     movie.PlayScreenChange(2, file, QStringLiteral("AVI"));
     EXPECT_EQ(player.DisplaySize(), MediaPlayer::Normal);
@@ -199,8 +236,8 @@ TEST_F(ClsMovieTest, StartFailuresEndInThePlayerErrorBox) {
 
     // A failure outside the media list gets the same box, empty.
     opener.failure = ErrorCode::PermissionDenied;
-    const QString png = media().dir.write(QStringLiteral("x.png"), "not really");
-    deadMovie.PlayStart(png, QStringLiteral("png"), 0);
+    const QString png = media().dir.write(QStringLiteral("x.txt"), "text");
+    deadMovie.PlayStart(png, QStringLiteral("txt"), 0);
     ASSERT_EQ(prompts.boxes.size(), 2);
     EXPECT_EQ(prompts.boxes[1].text, QString());
     EXPECT_EQ(prompts.boxes[1].caption, kCaption);

@@ -37,10 +37,10 @@ TEST(MediaTypeTable, RowsAreNumberedByExtensionOrder) {
     const QList<MediaType> rows = MediaTypeRows();
     ASSERT_EQ(rows.size(), MediaTypeCount);
     EXPECT_EQ(rows.first().extension, "wmv");
-    EXPECT_EQ(rows.last().extension, "gif");
+    EXPECT_EQ(rows[27].extension, "gif");
     EXPECT_TRUE(std::none_of(rows.begin(), rows.end(), [](const MediaType& r) { return r.checked; }));
 
-    const QStringList sorted = Extensions(SortedByExtension(rows));
+    const QStringList sorted = Extensions(SortedByExtension(rows.mid(0, 28)));
     EXPECT_EQ(sorted,
               QString("aifc asf asx au avi bmp dat gif jpeg jpg m1v mid mp2 mp3 mpa mpe mpeg mpg png qt "
                       "rmi tif tiff vob wav wax wma wmv")
@@ -48,8 +48,8 @@ TEST(MediaTypeTable, RowsAreNumberedByExtensionOrder) {
     const struct {
         const char* extension;
         int number;
-    } numbers[] = {{"aifc", 1}, {"avi", 5}, {"jpeg", 9}, {"jpg", 10}, {"mpg", 18},
-                   {"WMV", 28}, {"mov", 0}, {"aif", 0},  {"", 0}};
+    } numbers[] = {{"aifc", 1}, {"avi", 5},  {"jpeg", 9}, {"jpg", 10},
+                   {"mpg", 18}, {"WMV", 28}, {"aif", 0},  {"", 0}};
     for (const auto& n : numbers)
         EXPECT_EQ(MediaTypeNumber(n.extension), n.number) << n.extension;
 
@@ -79,7 +79,76 @@ TEST(MediaTypeTable, StoredListBecomesTheRunTimeList) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ListPatternFromStored(c.stored), c.expected) << c.stored;
-    EXPECT_EQ(BuiltInListPattern(), "*.rm;*.ram;*.ra;*.mpeg;*.mpg;*.wmv;*.avi;*.mov;*.dat;*.wav;*.png");
+    EXPECT_EQ(BuiltInListPattern(), "*.rm;*.ram;*.ra;*.mpeg;*.mpg;*.wmv;*.avi;*.mov;*.dat;*.wav;*.png;"
+                                    "*.mp4;*.m4v;*.mkv;*.webm;*.flac;*.ogg;*.opus;*.m4a;*.jpg;*.jpeg");
+}
+
+// The formats added after the classic 28: each keeps a fixed number after them, whatever it sorts
+// like, so a settings file written before keeps every mark where it was.
+TEST(MediaTypeTable, TodaysFormatsAreNumberedAfterTheClassicRowsAndStoredThere) {
+    const struct {
+        const char* extension;
+        int number;
+    } rows[] = {{"mp4", 29},  {"m4v", 30}, {"mkv", 31},  {"webm", 32}, {"mov", 33}, {"ogv", 34}, {"ts", 35},
+                {"flac", 36}, {"ogg", 37}, {"opus", 38}, {"m4a", 39},  {"aac", 40}, {"webp", 41}};
+    ASSERT_EQ(std::size(rows) + 28, size_t(MediaTypeCount));
+    TempDir dir;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.extension);
+        EXPECT_EQ(MediaTypeNumber(QString::fromLatin1(r.extension).toUpper()), r.number);
+        const QString path = dir.file(QStringLiteral("%1.ini").arg(r.extension));
+        clsIniFile ini(path);
+        QString listPattern;
+        ASSERT_TRUE(ApplyMediaTypeChoice(ini, Checked(SortedByExtension(MediaTypeRows()), {r.extension}),
+                                         listPattern));
+        const QString n = QString::number(r.number);
+        EXPECT_EQ(ReadProfileString(path, "PlayFile", "Value" + n, "0"), "True");
+        EXPECT_EQ(ReadProfileString(path, "PlayFile", "kakuchosi" + n, "0"), r.extension);
+        EXPECT_FALSE(ReadProfileString(path, "PlayFile", "setumei" + n, "0").isEmpty());
+        EXPECT_EQ(listPattern, QStringLiteral("*.") + r.extension);
+    }
+}
+
+TEST(MediaTypeTable, AFileWrittenBeforeKeepsEveryMark) {
+    TempDir dir;
+    QByteArray old = "[PlayFile]\n";
+    for (int i = 1; i <= 28; ++i)
+        old += "Value" + QByteArray::number(i) + (i == 5 || i == 28 ? "=True\n" : "=False\n");
+    clsIniFile ini(dir.write("old.ini", old));
+    QList<MediaType> rows = SortedByExtension(MediaTypeRows());
+    LoadMediaMarks(ini, rows, BuiltInListPattern());
+    QStringList marked;
+    for (const MediaType& r : rows) {
+        if (r.checked)
+            marked << r.extension;
+    }
+    EXPECT_EQ(marked, QStringList({"avi", "wmv"})) << "stored marks win over the list in use";
+}
+
+TEST(MediaTypeTable, WithNoStoredMarksTheRowsTheListUsesAreCheckedAndOkKeepsThem) {
+    TempDir dir;
+    const QString path = dir.file("first.ini");
+    clsIniFile ini(path);
+    QList<MediaType> rows = SortedByExtension(MediaTypeRows());
+    LoadMediaMarks(ini, rows, BuiltInListPattern());
+    QStringList marked;
+    for (const MediaType& r : rows) {
+        if (r.checked)
+            marked << r.extension;
+    }
+    EXPECT_EQ(
+        marked,
+        QString("avi dat flac jpeg jpg m4a m4v mkv mov mp4 mpeg mpg ogg opus png wav webm wmv").split(' '));
+    QString listPattern = BuiltInListPattern();
+    ASSERT_TRUE(ApplyMediaTypeChoice(ini, rows, listPattern)) << "OK without a change is accepted";
+    QList<MediaType> again = SortedByExtension(MediaTypeRows());
+    LoadMediaMarks(ini, again, QStringLiteral("*.avi"));
+    QStringList stored;
+    for (const MediaType& r : again) {
+        if (r.checked)
+            stored << r.extension;
+    }
+    EXPECT_EQ(stored, marked) << "what the user saw is what was stored";
 }
 
 TEST(MediaTypeTable, OkWithAviAndMpgStoresMarksAndPatterns) {
@@ -100,6 +169,7 @@ TEST(MediaTypeTable, OkWithAviAndMpgStoresMarksAndPatterns) {
     EXPECT_EQ(ReadProfileString(path, "PlayFile", "kakuchosi5", "0"), "avi");
     EXPECT_EQ(ReadProfileString(path, "PlayFile", "setumei5", "0"), "aviファイル");
     EXPECT_EQ(ReadProfileString(path, "PlayFile", "kakuchosi28", "0"), "wmv");
+    EXPECT_EQ(ReadProfileString(path, "PlayFile", "kakuchosi29", "0"), "mp4");
 
     // Reading the marks back checks the same two rows, whatever order the rows are in.
     QList<MediaType> again = MediaTypeRows();

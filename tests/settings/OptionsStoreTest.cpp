@@ -3,11 +3,13 @@
 #include "base/ErrorTable.h"
 #include "base/RuntimeSettings.h"
 #include "settings/PrivateProfile.h"
+#include "support/FileWatch.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 using namespace tobimaru;
+using tobimaru::test::FileWatch;
 using tobimaru::test::TempDir;
 
 namespace {
@@ -43,7 +45,7 @@ TEST(OptionsStore, NoFileShowsEverythingClear) {
     LoadOptions(s.path(), v, rt);
     ASSERT_EQ(v.rows.size(), MediaTypeCount);
     for (const MediaType& r : v.rows)
-        EXPECT_FALSE(r.checked) << r.extension.toStdString();
+        EXPECT_FALSE(r.checked) << r.extension.toStdString() << ": no list pattern in use";
     EXPECT_EQ(v.slideTime, "0");
     EXPECT_EQ(v.slideType, 0);
     EXPECT_EQ(v.boot, (std::array<int, 5>{}));
@@ -161,6 +163,28 @@ TEST(OptionsStore, SlideTimeThatIsNoSixteenBitIntegerStopsTheSaveAfterIt) {
         EXPECT_EQ(s.read("Melt", "SelectFolder"), "<none>") << text;
         EXPECT_EQ(rt.SlideSeconds, 9) << text;
         EXPECT_EQ(rt.ShowFolders, 0) << text;
+    }
+}
+
+// A kill between two of a hundred separate writes left a file with the new marks and the old
+// pattern list, which the next start believed. One replace leaves the old file or the new one.
+TEST(OptionsStore, OkReplacesTheFileOnceWithEveryKey) {
+    for (const char* slideTime : {"5", "abc"}) {
+        Store s("[ListFile]\nDspFile=*.avi;\n[FileView]\nHiddenAtr=0\n");
+        OptionValues v;
+        for (MediaType& r : v.rows)
+            r.checked = r.extension == "mp4";
+        v.slideTime = slideTime;
+        v.fileView = {1, 0, 0, 0};
+        RuntimeSettings rt;
+        FileWatch watch(s.dir.path());
+        FailureCode([&] { SaveOptions(s.path(), v, "*.mp4;", rt); });
+        const QStringList events = watch.take();
+        EXPECT_EQ(events.count("moved_to TobimaruMe.ini"), 1)
+            << slideTime << ": " << events.join(", ").toStdString();
+        EXPECT_EQ(events.filter("create").size(), 1) << slideTime;
+        EXPECT_EQ(s.read("ListFile", "DspFile"), "*.mp4;") << slideTime;
+        EXPECT_EQ(s.read("PlayFile", "Value29"), "True") << slideTime;
     }
 }
 

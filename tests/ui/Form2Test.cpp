@@ -4,6 +4,7 @@
 #include "base/ErrorBox.h"
 #include "base/ErrorTable.h"
 #include "base/RuntimeSettings.h"
+#include "platform/AboutTexts.h"
 #include "settings/PrivateProfile.h"
 #include "support/DesktopFakes.h"
 #include "support/FakePrompts.h"
@@ -51,7 +52,6 @@ struct OptionsRig {
         ctx.settings = &settings;
         ctx.topmost = topmost;
         ctx.relist = [this] { ++relists; };
-        ctx.applicationDir = dir.path();
         dialog = std::make_unique<Form2>(ctx);
         dialog->show();
     }
@@ -168,12 +168,12 @@ TEST(Form2, EveryControlWithItsCaption) {
     EXPECT_EQ(rig.types()->editTriggers(), QAbstractItemView::NoEditTriggers);
 }
 
-TEST(Form2, NoSettingsFileOpensClear) {
+TEST(Form2, NoSettingsFileShowsTheTypesTheListUses) {
     OptionsRig rig;
     EXPECT_TRUE(rig.prompts.boxes.isEmpty());
-    EXPECT_EQ(rig.types()->topLevelItemCount(), 28);
-    EXPECT_TRUE(rig.checkedRows().isEmpty());
-    EXPECT_EQ(rig.column(0).first(), "aifc") << "sorted by extension";
+    EXPECT_EQ(rig.types()->topLevelItemCount(), MediaTypeCount);
+    EXPECT_EQ(rig.checkedRows(), QStringList{"avi"}) << "the rig's list shows avi files";
+    EXPECT_EQ(rig.column(0).first(), "aac") << "sorted by extension";
     EXPECT_EQ(rig.column(0).last(), "wmv");
     for (QCheckBox* box : rig.dialog->findChildren<QCheckBox*>())
         EXPECT_EQ(box->checkState(), Qt::Unchecked) << box->objectName().toStdString();
@@ -181,6 +181,10 @@ TEST(Form2, NoSettingsFileOpensClear) {
     EXPECT_EQ(rig.part<QLineEdit>("Text2")->text(), "0");
     EXPECT_EQ(rig.visiblePage(), 0);
     EXPECT_FALSE(QFile::exists(rig.path())) << "opening writes nothing";
+    rig.click("Command2(0)");
+    EXPECT_TRUE(rig.prompts.boxes.isEmpty()) << "OK without a change is accepted";
+    EXPECT_EQ(rig.read("ListFile", "DspFile"), "*.avi;");
+    EXPECT_EQ(rig.read("PlayFile", "Value5"), "True");
 }
 
 TEST(Form2, TabsShowTheirPageAlone) {
@@ -200,9 +204,9 @@ TEST(Form2, OneSortOrderForBothColumns) {
     rig.clickHeader(1);
     QStringList descending = rig.column(1);
     EXPECT_EQ(descending.first(), QStringLiteral("ビデオCDファイル"));
-    EXPECT_EQ(descending.last(), QStringLiteral("Apple QuickTime, Macintosh AIFF リソース ファイル"));
+    EXPECT_EQ(descending.last(), QStringLiteral("AAC オーディオ ファイル"));
     rig.clickHeader(1);
-    EXPECT_EQ(rig.column(1).first(), QStringLiteral("Apple QuickTime, Macintosh AIFF リソース ファイル"));
+    EXPECT_EQ(rig.column(1).first(), QStringLiteral("AAC オーディオ ファイル"));
     EXPECT_EQ(rig.column(1).last(), QStringLiteral("ビデオCDファイル"));
     // The order is the list's, not the column's: the next click on the other column flips it.
     rig.clickHeader(0);
@@ -231,14 +235,14 @@ TEST(Form2, AllRowsUncheckedRefusesOnTheFirstPage) {
 TEST(Form2, CheckAllThenOkStoresEveryTypeAndRelists) {
     OptionsRig rig;
     rig.click("Command1(0)");
-    EXPECT_EQ(rig.checkedRows().size(), 28);
+    EXPECT_EQ(rig.checkedRows().size(), MediaTypeCount);
     rig.click("Command2(0)");
     EXPECT_TRUE(rig.prompts.boxes.isEmpty()) << rig.prompts.texts().join("|").toStdString();
-    for (int i = 1; i <= 28; ++i)
+    for (int i = 1; i <= MediaTypeCount; ++i)
         EXPECT_EQ(rig.read("PlayFile", QString("Value%1").arg(i).toLatin1()), "True") << i;
     const QString stored = rig.read("ListFile", "DspFile");
-    EXPECT_EQ(stored.count(';'), 28);
-    EXPECT_TRUE(stored.startsWith("*.aifc;*.asf;"));
+    EXPECT_EQ(stored.count(';'), MediaTypeCount);
+    EXPECT_TRUE(stored.startsWith("*.aac;*.aifc;*.asf;"));
     EXPECT_EQ(rig.settings.ListPattern, stored.chopped(1));
     EXPECT_EQ(rig.relists, 1);
     EXPECT_EQ(rig.dialog->result(), QDialog::Accepted);
@@ -404,12 +408,11 @@ TEST(Form2, VersionPageAndItsLinks) {
               QStringLiteral("（バージョン履歴) \n2003.02.12 1.0.0 初公開\n"));
     EXPECT_TRUE(rig.part<QPlainTextEdit>("Text1")->isReadOnly());
     EXPECT_FALSE(rig.part<QLabel>("Image1")->pixmap().isNull());
-    rig.click("Command3(0)");
+    EXPECT_TRUE(rig.part<QAbstractButton>("Command3(0)")->isHidden()) << "no mail address is answered";
     rig.click("Command3(1)");
-    ASSERT_EQ(rig.shell.opened.size(), 2);
-    EXPECT_TRUE(rig.shell.opened[0].startsWith("mailto:"));
-    EXPECT_EQ(rig.shell.opened[1], rig.dir.file("README.md"));
-    EXPECT_EQ(rig.shell.shows, (std::vector<int>{1, 1}));
+    ASSERT_EQ(rig.shell.opened.size(), 1);
+    EXPECT_EQ(rig.shell.opened[0], ProjectHomePage());
+    EXPECT_EQ(rig.shell.shows, (std::vector<int>{1}));
 }
 
 TEST(Form2, TopmostWithTheMainWindow) {
