@@ -2,6 +2,7 @@
 
 #include "archives/ArchiveReader.h"
 #include "archives/ExtractionTarget.h"
+#include "base/FileNames.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -207,8 +208,7 @@ int Extraction::planEntry(archive_entry* entry) {
     if (const int code = ProbeDestination(m_destination, p.relative, p.type == EntryType::Folder))
         return fail(code, QStringLiteral("in the way in the destination: ") + p.relative);
     if (p.type == EntryType::Link) {
-        const char* target = archive_entry_symlink_utf8(entry);
-        p.linkTarget = target ? QString::fromUtf8(target) : QString();
+        p.linkTarget = EntryLinkTarget(entry);
         if (p.linkTarget.isEmpty())
             return fail(ArchiverCode::HeaderBroken, QStringLiteral("link without a target: ") + p.stored);
     }
@@ -300,7 +300,7 @@ int Extraction::writeEntry(archive* reader, archive_entry* entry, const PlannedE
             return fail(code, QStringLiteral("cannot make ") + p.relative);
         return ArchiverCode::Ok;
     case EntryType::Link:
-        if (const int code = journal.createLink(p.relative, QFile::encodeName(p.linkTarget)))
+        if (const int code = journal.createLink(p.relative, EncodeFileName(p.linkTarget)))
             return fail(code, QStringLiteral("cannot make the link ") + p.relative);
         return ArchiverCode::Ok;
     case EntryType::File:

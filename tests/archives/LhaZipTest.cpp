@@ -284,7 +284,8 @@ TEST_F(Melt, AnEncryptedZipIsExtractedAfterThePasswordBox) {
     for (const Row& row : rows) {
         const TrashSandbox trash;
         MeltRig rig;
-        ArchiveMaker::encryptedZip(rig.dir.file("secret.zip"), "s3cret", {{"hidden.txt", "treasure"}});
+        // As zip -r -P makes it on Linux: UTF-8 names without the UTF-8 flag.
+        ArchiveMaker::infoZip(rig.dir.file("secret.zip"), {{"写真集/秘密.txt", "treasure"}}, "s3cret");
         rig.listAndSelect({"secret.zip"});
         QString label;
         // Our own box, on the user-interface thread, while the worker waits for it.
@@ -306,8 +307,9 @@ TEST_F(Melt, AnEncryptedZipIsExtractedAfterThePasswordBox) {
         rig.lhaZip->ExtractArchives(false);
         EXPECT_TRUE(label.contains("secret.zip")) << row.what << ": " << label.toStdString();
         EXPECT_EQ(rig.prompts.texts(), row.box.isEmpty() ? QStringList() : QStringList{row.box}) << row.what;
-        EXPECT_EQ(ArchiveMaker::read(rig.dir.file("hidden.txt")), row.extracted ? "treasure" : "")
+        EXPECT_EQ(ArchiveMaker::read(rig.dir.file("写真集/秘密.txt")), row.extracted ? "treasure" : "")
             << row.what;
+        EXPECT_EQ(QFileInfo::exists(rig.dir.file("写真集")), row.extracted) << row.what;
         EXPECT_EQ(trash.names(), row.extracted ? QStringList{"secret.zip"} : QStringList()) << row.what;
     }
 }
