@@ -316,7 +316,7 @@ int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEn
                           ExtractionJournal& journal) {
     // A file its owner cannot read would be lost to them; set-id bits never come from an archive.
     const int mode = (archive_entry_perm(entry) & 0777) | 0400;
-    ArchiveFd file;
+    PendingFile file;
     if (const int code = journal.createFile(p.relative, mode, &file))
         return fail(code, QStringLiteral("cannot create ") + p.relative);
     const auto writeFailed = [&](int e) {
@@ -346,7 +346,7 @@ int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEn
         const char* bytes = static_cast<const char*>(buf);
         for (size_t put = 0; put < len;) {
             const ssize_t n =
-                ::pwrite(file.get(), bytes + put, len - put, offset + static_cast<la_int64_t>(put));
+                ::pwrite(file.fd.get(), bytes + put, len - put, offset + static_cast<la_int64_t>(put));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
@@ -361,15 +361,17 @@ int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEn
             return fail(ArchiverCode::UserCancel, QStringLiteral("cancelled"));
     }
     // A sparse tail comes as no block at all.
-    if (p.size > end && ::ftruncate(file.get(), p.size) != 0)
+    if (p.size > end && ::ftruncate(file.fd.get(), p.size) != 0)
         return writeFailed(errno);
     if (archive_entry_mtime_is_set(entry)) {
         const timespec times[2] = {{0, UTIME_NOW},
                                    {archive_entry_mtime(entry), archive_entry_mtime_nsec(entry)}};
-        ::futimens(file.get(), times); // a time that cannot be set loses no data
+        ::futimens(file.fd.get(), times); // a time that cannot be set loses no data
     }
-    if (const int e = file.close())
-        return writeFailed(e);
+    if (!file.fd.close())
+        return writeFailed(errno);
+    if (const int code = journal.finishFile(file))
+        return fail(code, QStringLiteral("cannot name ") + p.relative);
     m_usedBytes += RoundUpToBlock(end, m_space.block) - end;
     return ArchiverCode::Ok;
 }
