@@ -76,6 +76,7 @@ OpenedReader OpenArchiveReader(ArchiveKind kind, const QString& path,
     if (!info.isFile() || !info.isReadable()) {
         out.code = ArchiverCode::ArchiveOpen;
         out.message = QStringLiteral("no readable file");
+        out.error = !info.exists() ? ENOENT : (info.isDir() ? EISDIR : EACCES);
         return out;
     }
     ArchiveReadPtr a(archive_read_new());
@@ -98,8 +99,8 @@ OpenedReader OpenArchiveReader(ArchiveKind kind, const QString& path,
         }
     }
     if (archive_read_open_filename(a.get(), QFile::encodeName(path).constData(), kReadBlock) != ARCHIVE_OK) {
-        out.code =
-            IsSystemErrno(archive_errno(a.get())) ? ArchiverCode::ArchiveOpen : ArchiverCode::NotArchive;
+        out.error = SystemError(a.get());
+        out.code = out.error ? ArchiverCode::ArchiveOpen : ArchiverCode::NotArchive;
         out.message = ErrorMessage(a.get());
         return out;
     }
@@ -168,6 +169,11 @@ int DataErrorCode(archive* reader, bool encrypted) {
     if (IsSystemErrno(archive_errno(reader)))
         return ArchiverCode::ReadError;
     return ArchiverCode::HuffmanCode;
+}
+
+int SystemError(archive* a) {
+    const int e = a ? archive_errno(a) : 0;
+    return IsSystemErrno(e) ? e : 0;
 }
 
 QString ErrorMessage(archive* a) {

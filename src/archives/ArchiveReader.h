@@ -38,6 +38,8 @@ struct OpenedReader {
     ArchiveReadPtr reader;
     int code = ArchiverCode::Ok;
     QString message;
+    /// The system's errno when the file could not be read, else 0.
+    int error = 0;
 };
 
 /// Opens `path` for the format with the given passphrases; LZH names are read as CP932, ZIP names
@@ -68,6 +70,10 @@ HeaderStep NextHeader(archive* reader);
 /// The result code for a failed read of an entry's data (ARCHIVE_WARN included: that is a bad
 /// checksum or a wrong size, so the data is not what was stored).
 int DataErrorCode(archive* reader, bool encrypted);
+
+/// The system's errno behind libarchive's last failure; 0 when the failure was a finding of
+/// libarchive's own (a damaged archive, a wrong password).
+int SystemError(archive* a);
 
 /// libarchive's last error text of the object.
 QString ErrorMessage(archive* a);

@@ -227,9 +227,9 @@ TEST_F(Archiver, EntryNamesAreReadAsTheToolThatWroteThemMeantThem) {
         EXPECT_TRUE(UnZipCheckArchive(archive, 2));
         EXPECT_EQ(ZipFirstEntryState(archive), 0);
         test::TempDir dest;
-        QString message;
+        ExtractFailure message;
         EXPECT_EQ(UnZip(ZipCommandLine("-x -s -V -i -C", archive, dest.path()), {}, &message), 0)
-            << message.toStdString();
+            << message.log.toStdString();
         EXPECT_EQ(NamesIn(dest.path()), QList<QByteArray>{r.top});
         EXPECT_EQ(ReadByName(QFile::encodeName(dest.path()) + "/" + r.file), r.content);
         QFile::remove(archive);
@@ -274,9 +274,9 @@ TEST_F(Archiver, LzhFromJapaneseWindows) {
         r.damage(copy);
         test::TempDir out;
         EXPECT_FALSE(UnlhaCheckArchive(copy, 2));
-        QString message;
+        ExtractFailure message;
         EXPECT_EQ(Unlha(LzhCommandLine("e", "-x1m1", copy, out.path()), {}, &message), r.code)
-            << message.toStdString();
+            << message.log.toStdString();
         EXPECT_TRUE(FolderSnapshot(out.path()).isEmpty());
     }
 }

@@ -83,7 +83,7 @@ TEST_F(Extract, OutcomeOfEachKindOfArchive) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         Sandbox box;
-        EXPECT_EQ(box.extract(ArchiveKind::Zip, box.zip(r.entries)), r.code) << box.message.toStdString();
+        EXPECT_EQ(box.extract(ArchiveKind::Zip, box.zip(r.entries)), r.code) << box.message.log.toStdString();
         EXPECT_EQ(box.world(), box.with(r.added));
     }
     EXPECT_FALSE(QFileInfo::exists("/tobimaru-absolute-test.txt"));
@@ -145,7 +145,7 @@ TEST_F(Extract, DamagedArchivesLeaveTheFolderAsItWas) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         Sandbox box;
-        EXPECT_EQ(box.extract(r.kind, r.make(box)), r.code) << box.message.toStdString();
+        EXPECT_EQ(box.extract(r.kind, r.make(box)), r.code) << box.message.log.toStdString();
         EXPECT_EQ(box.world(), box.before);
     }
 }
@@ -230,7 +230,7 @@ TEST_F(Extract, AKilledExtractionLeavesNoHalfFileAndTheNextOneSucceeds) {
     EXPECT_LT(afterKill.value("work/out/d/" + QString::fromLatin1(part)).size(), big.size());
 
     // The next extraction takes the dead process's part away and extracts the file whole.
-    EXPECT_EQ(box.extract(ArchiveKind::Zip, archive), 0) << box.message.toStdString();
+    EXPECT_EQ(box.extract(ArchiveKind::Zip, archive), 0) << box.message.log.toStdString();
     EXPECT_EQ(box.world(), box.with({{"d", "<dir>"}, {"d/big.bin", big}}));
 }
 
@@ -266,7 +266,7 @@ TEST_F(Extract, OnlyThePartsOfProcessesThatAreGoneAreRemoved) {
     const Snapshot before = box.world();
     ASSERT_EQ(box.extract(ArchiveKind::Zip, box.zip({ZipFile("sub/new.txt", "n"), ZipFile("top.txt", "t")})),
               0)
-        << box.message.toStdString();
+        << box.message.log.toStdString();
     Snapshot expected = before;
     for (const Row& r : rows) {
         if (!r.stays)

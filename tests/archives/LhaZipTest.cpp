@@ -221,7 +221,9 @@ TEST_F(Melt, WhenEveryArchiveFailsNothingGoesToTheTrashAndTheListStays) {
 
     // List order: sorted by name.
     EXPECT_EQ(rig.prompts.texts(),
-              (QStringList{ZipErrorText(ArchiverCode::AlreadyExists), NotSound(empty), NotSound(text)}));
+              (QStringList{"ﾌｧｲﾙが展開先に既に存在しています。\n書庫: clash.zip\n項目: taken.txt\n"
+                           "理由: 展開先に同じ名前のファイルかフォルダが既にあります",
+                           NotSound(empty), NotSound(text)}));
     EXPECT_EQ(rig.prompts.boxes.value(0).icon, PromptIcon::Warning);
     EXPECT_EQ(rig.prompts.boxes.value(0).caption, AppTitle());
     EXPECT_TRUE(rig.trashed.isEmpty());
@@ -278,8 +280,14 @@ TEST_F(Melt, AnEncryptedZipIsExtractedAfterThePasswordBox) {
     };
     const Row rows[] = {
         {"the right password", "s3cret", {}, true},
-        {"a wrong one", "guess", ZipErrorText(ArchiverCode::Password), false},
-        {"the box cancelled", std::nullopt, ZipErrorText(ArchiverCode::Password), false},
+        {"a wrong one", "guess",
+         "格納ﾌｧｲﾙにﾊﾟｽﾜｰﾄﾞがかかっています。\n書庫: secret.zip\n項目: 写真集/秘密.txt\n理由: "
+         "パスワードが違います",
+         false},
+        {"the box cancelled", std::nullopt,
+         "格納ﾌｧｲﾙにﾊﾟｽﾜｰﾄﾞがかかっています。\n書庫: secret.zip\n項目: 写真集/秘密.txt\n"
+         "理由: パスワードが入力されませんでした",
+         false},
     };
     for (const Row& row : rows) {
         const TrashSandbox trash;
@@ -365,7 +373,7 @@ TEST_F(Melt, TheWindowPaintsDuringALongExtractionAndCancelLeavesTheFolderAsItWas
     EXPECT_TRUE(shown.startsWith("書庫 1/1: slow.zip\npart")) << shown.toStdString();
     EXPECT_TRUE(shown.contains(" / ")) << "the bytes: " << shown.toStdString();
     EXPECT_GE(paintsBeforeCancel, 5) << "the window went on painting while the archive was extracted";
-    EXPECT_EQ(rig.prompts.texts(), QStringList{ZipErrorText(ArchiverCode::UserCancel)});
+    EXPECT_EQ(rig.prompts.texts(), QStringList{"ﾕｰｻﾞｰによって解凍を中断されました。\n書庫: slow.zip"});
     EXPECT_EQ(FolderSnapshot(rig.dir.path()), before) << "what the archive wrote is removed";
     EXPECT_TRUE(rig.trashed.isEmpty());
     EXPECT_EQ(rig.relists, 0);

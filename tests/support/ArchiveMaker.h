@@ -95,7 +95,7 @@ struct ExtractionSandbox {
     ExtractionSandbox();
     /// A ZIP of the entries in the archives' folder.
     QString zip(const std::vector<ZipEntry>& entries, const QString& name = "a.zip");
-    /// ExtractArchive into the destination; its message goes to `message`.
+    /// ExtractArchive into the destination; what went wrong goes to `message`.
     int extract(ArchiveKind kind, const QString& archive, const ExtractCallbacks& callbacks = {});
     QMap<QString, QByteArray> world() const;
     /// `before` with the entries (relative to the destination) added.
@@ -104,7 +104,7 @@ struct ExtractionSandbox {
     TempDir tmp;
     QString dest;
     QMap<QString, QByteArray> before;
-    QString message;
+    ExtractFailure message;
 };
 
 /// A small tmpfs (root only) for running out of disk space; unmounted at the end.
