@@ -100,12 +100,12 @@ bool Adapter(const QString& archive, const QString& dest) {
     ExtractCallbacks callbacks;
     qint64 reports = 0;
     callbacks.progress = [&](const QString&, qint64, qint64) { ++reports; }; // as a GUI would hear them
-    QString message;
-    const int code = lzh ? Unlha(LzhCommandLine("e", "-x1m1", archive, dest), callbacks, &message)
-                         : UnZip(ZipCommandLine("-x -s -V -i -C", archive, dest), callbacks, &message);
+    ExtractFailure failure;
+    const int code = lzh ? Unlha(LzhCommandLine("e", "-x1m1", archive, dest), callbacks, &failure)
+                         : UnZip(ZipCommandLine("-x -s -V -i -C", archive, dest), callbacks, &failure);
     benchmark::DoNotOptimize(reports);
     if (code != 0)
-        std::fprintf(stderr, "code %#x: %s\n", code, qPrintable(message));
+        std::fprintf(stderr, "code %#x: %s %s\n", code, qPrintable(failure.entry), qPrintable(failure.log));
     return code == 0;
 }
 

@@ -2,9 +2,12 @@
 
 #include "archives/ArchiveReader.h"
 #include "archives/ExtractionTarget.h"
+#include "base/FileNames.h"
+#include "base/SystemReason.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSet>
 #include <QStringEncoder>
 #include <algorithm>
@@ -37,6 +40,35 @@ bool IsDiskFull(int e) {
     return e == ENOSPC || e == EDQUOT;
 }
 
+QString Reason(const char16_t* text) {
+    return QString::fromUtf16(text);
+}
+
+QString ExistsReason() {
+    return Reason(u"展開先に同じ名前のファイルかフォルダが既にあります");
+}
+
+/// The reason of a failed step of the journal.
+QString JournalReason(int code, int error) {
+    if (code == ArchiverCode::AlreadyExists)
+        return ExistsReason();
+    return error ? SystemReason(error) : QString();
+}
+
+/// The system's reason behind libarchive's last failure, "" when it was a finding of its own.
+QString SystemReasonOf(archive* a) {
+    const int error = SystemError(a);
+    return error ? SystemReason(error) : QString();
+}
+
+bool IsAbsoluteName(const QString& stored) {
+    return stored.startsWith(QLatin1Char('/')) || stored.startsWith(QLatin1Char('\\'));
+}
+
+QString SizeText(qint64 bytes) {
+    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
 enum class EntryType { File, Folder, Link, Destination };
 
 struct PlannedEntry {
@@ -64,10 +96,10 @@ std::vector<QByteArray> PassphraseBytes(const QString& password) {
 /// One extraction: a pass over the headers that decides everything, then a pass that writes.
 class Extraction final {
 public:
-    Extraction(const ExtractRequest& request, const ExtractCallbacks& callbacks, QString* message)
+    Extraction(const ExtractRequest& request, const ExtractCallbacks& callbacks, ExtractFailure* failure)
         : m_request(request)
         , m_callbacks(callbacks)
-        , m_message(message) {}
+        , m_failure(failure) {}
 
     int run();
 
@@ -75,26 +107,29 @@ private:
     int plan();
     int planEntry(archive_entry* entry);
     int checkLinks();
-    int askPassword();
+    int askPassword(const QString& entry);
     int write();
     int writeEntry(archive* reader, archive_entry* entry, const PlannedEntry& planned,
                    ExtractionJournal& journal);
     int writeFile(archive* reader, archive_entry* entry, const PlannedEntry& planned,
                   ExtractionJournal& journal);
-    int checkSpaceLeft();
+    int checkSpaceLeft(const QString& entry);
     bool cancelled() const {
         return m_callbacks.cancel && m_callbacks.cancel->load(std::memory_order_relaxed);
     }
     void report(const QString& entry) const;
-    int fail(int code, const QString& text);
+    /// Ends the extraction with `code`: `log` for a log, and for the user the entry (as stored,
+    /// "" for the archive as a whole) and the reason.
+    int fail(int code, const QString& log, const QString& entry = {}, const QString& reason = {});
 
     const ExtractRequest& m_request;
     const ExtractCallbacks& m_callbacks;
-    QString* m_message = nullptr;
+    ExtractFailure* m_failure = nullptr;
     QString m_destination;
     std::vector<PlannedEntry> m_entries;
     QSet<QString> m_files;
     QSet<QString> m_folders;
+    QSet<QString> m_links;
     std::vector<QByteArray> m_passphrases;
     bool m_askedPassword = false;
     FreeSpace m_space;
@@ -105,9 +140,9 @@ private:
     qint64 m_doneBytes = 0;
 };
 
-int Extraction::fail(int code, const QString& text) {
-    if (m_message)
-        *m_message = text;
+int Extraction::fail(int code, const QString& log, const QString& entry, const QString& reason) {
+    if (m_failure)
+        *m_failure = {entry, reason, log};
     return code;
 }
 
@@ -121,7 +156,8 @@ int Extraction::run() {
     const QFileInfo destination(m_request.destination);
     m_destination = destination.canonicalFilePath();
     if (m_destination.isEmpty() || !QFileInfo(m_destination).isDir())
-        return fail(ArchiverCode::MakeDirectory, QStringLiteral("no folder: ") + m_request.destination);
+        return fail(ArchiverCode::MakeDirectory, QStringLiteral("no folder: ") + m_request.destination, {},
+                    Reason(u"展開先のフォルダがありません"));
     if (const int code = plan())
         return code;
     return write();
@@ -131,7 +167,7 @@ int Extraction::plan() {
     m_space = QueryFreeSpace(m_destination);
     OpenedReader opened = OpenArchiveReader(m_request.kind, m_request.archive);
     if (opened.code)
-        return fail(opened.code, opened.message);
+        return fail(opened.code, opened.message, {}, opened.error ? SystemReason(opened.error) : QString());
     for (;;) {
         if (cancelled())
             return fail(ArchiverCode::UserCancel, QStringLiteral("cancelled"));
@@ -139,7 +175,7 @@ int Extraction::plan() {
         if (step.state == HeaderStep::End)
             break;
         if (step.state == HeaderStep::Failed)
-            return fail(step.code, step.message);
+            return fail(step.code, step.message, {}, SystemReasonOf(opened.reader.get()));
         if (const int code = planEntry(step.entry))
             return code;
     }
@@ -150,8 +186,11 @@ int Extraction::plan() {
         return ArchiverCode::Ok;
     m_reserve = std::min(m_space.bytes / 32, kMaxReserve);
     if (m_neededBytes > m_space.bytes - m_reserve)
-        return fail(ArchiverCode::DiskSpace,
-                    QStringLiteral("needs %1 bytes, %2 free").arg(m_neededBytes).arg(m_space.bytes));
+        return fail(
+            ArchiverCode::DiskSpace,
+            QStringLiteral("needs %1 bytes, %2 free").arg(m_neededBytes).arg(m_space.bytes), {},
+            Reason(u"展開には %1 必要ですが、空きは %2 です")
+                .arg(SizeText(m_neededBytes), SizeText(std::max<qint64>(0, m_space.bytes - m_reserve))));
     return ArchiverCode::Ok;
 }
 
@@ -159,9 +198,11 @@ int Extraction::planEntry(archive_entry* entry) {
     PlannedEntry p;
     p.stored = EntryName(entry);
     if (p.stored.isEmpty())
-        return fail(ArchiverCode::HeaderBroken, QStringLiteral("an entry without a name"));
+        return fail(ArchiverCode::HeaderBroken, QStringLiteral("an entry without a name"), {},
+                    Reason(u"名前のない項目があります"));
     if (archive_entry_hardlink_utf8(entry) || archive_entry_hardlink(entry))
-        return fail(ArchiverCode::UnknownType, QStringLiteral("hard link: ") + p.stored);
+        return fail(ArchiverCode::UnknownType, QStringLiteral("hard link: ") + p.stored, p.stored,
+                    Reason(u"ハードリンクは展開できません"));
     switch (archive_entry_filetype(entry)) {
     case AE_IFREG:
         p.type = EntryType::File;
@@ -173,15 +214,20 @@ int Extraction::planEntry(archive_entry* entry) {
         p.type = EntryType::Link;
         break;
     default: // devices, pipes, sockets: nothing a media archive needs, and unsafe to make
-        return fail(ArchiverCode::UnknownType, QStringLiteral("special file: ") + p.stored);
+        return fail(ArchiverCode::UnknownType, QStringLiteral("special file: ") + p.stored, p.stored,
+                    Reason(u"デバイスやパイプなどの特殊なファイルは展開できません"));
     }
     const EntryPath path = SafeRelativePath(p.stored);
     if (path.code)
-        return fail(path.code, QStringLiteral("name leaves the destination: ") + p.stored);
+        return fail(path.code, QStringLiteral("name leaves the destination: ") + p.stored, p.stored,
+                    IsAbsoluteName(p.stored)
+                        ? Reason(u"絶対パスの名前で、展開先のフォルダの外を指しています")
+                        : Reason(u"「..」を含む名前で、展開先のフォルダの外を指しています"));
     p.relative = path.relative;
     if (p.relative.isEmpty()) {
         if (p.type != EntryType::Folder)
-            return fail(ArchiverCode::HeaderBroken, QStringLiteral("a file named like the destination"));
+            return fail(ArchiverCode::HeaderBroken, QStringLiteral("a file named like the destination"),
+                        p.stored, Reason(u"展開先のフォルダそのものを指す名前のファイルです"));
         p.type = EntryType::Destination;
         m_entries.push_back(std::move(p));
         return ArchiverCode::Ok;
@@ -192,25 +238,37 @@ int Extraction::planEntry(archive_entry* entry) {
         prefix = prefix.isEmpty() ? parts[i] : prefix + QLatin1Char('/') + parts[i];
         if (m_files.contains(prefix))
             return fail(ArchiverCode::MakeDirectory,
-                        QStringLiteral("a file or link of the archive is in the way: ") + p.stored);
+                        QStringLiteral("a file or link of the archive is in the way: ") + p.stored, p.stored,
+                        m_links.contains(prefix)
+                            ? Reason(u"書庫の中のリンク「%1」を通って書き込もうとしています")
+                                  .arg(DisplayFileName(prefix))
+                            : Reason(u"書庫の中のファイル「%1」が、フォルダの場所をふさいでいます")
+                                  .arg(DisplayFileName(prefix)));
         m_folders.insert(prefix);
     }
     if (p.type == EntryType::Folder) {
         if (m_files.contains(p.relative))
-            return fail(ArchiverCode::AlreadyExists, QStringLiteral("stored twice: ") + p.stored);
+            return fail(ArchiverCode::AlreadyExists, QStringLiteral("stored twice: ") + p.stored, p.stored,
+                        Reason(u"書庫の中に同じ名前の項目が二つあります"));
         m_folders.insert(p.relative);
     } else {
         if (m_files.contains(p.relative) || m_folders.contains(p.relative))
-            return fail(ArchiverCode::AlreadyExists, QStringLiteral("stored twice: ") + p.stored);
+            return fail(ArchiverCode::AlreadyExists, QStringLiteral("stored twice: ") + p.stored, p.stored,
+                        Reason(u"書庫の中に同じ名前の項目が二つあります"));
         m_files.insert(p.relative);
+        if (p.type == EntryType::Link)
+            m_links.insert(p.relative);
     }
     if (const int code = ProbeDestination(m_destination, p.relative, p.type == EntryType::Folder))
-        return fail(code, QStringLiteral("in the way in the destination: ") + p.relative);
+        return fail(code, QStringLiteral("in the way in the destination: ") + p.relative, p.stored,
+                    code == ArchiverCode::AlreadyExists
+                        ? ExistsReason()
+                        : Reason(u"展開先で、フォルダの場所にファイルかリンクがあります"));
     if (p.type == EntryType::Link) {
-        const char* target = archive_entry_symlink_utf8(entry);
-        p.linkTarget = target ? QString::fromUtf8(target) : QString();
+        p.linkTarget = EntryLinkTarget(entry);
         if (p.linkTarget.isEmpty())
-            return fail(ArchiverCode::HeaderBroken, QStringLiteral("link without a target: ") + p.stored);
+            return fail(ArchiverCode::HeaderBroken, QStringLiteral("link without a target: ") + p.stored,
+                        p.stored, Reason(u"リンク先のないリンクです"));
     }
     if (p.type == EntryType::File) {
         p.size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : -1;
@@ -219,7 +277,7 @@ int Extraction::planEntry(archive_entry* entry) {
     }
     p.encrypted = archive_entry_is_encrypted(entry) != 0;
     if (p.encrypted && !m_askedPassword) {
-        if (const int code = askPassword())
+        if (const int code = askPassword(p.stored))
             return code;
     }
     m_entries.push_back(std::move(p));
@@ -237,17 +295,19 @@ int Extraction::checkLinks() {
     for (const PlannedEntry& p : m_entries) {
         if (p.type == EntryType::Link && !LinkStaysInside(p.relative, p.linkTarget, realFolder))
             return fail(ArchiverCode::HeaderBroken,
-                        QStringLiteral("link points out of the destination: ") + p.stored);
+                        QStringLiteral("link points out of the destination: ") + p.stored, p.stored,
+                        Reason(u"リンクが展開先のフォルダの外を指しています"));
     }
     return ArchiverCode::Ok;
 }
 
-int Extraction::askPassword() {
+int Extraction::askPassword(const QString& entry) {
     m_askedPassword = true;
     const std::optional<QString> password =
         m_callbacks.password ? m_callbacks.password(m_request.archive) : std::optional<QString>();
     if (!password || password->isEmpty())
-        return fail(ArchiverCode::Password, QStringLiteral("no password given"));
+        return fail(ArchiverCode::Password, QStringLiteral("no password given"), entry,
+                    Reason(u"パスワードが入力されませんでした"));
     m_passphrases = PassphraseBytes(*password);
     return ArchiverCode::Ok;
 }
@@ -255,10 +315,11 @@ int Extraction::askPassword() {
 int Extraction::write() {
     OpenedReader opened = OpenArchiveReader(m_request.kind, m_request.archive, m_passphrases);
     if (opened.code)
-        return fail(opened.code, opened.message);
+        return fail(opened.code, opened.message, {}, opened.error ? SystemReason(opened.error) : QString());
     ExtractionJournal journal(m_destination);
     if (!journal.ok())
-        return fail(ArchiverCode::MakeDirectory, QStringLiteral("cannot open ") + m_destination);
+        return fail(ArchiverCode::MakeDirectory, QStringLiteral("cannot open ") + m_destination, {},
+                    SystemReason(journal.error()));
     size_t index = 0;
     for (;;) {
         if (cancelled())
@@ -267,26 +328,29 @@ int Extraction::write() {
         if (step.state == HeaderStep::End)
             break;
         if (step.state == HeaderStep::Failed)
-            return fail(step.code, step.message);
+            return fail(step.code, step.message, {}, SystemReasonOf(opened.reader.get()));
         if (index >= m_entries.size() || EntryName(step.entry) != m_entries[index].stored)
-            return fail(ArchiverCode::ReadError, QStringLiteral("the archive changed while it was read"));
+            return fail(ArchiverCode::ReadError, QStringLiteral("the archive changed while it was read"), {},
+                        Reason(u"読んでいる間に書庫が変わりました"));
         if (const int code = writeEntry(opened.reader.get(), step.entry, m_entries[index++], journal))
             return code;
     }
     if (index != m_entries.size())
-        return fail(ArchiverCode::ReadError, QStringLiteral("the archive changed while it was read"));
+        return fail(ArchiverCode::ReadError, QStringLiteral("the archive changed while it was read"), {},
+                    Reason(u"読んでいる間に書庫が変わりました"));
     journal.commit();
     return ArchiverCode::Ok;
 }
 
-int Extraction::checkSpaceLeft() {
+int Extraction::checkSpaceLeft(const QString& entry) {
     // Another program may be filling the same disk: stop while there is still room, rather
     // than at the last block.
     if (!m_space.known)
         return ArchiverCode::Ok;
     const FreeSpace now = QueryFreeSpace(m_destination);
     if (now.known && now.bytes - m_reserve < m_neededBytes - m_usedBytes)
-        return fail(ArchiverCode::DiskSpace, QStringLiteral("the disk is filling up"));
+        return fail(ArchiverCode::DiskSpace, QStringLiteral("the disk is filling up"), entry,
+                    Reason(u"展開中にディスクの空きが足りなくなりました"));
     return ArchiverCode::Ok;
 }
 
@@ -297,16 +361,18 @@ int Extraction::writeEntry(archive* reader, archive_entry* entry, const PlannedE
         return ArchiverCode::Ok;
     case EntryType::Folder:
         if (const int code = journal.makeFolders(p.relative))
-            return fail(code, QStringLiteral("cannot make ") + p.relative);
+            return fail(code, QStringLiteral("cannot make ") + p.relative, p.stored,
+                        JournalReason(code, journal.error()));
         return ArchiverCode::Ok;
     case EntryType::Link:
-        if (const int code = journal.createLink(p.relative, QFile::encodeName(p.linkTarget)))
-            return fail(code, QStringLiteral("cannot make the link ") + p.relative);
+        if (const int code = journal.createLink(p.relative, EncodeFileName(p.linkTarget)))
+            return fail(code, QStringLiteral("cannot make the link ") + p.relative, p.stored,
+                        JournalReason(code, journal.error()));
         return ArchiverCode::Ok;
     case EntryType::File:
         break;
     }
-    if (const int code = checkSpaceLeft())
+    if (const int code = checkSpaceLeft(p.stored))
         return code;
     report(p.stored);
     return writeFile(reader, entry, p, journal);
@@ -316,12 +382,14 @@ int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEn
                           ExtractionJournal& journal) {
     // A file its owner cannot read would be lost to them; set-id bits never come from an archive.
     const int mode = (archive_entry_perm(entry) & 0777) | 0400;
-    ArchiveFd file;
+    PendingFile file;
     if (const int code = journal.createFile(p.relative, mode, &file))
-        return fail(code, QStringLiteral("cannot create ") + p.relative);
+        return fail(code, QStringLiteral("cannot create ") + p.relative, p.stored,
+                    JournalReason(code, journal.error()));
     const auto writeFailed = [&](int e) {
         return fail(IsDiskFull(e) ? ArchiverCode::DiskSpace : ArchiverCode::WriteError,
-                    p.relative + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(e)));
+                    p.relative + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(e)), p.stored,
+                    SystemReason(e));
     };
     const qint64 budget = m_space.known ? m_space.bytes - m_reserve : std::numeric_limits<qint64>::max();
     qint64 end = 0;
@@ -332,21 +400,26 @@ int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEn
         const int r = archive_read_data_block(reader, &buf, &len, &offset);
         if (r == ARCHIVE_EOF)
             break;
-        if (r != ARCHIVE_OK)
-            return fail(DataErrorCode(reader, p.encrypted),
-                        p.stored + QStringLiteral(": ") + ErrorMessage(reader));
+        if (r != ARCHIVE_OK) {
+            const int code = DataErrorCode(reader, p.encrypted);
+            return fail(code, p.stored + QStringLiteral(": ") + ErrorMessage(reader), p.stored,
+                        code == ArchiverCode::Password ? Reason(u"パスワードが違います")
+                                                       : SystemReasonOf(reader));
+        }
         const qint64 size = static_cast<qint64>(len);
         // libarchive notices data longer than its header says only at the end, after handing
         // out all of it: a bomb is stopped here, at its stated size.
         if (p.size >= 0 && offset + size > p.size)
             return fail(ArchiverCode::HeaderBroken,
-                        p.stored + QStringLiteral(": more data than its header says"));
+                        p.stored + QStringLiteral(": more data than its header says"), p.stored,
+                        Reason(u"ヘッダに書かれた大きさより多くのデータがあります"));
         if (m_usedBytes + size > budget)
-            return fail(ArchiverCode::DiskSpace, p.stored + QStringLiteral(": the free space is used up"));
+            return fail(ArchiverCode::DiskSpace, p.stored + QStringLiteral(": the free space is used up"),
+                        p.stored, Reason(u"展開中にディスクの空きが足りなくなりました"));
         const char* bytes = static_cast<const char*>(buf);
         for (size_t put = 0; put < len;) {
             const ssize_t n =
-                ::pwrite(file.get(), bytes + put, len - put, offset + static_cast<la_int64_t>(put));
+                ::pwrite(file.fd.get(), bytes + put, len - put, offset + static_cast<la_int64_t>(put));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
@@ -361,23 +434,27 @@ int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEn
             return fail(ArchiverCode::UserCancel, QStringLiteral("cancelled"));
     }
     // A sparse tail comes as no block at all.
-    if (p.size > end && ::ftruncate(file.get(), p.size) != 0)
+    if (p.size > end && ::ftruncate(file.fd.get(), p.size) != 0)
         return writeFailed(errno);
     if (archive_entry_mtime_is_set(entry)) {
         const timespec times[2] = {{0, UTIME_NOW},
                                    {archive_entry_mtime(entry), archive_entry_mtime_nsec(entry)}};
-        ::futimens(file.get(), times); // a time that cannot be set loses no data
+        ::futimens(file.fd.get(), times); // a time that cannot be set loses no data
     }
-    if (const int e = file.close())
-        return writeFailed(e);
+    if (!file.fd.close())
+        return writeFailed(errno);
+    if (const int code = journal.finishFile(file))
+        return fail(code, QStringLiteral("cannot name ") + p.relative, p.stored,
+                    JournalReason(code, journal.error()));
     m_usedBytes += RoundUpToBlock(end, m_space.block) - end;
     return ArchiverCode::Ok;
 }
 
 } // namespace
 
-int ExtractArchive(const ExtractRequest& request, const ExtractCallbacks& callbacks, QString* message) {
-    Extraction extraction(request, callbacks, message);
+int ExtractArchive(const ExtractRequest& request, const ExtractCallbacks& callbacks,
+                   ExtractFailure* failure) {
+    Extraction extraction(request, callbacks, failure);
     return extraction.run();
 }
 

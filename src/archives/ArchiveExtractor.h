@@ -32,14 +32,24 @@ struct ExtractRequest {
     QString destination;
 };
 
+/// Why an extraction failed, beyond its result code.
+struct ExtractFailure {
+    /// The entry it failed at, its name as stored; "" when the failure is the archive's own.
+    QString entry;
+    /// Why, in Japanese words for the user; "" when the code's text says all there is.
+    QString reason;
+    /// libarchive's or our own words, for a log.
+    QString log;
+};
+
 /// Extracts the archive into the destination with the stored folders, and returns 0 or a result
 /// code. Nothing is written outside the destination and nothing there is overwritten: every
 /// entry is checked (names, links, existing files, free space) before the first byte is
 /// written, and a failure or a cancel removes what this call made, so the folder is left as it
-/// was. `message` (optional) gets libarchive's text of a failure, for a log. Thread-safe: calls
-/// on different threads share nothing.
+/// was. `failure` (optional) gets what went wrong. Thread-safe: calls on different threads share
+/// nothing.
 int ExtractArchive(const ExtractRequest& request, const ExtractCallbacks& callbacks = {},
-                   QString* message = nullptr);
+                   ExtractFailure* failure = nullptr);
 
 /// Soundness: true when every header (and with mode 2 or more, every entry's data through to
 /// its end) reads without error and the archive has at least one entry. The data of an

@@ -1,7 +1,10 @@
 #include "archives/ArchiveReader.h"
 
+#include "base/FileNames.h"
+
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <algorithm>
 #include <archive.h>
 #include <archive_entry.h>
@@ -19,9 +22,11 @@ int SupportFormat(archive* a, ArchiveKind kind) {
 }
 
 const char* CharsetOption(ArchiveKind kind) {
-    // Japanese Windows archivers store names in CP932 and, in ZIP, leave the UTF-8 flag clear;
-    // a flagged ZIP name is still read as UTF-8.
-    return kind == ArchiveKind::Zip ? "zip:hdrcharset=CP932" : "lha:hdrcharset=CP932";
+    // LZH archives come from Japanese Windows archivers, which stored names in CP932. ZIP names
+    // are left as stored: Linux tools write UTF-8 without setting the UTF-8 flag, so no charset
+    // fits every archive, and EntryName decides name by name. libarchive still honours the flag
+    // and the Unicode Path field (its CRC taken over the stored bytes, as the field says).
+    return kind == ArchiveKind::Lzh ? "lha:hdrcharset=CP932" : nullptr;
 }
 
 // libarchive reports its own findings with EILSEQ (a format error), EINVAL (a misuse) or -1;
@@ -71,6 +76,7 @@ OpenedReader OpenArchiveReader(ArchiveKind kind, const QString& path,
     if (!info.isFile() || !info.isReadable()) {
         out.code = ArchiverCode::ArchiveOpen;
         out.message = QStringLiteral("no readable file");
+        out.error = !info.exists() ? ENOENT : (info.isDir() ? EISDIR : EACCES);
         return out;
     }
     ArchiveReadPtr a(archive_read_new());
@@ -78,8 +84,9 @@ OpenedReader OpenArchiveReader(ArchiveKind kind, const QString& path,
         out.code = ArchiverCode::HeapMemory;
         return out;
     }
+    const char* charset = CharsetOption(kind);
     if (SupportFormat(a.get(), kind) != ARCHIVE_OK ||
-        archive_read_set_options(a.get(), CharsetOption(kind)) != ARCHIVE_OK) {
+        (charset && archive_read_set_options(a.get(), charset) != ARCHIVE_OK)) {
         out.code = ArchiverCode::UnknownMode;
         out.message = ErrorMessage(a.get());
         return out;
@@ -92,8 +99,8 @@ OpenedReader OpenArchiveReader(ArchiveKind kind, const QString& path,
         }
     }
     if (archive_read_open_filename(a.get(), QFile::encodeName(path).constData(), kReadBlock) != ARCHIVE_OK) {
-        out.code =
-            IsSystemErrno(archive_errno(a.get())) ? ArchiverCode::ArchiveOpen : ArchiverCode::NotArchive;
+        out.error = SystemError(a.get());
+        out.code = out.error ? ArchiverCode::ArchiveOpen : ArchiverCode::NotArchive;
         out.message = ErrorMessage(a.get());
         return out;
     }
@@ -164,14 +171,41 @@ int DataErrorCode(archive* reader, bool encrypted) {
     return ArchiverCode::HuffmanCode;
 }
 
+int SystemError(archive* a) {
+    const int e = a ? archive_errno(a) : 0;
+    return IsSystemErrno(e) ? e : 0;
+}
+
 QString ErrorMessage(archive* a) {
     const char* text = a ? archive_error_string(a) : nullptr;
     return text ? QString::fromUtf8(text) : QString();
 }
 
+QString DecodeStoredName(QByteArrayView stored) {
+    // Names that are UTF-8 throughout are taken as UTF-8: CP932 text is hardly ever valid UTF-8
+    // as well, while Linux tools write UTF-8 without the flag that would say so.
+    if (IsUtf8(stored))
+        return QString::fromUtf8(stored);
+    QStringDecoder cp932("CP932", QStringDecoder::Flag::Stateless);
+    if (cp932.isValid()) {
+        const QString text = cp932.decode(stored);
+        if (!cp932.hasError() && !text.contains(QChar::ReplacementCharacter))
+            return text;
+    }
+    // Neither: the bytes are kept, so the file gets exactly the name that was stored.
+    return DecodeFileName(stored);
+}
+
 QString EntryName(archive_entry* entry) {
-    const char* name = archive_entry_pathname_utf8(entry);
-    return name ? QString::fromUtf8(name) : QString();
+    // The multibyte name: the stored bytes for a ZIP name without the UTF-8 flag, which the
+    // UTF-8 accessor would refuse when they are CP932.
+    const char* name = archive_entry_pathname(entry);
+    return name ? DecodeStoredName(name) : QString();
+}
+
+QString EntryLinkTarget(archive_entry* entry) {
+    const char* target = archive_entry_symlink(entry);
+    return target ? DecodeStoredName(target) : QString();
 }
 
 int EntryAttributes(archive_entry* entry) {

@@ -38,10 +38,12 @@ struct OpenedReader {
     ArchiveReadPtr reader;
     int code = ArchiverCode::Ok;
     QString message;
+    /// The system's errno when the file could not be read, else 0.
+    int error = 0;
 };
 
-/// Opens `path` for the format, with CP932 as the charset of names without a UTF-8 flag and the
-/// given passphrases. Code 0x8018 for a file that cannot be read, 0x801B for another format.
+/// Opens `path` for the format with the given passphrases; LZH names are read as CP932, ZIP names
+/// as stored (see EntryName). Code 0x8018 for a file that cannot be read, 0x801B for another format.
 /// Call inside a Utf8CtypeScope.
 OpenedReader OpenArchiveReader(ArchiveKind kind, const QString& path,
                                const std::vector<QByteArray>& passphrases = {});
@@ -69,11 +71,22 @@ HeaderStep NextHeader(archive* reader);
 /// checksum or a wrong size, so the data is not what was stored).
 int DataErrorCode(archive* reader, bool encrypted);
 
+/// The system's errno behind libarchive's last failure; 0 when the failure was a finding of
+/// libarchive's own (a damaged archive, a wrong password).
+int SystemError(archive* a);
+
 /// libarchive's last error text of the object.
 QString ErrorMessage(archive* a);
 
-/// The stored name as text, "" when it cannot be had.
+/// Stored name bytes as text: UTF-8 when they are valid UTF-8, else CP932 when they are valid
+/// CP932, else the bytes themselves (as DecodeFileName keeps them).
+QString DecodeStoredName(QByteArrayView stored);
+
+/// The stored name as text (DecodeStoredName), "" when it cannot be had.
 QString EntryName(archive_entry* entry);
+
+/// A link entry's target as text (DecodeStoredName), "" when there is none.
+QString EntryLinkTarget(archive_entry* entry);
 
 /// Attribute bits of an entry: 0x01 read-only, 0x10 folder, 0x20 file, 0x40 encrypted.
 int EntryAttributes(archive_entry* entry);

@@ -36,13 +36,13 @@ bool NameMatches(const QString& storedName, const QString& pattern) {
 }
 
 int Extract(ArchiveKind kind, const ArchiverCommand& command, const ExtractCallbacks& callbacks,
-            QString* message) {
+            ExtractFailure* failure) {
     if (command.code) {
-        if (message)
-            *message = QStringLiteral("command line not understood");
+        if (failure)
+            failure->log = QStringLiteral("command line not understood");
         return command.code;
     }
-    return ExtractArchive({kind, command.archive, command.destination}, callbacks, message);
+    return ExtractArchive({kind, command.archive, command.destination}, callbacks, failure);
 }
 
 } // namespace
@@ -68,12 +68,12 @@ void UnZipArchiveClose::operator()(UnZipArchive* archive) const {
     delete archive;
 }
 
-int Unlha(const QString& commandLine, const ExtractCallbacks& callbacks, QString* message) {
-    return Extract(ArchiveKind::Lzh, ParseLzhCommandLine(commandLine), callbacks, message);
+int Unlha(const QString& commandLine, const ExtractCallbacks& callbacks, ExtractFailure* failure) {
+    return Extract(ArchiveKind::Lzh, ParseLzhCommandLine(commandLine), callbacks, failure);
 }
 
-int UnZip(const QString& commandLine, const ExtractCallbacks& callbacks, QString* message) {
-    return Extract(ArchiveKind::Zip, ParseZipCommandLine(commandLine), callbacks, message);
+int UnZip(const QString& commandLine, const ExtractCallbacks& callbacks, ExtractFailure* failure) {
+    return Extract(ArchiveKind::Zip, ParseZipCommandLine(commandLine), callbacks, failure);
 }
 
 bool UnlhaCheckArchive(const QString& archive, int mode) {

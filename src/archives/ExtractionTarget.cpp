@@ -1,13 +1,18 @@
 #include "archives/ExtractionTarget.h"
 
+#include "base/DirStream.h"
 #include "base/FileNames.h"
 
 #include "archives/ArchiverCodes.h"
 
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -110,33 +115,90 @@ qint64 RoundUpToBlock(qint64 bytes, qint64 block) {
     return (bytes + block - 1) / block * block;
 }
 
-ArchiveFd::~ArchiveFd() {
-    close();
-}
-
-ArchiveFd& ArchiveFd::operator=(ArchiveFd&& other) noexcept {
-    if (this != &other) {
-        close();
-        m_fd = other.release();
-    }
-    return *this;
-}
-
-int ArchiveFd::release() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd;
-}
-
-int ArchiveFd::close() {
-    if (m_fd < 0)
+int RenameNoReplace(int folder, const char* from, const char* to) {
+    if (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0)
         return 0;
-    const int result = ::close(release());
-    return result == 0 ? 0 : errno;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    return RenameNoReplaceWithoutFlag(folder, from, to);
+}
+
+int RenameNoReplaceWithoutFlag(int folder, const char* from, const char* to) {
+    if (::linkat(folder, from, folder, to, 0) == 0) {
+        // Killed here, the part stays beside the complete file and the next extraction takes it.
+        ::unlinkat(folder, from, 0);
+        return 0;
+    }
+    const int linkError = errno;
+    if (linkError != EPERM && linkError != EOPNOTSUPP && linkError != ENOSYS && linkError != EMLINK)
+        return linkError;
+    // FAT has no hard links. A name made by someone else between this look and the rename would
+    // be replaced; such a file system offers no call that closes that gap.
+    struct stat st {};
+    if (::fstatat(folder, to, &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return ::renameat(folder, from, folder, to) == 0 ? 0 : errno;
+}
+
+QByteArray PartName(pid_t pid, quint64 number) {
+    return kPartPrefix + QByteArray::number(pid) + '-' + QByteArray::number(number);
+}
+
+pid_t PartNameOwner(const char* name) {
+    const QByteArrayView text(name);
+    if (!text.startsWith(kPartPrefix))
+        return 0;
+    // "<pid>-<number>", digits only.
+    const QByteArrayView rest = text.sliced(qstrlen(kPartPrefix));
+    const qsizetype dash = rest.indexOf('-');
+    const auto digits = [](QByteArrayView v) {
+        return !v.isEmpty() && std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (dash <= 0 || !digits(rest.first(dash)) || !digits(rest.sliced(dash + 1)))
+        return 0;
+    bool ok = false;
+    const qlonglong pid = rest.first(dash).toLongLong(&ok);
+    if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return 0;
+    return static_cast<pid_t>(pid);
+}
+
+int RemoveStaleParts(int folder) {
+    DirStream dir = OpenDirStream(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
+    if (!dir)
+        return 0;
+    const pid_t self = ::getpid();
+    int removed = 0;
+    while (const dirent* e = ::readdir(dir.get())) {
+        const pid_t owner = PartNameOwner(e->d_name);
+        if (owner == 0 || owner == self)
+            continue;
+        // A process of another user answers EPERM: alive, and its part stays.
+        if (::kill(owner, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st {};
+        if (::fstatat(folder, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            ::unlinkat(folder, e->d_name, 0) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 ExtractionJournal::ExtractionJournal(const QString& destination)
-    : m_root(::open(EncodeFileName(destination).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    : m_root(::open(EncodeFileName(destination).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (!m_root.valid()) {
+        m_error = errno;
+        return;
+    }
+    RemoveStaleParts(m_root.get());
+}
+
+int ExtractionJournal::failed(int code) {
+    m_error = errno;
+    return code;
+}
 
 ExtractionJournal::~ExtractionJournal() {
     if (!m_committed)
@@ -153,8 +215,8 @@ int ExtractionJournal::openFolder(const QString& relative, int* fd) {
         return ArchiverCode::Ok;
     }
     m_lastFolder.clear();
-    m_lastFolderFd = ArchiveFd();
-    ArchiveFd current;
+    m_lastFolderFd = UniqueFd();
+    UniqueFd current;
     int at = m_root.get();
     QString sub;
     for (const QString& part : relative.split(kSlash, Qt::SkipEmptyParts)) {
@@ -163,14 +225,18 @@ int ExtractionJournal::openFolder(const QString& relative, int* fd) {
         if (::mkdirat(at, name.constData(), 0777) == 0) {
             m_made.push_back({EncodeFileName(sub), true});
         } else if (errno != EEXIST) {
-            return IsDiskFull(errno) ? ArchiverCode::DiskSpace : ArchiverCode::MakeDirectory;
+            return failed(IsDiskFull(errno) ? ArchiverCode::DiskSpace : ArchiverCode::MakeDirectory);
         }
         // A link or a file where a folder should be fails here (ELOOP, ENOTDIR).
-        ArchiveFd next(::openat(at, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (next.get() < 0)
-            return ArchiverCode::MakeDirectory;
+        UniqueFd next(::openat(at, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!next.valid())
+            return failed(ArchiverCode::MakeDirectory);
         current = std::move(next);
         at = current.get();
+    }
+    if (!m_swept.contains(relative)) {
+        m_swept.insert(relative);
+        RemoveStaleParts(current.get());
     }
     m_lastFolder = relative;
     m_lastFolderFd = std::move(current);
@@ -201,16 +267,44 @@ int CreateCode(int e) {
 
 } // namespace
 
-int ExtractionJournal::createFile(const QString& relative, int mode, ArchiveFd* file) {
+int ExtractionJournal::createFile(const QString& relative, int mode, PendingFile* file) {
     const auto [folder, name] = SplitLast(relative);
     int at = -1;
     if (const int code = openFolder(folder, &at))
         return code;
-    ArchiveFd fd(::openat(at, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
-    if (fd.get() < 0)
-        return CreateCode(errno);
-    m_made.push_back({EncodeFileName(relative), false});
-    *file = std::move(fd);
+    // A part name is taken only by another extraction of this process into the same folder,
+    // or by an entry of the archive named so: the next number is free.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray part = PartName(::getpid(), m_partNumber++);
+        UniqueFd fd(
+            ::openat(at, part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (!fd.valid() && errno == EEXIST)
+            continue;
+        if (!fd.valid())
+            return failed(CreateCode(errno));
+        const QByteArray folderBytes = EncodeFileName(folder);
+        m_made.push_back({folderBytes.isEmpty() ? part : folderBytes + '/' + part, false});
+        file->fd = std::move(fd);
+        file->relative = relative;
+        file->part = part;
+        file->journal = m_made.size() - 1;
+        return ArchiverCode::Ok;
+    }
+    errno = EEXIST;
+    return failed(ArchiverCode::FileOpen);
+}
+
+int ExtractionJournal::finishFile(PendingFile& file) {
+    const auto [folder, name] = SplitLast(file.relative);
+    int at = -1;
+    if (const int code = openFolder(folder, &at))
+        return code;
+    if (const int e = RenameNoReplace(at, file.part.constData(), name.constData())) {
+        errno = e;
+        return failed(e == EEXIST ? ArchiverCode::AlreadyExists
+                                  : (IsDiskFull(e) ? ArchiverCode::DiskSpace : ArchiverCode::WriteError));
+    }
+    m_made[file.journal].relative = EncodeFileName(file.relative);
     return ArchiverCode::Ok;
 }
 
@@ -220,7 +314,7 @@ int ExtractionJournal::createLink(const QString& relative, const QByteArray& tar
     if (const int code = openFolder(folder, &at))
         return code;
     if (::symlinkat(target.constData(), at, name.constData()) != 0)
-        return CreateCode(errno);
+        return failed(CreateCode(errno));
     m_made.push_back({EncodeFileName(relative), false});
     return ArchiverCode::Ok;
 }
@@ -230,7 +324,7 @@ void ExtractionJournal::commit() {
 }
 
 void ExtractionJournal::rollBack() {
-    m_lastFolderFd = ArchiveFd();
+    m_lastFolderFd = UniqueFd();
     m_lastFolder.clear();
     for (auto it = m_made.rbegin(); it != m_made.rend(); ++it)
         ::unlinkat(m_root.get(), it->relative.constData(), it->folder ? AT_REMOVEDIR : 0);

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "base/UniqueFd.h"
+
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <functional>
+#include <sys/types.h>
 #include <vector>
 
 namespace tobimaru {
@@ -45,27 +49,29 @@ FreeSpace QueryFreeSpace(const QString& folder);
 /// `bytes` rounded up to whole blocks.
 qint64 RoundUpToBlock(qint64 bytes, qint64 block);
 
-/// An owned file descriptor, closed when it goes.
-// Not base/UniqueFd.h: close() here answers with the errno, which the journal reports.
-class ArchiveFd final {
-public:
-    ArchiveFd() = default;
-    explicit ArchiveFd(int fd)
-        : m_fd(fd) {}
-    ~ArchiveFd();
-    ArchiveFd(ArchiveFd&& other) noexcept
-        : m_fd(other.release()) {}
-    ArchiveFd& operator=(ArchiveFd&& other) noexcept;
-    ArchiveFd(const ArchiveFd&) = delete;
-    ArchiveFd& operator=(const ArchiveFd&) = delete;
-    int get() const { return m_fd; }
-    int release();
-    /// Closes now and returns close()'s errno (0 when it went well): a network or full disk may
-    /// tell of a failed write only here.
-    int close();
+/// Renames `from` to `to`, both in the folder `folder`, never replacing what is at `to` (then
+/// EEXIST). 0 or the errno. Where the file system has no RENAME_NOREPLACE (EINVAL, as FAT through
+/// FUSE answers), RenameNoReplaceWithoutFlag does it.
+int RenameNoReplace(int folder, const char* from, const char* to);
+/// The same without the flag: a hard link, which is never made over a name, and an unlink; where
+/// there are no hard links either, a look at `to` right before a plain rename.
+int RenameNoReplaceWithoutFlag(int folder, const char* from, const char* to);
 
-private:
-    int m_fd = -1;
+/// The hidden name a file is written under until it is complete: it carries the writer's PID, so
+/// a later extraction can tell the leftovers of a process that was killed.
+inline constexpr char kPartPrefix[] = ".tobimaru-part-";
+QByteArray PartName(pid_t pid, quint64 number);
+/// The PID in a part name; 0 when the name is no part name.
+pid_t PartNameOwner(const char* name);
+/// Removes from the folder the part files whose process is gone; returns how many went.
+int RemoveStaleParts(int folder);
+
+/// A file of the extraction being written under its part name.
+struct PendingFile {
+    UniqueFd fd;
+    QString relative;   ///< the name it gets once complete
+    QByteArray part;    ///< its name in its folder meanwhile
+    size_t journal = 0; ///< its record in the journal
 };
 
 /// Everything one extraction makes goes through here, and is remembered, so that a failed one
@@ -74,7 +80,9 @@ private:
 /// created new (O_EXCL): nothing that is there is replaced, and there is no gap between a
 /// check and the write that a link swapped in could use. Unless committed, what was made is
 /// removed when the journal ends, newest first; a folder only when empty, so nothing someone
-/// else put there in the meantime goes.
+/// else put there in the meantime goes. A file is written under a hidden part name and gets its
+/// own only when complete, so a killed extraction leaves no half file under a real name; the
+/// parts of processes that are gone are removed from each folder it writes into.
 class ExtractionJournal final {
 public:
     /// `destination` is a canonical folder path; `ok()` is false when it cannot be opened.
@@ -87,16 +95,21 @@ public:
     /// Makes the missing folders along `relative` (the last part too). 0, 0x8005 when the disk
     /// is full, 0x8012 when a part is no real folder or cannot be made.
     int makeFolders(const QString& relative);
-    /// Creates the new file `relative` (its folders made first) with the permission bits (the
-    /// umask applies) and hands over the descriptor. 0; 0x8010 when anything is there already;
-    /// 0x8012 for its folder; 0x8005 on a full disk; 0x800D when it cannot be created.
-    int createFile(const QString& relative, int mode, ArchiveFd* file);
+    /// Creates the file that is to become `relative` under a part name in its folder (the
+    /// folders made first), with the permission bits (the umask applies). 0; 0x8012 for its
+    /// folder; 0x8005 on a full disk; 0x800D when it cannot be created.
+    int createFile(const QString& relative, int mode, PendingFile* file);
+    /// Gives the closed file its name, never replacing anything. 0; 0x8010 when the name has
+    /// been taken meanwhile; 0x8005 on a full disk; 0x8013 otherwise.
+    int finishFile(PendingFile& file);
     /// Creates the symbolic link `relative` pointing at `target`. Codes as createFile.
     int createLink(const QString& relative, const QByteArray& target);
     /// Keeps everything; the journal then removes nothing.
     void commit();
     /// Removes what was made, newest first (also done by the destructor unless committed).
     void rollBack();
+    /// The errno of the last failure (0 when it had none).
+    int error() const { return m_error; }
 
 private:
     struct Made {
@@ -105,12 +118,17 @@ private:
     };
     /// A descriptor of the folder `relative` ("" is the destination), making what is missing.
     int openFolder(const QString& relative, int* fd);
+    /// `code` after keeping errno for error().
+    int failed(int code);
 
-    ArchiveFd m_root;
+    UniqueFd m_root;
     std::vector<Made> m_made;
     // The folder the last file went into: files of one folder mostly come one after another.
     QString m_lastFolder;
-    ArchiveFd m_lastFolderFd;
+    UniqueFd m_lastFolderFd;
+    QSet<QString> m_swept;
+    quint64 m_partNumber = 0;
+    int m_error = 0;
     bool m_committed = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "archives/Archiver.h"
 #include "archives/ArchiverCommandLine.h"
+#include "base/FileNames.h"
 #include "base/PathQueries.h"
 #include "base/Prompts.h"
 
@@ -18,12 +19,20 @@ bool Cancelled(const ExtractCallbacks& callbacks) {
     return callbacks.cancel && callbacks.cancel->load();
 }
 
-/// The result of one extraction as the melt functions give it: 0, or 1 once the code's text
-/// has been shown.
-int Reported(Prompts& prompts, int code, const QString& text) {
+/// The result of one extraction as the melt functions give it: 0, or 1 once the code's text has
+/// been shown. Below the text, each on a line of its own, come the archive, the entry it failed
+/// at and why: with several archives selected the code's text alone cannot say which one.
+int Reported(Prompts& prompts, ArchiveKind kind, int code, const QString& archive,
+             const ExtractFailure& failure) {
     if (code == ArchiverCode::Ok)
         return 0;
-    prompts.message(text, AppTitle(), PromptIcon::Warning, PromptButtons::Ok);
+    QStringList lines{ArchiverErrorText(kind, code),
+                      QStringLiteral("書庫: ") + DisplayFileName(GetFileNamePart(archive))};
+    if (!failure.entry.isEmpty())
+        lines << QStringLiteral("項目: ") + DisplayFileName(failure.entry);
+    if (!failure.reason.isEmpty())
+        lines << QStringLiteral("理由: ") + failure.reason;
+    prompts.message(lines.join(QLatin1Char('\n')), AppTitle(), PromptIcon::Warning, PromptButtons::Ok);
     return 1;
 }
 
@@ -58,8 +67,9 @@ int LzhMelt(Prompts& prompts, const QString& archive, const QString& destination
         return 1;
     }
     const QString line = LzhCommandLine(command, switches, archive, WithTrailingBackslash(destination));
-    const int code = Unlha(line, callbacks);
-    return Reported(prompts, code, LzhErrorText(code));
+    ExtractFailure failure;
+    const int code = Unlha(line, callbacks, &failure);
+    return Reported(prompts, ArchiveKind::Lzh, code, archive, failure);
 }
 
 int ZipMelt(Prompts& prompts, const QString& archive, const QString& destination, const QString& switches,
@@ -70,8 +80,9 @@ int ZipMelt(Prompts& prompts, const QString& archive, const QString& destination
         return 1;
     }
     const QString line = ZipCommandLine(switches, archive, WithTrailingBackslash(destination));
-    const int code = UnZip(line, callbacks);
-    return Reported(prompts, code, ZipErrorText(code));
+    ExtractFailure failure;
+    const int code = UnZip(line, callbacks, &failure);
+    return Reported(prompts, ArchiveKind::Zip, code, archive, failure);
 }
 
 QStringList MeltArchives(const std::vector<MeltItem>& items, const QString& destination, Prompts& prompts,

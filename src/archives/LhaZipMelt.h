@@ -28,7 +28,8 @@ bool ZipCheck(const QString& archive);
 
 /// Extracts one LZH archive with `command` and `switches` into the destination. 0 on success;
 /// 1 on failure, which was reported through `prompts` (a missing archive, or the code's text
-/// from LzhErrorText with the warning icon). Blocking: call it on a worker thread, with prompts
+/// from LzhErrorText with the warning icon, then a line each for the archive's name, the entry
+/// and the reason, as far as they are known). Blocking: call it on a worker thread, with prompts
 /// that reach the user from there.
 int LzhMelt(Prompts& prompts, const QString& archive, const QString& destination, const QString& command,
             const QString& switches, const ExtractCallbacks& callbacks = {});

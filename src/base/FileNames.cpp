@@ -49,9 +49,8 @@ int ValidSequence(const unsigned char* p, qsizetype left) {
     return length;
 }
 
-} // namespace
-
-QString DecodeFileName(QByteArrayView bytes) {
+/// The length of the valid UTF-8 that `bytes` begins with.
+qsizetype ValidPrefix(QByteArrayView bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
     qsizetype i = 0;
@@ -61,6 +60,19 @@ QString DecodeFileName(QByteArrayView bytes) {
             break;
         i += length;
     }
+    return i;
+}
+
+} // namespace
+
+bool IsUtf8(QByteArrayView bytes) {
+    return ValidPrefix(bytes) == bytes.size();
+}
+
+QString DecodeFileName(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = ValidPrefix(bytes);
     if (i == n)
         return QString::fromUtf8(bytes);
     // Valid up to `i`: the rest goes sequence by sequence.

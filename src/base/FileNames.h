@@ -13,6 +13,8 @@ namespace tobimaru {
 // not part of valid UTF-8 as the lone surrogate U+DC00 + byte, so every path converts back to the
 // bytes the file system gave; only the text a user reads shows U+FFFD there.
 
+/// True when the bytes are valid UTF-8 throughout (plain ASCII included).
+bool IsUtf8(QByteArrayView bytes);
 /// The path text of a name or path as the file system gives it.
 QString DecodeFileName(QByteArrayView bytes);
 /// The bytes of a path text for the file system: the inverse of DecodeFileName.

@@ -5,6 +5,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <locale.h>
 #include <thread>
@@ -14,7 +17,10 @@ namespace {
 
 using test::ArchiveMaker;
 using test::FolderSnapshot;
+using test::Utf8ZipFile;
+using test::WindowsZipFile;
 using test::ZipEntry;
+using test::ZipFile;
 using Snapshot = QMap<QString, QByteArray>;
 
 class Archiver : public ::testing::Test {
@@ -151,6 +157,85 @@ TEST_F(Archiver, JapaneseNamesWhateverTheCallersLocale) {
     }
 }
 
+/// The content of the file at the path bytes, "<none>" when it cannot be read: names that are
+/// not UTF-8 are looked up by their bytes, which Qt's own file names cannot carry.
+QByteArray ReadByName(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return "<none>";
+    QByteArray out;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+        out.append(buf, n);
+    ::close(fd);
+    return out;
+}
+
+/// The names directly in a folder, as bytes, sorted.
+QList<QByteArray> NamesIn(const QString& folder) {
+    QList<QByteArray> names;
+    if (DIR* dir = ::opendir(QFile::encodeName(folder).constData())) {
+        while (const dirent* e = ::readdir(dir)) {
+            if (qstrcmp(e->d_name, ".") != 0 && qstrcmp(e->d_name, "..") != 0)
+                names << QByteArray(e->d_name);
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(Archiver, EntryNamesAreReadAsTheToolThatWroteThemMeantThem) {
+    const QByteArray oldName = ArchiveMaker::cp932("旧名.txt");
+    ZipEntry unicodeFits = WindowsZipFile(oldName, "u");
+    unicodeFits.unicodePath = QString("新名.txt").toUtf8();
+    ZipEntry unicodeStale = unicodeFits;
+    unicodeStale.unicodeCrcWrong = true;
+    struct Row {
+        const char* what;
+        std::function<QString(const QString& path)> make;
+        QByteArray top;  ///< the one name made in the destination
+        QByteArray file; ///< the file's path below it, as bytes
+        QByteArray content;
+    };
+    const Row rows[] = {
+        {"UTF-8 with the flag",
+         [](const QString& p) { return ArchiveMaker::zip(p, {Utf8ZipFile("写真集/一.txt", "1")}); }, "写真集",
+         "写真集/一.txt", "1"},
+        {"UTF-8 without the flag, by zip -r",
+         [](const QString& p) {
+             return ArchiveMaker::infoZip(p, {{"写真集/一.txt", "1"}});
+         },
+         "写真集", "写真集/一.txt", "1"},
+        {"CP932 from Windows",
+         [](const QString& p) {
+             return ArchiveMaker::zip(p, {WindowsZipFile(ArchiveMaker::cp932("予定表.txt"), "y")});
+         },
+         "予定表.txt", "予定表.txt", "y"},
+        {"a Unicode Path field for the stored name",
+         [&](const QString& p) { return ArchiveMaker::zip(p, {unicodeFits}); }, "新名.txt", "新名.txt", "u"},
+        // Its CRC is that of another name: a tool renamed the entry and left the field behind.
+        {"a Unicode Path field left from another name",
+         [&](const QString& p) { return ArchiveMaker::zip(p, {unicodeStale}); }, "旧名.txt", "旧名.txt", "u"},
+        {"bytes that are neither UTF-8 nor CP932",
+         [](const QString& p) { return ArchiveMaker::zip(p, {ZipFile("bad\xff\xfe.txt", "b")}); },
+         "bad\xff\xfe.txt", "bad\xff\xfe.txt", "b"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        const QString archive = r.make(m_tmp.file("names.zip"));
+        EXPECT_TRUE(UnZipCheckArchive(archive, 2));
+        EXPECT_EQ(ZipFirstEntryState(archive), 0);
+        test::TempDir dest;
+        ExtractFailure message;
+        EXPECT_EQ(UnZip(ZipCommandLine("-x -s -V -i -C", archive, dest.path()), {}, &message), 0)
+            << message.log.toStdString();
+        EXPECT_EQ(NamesIn(dest.path()), QList<QByteArray>{r.top});
+        EXPECT_EQ(ReadByName(QFile::encodeName(dest.path()) + "/" + r.file), r.content);
+        QFile::remove(archive);
+    }
+}
+
 TEST_F(Archiver, LzhFromJapaneseWindows) {
     if (!ArchiveMaker::lzhAvailable())
         GTEST_SKIP() << "jlha (jlha-utils, default-jre-headless) and the ja_JP.UTF-8 locale make the LZH "
@@ -189,9 +274,9 @@ TEST_F(Archiver, LzhFromJapaneseWindows) {
         r.damage(copy);
         test::TempDir out;
         EXPECT_FALSE(UnlhaCheckArchive(copy, 2));
-        QString message;
+        ExtractFailure message;
         EXPECT_EQ(Unlha(LzhCommandLine("e", "-x1m1", copy, out.path()), {}, &message), r.code)
-            << message.toStdString();
+            << message.log.toStdString();
         EXPECT_TRUE(FolderSnapshot(out.path()).isEmpty());
     }
 }

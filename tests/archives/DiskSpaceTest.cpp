@@ -37,20 +37,20 @@ protected:
     test::SmallDisk m_disk{1 << 20};
     test::TempDir m_archives;
     QString m_dest;
-    QString m_message;
+    ExtractFailure m_message;
 };
 
 TEST_F(DiskSpace, AnArchiveTooBigIsRefusedBeforeWriting) {
     const QString archive = ArchiveMaker::zip(
         m_archives.file("big.zip"), {{"a.bin", QByteArray(600000, 'a')}, {"b.bin", QByteArray(600000, 'b')}});
-    EXPECT_EQ(extract(archive), 0x8005) << m_message.toStdString();
+    EXPECT_EQ(extract(archive), 0x8005) << m_message.log.toStdString();
     EXPECT_TRUE(FolderSnapshot(m_dest).isEmpty());
 }
 
 TEST_F(DiskSpace, AnArchiveThatFitsIsExtracted) {
     const QString archive =
         ArchiveMaker::zip(m_archives.file("fits.zip"), {{"d/a.bin", QByteArray(300000, 'a')}});
-    EXPECT_EQ(extract(archive), 0) << m_message.toStdString();
+    EXPECT_EQ(extract(archive), 0) << m_message.log.toStdString();
     EXPECT_EQ(FolderSnapshot(m_dest), Snapshot({{"d", "<dir>"}, {"d/a.bin", QByteArray(300000, 'a')}}));
 }
 
@@ -81,7 +81,7 @@ TEST_F(DiskSpace, ADiskThatFillsUpMeanwhileStopsTheExtraction) {
                 fill(8192);
             }
         };
-        EXPECT_EQ(extract(archive, callbacks), 0x8005) << m_message.toStdString();
+        EXPECT_EQ(extract(archive, callbacks), 0x8005) << m_message.log.toStdString();
         EXPECT_TRUE(filled);
         EXPECT_TRUE(FolderSnapshot(m_dest).isEmpty()) << "what was extracted is taken away again";
         EXPECT_TRUE(QFile::exists(m_disk.path() + "/filler")) << "the other program's file stays";

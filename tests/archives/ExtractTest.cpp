@@ -1,9 +1,14 @@
 #include "archives/ArchiveExtractor.h"
+#include "archives/ExtractionTarget.h"
 #include "support/ArchiveMaker.h"
+#include "support/ForkedChild.h"
 #include "support/TempDir.h"
 
 #include <QFileInfo>
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace tobimaru {
 namespace {
@@ -78,7 +83,7 @@ TEST_F(Extract, OutcomeOfEachKindOfArchive) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         Sandbox box;
-        EXPECT_EQ(box.extract(ArchiveKind::Zip, box.zip(r.entries)), r.code) << box.message.toStdString();
+        EXPECT_EQ(box.extract(ArchiveKind::Zip, box.zip(r.entries)), r.code) << box.message.log.toStdString();
         EXPECT_EQ(box.world(), box.with(r.added));
     }
     EXPECT_FALSE(QFileInfo::exists("/tobimaru-absolute-test.txt"));
@@ -140,7 +145,7 @@ TEST_F(Extract, DamagedArchivesLeaveTheFolderAsItWas) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         Sandbox box;
-        EXPECT_EQ(box.extract(r.kind, r.make(box)), r.code) << box.message.toStdString();
+        EXPECT_EQ(box.extract(r.kind, r.make(box)), r.code) << box.message.log.toStdString();
         EXPECT_EQ(box.world(), box.before);
     }
 }
@@ -200,6 +205,116 @@ TEST_F(Extract, ReportsProgressUpToTheSizeOfAllFiles) {
     EXPECT_TRUE(monotonic);
     EXPECT_EQ(lastDone, 200002);
     EXPECT_EQ(lastTotal, 200002);
+}
+
+TEST_F(Extract, AKilledExtractionLeavesNoHalfFileAndTheNextOneSucceeds) {
+    Sandbox box;
+    QByteArray big;
+    for (int i = 0; big.size() < (3 << 20); ++i)
+        big += QByteArray::number(i * 2654435761U);
+    const QString archive = box.zip({ZipFolder("d/"), ZipFile("d/big.bin", big)});
+    test::ForkedChild child([&] {
+        ExtractCallbacks callbacks;
+        // Killed once part of the file is on the disk, as by the desktop's task manager.
+        callbacks.progress = [](const QString& entry, qint64 done, qint64) {
+            if (entry == "d/big.bin" && done > 0)
+                ::raise(SIGKILL);
+        };
+        ExtractArchive({ArchiveKind::Zip, archive, box.dest}, callbacks);
+    });
+    const QByteArray part = PartName(child.pid(), 0);
+    ASSERT_EQ(child.wait(), SIGKILL);
+    const Snapshot afterKill = box.world();
+    EXPECT_FALSE(afterKill.contains("work/out/d/big.bin")) << "a half file under its own name";
+    ASSERT_TRUE(afterKill.contains("work/out/d/" + QString::fromLatin1(part)));
+    EXPECT_LT(afterKill.value("work/out/d/" + QString::fromLatin1(part)).size(), big.size());
+
+    // The next extraction takes the dead process's part away and extracts the file whole.
+    EXPECT_EQ(box.extract(ArchiveKind::Zip, archive), 0) << box.message.log.toStdString();
+    EXPECT_EQ(box.world(), box.with({{"d", "<dir>"}, {"d/big.bin", big}}));
+}
+
+TEST_F(Extract, OnlyThePartsOfProcessesThatAreGoneAreRemoved) {
+    Sandbox box;
+    pid_t gone = 0;
+    {
+        test::ForkedChild child([] {});
+        gone = child.pid();
+        child.wait();
+    }
+    const QString dead = QString::fromLatin1(PartName(gone, 0));
+    const QString alive = QString::fromLatin1(PartName(::getpid(), 7)); // another extraction of ours
+    const QString init = QString::fromLatin1(PartName(1, 0));
+    struct Row {
+        QString path; ///< relative to the destination
+        bool stays;
+    };
+    const Row rows[] = {
+        {dead, false},
+        {"sub/" + dead, false},
+        {alive, true},
+        {init, true},
+        {"other/" + dead, true}, // the archive writes nothing there
+        {QString(kPartPrefix) + QString::number(gone), true},
+        {QString(kPartPrefix) + QString::number(gone) + "-x", true},
+        {"." + dead, true},
+    };
+    box.tmp.mkdir("work/out/sub");
+    box.tmp.mkdir("work/out/other");
+    for (const Row& r : rows)
+        box.tmp.write("work/out/" + r.path, "left");
+    const Snapshot before = box.world();
+    ASSERT_EQ(box.extract(ArchiveKind::Zip, box.zip({ZipFile("sub/new.txt", "n"), ZipFile("top.txt", "t")})),
+              0)
+        << box.message.log.toStdString();
+    Snapshot expected = before;
+    for (const Row& r : rows) {
+        if (!r.stays)
+            expected.remove("work/out/" + r.path);
+    }
+    expected.insert("work/out/sub/new.txt", "n");
+    expected.insert("work/out/top.txt", "t");
+    EXPECT_EQ(box.world(), expected);
+}
+
+TEST(RenameNoReplace, NeverReplacesWhatIsThere) {
+    using Rename = int (*)(int, const char*, const char*);
+    const std::pair<const char*, Rename> ways[] = {
+        {"renameat2", RenameNoReplace}, {"a file system without the flag", RenameNoReplaceWithoutFlag}};
+    struct Row {
+        const char* what;
+        std::function<void(const test::TempDir&)> occupy;
+        int error;
+    };
+    const Row rows[] = {
+        {"a free name", [](const test::TempDir&) {}, 0},
+        {"a file", [](const test::TempDir& d) { d.write("to", "theirs"); }, EEXIST},
+        {"a folder", [](const test::TempDir& d) { d.mkdir("to"); }, EEXIST},
+        {"a link to nowhere",
+         [](const test::TempDir& d) {
+             ASSERT_EQ(::symlink("nowhere", d.file("to").toUtf8().constData()), 0);
+         },
+         EEXIST},
+    };
+    for (const auto& [way, rename] : ways) {
+        for (const Row& r : rows) {
+            SCOPED_TRACE(std::string(way) + ": " + r.what);
+            test::TempDir dir;
+            dir.write("from", "ours");
+            r.occupy(dir);
+            const Snapshot before = test::FolderSnapshot(dir.path());
+            const int folder = ::open(dir.path().toUtf8().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ASSERT_GE(folder, 0);
+            EXPECT_EQ(rename(folder, "from", "to"), r.error);
+            ::close(folder);
+            Snapshot expected = before;
+            if (r.error == 0) {
+                expected.remove("from");
+                expected.insert("to", "ours");
+            }
+            EXPECT_EQ(test::FolderSnapshot(dir.path()), expected);
+        }
+    }
 }
 
 } // namespace

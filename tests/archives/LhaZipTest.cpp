@@ -226,7 +226,9 @@ TEST_F(Melt, WhenEveryArchiveFailsNothingGoesToTheTrashAndTheListStays) {
 
     // List order: sorted by name.
     EXPECT_EQ(rig.prompts.texts(),
-              (QStringList{ZipErrorText(ArchiverCode::AlreadyExists), NotSound(empty), NotSound(text)}));
+              (QStringList{"ﾌｧｲﾙが展開先に既に存在しています。\n書庫: clash.zip\n項目: taken.txt\n"
+                           "理由: 展開先に同じ名前のファイルかフォルダが既にあります",
+                           NotSound(empty), NotSound(text)}));
     EXPECT_EQ(rig.prompts.boxes.value(0).icon, PromptIcon::Warning);
     EXPECT_EQ(rig.prompts.boxes.value(0).caption, AppTitle());
     EXPECT_TRUE(rig.trashed.isEmpty());
@@ -283,13 +285,20 @@ TEST_F(Melt, AnEncryptedZipIsExtractedAfterThePasswordBox) {
     };
     const Row rows[] = {
         {"the right password", "s3cret", {}, true},
-        {"a wrong one", "guess", ZipErrorText(ArchiverCode::Password), false},
-        {"the box cancelled", std::nullopt, ZipErrorText(ArchiverCode::Password), false},
+        {"a wrong one", "guess",
+         "格納ﾌｧｲﾙにﾊﾟｽﾜｰﾄﾞがかかっています。\n書庫: secret.zip\n項目: 写真集/秘密.txt\n理由: "
+         "パスワードが違います",
+         false},
+        {"the box cancelled", std::nullopt,
+         "格納ﾌｧｲﾙにﾊﾟｽﾜｰﾄﾞがかかっています。\n書庫: secret.zip\n項目: 写真集/秘密.txt\n"
+         "理由: パスワードが入力されませんでした",
+         false},
     };
     for (const Row& row : rows) {
         const TrashSandbox trash;
         MeltRig rig;
-        ArchiveMaker::encryptedZip(rig.dir.file("secret.zip"), "s3cret", {{"hidden.txt", "treasure"}});
+        // As zip -r -P makes it on Linux: UTF-8 names without the UTF-8 flag.
+        ArchiveMaker::infoZip(rig.dir.file("secret.zip"), {{"写真集/秘密.txt", "treasure"}}, "s3cret");
         rig.listAndSelect({"secret.zip"});
         QString label;
         // Our own box, on the user-interface thread, while the worker waits for it.
@@ -311,8 +320,9 @@ TEST_F(Melt, AnEncryptedZipIsExtractedAfterThePasswordBox) {
         rig.lhaZip->ExtractArchives(false);
         EXPECT_TRUE(label.contains("secret.zip")) << row.what << ": " << label.toStdString();
         EXPECT_EQ(rig.prompts.texts(), row.box.isEmpty() ? QStringList() : QStringList{row.box}) << row.what;
-        EXPECT_EQ(ArchiveMaker::read(rig.dir.file("hidden.txt")), row.extracted ? "treasure" : "")
+        EXPECT_EQ(ArchiveMaker::read(rig.dir.file("写真集/秘密.txt")), row.extracted ? "treasure" : "")
             << row.what;
+        EXPECT_EQ(QFileInfo::exists(rig.dir.file("写真集")), row.extracted) << row.what;
         EXPECT_EQ(trash.names(), row.extracted ? QStringList{"secret.zip"} : QStringList()) << row.what;
     }
 }
@@ -368,7 +378,7 @@ TEST_F(Melt, TheWindowPaintsDuringALongExtractionAndCancelLeavesTheFolderAsItWas
     EXPECT_TRUE(shown.startsWith("書庫 1/1: slow.zip\npart")) << shown.toStdString();
     EXPECT_TRUE(shown.contains(" / ")) << "the bytes: " << shown.toStdString();
     EXPECT_GE(paintsBeforeCancel, 5) << "the window went on painting while the archive was extracted";
-    EXPECT_EQ(rig.prompts.texts(), QStringList{ZipErrorText(ArchiverCode::UserCancel)});
+    EXPECT_EQ(rig.prompts.texts(), QStringList{"ﾕｰｻﾞｰによって解凍を中断されました。\n書庫: slow.zip"});
     EXPECT_EQ(FolderSnapshot(rig.dir.path()), before) << "what the archive wrote is removed";
     EXPECT_TRUE(rig.trashed.isEmpty());
     EXPECT_EQ(rig.relists, 0);

@@ -24,7 +24,7 @@ namespace {
 
 // Reads the entries as JSON on stdin; names and data in base64, so any bytes pass.
 constexpr const char* kZipScript = R"PY(
-import base64, json, stat, sys, zipfile
+import base64, json, stat, struct, sys, zipfile, zlib
 job = json.load(sys.stdin)
 class RawInfo(zipfile.ZipInfo):
     raw = b''
@@ -47,6 +47,11 @@ with zipfile.ZipFile(job['path'], 'w') as z:
             zi.create_system = 3
             mode = {'folder': stat.S_IFDIR | 0o755, 'link': stat.S_IFLNK | 0o777}.get(kind, stat.S_IFREG | 0o644)
             zi.external_attr = (mode << 16) | (0x10 if kind == 'folder' else 0)
+        if e['unicode']:
+            uni = base64.b64decode(e['unicode'])
+            crc = zlib.crc32(raw) ^ (0xFFFF if e['crcWrong'] else 0)
+            body = b'\x01' + struct.pack('<I', crc) + uni
+            zi.extra = struct.pack('<HH', 0x7075, len(body)) + body
         z.writestr(zi, base64.b64decode(e['data']))
 )PY";
 
@@ -133,7 +138,9 @@ QString ArchiveMaker::zip(const QString& path, const std::vector<ZipEntry>& entr
                                 {"kind", QString::fromLatin1(kKinds[e.kind])},
                                 {"utf8", e.utf8Flag},
                                 {"windows", e.windows},
-                                {"stored", e.stored}});
+                                {"stored", e.stored},
+                                {"unicode", QString::fromLatin1(e.unicodePath.toBase64())},
+                                {"crcWrong", e.unicodeCrcWrong}});
     }
     const QJsonObject job{{"path", QFileInfo(path).absoluteFilePath()}, {"entries", list}};
     Run(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(kZipScript)}, {},
@@ -149,6 +156,26 @@ QString ArchiveMaker::encryptedZip(const QString& path, const QString& password,
                      QFileInfo(path).absoluteFilePath()};
     args << files.keys();
     Run(QStringLiteral("zip"), args, tree.path());
+    return path;
+}
+
+QString ArchiveMaker::infoZip(const QString& path, const QMap<QString, QByteArray>& files,
+                              const QString& password) {
+    QTemporaryDir tree;
+    WriteTree(tree.path(), files);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    QStringList args{QStringLiteral("-q"), QStringLiteral("-r")};
+    if (!password.isEmpty())
+        args << QStringLiteral("-P") << password;
+    args << QFileInfo(path).absoluteFilePath();
+    QStringList tops;
+    for (const QString& file : files.keys()) {
+        const QString top = file.section(QLatin1Char('/'), 0, 0);
+        if (!tops.contains(top))
+            tops << top;
+    }
+    Run(QStringLiteral("zip"), args + tops, tree.path(), {}, env);
     return path;
 }
 

@@ -31,6 +31,10 @@ struct ZipEntry {
     bool windows = false;
     /// Stored without compression.
     bool stored = false;
+    /// When set, an Info-ZIP Unicode Path field (0x7075) with this UTF-8 name, and with the
+    /// CRC-32 of `name` (the stored bytes) or, with `unicodeCrcWrong`, a CRC that does not fit.
+    QByteArray unicodePath = {};
+    bool unicodeCrcWrong = false;
 };
 
 /// Entries as tests write them: a file (Unix-made), a file made on Windows, a file with a
@@ -50,6 +54,10 @@ struct ArchiveMaker {
     /// A ZIP of the files (UTF-8 relative path → content) encrypted by `zip -P`.
     static QString encryptedZip(const QString& path, const QString& password,
                                 const QMap<QString, QByteArray>& files);
+    /// A ZIP as `zip -r` makes one under a UTF-8 locale: the names in UTF-8 without the UTF-8
+    /// flag; encrypted (`-P`) when a password is given.
+    static QString infoZip(const QString& path, const QMap<QString, QByteArray>& files,
+                           const QString& password = {});
     /// An LZH (-lh5-) of the files (UTF-8 relative path → content) by jlha under ja_JP.UTF-8,
     /// which stores the names in CP932 as Japanese Windows archivers did.
     static QString lzh(const QString& path, const QMap<QString, QByteArray>& files);
@@ -87,7 +95,7 @@ struct ExtractionSandbox {
     ExtractionSandbox();
     /// A ZIP of the entries in the archives' folder.
     QString zip(const std::vector<ZipEntry>& entries, const QString& name = "a.zip");
-    /// ExtractArchive into the destination; its message goes to `message`.
+    /// ExtractArchive into the destination; what went wrong goes to `message`.
     int extract(ArchiveKind kind, const QString& archive, const ExtractCallbacks& callbacks = {});
     QMap<QString, QByteArray> world() const;
     /// `before` with the entries (relative to the destination) added.
@@ -96,7 +104,7 @@ struct ExtractionSandbox {
     TempDir tmp;
     QString dest;
     QMap<QString, QByteArray> before;
-    QString message;
+    ExtractFailure message;
 };
 
 /// A small tmpfs (root only) for running out of disk space; unmounted at the end.
