@@ -326,8 +326,14 @@ bool EmptyTrashFolders(const QStringList& folders, const std::atomic<bool>* canc
             break;
         // A trash swapped for a link since it was listed is not emptied through it.
         struct stat self {};
-        if (::lstat(EncodeFileName(trash).constData(), &self) != 0 || !S_ISDIR(self.st_mode)) {
-            const int error = S_ISLNK(self.st_mode) ? ELOOP : errno;
+        int error = 0;
+        if (::lstat(EncodeFileName(trash).constData(), &self) != 0)
+            error = errno;
+        else if (!S_ISDIR(self.st_mode))
+            error = S_ISLNK(self.st_mode) ? ELOOP : ENOTDIR;
+        if (error == ENOENT)
+            continue;
+        if (error != 0) {
             ok = false;
             if (failures)
                 failures->append(NamedReason(DisplayFileName(trash), error));
@@ -342,6 +348,14 @@ bool EmptyTrashFolders(const QStringList& folders, const std::atomic<bool>* canc
                 ok = false;
                 if (failures)
                     failures->append(NamedReason(DisplayFileName(folder), errno));
+                continue;
+            }
+            if (!S_ISDIR(st.st_mode)) {
+                // Never emptied through a link: what it points at is no trash.
+                ok = false;
+                if (failures)
+                    failures->append(
+                        NamedReason(DisplayFileName(folder), S_ISLNK(st.st_mode) ? ELOOP : ENOTDIR));
                 continue;
             }
             QString failure;

@@ -29,9 +29,10 @@ public:
     /// Writes the info file first (a free name: "name", "name.2", ...), then renames the entry
     /// into "files" without ever replacing anything; on failure the info file goes again.
     bool moveToTrash(const QString& path, QString* reason) override;
-    /// The home trash and the trash of every mounted local volume, each only when it passes the
-    /// checks moveToTrash makes. Network volumes are left out: one whose server has gone would
-    /// hold the job for minutes.
+    /// The home trash and the trash of every mounted local volume, each only when the trash
+    /// folder passes the checks moveToTrash makes (a "files" or "info" link inside is left to
+    /// EmptyTrashFolders, which refuses it aloud). Network volumes are left out: one whose
+    /// server has gone would hold the job for minutes.
     QStringList trashFolders() const override;
 
     /// Where the home trash is (it need not exist yet); "" when no home folder is known.

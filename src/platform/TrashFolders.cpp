@@ -90,19 +90,20 @@ bool Fail(QString* reason, const QString& text) {
     return false;
 }
 
-// "files" and "info" of an opened trash folder. Without `create` a missing one is no fault: a
-// trash that was never used may lack them, and there is nothing in it to list.
+// "files" and "info" of an opened trash folder, made when missing. Only looking (no `create`)
+// leaves them alone: the emptying refuses a link there itself, and says so to the user, which a
+// trash left out of the list never could.
 bool OpenInside(const Part& trash, bool create, OpenTrash* out, QString* reason) {
+    out->dev = trash.st.st_dev;
+    out->ino = trash.st.st_ino;
+    if (!create)
+        return true;
     for (const char* name : {"files", "info"}) {
-        Part p = OpenPart(trash.fd.get(), name, create);
-        if (p.fault == Part::Missing && !create)
-            continue;
+        Part p = OpenPart(trash.fd.get(), name, true);
         if (p.fault != Part::Ok)
             return Fail(reason, PartReason(p, out->path + QLatin1Char('/') + QLatin1String(name)));
         (name[0] == 'f' ? out->files : out->info) = std::move(p.fd);
     }
-    out->dev = trash.st.st_dev;
-    out->ino = trash.st.st_ino;
     return true;
 }
 

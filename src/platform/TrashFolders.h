@@ -18,7 +18,7 @@ struct OpenTrash {
     QByteArray top; ///< the volume's top directory, "" for the home trash (whose Path= is absolute)
     dev_t dev = 0;  ///< device and inode of the trash folder, to list each trash once
     ino_t ino = 0;
-    UniqueFd files; ///< "files"; none when it does not exist yet and the trash was only looked at
+    UniqueFd files; ///< "files"; none when the trash was only looked at
     UniqueFd info;  ///< "info", likewise
 };
 
@@ -30,8 +30,8 @@ QString DataHome();
 bool DataHomeDevice(dev_t* dev);
 
 /// Opens the home trash. With `create`, the data folder, "Trash" (0700), "files" and "info" are
-/// made when missing; without it, "Trash" must exist and a missing "files" or "info" stays
-/// unopened. False when a part is a link or no folder, or cannot be made; `reason` says which.
+/// made when missing and opened; without it, "Trash" must exist and only it is checked. False
+/// when a part is a link or no folder, or cannot be made; `reason` says which.
 bool OpenHomeTrash(bool create, OpenTrash* out, QString* reason);
 
 /// Opens "$top/.Trash/$uid" of the volume open at `topFd`: only when ".Trash" is a real folder
