@@ -25,7 +25,9 @@ void Form1::buildArchives() {
     wiring.currentFolder = [this] { return currentFolder(); };
     wiring.relist = [this] { listCurrentFolder(); };
     // Until the file operations' ShellDeleteFiles takes this over (with its confirmation).
-    wiring.sendToTrash = &TrashFiles;
+    wiring.sendToTrash = [this](const QStringList& paths) {
+        return m_ctx.trash ? TrashFiles(*m_ctx.trash, paths) : int(paths.size());
+    };
     wiring.chooseDestination = [this] { return meltDestination(); };
     m_lhaZip = std::make_unique<LhaZip>(std::move(wiring));
     m_lhaZip->Register(*m_commands);

@@ -7,8 +7,8 @@
 #include "base/ErrorTable.h"
 #include "base/Prompts.h"
 #include "browse/FileListModel.h"
+#include "platform/Trash.h"
 
-#include <QFile>
 #include <QItemSelectionModel>
 #include <QTreeView>
 #include <QWidget>
@@ -34,10 +34,10 @@ private:
 
 } // namespace
 
-int TrashFiles(const QStringList& paths) {
+int TrashFiles(Trash& trash, const QStringList& paths) {
     int failed = 0;
     for (const QString& path : paths) {
-        if (!QFile::moveToTrash(path))
+        if (!trash.moveToTrash(path, nullptr))
             ++failed;
     }
     return failed;

@@ -13,10 +13,11 @@ namespace tobimaru {
 class CommandTable;
 class FileListModel;
 class Prompts;
+class Trash;
 
-/// Sends each path to the desktop's trash (QFile::moveToTrash); 0 when every one went, else
-/// non-zero. Nothing is ever deleted outright: a file the trash cannot take stays where it is.
-int TrashFiles(const QStringList& paths);
+/// Sends each path to `trash`; 0 when every one went, else the number that stayed. Nothing is
+/// ever deleted outright: a file the trash cannot take stays where it is.
+int TrashFiles(Trash& trash, const QStringList& paths);
 
 /// What the extraction front-end is given. The pointers, `stopPlayback`, `currentFolder`,
 /// `relist` and `sendToTrash` are required and must outlive it; the rest may be empty.

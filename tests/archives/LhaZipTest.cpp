@@ -6,6 +6,7 @@
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
+#include "platform/Trash.h"
 #include "support/ArchiveMaker.h"
 #include "support/FakePrompts.h"
 #include "support/TempDir.h"
@@ -65,7 +66,8 @@ public:
         };
         w.sendToTrash = [this](const QStringList& paths) {
             trashed << paths;
-            return TrashFiles(paths);
+            DesktopTrash desktop;
+            return TrashFiles(desktop, paths);
         };
         if (adjust)
             adjust(w);
