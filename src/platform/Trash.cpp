@@ -1,17 +1,25 @@
+// The desktop's trash as the freedesktop.org Trash specification describes it: the home trash
+// for entries on the data folder's file system, else the trash at the top of the entry's own
+// volume. An entry is never copied to another volume: where no trash of its own volume can be
+// used, it stays.
 #include "platform/Trash.h"
 
+#include "base/FileNames.h"
+#include "base/SystemReason.h"
 #include "platform/MountTable.h"
 #include "platform/RemoveTree.h"
+#include "platform/TrashFolders.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSet>
-#include <QStandardPaths>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,92 +65,244 @@ bool SkippedType(const QString& type) {
     return kSkipped.contains(type);
 }
 
-// A real folder, not a link to one: a trash that is a link is no trash of ours.
-bool IsRealFolder(const QString& path, struct stat* st) {
-    return ::lstat(QFile::encodeName(path).constData(), st) == 0 && S_ISDIR(st->st_mode);
+bool Fail(QString* reason, const QString& text) {
+    if (reason)
+        *reason = text;
+    return false;
 }
 
-QString Reason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+// The most names tried for one entry before giving up ("name", "name.2" ... "name.N").
+constexpr int kMostNames = 100000;
+// A name in "files" leaves room for ".trashinfo" in "info".
+constexpr qsizetype kLongestTrashName = NAME_MAX - 10;
+
+// "name" for the first try, then "name.2", "name.3"...; a long name is shortened to fit, cut
+// between characters rather than inside one.
+QByteArray TrashName(const QByteArray& name, int n) {
+    const QByteArray suffix = n == 1 ? QByteArray() : '.' + QByteArray::number(n);
+    qsizetype keep = std::min(name.size(), kLongestTrashName - suffix.size());
+    while (keep > 0 && keep < name.size() && (uchar(name[keep]) & 0xC0) == 0x80)
+        --keep;
+    return name.left(keep) + suffix;
 }
 
-bool IsInsideTrashFiles(const QString& inTrash) {
-    // Every trash keeps its files in a folder "files" right below the trash folder.
-    if (!inTrash.startsWith(QLatin1Char('/')))
-        return false;
-    const QString parent = QFileInfo(inTrash).path();
-    if (QFileInfo(parent).fileName() != QLatin1String("files"))
-        return false;
-    const QString trash = QFileInfo(parent).path();
-    const QString uid = QString::number(::geteuid());
-    const QString name = QFileInfo(trash).fileName();
-    return trash == DesktopTrash::HomeTrash() || name == QLatin1String(".Trash-") + uid ||
-           (name == uid && QFileInfo(QFileInfo(trash).path()).fileName() == QLatin1String(".Trash"));
+// The contents of an info file. Path= is the raw bytes escaped as in URLs, so a name that is not
+// UTF-8 comes back byte for byte; the date is local time without a zone, as readers expect.
+QByteArray InfoText(const QByteArray& original) {
+    const time_t now = ::time(nullptr);
+    struct tm local {};
+    ::localtime_r(&now, &local);
+    char date[32] = {};
+    const size_t length = ::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+    return "[Trash Info]\nPath=" + original.toPercentEncoding("/") +
+           "\nDeletionDate=" + QByteArray(date, qsizetype(length)) + '\n';
+}
+
+bool WriteAll(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// Moves `name` below `from` to `to` below `into`, never replacing what is there: 0 or the errno.
+int MoveNoReplace(int from, const char* name, int into, const char* to, const struct stat& entry) {
+    if (::renameat2(from, name, into, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL)
+        return errno;
+    // The file system does not know the flag (some network and FUSE ones). A hard link never
+    // replaces anything, so files go that way; folders get a look at the target first.
+    if (!S_ISDIR(entry.st_mode)) {
+        if (::linkat(from, name, into, to, 0) == 0) {
+            struct stat still {};
+            int error = 0;
+            // Unlink only the entry that was linked, not one put in its place meanwhile.
+            if (::fstatat(from, name, &still, AT_SYMLINK_NOFOLLOW) != 0)
+                error = errno;
+            else if (still.st_dev != entry.st_dev || still.st_ino != entry.st_ino)
+                error = EBUSY;
+            else if (::unlinkat(from, name, 0) != 0)
+                error = errno;
+            else
+                return 0;
+            ::unlinkat(into, to, 0);
+            return error;
+        }
+        if (errno == EEXIST)
+            return EEXIST;
+    }
+    struct stat there {};
+    if (::fstatat(into, to, &there, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return ::renameat(from, name, into, to) == 0 ? 0 : errno;
+}
+
+// True when the folder open at `dirFd` is `entry` or lies somewhere inside it.
+bool LiesIn(int dirFd, const struct stat& entry) {
+    UniqueFd at(::openat(dirFd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    for (int depth = 0; depth < 4096 && at.valid(); ++depth) {
+        struct stat here {};
+        if (::fstat(at.get(), &here) != 0)
+            return false;
+        if (here.st_dev == entry.st_dev && here.st_ino == entry.st_ino)
+            return true;
+        UniqueFd up(::openat(at.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        struct stat above {};
+        if (!up.valid() || ::fstat(up.get(), &above) != 0)
+            return false;
+        if (above.st_dev == here.st_dev && above.st_ino == here.st_ino)
+            return false; // the root
+        at = std::move(up);
+    }
+    return false;
+}
+
+// Writes the info file under the first free name, then renames the entry into "files" under the
+// same name. Whatever fails, the info file goes again and the entry stays where it was.
+bool FileAway(int parent, const QByteArray& name, const struct stat& entry, const OpenTrash& trash,
+              const QByteArray& original, QString* reason) {
+    const QByteArray text = InfoText(original);
+    for (int n = 1; n <= kMostNames; ++n) {
+        const QByteArray inTrash = TrashName(name, n);
+        const QByteArray infoName = inTrash + ".trashinfo";
+        struct stat taken {};
+        if (::fstatat(trash.files.get(), inTrash.constData(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
+            continue;
+        UniqueFd info(::openat(trash.info.get(), infoName.constData(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!info.valid()) {
+            if (errno == EEXIST)
+                continue;
+            return Fail(reason, QStringLiteral("ごみ箱の情報ファイルを作れません: ") + SystemReason(errno));
+        }
+        if (!WriteAll(info.get(), text) || !info.close()) {
+            const int error = errno;
+            ::unlinkat(trash.info.get(), infoName.constData(), 0);
+            return Fail(reason, QStringLiteral("ごみ箱の情報ファイルを書けません: ") + SystemReason(error));
+        }
+        const int error =
+            MoveNoReplace(parent, name.constData(), trash.files.get(), inTrash.constData(), entry);
+        if (error == 0)
+            return true;
+        ::unlinkat(trash.info.get(), infoName.constData(), 0);
+        if (error != EEXIST)
+            return Fail(reason, SystemReason(error));
+    }
+    return Fail(reason, QStringLiteral("ごみ箱に同じ名前の項目が多すぎます"));
+}
+
+// The trash of the volume that holds `folder` (device `dev`): its shared ".Trash/$uid" when that
+// can be used, else its own ".Trash-$uid". `relative` gets the folder's path from the volume's top.
+bool OpenVolumeTrash(const QByteArray& folder, dev_t dev, OpenTrash* out, QByteArray* relative,
+                     QString* reason) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(folder.constData(), nullptr),
+                                                           &std::free);
+    if (!real)
+        return Fail(reason, SystemReason(errno));
+    const QByteArray canonical(real.get());
+    const QString top = VolumeTop(DecodeFileName(canonical), dev);
+    if (top.isEmpty())
+        return Fail(reason,
+                    QStringLiteral("このドライブのマウントポイントが見つからないため、ごみ箱を使えません"));
+    const QByteArray nativeTop = EncodeFileName(top);
+    const UniqueFd topFd(::open(nativeTop.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    struct stat st {};
+    if (!topFd.valid() || ::fstat(topFd.get(), &st) != 0 || st.st_dev != dev)
+        return Fail(reason, QStringLiteral("ドライブ「") + DisplayFileName(top) +
+                                QStringLiteral("」を開けないため、ごみ箱を使えません"));
+    *relative = canonical.mid(nativeTop == "/" ? 1 : nativeTop.size() + 1);
+    if (OpenSharedTrash(topFd.get(), top, true, out, nullptr))
+        return true;
+    *out = OpenTrash();
+    return OpenOwnTrash(topFd.get(), top, true, out, reason);
+}
+
+// `path` made absolute, with doubled and trailing slashes and "." parts gone.
+QString AbsolutePath(const QString& path) {
+    if (path.startsWith(QLatin1Char('/')))
+        return QDir::cleanPath(path);
+    char cwd[PATH_MAX] = {};
+    const QString here = ::getcwd(cwd, sizeof cwd) ? DecodeFileName(cwd) : QString();
+    return QDir::cleanPath(here + QLatin1Char('/') + path);
 }
 
 } // namespace
 
 QString DesktopTrash::HomeTrash() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
+    const QString data = DataHome();
+    return data.isEmpty() ? QString() : data + QStringLiteral("/Trash");
 }
 
 bool DesktopTrash::moveToTrash(const QString& path, QString* reason) {
-    // Qt 6.4 makes the home trash only when the data folder above it exists; without it, it
-    // puts the file into "files" below the current folder and reports success.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (data.isEmpty() || !QDir().mkpath(data)) {
-        if (reason)
-            *reason = QStringLiteral("ごみ箱のフォルダを作れません。");
-        return false;
+    const QString absolute = AbsolutePath(path);
+    const qsizetype slash = absolute.lastIndexOf(QLatin1Char('/'));
+    const QString name = absolute.mid(slash + 1);
+    if (slash < 0 || name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return Fail(reason, QStringLiteral("この項目はごみ箱に移せません"));
+    const QByteArray folder = EncodeFileName(slash == 0 ? QStringLiteral("/") : absolute.left(slash));
+    const QByteArray nativeName = EncodeFileName(name);
+    // Everything below goes through the folder's descriptor: the entry is the one looked at.
+    const UniqueFd parent(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    struct stat entry {};
+    struct stat where {};
+    if (!parent.valid() || ::fstat(parent.get(), &where) != 0 ||
+        ::fstatat(parent.get(), nativeName.constData(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
+        return Fail(reason, SystemReason(errno));
+
+    OpenTrash trash;
+    QByteArray original;
+    dev_t home = 0;
+    // The folder's device, not the entry's: a folder mounted here would be a volume of its own.
+    if (DataHomeDevice(&home) && home == where.st_dev) {
+        if (!OpenHomeTrash(true, &trash, reason))
+            return false;
+        original = EncodeFileName(absolute);
+    } else {
+        QByteArray relative;
+        if (!OpenVolumeTrash(folder, where.st_dev, &trash, &relative, reason))
+            return false;
+        original = relative.isEmpty() ? nativeName : relative + '/' + nativeName;
     }
-    QString inTrash;
-    if (!QFile::moveToTrash(path, &inTrash)) {
-        if (reason)
-            *reason = QStringLiteral("ごみ箱に移動できません。");
-        return false;
-    }
-    if (IsInsideTrashFiles(inTrash))
-        return true;
-    // Somewhere that is no trash: put it back where it was, and say so.
-    const QByteArray from = QFile::encodeName(QFileInfo(inTrash).absoluteFilePath());
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, QFile::encodeName(path).constData(),
-                    RENAME_NOREPLACE) == 0) {
-        const QString info = QFileInfo(QFileInfo(inTrash).absolutePath()).path() + QStringLiteral("/info/") +
-                             QFileInfo(inTrash).fileName() + QStringLiteral(".trashinfo");
-        QFile::remove(info);
-        const QDir stray(QFileInfo(QFileInfo(inTrash).absolutePath()).path());
-        stray.rmdir(QStringLiteral("files"));
-        stray.rmdir(QStringLiteral("info"));
-    }
-    if (reason)
-        *reason = QStringLiteral("ごみ箱が見つかりません。");
-    return false;
+    if (S_ISDIR(entry.st_mode) && LiesIn(trash.files.get(), entry))
+        return Fail(reason, QStringLiteral("ごみ箱そのものや、ごみ箱を含むフォルダはごみ箱に移せません"));
+    return FileAway(parent.get(), nativeName, entry, trash, original, reason);
 }
 
 QStringList DesktopTrash::trashFolders() const {
     QStringList out;
     QSet<QPair<quint64, quint64>> seen;
-    const auto add = [&](const QString& folder) {
-        struct stat st {};
-        if (!IsRealFolder(folder, &st))
-            return;
-        const QPair<quint64, quint64> id(quint64(st.st_dev), quint64(st.st_ino));
+    const auto add = [&](const OpenTrash& trash) {
+        const QPair<quint64, quint64> id(quint64(trash.dev), quint64(trash.ino));
         if (seen.contains(id))
             return;
         seen.insert(id);
-        out.append(folder);
+        out.append(trash.path);
     };
-    add(HomeTrash());
-    const QString uid = QString::number(::geteuid());
+    OpenTrash home;
+    if (OpenHomeTrash(false, &home, nullptr))
+        add(home);
     for (const MountEntry& m : ReadMountInfo()) {
         if (SkippedType(m.fsType))
             continue;
-        const QString top = m.mountPoint == QLatin1String("/") ? QString() : m.mountPoint;
-        add(top + QStringLiteral("/.Trash-") + uid);
-        struct stat st {};
-        // A shared ".Trash" holds one folder per user; it must be sticky, or it is no trash.
-        if (IsRealFolder(top + QStringLiteral("/.Trash"), &st) && (st.st_mode & S_ISVTX))
-            add(top + QStringLiteral("/.Trash/") + uid);
+        const UniqueFd top(
+            ::open(EncodeFileName(m.mountPoint).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!top.valid())
+            continue;
+        OpenTrash shared;
+        if (OpenSharedTrash(top.get(), m.mountPoint, false, &shared, nullptr))
+            add(shared);
+        OpenTrash own;
+        if (OpenOwnTrash(top.get(), m.mountPoint, false, &own, nullptr))
+            add(own);
     }
     return out;
 }
@@ -154,7 +314,7 @@ bool NoTrash::moveToTrash(const QString&, QString* reason) {
 }
 
 std::unique_ptr<Trash> MakeSessionTrash() {
-    if (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).isEmpty())
+    if (DataHome().isEmpty())
         return std::make_unique<NoTrash>();
     return std::make_unique<DesktopTrash>();
 }
@@ -164,15 +324,38 @@ bool EmptyTrashFolders(const QStringList& folders, const std::atomic<bool>* canc
     for (const QString& trash : folders) {
         if (cancel && cancel->load())
             break;
+        // A trash swapped for a link since it was listed is not emptied through it.
+        struct stat self {};
+        int error = 0;
+        if (::lstat(EncodeFileName(trash).constData(), &self) != 0)
+            error = errno;
+        else if (!S_ISDIR(self.st_mode))
+            error = S_ISLNK(self.st_mode) ? ELOOP : ENOTDIR;
+        if (error == ENOENT)
+            continue;
+        if (error != 0) {
+            ok = false;
+            if (failures)
+                failures->append(NamedReason(DisplayFileName(trash), error));
+            continue;
+        }
         for (const char* part : {"files", "info"}) {
             const QString folder = trash + QLatin1Char('/') + QLatin1String(part);
             struct stat st {};
-            if (::lstat(QFile::encodeName(folder).constData(), &st) != 0) {
+            if (::lstat(EncodeFileName(folder).constData(), &st) != 0) {
                 if (errno == ENOENT)
                     continue;
                 ok = false;
                 if (failures)
-                    failures->append(folder + QStringLiteral(": ") + Reason(errno));
+                    failures->append(NamedReason(DisplayFileName(folder), errno));
+                continue;
+            }
+            if (!S_ISDIR(st.st_mode)) {
+                // Never emptied through a link: what it points at is no trash.
+                ok = false;
+                if (failures)
+                    failures->append(
+                        NamedReason(DisplayFileName(folder), S_ISLNK(st.st_mode) ? ELOOP : ENOTDIR));
                 continue;
             }
             QString failure;
@@ -183,11 +366,11 @@ bool EmptyTrashFolders(const QStringList& folders, const std::atomic<bool>* canc
             }
         }
         // The cache of folder sizes speaks of folders that are gone now.
-        const QByteArray sizes = QFile::encodeName(trash + QStringLiteral("/directorysizes"));
-        if (::unlink(sizes.constData()) != 0 && errno != ENOENT) {
+        const QString sizes = trash + QStringLiteral("/directorysizes");
+        if (::unlink(EncodeFileName(sizes).constData()) != 0 && errno != ENOENT) {
             ok = false;
             if (failures)
-                failures->append(QFile::decodeName(sizes) + QStringLiteral(": ") + Reason(errno));
+                failures->append(NamedReason(DisplayFileName(sizes), errno));
         }
     }
     return ok;

@@ -18,17 +18,24 @@ public:
     virtual QStringList trashFolders() const = 0;
 };
 
-/// The freedesktop.org trash through QFile::moveToTrash: the home trash under the data folder
-/// ($XDG_DATA_HOME/Trash) and, for files on another volume, that volume's ".Trash/<uid>" or
-/// ".Trash-<uid>".
+/// The freedesktop.org trash (1.0), our own: the home trash under the data folder
+/// ($XDG_DATA_HOME/Trash, made when missing) for entries on its file system and, for entries on
+/// another volume, that volume's ".Trash/<uid>" (a sticky shared folder) or ".Trash-<uid>" (the
+/// user's own, mode 0700). A trash folder that is a link, belongs to someone else or is open to
+/// others is never used; the entry then stays. Names are handled as bytes, so names that are not
+/// UTF-8 go and come back unchanged.
 class DesktopTrash final : public Trash {
 public:
+    /// Writes the info file first (a free name: "name", "name.2", ...), then renames the entry
+    /// into "files" without ever replacing anything; on failure the info file goes again.
     bool moveToTrash(const QString& path, QString* reason) override;
-    /// The home trash and the trash of every mounted local volume. Network volumes are left
-    /// out: one whose server has gone would hold the job for minutes.
+    /// The home trash and the trash of every mounted local volume, each only when the trash
+    /// folder passes the checks moveToTrash makes (a "files" or "info" link inside is left to
+    /// EmptyTrashFolders, which refuses it aloud). Network volumes are left out: one whose
+    /// server has gone would hold the job for minutes.
     QStringList trashFolders() const override;
 
-    /// Where the home trash is (it need not exist yet).
+    /// Where the home trash is (it need not exist yet); "" when no home folder is known.
     static QString HomeTrash();
 };
 

@@ -1,6 +1,8 @@
 // The commands on list rows and tree folders over real folders and the real trash.
 #include "FileOpsRig.h"
 
+#include "base/FileNames.h"
+#include "base/PathQueries.h"
 #include "browse/FolderTree.h"
 #include "fileops/FileCommands.h"
 #include "fileops/FolderCommands.h"
@@ -10,6 +12,7 @@
 #include <QDir>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace tobimaru::test {
 namespace {
@@ -104,6 +107,29 @@ TEST(FileCommands, EntriesThatCannotGoToTheTrashStayAndAreNamed) {
     EXPECT_EQ(box.icon, PromptIcon::None);
     EXPECT_EQ(box.caption, AppTitle());
     EXPECT_FALSE(QDir("files").exists()) << "nothing was filed below the current folder";
+}
+
+TEST(FileCommands, NamesThatAreNotUtf8GoToTheTrashWithoutAFailure) {
+    FileOpsRig r;
+    r.make({"a.txt"});
+    // A Latin-1 file and a CP932 folder, as copied from old disks.
+    const QString latin1 = r.tree.dir.writeBytes("drive/caf\xe9.avi", "x");
+    const QString cp932 = r.tree.dir.mkdirBytes("drive/\x83\x65\x83\x58\x83\x67");
+    r.open();
+    r.select({GetFileNamePart(latin1), GetFileNamePart(cp932)});
+    r.prompts.answer(PromptAnswer::Yes);
+
+    r.ops->files().DelFile_Click();
+
+    EXPECT_EQ(r.rowNames(), QStringList{"a.txt"});
+    EXPECT_EQ(r.prompts.boxes.size(), 1) << "the confirmation alone, no failure";
+    for (const QString& gone : {latin1, cp932}) {
+        struct stat st {};
+        const QString inTrash = r.home.trash() + "/files/" + GetFileNamePart(gone);
+        EXPECT_EQ(::lstat(EncodeFileName(inTrash).constData(), &st), 0)
+            << DisplayFileName(inTrash).toStdString();
+        EXPECT_NE(::lstat(EncodeFileName(gone).constData(), &st), 0);
+    }
 }
 
 TEST(FileCommands, AMoveTakesTheRowsAwayAndSelectsTheFirstRow) {

@@ -9,8 +9,8 @@
 namespace tobimaru::test {
 
 /// A home trash of the test's own: $XDG_DATA_HOME points into a temporary folder while this
-/// lives, and QStandardPaths' test mode, which would hide it, is off meanwhile. The trash is the
-/// desktop's real one, written by QFile::moveToTrash.
+/// lives, and QStandardPaths' test mode, which would hide it from code asking QStandardPaths, is
+/// off meanwhile. The trash is the desktop's real one, written by DesktopTrash.
 class TrashHome {
 public:
     TrashHome();

@@ -11,8 +11,8 @@
 namespace tobimaru::test {
 
 /// The desktop's trash in a folder of the test's own (XDG_DATA_HOME). The test mode of
-/// QStandardPaths is off meanwhile: under it QFile::moveToTrash aims at a folder it cannot make
-/// and still answers true.
+/// QStandardPaths is off meanwhile, so that code asking QStandardPaths for the data folder finds
+/// the same one DesktopTrash uses.
 class TrashSandbox final {
 public:
     TrashSandbox()
