@@ -233,7 +233,7 @@ TEST_F(FullDisk, AMoveThatFailsMidwayLeavesTheSourceWholeAndNoPartialCopy) {
 
     EXPECT_EQ(report.result, ShellCode::Failed);
     ASSERT_EQ(report.failed.size(), 2) << report.failed.join("; ").toStdString();
-    EXPECT_TRUE(report.failed[0].startsWith("album: ")) << report.failed[0].toStdString();
+    EXPECT_TRUE(report.failed[0].startsWith("album/")) << report.failed[0].toStdString();
     EXPECT_TRUE(report.failed[1].startsWith("huge.bin: ")) << report.failed[1].toStdString();
     Snapshot left = before;
     left.remove("small.txt");
