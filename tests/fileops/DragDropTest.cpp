@@ -2,6 +2,7 @@
 // the data of the tree's node drags, the list's row drags and other programs.
 #include "FileOpsRig.h"
 
+#include "base/PathQueries.h"
 #include "browse/FolderTree.h"
 #include "fileops/TreeDragDrop.h"
 #include "support/ArchiveMaker.h"
@@ -124,6 +125,24 @@ TEST(DragDrop, RowsDroppedOnANodeMoveIntoItsFolderAndRowsOnTheirOwnFolderStay) {
     EXPECT_EQ(r.selectedNames(), QStringList{"dest"});
     EXPECT_EQ(r.stops, 0) << "no drop stops playback";
     r.expectDragOver();
+}
+
+TEST(DragDrop, RowsNamedInLatin1AndCp932DroppedOnANodeMove) {
+    DropRig r;
+    r.make({"dest/"});
+    const QString latin1 = r.tree.dir.writeBytes("drive/\xE9t\xE9.mp3", "latin-1");
+    const QString cp932 =
+        r.tree.dir.writeBytes("drive/" + ArchiveMaker::cp932(QStringLiteral("歌.mp3")), "cp932");
+    r.open();
+    const QString a = GetFileNamePart(latin1);
+    const QString b = GetFileNamePart(cp932);
+    r.select({a, b});
+
+    EXPECT_TRUE(r.dragAndDrop(r.treePort(), r.posOf(r.at("dest")), r.rowData().get()));
+
+    EXPECT_TRUE(r.prompts.boxes.isEmpty()) << r.prompts.texts().join("|").toStdString();
+    EXPECT_EQ(FolderSnapshot(r.at("dest")), Snapshot({{a, "latin-1"}, {b, "cp932"}}));
+    EXPECT_EQ(r.rowNames(), QStringList{"dest"});
 }
 
 TEST(DragDrop, OneEntryFromAnotherProgramGoesToItsFolderAndSeveralAreRefused) {

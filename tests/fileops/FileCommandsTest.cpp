@@ -1,6 +1,7 @@
 // The commands on list rows and tree folders over real folders and the real trash.
 #include "FileOpsRig.h"
 
+#include "base/PathQueries.h"
 #include "browse/FolderTree.h"
 #include "fileops/FileCommands.h"
 #include "fileops/FolderCommands.h"
@@ -125,6 +126,23 @@ TEST(FileCommands, AMoveTakesTheRowsAwayAndSelectsTheFirstRow) {
     EXPECT_EQ(r.currentName(), "a.txt");
     EXPECT_EQ(FolderSnapshot(r.at("dest")), Snapshot({{"c.txt", "c.txt"}, {"d.txt", "d.txt"}}));
     EXPECT_TRUE(r.prompts.boxes.isEmpty());
+}
+
+TEST(FileCommands, AFileNamedInCp932MovesWithTheMKey) {
+    FileOpsRig r;
+    r.make({"dest/"});
+    const QByteArray name = ArchiveMaker::cp932(QStringLiteral("動画.avi"));
+    const QString path = r.tree.dir.writeBytes("drive/" + name, "clip");
+    r.open();
+    r.select({GetFileNamePart(path)});
+    ASSERT_EQ(r.selectedNames(), QStringList{GetFileNamePart(path)});
+    r.prompts.chooseFolder(r.at("dest"));
+
+    r.ops->files().MoveFile_Click();
+
+    EXPECT_TRUE(r.prompts.boxes.isEmpty()) << r.prompts.texts().join("|").toStdString();
+    EXPECT_EQ(FolderSnapshot(r.at("dest")), Snapshot({{GetFileNamePart(path), "clip"}}));
+    EXPECT_EQ(r.rowNames(), QStringList{"dest"});
 }
 
 TEST(FileCommands, ATakenNameIsAskedAboutAndSkipKeepsBothFiles) {
