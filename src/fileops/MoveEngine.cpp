@@ -11,7 +11,7 @@
 #include "platform/RemoveTree.h"
 #include "platform/Trash.h"
 
-#include <QRegularExpression>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -73,18 +73,22 @@ QString PartName(const QString& name, int attempt) {
     return QLatin1Char('.') + name + suffix;
 }
 
-// The process that made a part copy of this name, 0 when the name is none of ours.
+bool AllDigits(const QByteArray& text) {
+    return !text.isEmpty() && text.size() <= 10 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The process that made a part copy of this name (PartName's forms), 0 when the name is none.
 pid_t PartMaker(const QByteArray& name) {
-    static const QRegularExpression pattern(QStringLiteral("^\\..*\\.tobimaru-part-([0-9]+)-[0-9]+$|"
-                                                           "^\\.tobimaru-part-([0-9]+)-[0-9]+$"),
-                                            QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch match = pattern.match(DecodeFileName(name));
-    if (!match.hasMatch())
+    const QByteArray mark = QByteArrayLiteral(".tobimaru-part-");
+    const qsizetype at = name.lastIndexOf(mark);
+    if (at < 0 || !name.startsWith('.') || at == 1)
         return 0;
-    const QString digits = match.captured(1).isEmpty() ? match.captured(2) : match.captured(1);
-    bool ok = false;
-    const qlonglong pid = digits.toLongLong(&ok);
-    return ok && pid > 0 && pid <= INT_MAX ? pid_t(pid) : 0;
+    const QList<QByteArray> numbers = name.mid(at + mark.size()).split('-');
+    if (numbers.size() != 2 || !AllDigits(numbers[0]) || !AllDigits(numbers[1]))
+        return 0;
+    const qlonglong pid = numbers[0].toLongLong();
+    return pid > 0 && pid <= INT_MAX ? pid_t(pid) : 0;
 }
 
 bool ProcessGone(pid_t pid) {
