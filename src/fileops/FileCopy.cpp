@@ -369,6 +369,7 @@ CopiedEntry RecordOf(const QByteArray& name, const struct stat& st) {
     e.mode = st.st_mode;
     e.size = st.st_size;
     e.ctime = st.st_ctim;
+    e.mtime = st.st_mtim;
     return e;
 }
 

@@ -25,6 +25,7 @@ struct CopiedEntry {
     mode_t mode = 0;
     off_t size = 0;
     struct timespec ctime {};
+    struct timespec mtime {};
     std::vector<CopiedEntry> children;
 };
 

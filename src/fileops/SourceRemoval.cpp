@@ -14,6 +14,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace tobimaru {
 
@@ -30,6 +32,16 @@ bool IsDot(const char* name) {
 class Remover final {
 public:
     SourceRemoval result;
+
+    // A file with a second name in the tree: unlinking the first changed its link count and so
+    // its change time, and nothing else.
+    bool unlinkedBefore(const struct stat& st, const CopiedEntry& e) const {
+        const bool seen = std::find(m_unlinked.begin(), m_unlinked.end(), std::pair(st.st_dev, st.st_ino)) !=
+                          m_unlinked.end();
+        return seen && st.st_dev == e.dev && st.st_ino == e.ino && st.st_size == e.size &&
+               (st.st_mode & S_IFMT) == (e.mode & S_IFMT) && st.st_mtim.tv_sec == e.mtime.tv_sec &&
+               st.st_mtim.tv_nsec == e.mtime.tv_nsec;
+    }
 
     bool changed(const QString& where) {
         result = {RemovalStatus::Changed, where, {}};
@@ -88,11 +100,13 @@ public:
         struct stat st {};
         if (::fstatat(parent, e.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             return errno == ENOENT || failed(where, errno);
-        if (!SameAsCopied(st, e))
+        if (!SameAsCopied(st, e) && !unlinkedBefore(st, e))
             return changed(where);
         if (!S_ISDIR(st.st_mode)) {
             if (::unlinkat(parent, e.name.constData(), 0) != 0 && errno != ENOENT)
                 return failed(where, errno);
+            if (st.st_nlink > 1)
+                m_unlinked.emplace_back(st.st_dev, st.st_ino);
             return true;
         }
         const UniqueFd fd(
@@ -111,6 +125,9 @@ public:
         }
         return true;
     }
+
+private:
+    std::vector<std::pair<dev_t, ino_t>> m_unlinked; ///< files with other names, unlinked here
 };
 
 } // namespace

@@ -132,6 +132,22 @@ TEST_F(Across, ASourceChangedWhileItIsCopiedStaysBesideTheCopyAndIsNamed) {
     }
 }
 
+TEST_F(Across, AFolderHoldingTwoNamesOfOneFileMovesWhole) {
+    // Unlinking the first name changes the file's change time: that is no change by another.
+    m_dir.write("src/album/a.bin", Bytes(200000, 'a'));
+    ASSERT_EQ(::link(QFile::encodeName(src("album/a.bin")).constData(),
+                     QFile::encodeName(src("album/b.bin")).constData()),
+              0);
+    const Snapshot before = FolderSnapshot(src("album"));
+    JobControl job;
+
+    const MoveReport report = move("album", job);
+
+    EXPECT_EQ(report.result, ShellCode::Done) << report.failed.join("; ").toStdString();
+    EXPECT_EQ(FolderSnapshot(m_disk.path() + "/album"), before);
+    EXPECT_FALSE(QFile::exists(src("album")));
+}
+
 TEST_F(Across, APartCopyOfAKilledMoveIsRemovedByTheNextMoveThere) {
     const QByteArray content = Bytes(3500000, 'k');
     m_dir.write("src/big.avi", content);
