@@ -65,6 +65,8 @@ public:
 
     void setTotals(qint64 bytes, int entries);
     void addBytes(qint64 bytes) { m_bytesDone.fetch_add(bytes); }
+    /// More bytes to copy than the totals said: an entry found to need a copy on the way.
+    void addTotalBytes(qint64 bytes) { m_bytesTotal.fetch_add(bytes); }
     /// Entry `index` (0-based) named `name` is being worked on.
     void setEntry(int index, const QString& name);
     /// The user's choice for a taken target; CancelAll also cancels the job.

@@ -212,6 +212,7 @@ private:
     JobControl& m_job;
     Trash& m_trash;
     QString m_destination;
+    bool m_leftoversGone = false; ///< the part copies of killed moves are gone from the destination
 };
 
 Outcome Mover::askAboutClash(const QString& target, bool* replace) {
@@ -254,10 +255,15 @@ Outcome Mover::move(const QString& source, const struct stat& st, const struct s
         }
         const Outcome renamed = rename(source, target, failure);
         // Some directories of one file system still cannot be renamed into another (an
-        // overlay's lower layer, a bind mount): they are copied like any other.
+        // overlay's lower layer, a bind mount, a folder on FAT through FUSE): they are copied
+        // like any other, after the same checks.
         if (renamed != Outcome::NeedsCopy)
             return renamed;
         replace = false;
+        const qint64 bytes = ScanForCopy(source, st, failure);
+        if (!failure->isEmpty())
+            return Outcome::Failed;
+        m_job.addTotalBytes(bytes);
     }
     return copyAcross(source, st, target, replace, failure);
 }
@@ -276,6 +282,10 @@ Outcome Mover::rename(const QString& source, const QString& target, QString* fai
 
 Outcome Mover::copyAcross(const QString& source, const struct stat& st, const QString& target, bool replace,
                           QString* failure) {
+    if (!m_leftoversGone) {
+        RemoveLeftovers(m_destination);
+        m_leftoversGone = true;
+    }
     const QString name = GetFileNamePart(source);
     CopyResult copied;
     QString part;
@@ -407,7 +417,6 @@ MoveReport MoveEntries(const QStringList& sources, const QString& destination, J
     };
     std::vector<Entry> entries(size_t(sources.size()));
     qint64 totalBytes = 0;
-    bool copies = false;
     for (qsizetype i = 0; i < sources.size(); ++i) {
         Entry& e = entries[size_t(i)];
         const QString& source = sources[i];
@@ -419,14 +428,11 @@ MoveReport MoveEntries(const QStringList& sources, const QString& destination, J
             // A mount point would be emptied into the copy and still not go away.
             e.failure = EntryFailure(source, QStringLiteral("ドライブのルートは移動できません。"));
         } else if (e.st.st_dev != destSt.st_dev) {
-            copies = true;
             const qint64 bytes = ScanForCopy(source, e.st, &e.failure);
             if (e.failure.isEmpty())
                 totalBytes += bytes;
         }
     }
-    if (copies)
-        RemoveLeftovers(destination);
     job.setTotals(totalBytes, int(sources.size()));
 
     Mover mover(job, trash, destination);

@@ -252,6 +252,7 @@ TEST(FatMoves, FilesAndFoldersMoveOntoAndWithinAFatVolume) {
         EXPECT_EQ(report.result, ShellCode::Done) << report.failed.join("; ").toStdString();
         EXPECT_EQ(FolderSnapshot(row.to), before);
         EXPECT_TRUE(FolderSnapshot(row.from).isEmpty());
+        EXPECT_EQ(job.progress().bytesDone, job.progress().bytesTotal) << "the progress ends full";
     }
 
     // A taken name on the volume is asked about, and a skip leaves both as they were.
