@@ -2,6 +2,7 @@
 
 #include "base/DirStream.h"
 #include "base/FileNames.h"
+#include "base/SystemReason.h"
 
 #include <cerrno>
 #include <cstring>
@@ -19,7 +20,7 @@ struct Remover {
 
     bool fail(const QString& where, int error) {
         if (failure.isEmpty())
-            failure = where + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+            failure = where + QStringLiteral(": ") + SystemReason(error);
         return false;
     }
 
