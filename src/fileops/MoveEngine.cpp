@@ -139,8 +139,14 @@ int RenameNoReplace(const QString& source, const QString& target, FolderFallback
         return fallback == FolderFallback::Copy ? EXDEV : PlaceByEntries(source, target);
     // A link never replaces; where there are no links, an empty file made exclusively holds the
     // name, and only that placeholder of ours is renamed over.
-    if (::link(from.constData(), to.constData()) == 0)
-        return ::unlink(from.constData()) == 0 ? 0 : errno;
+    if (::link(from.constData(), to.constData()) == 0) {
+        if (::unlink(from.constData()) == 0)
+            return 0;
+        // Both names are one file: the new one goes again and the entry is where it was.
+        const int error = errno;
+        ::unlink(to.constData());
+        return error;
+    }
     if (errno == EEXIST || errno == EXDEV)
         return errno;
     const UniqueFd hold(::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
@@ -149,7 +155,11 @@ int RenameNoReplace(const QString& source, const QString& target, FolderFallback
     if (::rename(from.constData(), to.constData()) == 0)
         return 0;
     const int error = errno;
-    ::unlink(to.constData());
+    // Only the placeholder is removed, not whatever another program put there meanwhile.
+    struct stat held {};
+    struct stat there {};
+    if (::fstat(hold.get(), &held) == 0 && ::lstat(to.constData(), &there) == 0 && SameNode(held, there))
+        ::unlink(to.constData());
     return error;
 }
 
