@@ -1,6 +1,8 @@
 #include "support/ArchiveMaker.h"
 
+#include "base/DirStream.h"
 #include "base/FileNames.h"
+#include "base/UniqueFd.h"
 
 #include <QDir>
 #include <QFile>
@@ -265,10 +267,10 @@ namespace {
 // Walks by the bytes of the names, so that a name that is not UTF-8 is found, read and shown
 // under the program's own path text for it.
 void SnapshotInto(const QByteArray& folder, const QString& relative, QMap<QString, QByteArray>& out) {
-    DIR* dir = ::opendir(folder.constData());
+    const DirStream dir = OpenDirStream(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir)
         return;
-    while (const dirent* e = ::readdir(dir)) {
+    while (const dirent* e = ::readdir(dir.get())) {
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
             continue;
         const QByteArray path = folder + '/' + e->d_name;
@@ -285,16 +287,13 @@ void SnapshotInto(const QByteArray& folder, const QString& relative, QMap<QStrin
             SnapshotInto(path, key, out);
         } else {
             QByteArray bytes;
-            const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            const UniqueFd fd(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
             char buffer[65536];
-            for (ssize_t n = 0; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+            for (ssize_t n = 0; fd.valid() && (n = ::read(fd.get(), buffer, sizeof buffer)) > 0;)
                 bytes.append(buffer, n);
-            if (fd >= 0)
-                ::close(fd);
             out.insert(key, bytes);
         }
     }
-    ::closedir(dir);
 }
 
 } // namespace
