@@ -1,11 +1,12 @@
 #include "fileops/FileCopy.h"
 
 #include "base/DirStream.h"
-
+#include "base/FileNames.h"
 #include "base/PathQueries.h"
+#include "base/SystemReason.h"
+#include "base/UniqueFd.h"
 #include "fileops/JobControl.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -22,28 +23,15 @@ namespace {
 // Small enough that a chunk and its read-back stay in the processor's cache.
 constexpr size_t kChunk = size_t(128) << 10;
 
-QByteArray Enc(const QString& path) {
-    return QFile::encodeName(path);
+QString Shown(const QString& where, const char* name) {
+    return where + QLatin1Char('/') + DisplayFileName(DecodeFileName(name));
 }
 
-class Fd final {
-public:
-    explicit Fd(int fd = -1)
-        : m_fd(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-    void reset() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-};
+// Permission bits and times a file system cannot keep (FAT has no permission bits, and says so
+// with ENOSYS or EPERM) are left behind, as cp does; the bytes are what must arrive.
+bool CannotKeep(int error) {
+    return error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP || error == EPERM || error == EINVAL;
+}
 
 bool IsDot(const char* name) {
     return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
@@ -63,21 +51,21 @@ struct Scanner {
     }
 
     bool folder(int fd, const QString& where) {
-        // Readable to be copied, writable for its entries to be removed afterwards.
-        if (::faccessat(fd, ".", R_OK | W_OK | X_OK, 0) != 0)
-            return fail(where, QString::fromLocal8Bit(std::strerror(errno)));
         const DirStream dir = OpenDirStream(fd);
         if (!dir.get())
-            return fail(where, QString::fromLocal8Bit(std::strerror(errno)));
+            return fail(where, SystemReason(errno));
+        // Readable to be copied, writable for its entries to be removed afterwards.
+        if (::faccessat(::dirfd(dir.get()), ".", R_OK | W_OK | X_OK, 0) != 0)
+            return fail(where, SystemReason(errno));
         const int dfd = ::dirfd(dir.get());
         errno = 0;
         while (const dirent* e = ::readdir(dir.get())) {
             if (IsDot(e->d_name))
                 continue;
-            const QString sub = where + QLatin1Char('/') + QFile::decodeName(e->d_name);
+            const QString sub = Shown(where, e->d_name);
             struct stat st {};
             if (::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                return fail(sub, QString::fromLocal8Bit(std::strerror(errno)));
+                return fail(sub, SystemReason(errno));
             if (Special(st))
                 return fail(sub, QStringLiteral("デバイスやソケットは移動できません。"));
             if (S_ISREG(st.st_mode))
@@ -85,14 +73,14 @@ struct Scanner {
             if (S_ISDIR(st.st_mode)) {
                 const int sfd = ::openat(dfd, e->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
                 if (sfd < 0)
-                    return fail(sub, QString::fromLocal8Bit(std::strerror(errno)));
+                    return fail(sub, SystemReason(errno));
                 if (!folder(sfd, sub))
                     return false;
             }
             errno = 0;
         }
         if (errno != 0)
-            return fail(where, QString::fromLocal8Bit(std::strerror(errno)));
+            return fail(where, SystemReason(errno));
         return true;
     }
 };
@@ -103,7 +91,7 @@ public:
         : m_job(job) {}
 
     CopyStatus entry(int srcDir, const char* srcName, int dstDir, const char* dstName, const struct stat& st,
-                     const QString& where, bool top);
+                     const QString& where, bool top, CopiedEntry& record);
     QString reason() const { return m_reason; }
 
 private:
@@ -112,32 +100,66 @@ private:
             m_reason = where + QStringLiteral(": ") + why;
         return CopyStatus::Failed;
     }
-    CopyStatus failErrno(const QString& where, int error) {
-        return fail(where, QString::fromLocal8Bit(std::strerror(error)));
-    }
+    CopyStatus failErrno(const QString& where, int error) { return fail(where, SystemReason(error)); }
     CopyStatus file(int srcDir, const char* srcName, int dstDir, const char* dstName, const QString& where,
-                    bool top);
+                    bool top, CopiedEntry& record);
     CopyStatus transfer(int in, int out, off_t size, const QString& where);
-    CopyStatus folder(int srcFd, int dstFd, const QString& where);
+    CopyStatus copyRange(int in, int out, off_t from, off_t to, const QString& where);
+    CopyStatus zeros(int out, off_t from, off_t to, const QString& where);
+    CopyStatus writeChecked(int out, const char* bytes, size_t n, off_t at, const QString& where);
+    bool readsBack(int fd, const char* bytes, size_t n, off_t at);
+    CopyStatus folder(int srcFd, int dstFd, const QString& where, CopiedEntry& record);
 
     JobControl& m_job;
     QString m_reason;
     std::vector<std::pair<dev_t, ino_t>> m_made; ///< folders this copy made
     std::vector<char> m_bufA;
     std::vector<char> m_bufB;
+    int m_outDir = -1;               ///< the folder of the file being written
+    const char* m_outName = nullptr; ///< its name there
 };
 
-CopyStatus Copier::transfer(int in, int out, off_t size, const QString& where) {
-    // Each chunk is written and at once read back from the copy and compared, while both are
-    // still in the processor's cache: checking every byte then costs little more than the copy.
-    m_bufA.resize(kChunk);
-    m_bufB.resize(kChunk);
+// Each chunk is written and at once read back from the copy and compared, while both are still
+// in the processor's cache: checking every byte then costs little more than the copy.
+CopyStatus Copier::writeChecked(int out, const char* bytes, size_t n, off_t at, const QString& where) {
     const QString differs = QStringLiteral("書き込んだ内容を読み戻すと元と違っていました。");
-    off_t done = 0;
-    while (done < size) {
+    for (size_t written = 0; written < n;) {
+        const ssize_t w = ::pwrite(out, bytes + written, n - written, at + off_t(written));
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return failErrno(where, w < 0 ? errno : ENOSPC);
+        written += size_t(w);
+    }
+    if (readsBack(out, bytes, n, at))
+        return CopyStatus::Copied;
+    // Some drivers (FAT through FUSE) answer the writer's own descriptor from a stale buffer
+    // right after a small write; a descriptor opened now reads what the volume holds.
+    const UniqueFd fresh(::openat(m_outDir, m_outName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fresh.valid())
+        return failErrno(where, errno);
+    return readsBack(fresh.get(), bytes, n, at) ? CopyStatus::Copied : fail(where, differs);
+}
+
+bool Copier::readsBack(int fd, const char* bytes, size_t n, off_t at) {
+    m_bufB.resize(kChunk);
+    for (size_t got = 0; got < n;) {
+        const ssize_t r = ::pread(fd, m_bufB.data() + got, n - got, at + off_t(got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        got += size_t(r);
+    }
+    return std::memcmp(bytes, m_bufB.data(), n) == 0;
+}
+
+CopyStatus Copier::copyRange(int in, int out, off_t from, off_t to, const QString& where) {
+    m_bufA.resize(kChunk);
+    for (off_t done = from; done < to;) {
         if (m_job.cancelled())
             return CopyStatus::Cancelled;
-        const size_t want = size_t(std::min<off_t>(size - done, off_t(kChunk)));
+        const size_t want = size_t(std::min<off_t>(to - done, off_t(kChunk)));
         const ssize_t n = ::pread(in, m_bufA.data(), want, done);
         if (n < 0 && errno == EINTR)
             continue;
@@ -145,40 +167,79 @@ CopyStatus Copier::transfer(int in, int out, off_t size, const QString& where) {
             return failErrno(where, errno);
         if (n == 0)
             return fail(where, QStringLiteral("コピーの途中で元のファイルが短くなりました。"));
-        for (ssize_t written = 0; written < n;) {
-            const ssize_t w = ::pwrite(out, m_bufA.data() + written, size_t(n - written), done + written);
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                return failErrno(where, w < 0 ? errno : ENOSPC);
-            written += w;
-        }
-        for (ssize_t got = 0; got < n;) {
-            const ssize_t r = ::pread(out, m_bufB.data() + got, size_t(n - got), done + got);
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r <= 0)
-                return r < 0 ? failErrno(where, errno) : fail(where, differs);
-            got += r;
-        }
-        if (std::memcmp(m_bufA.data(), m_bufB.data(), size_t(n)) != 0)
-            return fail(where, differs);
+        const CopyStatus status = writeChecked(out, m_bufA.data(), size_t(n), done, where);
+        if (status != CopyStatus::Copied)
+            return status;
         done += n;
         m_job.addBytes(n);
+        m_job.pauseAt(JobControl::CopyPoint::ChunkCopied, where);
+    }
+    return CopyStatus::Copied;
+}
+
+// A hole the destination cannot leave unwritten (FAT will not grow a file by truncating) is
+// written out as zeros.
+CopyStatus Copier::zeros(int out, off_t from, off_t to, const QString& where) {
+    if (::ftruncate(out, to) == 0) {
+        m_job.addBytes(to - from);
+        return CopyStatus::Copied;
+    }
+    const std::vector<char> none(kChunk, '\0');
+    for (off_t done = from; done < to;) {
+        if (m_job.cancelled())
+            return CopyStatus::Cancelled;
+        const size_t n = size_t(std::min<off_t>(to - done, off_t(kChunk)));
+        const CopyStatus status = writeChecked(out, none.data(), n, done, where);
+        if (status != CopyStatus::Copied)
+            return status;
+        done += off_t(n);
+        m_job.addBytes(off_t(n));
+    }
+    return CopyStatus::Copied;
+}
+
+// Only the file's data is read and written; its holes stay holes, so a sparse disk image keeps
+// the blocks it had.
+CopyStatus Copier::transfer(int in, int out, off_t size, const QString& where) {
+    off_t at = 0;
+    while (at < size) {
+        off_t data = ::lseek(in, at, SEEK_DATA);
+        if (data < 0)
+            data = errno == ENXIO ? size : at; // ENXIO: a hole to the end; else no hole support
+        data = std::min(data, size);
+        off_t hole = data < size ? ::lseek(in, data, SEEK_HOLE) : size;
+        if (hole < 0 || hole > size)
+            hole = size;
+        if (hole <= data && data < size)
+            hole = size; // an answer that would not move on: the rest is copied as data
+        if (data > at) {
+            const CopyStatus status = zeros(out, at, data, where);
+            if (status != CopyStatus::Copied)
+                return status;
+        }
+        const CopyStatus status = copyRange(in, out, data, hole, where);
+        if (status != CopyStatus::Copied)
+            return status;
+        at = hole;
     }
     return CopyStatus::Copied;
 }
 
 CopyStatus Copier::file(int srcDir, const char* srcName, int dstDir, const char* dstName,
-                        const QString& where, bool top) {
-    const Fd in(::openat(srcDir, srcName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+                        const QString& where, bool top, CopiedEntry& record) {
+    const UniqueFd in(::openat(srcDir, srcName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
-    if (in.get() < 0 || ::fstat(in.get(), &st) != 0)
+    if (!in.valid() || ::fstat(in.get(), &st) != 0)
         return failErrno(where, errno);
     if (!S_ISREG(st.st_mode))
         return fail(where, QStringLiteral("コピーの途中で元のファイルが変わりました。"));
-    Fd out(::openat(dstDir, dstName, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (out.get() < 0)
+    // What is read from here on is this node as it is now: the source may only go while it
+    // still is.
+    record = RecordOf(record.name, st);
+    UniqueFd out(::openat(dstDir, dstName, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    m_outDir = dstDir;
+    m_outName = dstName;
+    if (!out.valid())
         return errno == EEXIST && top ? CopyStatus::NameTaken : failErrno(where, errno);
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     const CopyStatus status = transfer(in.get(), out.get(), st.st_size, where);
@@ -190,41 +251,55 @@ CopyStatus Copier::file(int srcDir, const char* srcName, int dstDir, const char*
         return failErrno(where, errno);
     if (outSt.st_size != st.st_size)
         return fail(where, QStringLiteral("書き込んだ大きさが元と違います。"));
-    // Written to meanwhile: the copy would lack what came later, and the source is to go.
+    // Written to while it was read: the copy may hold half of each. A file only renamed over or
+    // linked meanwhile was read whole; the removal of the source sees that it is not the one.
     if (after.st_size != st.st_size || after.st_mtim.tv_sec != st.st_mtim.tv_sec ||
         after.st_mtim.tv_nsec != st.st_mtim.tv_nsec)
         return fail(where, QStringLiteral("コピーの途中で元のファイルが変わりました。"));
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::fchmod(out.get(), st.st_mode & 07777) != 0 || ::futimens(out.get(), times) != 0)
+    if (::fchmod(out.get(), st.st_mode & 07777) != 0 && !CannotKeep(errno))
+        return failErrno(where, errno);
+    if (::futimens(out.get(), times) != 0 && !CannotKeep(errno))
         return failErrno(where, errno);
     // A lone file is flushed here; a folder's files all at once when the folder is done.
-    if (top && ::fsync(out.get()) != 0)
-        return failErrno(where, errno);
-    if (::close(out.release()) != 0)
+    if (top) {
+        m_job.pauseAt(JobControl::CopyPoint::BeforeFlush, where);
+        if (::fsync(out.get()) != 0)
+            return failErrno(where, errno);
+    }
+    if (!out.close())
         return failErrno(where, errno);
     return CopyStatus::Copied;
 }
 
-CopyStatus Copier::folder(int srcFd, int dstFd, const QString& where) {
+CopyStatus Copier::folder(int srcFd, int dstFd, const QString& where, CopiedEntry& record) {
     const DirStream src = OpenDirStream(srcFd);
-    const Fd dst(dstFd);
-    if (!src.get() || dst.get() < 0)
+    const UniqueFd dst(dstFd);
+    if (!src.get() || !dst.valid())
         return failErrno(where, errno);
     struct stat made {};
     if (::fstat(dst.get(), &made) == 0)
         m_made.emplace_back(made.st_dev, made.st_ino);
     const int sfd = ::dirfd(src.get());
+    // The folder as it is before its listing is read: an entry added later changes this.
+    struct stat self {};
+    if (::fstat(sfd, &self) != 0)
+        return failErrno(where, errno);
+    const QByteArray name = record.name;
+    record = RecordOf(name, self);
     errno = 0;
     while (const dirent* e = ::readdir(src.get())) {
         if (IsDot(e->d_name))
             continue;
         if (m_job.cancelled())
             return CopyStatus::Cancelled;
-        const QString sub = where + QLatin1Char('/') + QFile::decodeName(e->d_name);
+        const QString sub = Shown(where, e->d_name);
         struct stat st {};
         if (::fstatat(sfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             return failErrno(sub, errno);
-        const CopyStatus status = entry(sfd, e->d_name, dst.get(), e->d_name, st, sub, false);
+        record.children.push_back(RecordOf(QByteArray(e->d_name), st));
+        const CopyStatus status =
+            entry(sfd, e->d_name, dst.get(), e->d_name, st, sub, false, record.children.back());
         if (status != CopyStatus::Copied)
             return status == CopyStatus::NameTaken ? fail(sub, QStringLiteral("同じ名前があります。"))
                                                    : status;
@@ -236,10 +311,10 @@ CopyStatus Copier::folder(int srcFd, int dstFd, const QString& where) {
 }
 
 CopyStatus Copier::entry(int srcDir, const char* srcName, int dstDir, const char* dstName,
-                         const struct stat& st, const QString& where, bool top) {
+                         const struct stat& st, const QString& where, bool top, CopiedEntry& record) {
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (S_ISREG(st.st_mode))
-        return file(srcDir, srcName, dstDir, dstName, where, top);
+        return file(srcDir, srcName, dstDir, dstName, where, top, record);
     if (S_ISDIR(st.st_mode)) {
         // A folder this copy made, met again in the source: the destination lies inside the
         // source by a way the checks before could not see (a bind mount).
@@ -248,25 +323,22 @@ CopyStatus Copier::entry(int srcDir, const char* srcName, int dstDir, const char
                 return fail(where, QStringLiteral("フォルダをその中へは移動できません。"));
         if (::mkdirat(dstDir, dstName, 0700) != 0)
             return errno == EEXIST && top ? CopyStatus::NameTaken : failErrno(where, errno);
-        const int s = ::openat(srcDir, srcName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        const int d = ::openat(dstDir, dstName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (s < 0 || d < 0) {
-            const int error = errno;
-            if (s >= 0)
-                ::close(s);
-            if (d >= 0)
-                ::close(d);
-            return failErrno(where, error);
-        }
-        const CopyStatus status = folder(s, d, where);
+        UniqueFd s(::openat(srcDir, srcName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        const int sError = errno;
+        UniqueFd d(::openat(dstDir, dstName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!s.valid() || !d.valid())
+            return failErrno(where, s.valid() ? errno : sError);
+        const CopyStatus status = folder(s.release(), d.release(), where, record);
         if (status != CopyStatus::Copied)
             return status;
         // The folder's own time last: writing its entries changed it.
-        if (::fchmodat(dstDir, dstName, st.st_mode & 07777, 0) != 0 ||
-            ::utimensat(dstDir, dstName, times, AT_SYMLINK_NOFOLLOW) != 0)
+        if (::fchmodat(dstDir, dstName, st.st_mode & 07777, 0) != 0 && !CannotKeep(errno))
+            return failErrno(where, errno);
+        if (::utimensat(dstDir, dstName, times, AT_SYMLINK_NOFOLLOW) != 0 && !CannotKeep(errno))
             return failErrno(where, errno);
         return CopyStatus::Copied;
     }
+    record = RecordOf(record.name, st);
     if (S_ISLNK(st.st_mode)) {
         std::vector<char> target(size_t(st.st_size > 0 ? st.st_size : 255) + 1);
         const ssize_t n = ::readlinkat(srcDir, srcName, target.data(), target.size());
@@ -289,22 +361,41 @@ CopyStatus Copier::entry(int srcDir, const char* srcName, int dstDir, const char
 
 } // namespace
 
+CopiedEntry RecordOf(const QByteArray& name, const struct stat& st) {
+    CopiedEntry e;
+    e.name = name;
+    e.dev = st.st_dev;
+    e.ino = st.st_ino;
+    e.mode = st.st_mode;
+    e.size = st.st_size;
+    e.ctime = st.st_ctim;
+    e.mtime = st.st_mtim;
+    return e;
+}
+
+bool SameAsCopied(const struct stat& st, const CopiedEntry& copied) {
+    return st.st_dev == copied.dev && st.st_ino == copied.ino &&
+           (st.st_mode & S_IFMT) == (copied.mode & S_IFMT) && st.st_ctim.tv_sec == copied.ctime.tv_sec &&
+           st.st_ctim.tv_nsec == copied.ctime.tv_nsec && (S_ISDIR(st.st_mode) || st.st_size == copied.size);
+}
+
 qint64 ScanForCopy(const QString& source, const struct stat& st, QString* reason) {
-    const QString name = GetFileNamePart(source);
-    if (::access(Enc(GetParentPath(source)).constData(), W_OK | X_OK) != 0) {
-        *reason = QString::fromLocal8Bit(std::strerror(errno));
+    const QString name = DisplayFileName(GetFileNamePart(source));
+    if (::access(EncodeFileName(GetParentPath(source)).constData(), W_OK | X_OK) != 0) {
+        *reason = name + QStringLiteral(": ") + SystemReason(errno);
         return 0;
     }
     if (Special(st)) {
-        *reason = QStringLiteral("デバイスやソケットは移動できません。");
+        *reason = name + QStringLiteral(": デバイスやソケットは移動できません。");
         return 0;
     }
     if (!S_ISDIR(st.st_mode))
         return S_ISREG(st.st_mode) ? st.st_size : 0;
     Scanner scan;
-    const int fd = ::open(Enc(source).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd =
+        ::open(EncodeFileName(source).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-        *reason = QString::fromLocal8Bit(std::strerror(errno));
+        *reason = name + QStringLiteral(": ") + SystemReason(errno);
         return 0;
     }
     if (!scan.folder(fd, name)) {
@@ -316,21 +407,29 @@ qint64 ScanForCopy(const QString& source, const struct stat& st, QString* reason
 
 CopyResult CopyEntry(const QString& source, const struct stat& st, const QString& copy, JobControl& job) {
     CopyResult result;
-    const Fd srcDir(::open(Enc(GetParentPath(source)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const Fd dstDir(::open(Enc(GetParentPath(copy)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (srcDir.get() < 0 || dstDir.get() < 0) {
-        result.reason = QString::fromLocal8Bit(std::strerror(errno));
+    const QString name = DisplayFileName(GetFileNamePart(source));
+    const UniqueFd srcDir(
+        ::open(EncodeFileName(GetParentPath(source)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const int srcError = errno;
+    const UniqueFd dstDir(
+        ::open(EncodeFileName(GetParentPath(copy)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!srcDir.valid() || !dstDir.valid()) {
+        result.reason = name + QStringLiteral(": ") + SystemReason(srcDir.valid() ? errno : srcError);
         return result;
     }
     Copier copier(job);
-    const QString name = GetFileNamePart(source);
-    result.status = copier.entry(srcDir.get(), Enc(name).constData(), dstDir.get(),
-                                 Enc(GetFileNamePart(copy)).constData(), st, name, true);
+    const QByteArray srcName = EncodeFileName(GetFileNamePart(source));
+    result.copied.name = srcName;
+    result.status =
+        copier.entry(srcDir.get(), srcName.constData(), dstDir.get(),
+                     EncodeFileName(GetFileNamePart(copy)).constData(), st, name, true, result.copied);
     // Everything written must be on the disk before the source may go.
+    if (result.status == CopyStatus::Copied && S_ISDIR(st.st_mode))
+        job.pauseAt(JobControl::CopyPoint::BeforeFlush, name);
     if (result.status == CopyStatus::Copied &&
         ((S_ISDIR(st.st_mode) && ::syncfs(dstDir.get()) != 0) || ::fsync(dstDir.get()) != 0)) {
         result.status = CopyStatus::Failed;
-        result.reason = name + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+        result.reason = name + QStringLiteral(": ") + SystemReason(errno);
     }
     if (result.status == CopyStatus::Failed)
         result.reason = copier.reason().isEmpty() ? result.reason : copier.reason();

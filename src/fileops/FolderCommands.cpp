@@ -1,6 +1,7 @@
 #include "fileops/FolderCommands.h"
 
 #include "base/ErrorTable.h"
+#include "base/FileNames.h"
 #include "base/PathQueries.h"
 #include "base/Prompts.h"
 #include "browse/BrowseFolder.h"
@@ -11,7 +12,6 @@
 #include "fileops/FileJobRunner.h"
 #include "fileops/ShellFileOps.h"
 
-#include <QFile>
 #include <QTreeWidgetItem>
 #include <QWidget>
 #include <cerrno>
@@ -100,7 +100,7 @@ void FolderCommands::MakeFolder() {
             made = Made::AlreadyThere;
             return;
         }
-        if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0)
+        if (::mkdir(EncodeFileName(path).constData(), 0777) != 0)
             error = errno;
         made = ExistsFolder(path) ? Made::Created : Made::Failed;
     });

@@ -20,6 +20,11 @@ JobControl::Clash JobControl::askClash(const QString& target) {
     return answer;
 }
 
+void JobControl::pauseAt(CopyPoint point, const QString& where) const {
+    if (m_pause)
+        m_pause(point, where);
+}
+
 JobControl::Progress JobControl::progress() const {
     Progress p;
     p.bytesDone = m_bytesDone.load();

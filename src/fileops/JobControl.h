@@ -31,6 +31,11 @@ public:
     enum class Clash { Replace, Skip, CancelAll };
     /// Asks the user about a taken target path and waits for the answer.
     using Asker = std::function<Clash(const QString& target)>;
+    /// The moments of a copy at which a test may hold the worker: after each chunk of a file is
+    /// written and checked, and before the finished copy is flushed to its disk.
+    enum class CopyPoint { ChunkCopied, BeforeFlush };
+    /// Called on the worker with the point and the shown path of the entry being copied.
+    using CopyPause = std::function<void(CopyPoint point, const QString& where)>;
 
     struct Progress {
         qint64 bytesDone = 0;
@@ -46,6 +51,11 @@ public:
 
     /// Set by whoever asks the questions (the job runner); without one every clash is skipped.
     void setAsker(Asker asker) { m_asker = std::move(asker); }
+    /// For tests, which change a source while it is copied or kill the copy half-way; set before
+    /// the job starts. The program sets none.
+    void setCopyPause(CopyPause pause) { m_pause = std::move(pause); }
+    /// Runs the pause set for tests, if any.
+    void pauseAt(CopyPoint point, const QString& where) const;
 
     /// The user asked to stop: the job ends after the entry it is on, undoing that entry's
     /// unfinished copy.
@@ -55,6 +65,8 @@ public:
 
     void setTotals(qint64 bytes, int entries);
     void addBytes(qint64 bytes) { m_bytesDone.fetch_add(bytes); }
+    /// More bytes to copy than the totals said: an entry found to need a copy on the way.
+    void addTotalBytes(qint64 bytes) { m_bytesTotal.fetch_add(bytes); }
     /// Entry `index` (0-based) named `name` is being worked on.
     void setEntry(int index, const QString& name);
     /// The user's choice for a taken target; CancelAll also cancels the job.
@@ -71,6 +83,7 @@ private:
     mutable QMutex m_nameLock;
     QString m_current;
     Asker m_asker;
+    CopyPause m_pause;
 };
 
 } // namespace tobimaru

@@ -1,17 +1,25 @@
 #include "fileops/MoveEngine.h"
 
+#include "base/DirStream.h"
+#include "base/FileNames.h"
 #include "base/PathQueries.h"
+#include "base/SystemReason.h"
+#include "base/UniqueFd.h"
 #include "fileops/FileCopy.h"
 #include "fileops/JobControl.h"
+#include "fileops/SourceRemoval.h"
 #include "platform/RemoveTree.h"
 #include "platform/Trash.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,11 +28,15 @@ namespace tobimaru {
 namespace {
 
 QByteArray Enc(const QString& path) {
-    return QFile::encodeName(path);
+    return EncodeFileName(path);
 }
 
-QString ErrnoText(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+QString Line(const QString& shownPath, const QString& reason) {
+    return shownPath + QStringLiteral(": ") + reason;
+}
+
+QString EntryFailure(const QString& source, const QString& reason) {
+    return Line(DisplayFileName(GetFileNamePart(source)), reason);
 }
 
 bool SameNode(const struct stat& a, const struct stat& b) {
@@ -34,35 +46,154 @@ bool SameNode(const struct stat& a, const struct stat& b) {
 // Walks up from `folder` by ".." and says whether `node` is on the way, so that a folder reached
 // through a link or another name is still found.
 bool HasAncestor(const QString& folder, const struct stat& node) {
-    int fd = ::open(Enc(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (int depth = 0; fd >= 0 && depth < 4096; ++depth) {
+    UniqueFd fd(::open(Enc(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (int depth = 0; fd.valid() && depth < 4096; ++depth) {
         struct stat st {};
-        if (::fstat(fd, &st) != 0)
+        if (::fstat(fd.get(), &st) != 0)
             break;
-        if (SameNode(st, node)) {
-            ::close(fd);
+        if (SameNode(st, node))
             return true;
-        }
-        const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        UniqueFd up(::openat(fd.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         struct stat upSt {};
-        const bool top = up < 0 || ::fstat(up, &upSt) != 0 || SameNode(upSt, st);
-        ::close(fd);
-        fd = up;
+        const bool top = !up.valid() || ::fstat(up.get(), &upSt) != 0 || SameNode(upSt, st);
+        fd = std::move(up);
         if (top)
             break;
     }
-    if (fd >= 0)
-        ::close(fd);
     return false;
 }
 
-// A hidden name beside the target for the copy that is not finished yet.
+// A hidden name beside the target for the copy that is not finished yet. The process id in it
+// tells later moves whether the copy's maker is still alive.
 QString PartName(const QString& name, int attempt) {
     const QString suffix = QStringLiteral(".tobimaru-part-%1-%2").arg(::getpid()).arg(attempt);
     // Names are at most 255 bytes; a long one gives way to the suffix alone.
     if (Enc(name).size() + Enc(suffix).size() + 1 > 255)
         return suffix;
     return QLatin1Char('.') + name + suffix;
+}
+
+bool AllDigits(const QByteArray& text) {
+    return !text.isEmpty() && text.size() <= 10 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The process that made a part copy of this name (PartName's forms), 0 when the name is none.
+pid_t PartMaker(const QByteArray& name) {
+    const QByteArray mark = QByteArrayLiteral(".tobimaru-part-");
+    const qsizetype at = name.lastIndexOf(mark);
+    if (at < 0 || !name.startsWith('.') || at == 1)
+        return 0;
+    const QList<QByteArray> numbers = name.mid(at + mark.size()).split('-');
+    if (numbers.size() != 2 || !AllDigits(numbers[0]) || !AllDigits(numbers[1]))
+        return 0;
+    const qlonglong pid = numbers[0].toLongLong();
+    return pid > 0 && pid <= INT_MAX ? pid_t(pid) : 0;
+}
+
+bool ProcessGone(pid_t pid) {
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// A move killed half-way (the machine switched off, the program ended by force) left its part
+// copy; it is removed when the next move comes to that folder. Copies of a live process, another
+// instance still moving, stay.
+void RemoveLeftovers(const QString& destination) {
+    const DirStream dir =
+        OpenDirStream(::open(Enc(destination).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.get())
+        return;
+    QStringList leftovers;
+    while (const dirent* e = ::readdir(dir.get())) {
+        const pid_t maker = PartMaker(QByteArray(e->d_name));
+        if (maker > 0 && maker != ::getpid() && ProcessGone(maker))
+            leftovers << JoinPath(destination, DecodeFileName(e->d_name));
+    }
+    for (const QString& path : leftovers)
+        RemoveTree(path);
+}
+
+// How a folder is put in place where the file system has no no-replace rename.
+enum class FolderFallback {
+    Copy,      ///< a folder of the user's: EXDEV, so that it is copied and its source removed
+    ByEntries, ///< a finished copy of ours: its entries are moved into a new folder one by one
+};
+
+int PlaceByEntries(const QString& part, const QString& target);
+
+// Puts `source` at `target` unless something is there already; never replaces anything. EEXIST
+// when the name is taken, EXDEV when only a copy can take it there.
+int RenameNoReplace(const QString& source, const QString& target, FolderFallback fallback) {
+    const QByteArray from = Enc(source);
+    const QByteArray to = Enc(target);
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without the no-replace flag (FAT through FUSE answers EINVAL). Such drivers
+    // may also drop a renamed folder's entries (fusefat does), so no folder is renamed there.
+    struct stat st {};
+    if (::lstat(from.constData(), &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return fallback == FolderFallback::Copy ? EXDEV : PlaceByEntries(source, target);
+    // A link never replaces; where there are no links, an empty file made exclusively holds the
+    // name, and only that placeholder of ours is renamed over.
+    if (::link(from.constData(), to.constData()) == 0) {
+        if (::unlink(from.constData()) == 0)
+            return 0;
+        // Both names are one file: the new one goes again and the entry is where it was.
+        const int error = errno;
+        ::unlink(to.constData());
+        return error;
+    }
+    if (errno == EEXIST || errno == EXDEV)
+        return errno;
+    const UniqueFd hold(::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!hold.valid())
+        return errno;
+    if (::rename(from.constData(), to.constData()) == 0)
+        return 0;
+    const int error = errno;
+    // Only the placeholder is removed, not whatever another program put there meanwhile.
+    struct stat held {};
+    struct stat there {};
+    if (::fstat(hold.get(), &held) == 0 && ::lstat(to.constData(), &there) == 0 && SameNode(held, there))
+        ::unlink(to.constData());
+    return error;
+}
+
+// Makes the folder `target` (never over anything), moves the entries of the copy `part` into it
+// one by one and removes the emptied part. On a failure the caller removes both: each holds
+// only what this copy made.
+int PlaceByEntries(const QString& part, const QString& target) {
+    struct stat st {};
+    if (::lstat(Enc(part).constData(), &st) != 0)
+        return errno;
+    if (::mkdir(Enc(target).constData(), 0700) != 0)
+        return errno;
+    QStringList names;
+    {
+        const DirStream dir =
+            OpenDirStream(::open(Enc(part).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!dir.get())
+            return errno;
+        while (const dirent* e = ::readdir(dir.get())) {
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                names << DecodeFileName(e->d_name);
+        }
+    }
+    for (const QString& name : names) {
+        const int error =
+            RenameNoReplace(JoinPath(part, name), JoinPath(target, name), FolderFallback::ByEntries);
+        if (error != 0)
+            return error;
+    }
+    // What the copy gave the folder; a file system that cannot keep it keeps what it can.
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::chmod(Enc(target).constData(), st.st_mode & 07777);
+    ::utimensat(AT_FDCWD, Enc(target).constData(), times, AT_SYMLINK_NOFOLLOW);
+    return ::rmdir(Enc(part).constData()) == 0 ? 0 : errno;
 }
 
 // NeedsCopy: one file system, yet no rename can put it there.
@@ -75,19 +206,23 @@ public:
         , m_trash(trash)
         , m_destination(destination) {}
 
-    Outcome move(const QString& source, const struct stat& st, const struct stat& destSt, QString* reason);
-    qint64 scanBytes(const QString& source, const struct stat& st, QString* reason);
+    /// On Failed, `failure` is the line for the box: the shown path and why.
+    Outcome move(const QString& source, const struct stat& st, const struct stat& destSt, QString* failure);
 
 private:
-    Outcome rename(const QString& source, const QString& target, QString* reason);
+    Outcome rename(const QString& source, const QString& target, QString* failure);
     Outcome copyAcross(const QString& source, const struct stat& st, const QString& target, bool replace,
-                       QString* reason);
-    Outcome putInPlace(const QString& part, const QString& target, bool replace, QString* reason);
+                       QString* failure);
+    Outcome putInPlace(const QString& source, const QString& part, const QString& target, bool replace,
+                       QString* failure);
+    Outcome removeSource(const QString& source, const CopyResult& copied, const QString& target,
+                         QString* failure);
     Outcome askAboutClash(const QString& target, bool* replace);
 
     JobControl& m_job;
     Trash& m_trash;
     QString m_destination;
+    bool m_leftoversGone = false; ///< the part copies of killed moves are gone from the destination
 };
 
 Outcome Mover::askAboutClash(const QString& target, bool* replace) {
@@ -103,12 +238,8 @@ Outcome Mover::askAboutClash(const QString& target, bool* replace) {
     return Outcome::Cancelled;
 }
 
-qint64 Mover::scanBytes(const QString& source, const struct stat& st, QString* reason) {
-    return ScanForCopy(source, st, reason);
-}
-
 Outcome Mover::move(const QString& source, const struct stat& st, const struct stat& destSt,
-                    QString* reason) {
+                    QString* failure) {
     const QString name = GetFileNamePart(source);
     const QString target = JoinPath(m_destination, name);
     struct stat targetSt {};
@@ -117,7 +248,7 @@ Outcome Mover::move(const QString& source, const struct stat& st, const struct s
     if (taken && SameNode(targetSt, st))
         return Outcome::Skipped;
     if (taken && source.startsWith(target + QLatin1Char('/'))) {
-        *reason = QStringLiteral("移動するものを含むフォルダは置き換えられません。");
+        *failure = EntryFailure(source, QStringLiteral("移動するものを含むフォルダは置き換えられません。"));
         return Outcome::Failed;
     }
     bool replace = false;
@@ -127,55 +258,44 @@ Outcome Mover::move(const QString& source, const struct stat& st, const struct s
             return answer;
     }
     if (st.st_dev == destSt.st_dev) {
-        if (replace && !m_trash.moveToTrash(target, reason))
+        QString reason;
+        if (replace && !m_trash.moveToTrash(target, &reason)) {
+            *failure = EntryFailure(target, reason);
             return Outcome::Failed;
-        const Outcome renamed = rename(source, target, reason);
+        }
+        const Outcome renamed = rename(source, target, failure);
         // Some directories of one file system still cannot be renamed into another (an
-        // overlay's lower layer, a bind mount): they are copied like any other.
+        // overlay's lower layer, a bind mount, a folder on FAT through FUSE): they are copied
+        // like any other, after the same checks.
         if (renamed != Outcome::NeedsCopy)
             return renamed;
         replace = false;
+        const qint64 bytes = ScanForCopy(source, st, failure);
+        if (!failure->isEmpty())
+            return Outcome::Failed;
+        m_job.addTotalBytes(bytes);
     }
-    return copyAcross(source, st, target, replace, reason);
+    return copyAcross(source, st, target, replace, failure);
 }
 
-Outcome Mover::rename(const QString& source, const QString& target, QString* reason) {
-    const QByteArray from = Enc(source);
-    const QByteArray to = Enc(target);
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+Outcome Mover::rename(const QString& source, const QString& target, QString* failure) {
+    const int error = RenameNoReplace(source, target, FolderFallback::Copy);
+    if (error == 0)
         return Outcome::Moved;
-    const int error = errno;
     if (error == EXDEV)
         return Outcome::NeedsCopy;
-    if (error == EINVAL || error == ENOSYS) {
-        // A file system without the no-replace flag: a file is linked (which never replaces)
-        // and unlinked; a folder is renamed once nothing is there.
-        struct stat st {};
-        if (::lstat(from.constData(), &st) == 0 && !S_ISDIR(st.st_mode)) {
-            if (::link(from.constData(), to.constData()) == 0) {
-                if (::unlink(from.constData()) == 0)
-                    return Outcome::Moved;
-                ::unlink(to.constData());
-                *reason = ErrnoText(errno);
-                return Outcome::Failed;
-            }
-            if (errno == EXDEV)
-                return Outcome::NeedsCopy;
-        } else if (::lstat(to.constData(), &st) != 0 && ::rename(from.constData(), to.constData()) == 0) {
-            return Outcome::Moved;
-        } else if (errno == EXDEV) {
-            return Outcome::NeedsCopy;
-        }
-        *reason = ErrnoText(errno);
-        return Outcome::Failed;
-    }
-    *reason = error == EEXIST || error == ENOTEMPTY ? QStringLiteral("移動先に同じ名前があります。")
-                                                    : ErrnoText(error);
+    *failure = EntryFailure(source, error == EEXIST || error == ENOTEMPTY
+                                        ? QStringLiteral("移動先に同じ名前があります。")
+                                        : SystemReason(error));
     return Outcome::Failed;
 }
 
 Outcome Mover::copyAcross(const QString& source, const struct stat& st, const QString& target, bool replace,
-                          QString* reason) {
+                          QString* failure) {
+    if (!m_leftoversGone) {
+        RemoveLeftovers(m_destination);
+        m_leftoversGone = true;
+    }
     const QString name = GetFileNamePart(source);
     CopyResult copied;
     QString part;
@@ -189,54 +309,82 @@ Outcome Mover::copyAcross(const QString& source, const struct stat& st, const QS
         // Ours alone: the hidden name was made new by this copy.
         if (copied.status != CopyStatus::NameTaken)
             RemoveTree(part);
-        *reason = copied.reason;
+        *failure = copied.reason.isEmpty() ? EntryFailure(source, SystemReason(EEXIST)) : copied.reason;
         return copied.status == CopyStatus::Cancelled ? Outcome::Cancelled : Outcome::Failed;
     }
-    const Outcome placed = putInPlace(part, target, replace, reason);
+    const Outcome placed = putInPlace(source, part, target, replace, failure);
     if (placed != Outcome::Moved)
         return placed;
+    return removeSource(source, copied, target, failure);
+}
 
-    // Only a source whose copy is checked and in place is removed.
-    const QByteArray from = Enc(source);
-    if (!S_ISDIR(st.st_mode)) {
-        if (::unlink(from.constData()) == 0)
-            return Outcome::Moved;
-        *reason = ErrnoText(errno);
+// Only a source whose copy is checked and in place is removed, and only while it is still what
+// was copied.
+Outcome Mover::removeSource(const QString& source, const CopyResult& copied, const QString& target,
+                            QString* failure) {
+    const SourceRemoval removal = RemoveCopiedSource(source, copied.copied);
+    switch (removal.status) {
+    case RemovalStatus::Removed:
+        return Outcome::Moved;
+    case RemovalStatus::Changed:
+        // Both stay: the copy as it was read, the source as it is now.
+        *failure = EntryFailure(
+            source, removal.where == DisplayFileName(GetFileNamePart(source))
+                        ? QStringLiteral("移動中に元が書き換えられたため、元も残しました。"
+                                         "移動先にはコピーした時点の内容があります。")
+                        : QStringLiteral("移動中に元のフォルダの中 (%1) が変わったため、元も残しました。"
+                                         "移動先にはコピーした時点の内容があります。")
+                              .arg(removal.where));
+        return Outcome::Failed;
+    case RemovalStatus::Failed:
+        break;
+    }
+    if (!S_ISDIR(copied.copied.mode)) {
         // The source is whole: the copy goes again, so the entry is where it was.
         RemoveTree(target);
+        *failure = Line(removal.where, removal.reason);
         return Outcome::Failed;
     }
-    QString failure;
-    if (RemoveTree(source, &failure))
-        return Outcome::Moved;
-    // Part of the source is gone already; the whole copy stays, so nothing is lost.
-    *reason = QStringLiteral("移動先に写しましたが、元のフォルダを一部消せませんでした (%1)").arg(failure);
+    // Part of the source may be gone already; the whole copy stays, so nothing is lost.
+    *failure = EntryFailure(
+        source, QStringLiteral("移動先に写しましたが、元のフォルダを一部消せませんでした (%1: %2)")
+                    .arg(removal.where, removal.reason));
     return Outcome::Failed;
 }
 
-Outcome Mover::putInPlace(const QString& part, const QString& target, bool replace, QString* reason) {
-    if (replace && !m_trash.moveToTrash(target, reason)) {
+Outcome Mover::putInPlace(const QString& source, const QString& part, const QString& target, bool replace,
+                          QString* failure) {
+    QString reason;
+    struct stat partSt {};
+    ::lstat(Enc(part).constData(), &partSt);
+    if (replace && !m_trash.moveToTrash(target, &reason)) {
         RemoveTree(part);
+        *failure = EntryFailure(target, reason);
         return Outcome::Failed;
     }
-    if (::renameat2(AT_FDCWD, Enc(part).constData(), AT_FDCWD, Enc(target).constData(), RENAME_NOREPLACE) !=
-        0) {
-        // Someone took the name meanwhile: theirs stays.
-        *reason = errno == EEXIST ? QStringLiteral("移動先に同じ名前があります。") : ErrnoText(errno);
+    const int error = RenameNoReplace(part, target, FolderFallback::ByEntries);
+    if (error != 0) {
+        // Someone took the name meanwhile: theirs stays. A folder placed entry by entry that
+        // failed half-way is ours alone.
+        if (error != EEXIST && S_ISDIR(partSt.st_mode))
+            RemoveTree(target);
         RemoveTree(part);
+        *failure = EntryFailure(source, error == EEXIST ? QStringLiteral("移動先に同じ名前があります。")
+                                                        : SystemReason(error));
         return Outcome::Failed;
     }
     // The new name must be on the disk before the source goes.
-    const int dir = ::open(Enc(m_destination).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    const UniqueFd dir(::open(Enc(m_destination).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid())
+        ::fsync(dir.get());
     return Outcome::Moved;
 }
 
-QString EntryFailure(const QString& source, const QString& reason) {
-    return GetFileNamePart(source) + QStringLiteral(": ") + reason;
+// The folder's real path by the bytes of its names; empty when it cannot be had.
+QString CanonicalPath(const QString& path) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(Enc(path).constData(), nullptr),
+                                                           &std::free);
+    return real ? DecodeFileName(real.get()) : QString();
 }
 
 } // namespace
@@ -245,8 +393,8 @@ bool IsInsideFolder(const QString& destination, const QString& source) {
     struct stat st {};
     if (::lstat(Enc(source).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
-    const QString dest = QFileInfo(destination).canonicalFilePath();
-    const QString src = QFileInfo(source).canonicalFilePath();
+    const QString dest = CanonicalPath(destination);
+    const QString src = CanonicalPath(source);
     if (!dest.isEmpty() && !src.isEmpty() &&
         (dest == src || dest.startsWith(src == QLatin1String("/") ? src : src + QLatin1Char('/'))))
         return true;
@@ -259,7 +407,8 @@ MoveReport MoveEntries(const QStringList& sources, const QString& destination, J
     struct stat destSt {};
     if (::stat(Enc(destination).constData(), &destSt) != 0 || !S_ISDIR(destSt.st_mode)) {
         report.result = ShellCode::Failed;
-        report.failed.append(destination + QStringLiteral(": 移動先のフォルダがありません。"));
+        report.failed.append(
+            Line(DisplayFileName(destination), QStringLiteral("移動先のフォルダがありません。")));
         return report;
     }
     // Every folder is checked before anything moves: a folder into itself moves nothing at all.
@@ -272,11 +421,9 @@ MoveReport MoveEntries(const QStringList& sources, const QString& destination, J
         }
     }
 
-    Mover mover(job, trash, destination);
     struct Entry {
         struct stat st {};
-        QString reason; ///< set when the entry cannot be moved at all
-        bool across = false;
+        QString failure; ///< the box's line when the entry cannot be moved at all
     };
     std::vector<Entry> entries(size_t(sources.size()));
     qint64 totalBytes = 0;
@@ -285,37 +432,36 @@ MoveReport MoveEntries(const QStringList& sources, const QString& destination, J
         const QString& source = sources[i];
         struct stat parentSt {};
         if (::lstat(Enc(source).constData(), &e.st) != 0) {
-            e.reason = ErrnoText(errno);
+            e.failure = EntryFailure(source, SystemReason(errno));
         } else if (::stat(Enc(GetParentPath(source)).constData(), &parentSt) == 0 &&
                    parentSt.st_dev != e.st.st_dev) {
             // A mount point would be emptied into the copy and still not go away.
-            e.reason = QStringLiteral("ドライブのルートは移動できません。");
+            e.failure = EntryFailure(source, QStringLiteral("ドライブのルートは移動できません。"));
         } else if (e.st.st_dev != destSt.st_dev) {
-            e.across = true;
-            const qint64 bytes = mover.scanBytes(source, e.st, &e.reason);
-            if (e.reason.isEmpty())
+            const qint64 bytes = ScanForCopy(source, e.st, &e.failure);
+            if (e.failure.isEmpty())
                 totalBytes += bytes;
         }
     }
     job.setTotals(totalBytes, int(sources.size()));
 
+    Mover mover(job, trash, destination);
     bool failed = false;
     for (qsizetype i = 0; i < sources.size(); ++i) {
         if (job.cancelled())
             break;
         const QString& source = sources[i];
-        job.setEntry(int(i), GetFileNamePart(source));
-        Entry& e = entries[size_t(i)];
-        if (!e.reason.isEmpty()) {
+        job.setEntry(int(i), DisplayFileName(GetFileNamePart(source)));
+        const Entry& e = entries[size_t(i)];
+        if (!e.failure.isEmpty()) {
             failed = true;
-            report.failed.append(EntryFailure(source, e.reason));
+            report.failed.append(e.failure);
             continue;
         }
-        QString reason;
-        const Outcome outcome = mover.move(source, e.st, destSt, &reason);
-        if (outcome == Outcome::Failed) {
+        QString failure;
+        if (mover.move(source, e.st, destSt, &failure) == Outcome::Failed) {
             failed = true;
-            report.failed.append(EntryFailure(source, reason));
+            report.failed.append(failure);
         }
     }
     job.setEntry(int(sources.size()), QString());

@@ -1,5 +1,6 @@
 #include "fileops/ShellFileOps.h"
 
+#include "base/FileNames.h"
 #include "base/PathQueries.h"
 #include "base/Prompts.h"
 #include "fileops/FileJobRunner.h"
@@ -51,8 +52,8 @@ QString ShellFileOps::ClashQuestion(const QString& target) {
         .arg(target);
 }
 
-QString ShellFileOps::FailureText(const QString& text, int sources, const QStringList& failed) {
-    if (sources < 2 || failed.isEmpty())
+QString ShellFileOps::FailureText(const QString& text, const QStringList& failed) {
+    if (failed.isEmpty())
         return text;
     QStringList lines = failed.mid(0, kNamesShown);
     if (failed.size() > kNamesShown)
@@ -82,7 +83,8 @@ int32_t ShellFileOps::ShellDeleteFiles(const QStringList& sources) {
                 job.setEntry(int(i), GetFileNamePart(sources[i]));
                 QString reason;
                 if (!m_trash.moveToTrash(sources[i], &reason))
-                    m_state.failed << GetFileNamePart(sources[i]) + QStringLiteral(": ") + reason;
+                    m_state.failed << DisplayFileName(GetFileNamePart(sources[i])) + QStringLiteral(": ") +
+                                          reason;
             }
             if (!m_state.failed.isEmpty())
                 result = ShellCode::Failed;
@@ -91,9 +93,8 @@ int32_t ShellFileOps::ShellDeleteFiles(const QStringList& sources) {
     });
     Repaint(m_parent);
     if (!IsNoFailure(result))
-        m_prompts.message(
-            FailureText(QStringLiteral("ファイル削除に失敗しました。"), int(sources.size()), m_state.failed),
-            AppTitle(), PromptIcon::None, PromptButtons::Ok);
+        m_prompts.message(FailureText(QStringLiteral("ファイル削除に失敗しました。"), m_state.failed),
+                          AppTitle(), PromptIcon::None, PromptButtons::Ok);
     return result;
 }
 
@@ -125,9 +126,8 @@ int32_t ShellFileOps::ShellMoveFiles(const QStringList& sources, const QString& 
     m_state.failed = report.failed;
     Repaint(m_parent);
     if (!IsNoFailure(report.result))
-        m_prompts.message(
-            FailureText(QStringLiteral("ファイル移動に失敗しました。"), int(sources.size()), report.failed),
-            AppTitle(), PromptIcon::None, PromptButtons::Ok);
+        m_prompts.message(FailureText(QStringLiteral("ファイル移動に失敗しました。"), report.failed),
+                          AppTitle(), PromptIcon::None, PromptButtons::Ok);
     return report.result;
 }
 

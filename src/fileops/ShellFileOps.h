@@ -30,8 +30,8 @@ public:
     ShellFileOps(Prompts& prompts, Trash& trash, QWidget* parent);
 
     /// Asks "…をごみ箱に移動しますか？" (Yes/No, No the default), then moves each source to the trash.
-    /// An entry that cannot go there stays; then "ファイル削除に失敗しました。" is shown, with the
-    /// entries that stayed named when there were several. An empty list does nothing (0).
+    /// An entry that cannot go there stays; then "ファイル削除に失敗しました。" is shown, with each
+    /// entry that stayed and why on lines below. An empty list does nothing (0).
     int32_t ShellDeleteFiles(const QStringList& sources);
     /// Moves the sources into `destination` (MoveEntries: never over an entry without asking,
     /// never half a move). A failure shows "ファイル移動に失敗しました。" the same way.
@@ -44,8 +44,9 @@ public:
     static QString DeleteQuestion(const QStringList& sources);
     /// The question about a taken target of a move.
     static QString ClashQuestion(const QString& target);
-    /// `text`, then the entries that stayed when there were several sources.
-    static QString FailureText(const QString& text, int sources, const QStringList& failed);
+    /// `text` as its first line, then a blank line and "name: reason" for each entry that stayed
+    /// (the first ten, then how many more), for one entry as for several.
+    static QString FailureText(const QString& text, const QStringList& failed);
 
 private:
     Prompts& m_prompts;

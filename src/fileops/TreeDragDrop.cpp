@@ -1,6 +1,7 @@
 #include "fileops/TreeDragDrop.h"
 
 #include "base/ErrorBox.h"
+#include "base/FileNames.h"
 #include "base/PathQueries.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
@@ -11,10 +12,10 @@
 #include "fileops/ShellFileOps.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QTimer>
 #include <QTreeView>
@@ -92,7 +93,11 @@ QString TreeDragDrop::OneLocalEntry(const QMimeData* data) {
     const QList<QUrl> urls = data->urls();
     if (urls.size() != 1 || !urls.first().isLocalFile())
         return {};
-    return QFileInfo(urls.first().toLocalFile()).absoluteFilePath();
+    // The address carries the name's bytes percent-encoded; toLocalFile would turn a byte that
+    // is not UTF-8 into U+FFFD and so name another path.
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(urls.first().path(QUrl::FullyEncoded).toLatin1());
+    return QDir::cleanPath(DecodeFileName(bytes));
 }
 
 void TreeDragDrop::StartNodeDrag(const QString& key) {
@@ -258,7 +263,7 @@ bool TreeDragDrop::OutsideDrop(const QMimeData* data) {
     if (path.isEmpty())
         return false;
     // Nothing is copied or moved: the program goes where the entry is.
-    const QString folder = QFileInfo(path).isDir() ? path : GetParentPath(path);
+    const QString folder = ExistsFolder(path) ? path : GetParentPath(path);
     m_ctx.nav->GoToPath(folder, true);
     return true;
 }
@@ -330,10 +335,11 @@ bool TreeDragDrop::outsideDragEvent(QDropEvent* drop) {
     }
     if (!AcceptOutside(drop) || drop->type() != QEvent::Drop)
         return true;
-    // The data belongs to the drag, which is over by the time the drop is carried out.
-    QTimer::singleShot(0, this, [this, path] {
+    // The data belongs to the drag, which is over by the time the drop is carried out. The
+    // address is kept as it came: one made again from the path text would lose a name's bytes.
+    QTimer::singleShot(0, this, [this, url = drop->mimeData()->urls().first()] {
         QMimeData one;
-        one.setUrls({QUrl::fromLocalFile(path)});
+        one.setUrls({url});
         RunCommand(*m_ctx.prompts, [&] { OutsideDrop(&one); });
         Q_EMIT dropDone();
     });

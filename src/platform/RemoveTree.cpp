@@ -1,8 +1,9 @@
 #include "platform/RemoveTree.h"
 
 #include "base/DirStream.h"
+#include "base/FileNames.h"
+#include "base/SystemReason.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -19,7 +20,7 @@ struct Remover {
 
     bool fail(const QString& where, int error) {
         if (failure.isEmpty())
-            failure = where + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+            failure = where + QStringLiteral(": ") + SystemReason(error);
         return false;
     }
 
@@ -34,7 +35,7 @@ struct Remover {
         while (const dirent* e = ::readdir(dir.get())) {
             if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
                 continue;
-            ok = removeAt(dfd, e->d_name, where + QLatin1Char('/') + QFile::decodeName(e->d_name)) && ok;
+            ok = removeAt(dfd, e->d_name, where + QLatin1Char('/') + DecodeFileName(e->d_name)) && ok;
             errno = 0;
         }
         if (errno != 0)
@@ -69,7 +70,7 @@ struct Remover {
 
 bool RemoveTree(const QString& path, QString* failure) {
     Remover r;
-    const bool ok = r.removeAt(AT_FDCWD, QFile::encodeName(path).constData(), path);
+    const bool ok = r.removeAt(AT_FDCWD, EncodeFileName(path).constData(), path);
     if (failure)
         *failure = r.failure;
     return ok;
@@ -78,7 +79,7 @@ bool RemoveTree(const QString& path, QString* failure) {
 bool EmptyFolder(const QString& folder, QString* failure) {
     Remover r;
     const int fd =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::open(EncodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     const bool ok = fd >= 0 ? r.emptyAt(fd, folder) : r.fail(folder, errno);
     if (failure)
         *failure = r.failure;

@@ -2,6 +2,8 @@
 // the data of the tree's node drags, the list's row drags and other programs.
 #include "FileOpsRig.h"
 
+#include "base/FileNames.h"
+#include "base/PathQueries.h"
 #include "browse/FolderTree.h"
 #include "fileops/TreeDragDrop.h"
 #include "support/ArchiveMaker.h"
@@ -126,6 +128,24 @@ TEST(DragDrop, RowsDroppedOnANodeMoveIntoItsFolderAndRowsOnTheirOwnFolderStay) {
     r.expectDragOver();
 }
 
+TEST(DragDrop, RowsNamedInLatin1AndCp932DroppedOnANodeMove) {
+    DropRig r;
+    r.make({"dest/"});
+    const QString latin1 = r.tree.dir.writeBytes("drive/\xE9t\xE9.mp3", "latin-1");
+    const QString cp932 =
+        r.tree.dir.writeBytes("drive/" + ArchiveMaker::cp932(QStringLiteral("歌.mp3")), "cp932");
+    r.open();
+    const QString a = GetFileNamePart(latin1);
+    const QString b = GetFileNamePart(cp932);
+    r.select({a, b});
+
+    EXPECT_TRUE(r.dragAndDrop(r.treePort(), r.posOf(r.at("dest")), r.rowData().get()));
+
+    EXPECT_TRUE(r.prompts.boxes.isEmpty()) << r.prompts.texts().join("|").toStdString();
+    EXPECT_EQ(FolderSnapshot(r.at("dest")), Snapshot({{a, "latin-1"}, {b, "cp932"}}));
+    EXPECT_EQ(r.rowNames(), QStringList{"dest"});
+}
+
 TEST(DragDrop, OneEntryFromAnotherProgramGoesToItsFolderAndSeveralAreRefused) {
     const struct {
         QStringList entries; ///< relative to the drive; "http:" for a web address
@@ -135,24 +155,34 @@ TEST(DragDrop, OneEntryFromAnotherProgramGoesToItsFolderAndSeveralAreRefused) {
         {{"music"}, "music"},
         {{"music/one.mp3", "music/two.mp3", "music/three.mp3"}, ""},
         {{"http:"}, ""},
+        {{"cp932"}, "cp932"},
     };
+    // A folder named in CP932, its address carrying the name's own bytes.
+    const QByteArray album = ArchiveMaker::cp932(QStringLiteral("アルバム"));
+    const QString albumText = DecodeFileName(album);
     for (const bool onTree : {true, false}) {
         for (const auto& row : rows) {
             SCOPED_TRACE((row.entries.join(",") + (onTree ? " on the tree" : " on the list")).toStdString());
             DropRig r;
             r.make({"music/one.mp3", "music/two.mp3", "music/three.mp3"});
+            r.tree.dir.mkdirBytes("drive/" + album);
             r.open();
+            const auto relative = [&](const QString& e) { return e == "cp932" ? albumText : e; };
             QList<QUrl> urls;
             for (const QString& e : row.entries)
-                urls << (e == "http:" ? QUrl("https://example.com/a.mp3") : QUrl::fromLocalFile(r.at(e)));
+                urls << (e == "http:"
+                             ? QUrl("https://example.com/a.mp3")
+                             : QUrl::fromEncoded("file://" +
+                                                 EncodeFileName(r.at(relative(e))).toPercentEncoding("/")));
             const Snapshot before = FolderSnapshot(r.tree.drive());
             const bool taken = r.dragAndDrop(onTree ? r.treePort() : r.listPort(), QPoint(20, 20),
                                              DropRig::outside(urls).get());
             EXPECT_EQ(taken, !row.goesTo.isEmpty());
             EXPECT_NE(r.lastAction, Qt::MoveAction) << "another program is never told its files moved";
             EXPECT_EQ(r.tree.tree->GetTreeViewKey(),
-                      row.goesTo.isEmpty() ? r.tree.drive() : r.at(row.goesTo));
+                      row.goesTo.isEmpty() ? r.tree.drive() : r.at(relative(row.goesTo)));
             EXPECT_EQ(FolderSnapshot(r.tree.drive()), before) << "nothing is copied or moved";
+            EXPECT_TRUE(r.prompts.boxes.isEmpty()) << r.prompts.texts().join("|").toStdString();
         }
     }
 }

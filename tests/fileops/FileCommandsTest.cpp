@@ -153,6 +153,23 @@ TEST(FileCommands, AMoveTakesTheRowsAwayAndSelectsTheFirstRow) {
     EXPECT_TRUE(r.prompts.boxes.isEmpty());
 }
 
+TEST(FileCommands, AFileNamedInCp932MovesWithTheMKey) {
+    FileOpsRig r;
+    r.make({"dest/"});
+    const QByteArray name = ArchiveMaker::cp932(QStringLiteral("動画.avi"));
+    const QString path = r.tree.dir.writeBytes("drive/" + name, "clip");
+    r.open();
+    r.select({GetFileNamePart(path)});
+    ASSERT_EQ(r.selectedNames(), QStringList{GetFileNamePart(path)});
+    r.prompts.chooseFolder(r.at("dest"));
+
+    r.ops->files().MoveFile_Click();
+
+    EXPECT_TRUE(r.prompts.boxes.isEmpty()) << r.prompts.texts().join("|").toStdString();
+    EXPECT_EQ(FolderSnapshot(r.at("dest")), Snapshot({{GetFileNamePart(path), "clip"}}));
+    EXPECT_EQ(r.rowNames(), QStringList{"dest"});
+}
+
 TEST(FileCommands, ATakenNameIsAskedAboutAndSkipKeepsBothFiles) {
     FileOpsRig r;
     r.make({"a.txt", "dest/"});
@@ -171,6 +188,61 @@ TEST(FileCommands, ATakenNameIsAskedAboutAndSkipKeepsBothFiles) {
     EXPECT_EQ(ArchiveMaker::read(r.at("dest/a.txt")), "old");
     EXPECT_EQ(r.rowNames(), QStringList({"a.txt", "dest"}));
     EXPECT_EQ(r.selectedNames(), QStringList{"a.txt"});
+}
+
+TEST(FileCommands, AFailedMoveOrDeleteNamesEachEntryThatStayedAndWhyBelowItsFirstLine) {
+    const struct {
+        const char* what;
+        bool move;
+        QStringList selected;
+        QStringList goneBefore; ///< removed behind the list's back before the command
+        QString box;            ///< the failure box; for a delete the trash gives the reason
+    } rows[] = {
+        {"one file moved",
+         true,
+         {"a.txt"},
+         {"a.txt"},
+         "ファイル移動に失敗しました。\r\ra.txt: ファイルまたはフォルダが見つかりません"},
+        {"two files moved, one gone",
+         true,
+         {"a.txt", "b.txt"},
+         {"a.txt"},
+         "ファイル移動に失敗しました。\r\ra.txt: ファイルまたはフォルダが見つかりません"},
+        {"two files moved, both gone",
+         true,
+         {"a.txt", "b.txt"},
+         {"a.txt", "b.txt"},
+         "ファイル移動に失敗しました。\r\ra.txt: ファイルまたはフォルダが見つかりません\r"
+         "b.txt: ファイルまたはフォルダが見つかりません"},
+        {"one file deleted", false, {"a.txt"}, {"a.txt"}, "ファイル削除に失敗しました。\r\ra.txt: "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        FileOpsRig r;
+        r.make({"a.txt", "b.txt", "dest/"});
+        r.open();
+        r.select(row.selected);
+        for (const QString& name : row.goneBefore)
+            ASSERT_TRUE(QFile::remove(r.at(name)));
+        if (row.move) {
+            r.prompts.chooseFolder(r.at("dest"));
+            r.ops->files().MoveFile_Click();
+        } else {
+            r.prompts.answer(PromptAnswer::Yes);
+            r.ops->files().DelFile_Click();
+        }
+
+        ASSERT_FALSE(r.prompts.boxes.isEmpty());
+        const ShownBox& box = r.prompts.boxes.last();
+        if (row.move)
+            EXPECT_EQ(box.text, row.box);
+        else
+            EXPECT_TRUE(box.text.startsWith(row.box) && box.text.size() > row.box.size())
+                << box.text.toStdString();
+        EXPECT_EQ(box.caption, AppTitle());
+        EXPECT_EQ(box.icon, PromptIcon::None);
+        EXPECT_EQ(box.buttons, PromptButtons::Ok);
+    }
 }
 
 TEST(FileCommands, TheFileCommandsStopPlaybackAndTheFolderCommandsLeaveItAlone) {
@@ -284,7 +356,8 @@ TEST(FolderCommands, AMovedFolderMovesInTheTreeAndIntoItselfMovesNothing) {
     ASSERT_EQ(r.prompts.browses.size(), 1);
     EXPECT_EQ(r.prompts.browses[0].prompt, "'" + r.at("a") + "'　を移動するフォルダを選択してください。");
     EXPECT_EQ(r.prompts.browses[0].initial, r.at("a") + "/");
-    EXPECT_EQ(r.prompts.texts(), QStringList{"ファイル移動に失敗しました。"});
+    EXPECT_EQ(r.prompts.texts(),
+              QStringList{"ファイル移動に失敗しました。\r\ra: フォルダをその中へは移動できません。"});
     EXPECT_EQ(FolderSnapshot(r.tree.drive()), before);
     EXPECT_NE(r.tree.node(r.at("a")), nullptr);
 

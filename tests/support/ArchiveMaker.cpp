@@ -1,7 +1,10 @@
 #include "support/ArchiveMaker.h"
 
+#include "base/DirStream.h"
+#include "base/FileNames.h"
+#include "base/UniqueFd.h"
+
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -13,8 +16,11 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <stdexcept>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -283,24 +289,45 @@ QMap<QString, QByteArray> ExtractionSandbox::with(const QMap<QString, QByteArray
     return all;
 }
 
+namespace {
+
+// Walks by the bytes of the names, so that a name that is not UTF-8 is found, read and shown
+// under the program's own path text for it.
+void SnapshotInto(const QByteArray& folder, const QString& relative, QMap<QString, QByteArray>& out) {
+    const DirStream dir = OpenDirStream(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir)
+        return;
+    while (const dirent* e = ::readdir(dir.get())) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        const QByteArray path = folder + '/' + e->d_name;
+        const QString key = (relative.isEmpty() ? QString() : relative + '/') + DecodeFileName(e->d_name);
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0)
+            continue;
+        if (S_ISLNK(st.st_mode)) {
+            char target[4096] = {};
+            const ssize_t n = ::readlink(path.constData(), target, sizeof target - 1);
+            out.insert(key, "-> " + QByteArray(target, n > 0 ? n : 0));
+        } else if (S_ISDIR(st.st_mode)) {
+            out.insert(key, "<dir>");
+            SnapshotInto(path, key, out);
+        } else {
+            QByteArray bytes;
+            const UniqueFd fd(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+            char buffer[65536];
+            for (ssize_t n = 0; fd.valid() && (n = ::read(fd.get(), buffer, sizeof buffer)) > 0;)
+                bytes.append(buffer, n);
+            out.insert(key, bytes);
+        }
+    }
+}
+
+} // namespace
+
 QMap<QString, QByteArray> FolderSnapshot(const QString& folder) {
     QMap<QString, QByteArray> out;
-    const QDir root(folder);
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        const QString relative = root.relativeFilePath(info.filePath());
-        if (info.isSymLink()) {
-            char target[4096] = {};
-            const ssize_t n =
-                ::readlink(QFile::encodeName(info.filePath()).constData(), target, sizeof target - 1);
-            out.insert(relative, "-> " + QByteArray(target, n > 0 ? n : 0));
-        } else if (info.isDir())
-            out.insert(relative, "<dir>");
-        else
-            out.insert(relative, ReadAll(info.filePath()));
-    }
+    SnapshotInto(EncodeFileName(folder), QString(), out);
     return out;
 }
 
