@@ -159,7 +159,7 @@ TEST_F(PlaybackOptionsTest, LeavingFullScreenInThePaneChecksTheSizeItWentBackTo)
     } cases[] = {
         {"Dspsize(3)", "200%", [](MediaPlayer& p) { QTest::keyClick(&p, Qt::Key_Escape); }},
         {"Dspsize(1)", "50%",
-         [](MediaPlayer& p) { QTest::mouseDClick(&p, Qt::LeftButton, {}, p.rect().center()); }},
+         [](MediaPlayer& p) { QTest::mouseDClick(p.videoWidget(), Qt::LeftButton); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.before);

@@ -146,7 +146,8 @@ TEST(OptionsStore, SlideTimeThatIsNoSixteenBitIntegerStopsTheSaveAfterIt) {
     for (const char* text : texts) {
         Store s("[Boot]\nSearchPath=1\n[FileView]\nHiddenAtr=1\n");
         OptionValues v;
-        v.rows.front().checked = true;
+        for (MediaType& r : v.rows)
+            r.checked = r.extension == "aifc";
         v.slideTime = text;
         v.slideType = 1;
         v.fileView = {0, 0, 0, 1};
