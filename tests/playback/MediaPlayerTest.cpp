@@ -671,8 +671,9 @@ TEST_F(MediaPlayerTest, GlOutputPlaysAFileGivenBeforeTheFirstShow) {
     const struct {
         const char* name;
         PlayerOutput output;
-    } outputs[] = {{"drawn with GL", PlayerOutput::OpenGLVideo},
-                   {"converted on the processor", PlayerOutput::SoftwareVideo}};
+        const char* decoding; ///< mpv's hwdec choice: GL on X11 takes decoded frames directly
+    } outputs[] = {{"drawn with GL", PlayerOutput::OpenGLVideo, "auto-safe"},
+                   {"converted on the processor", PlayerOutput::SoftwareVideo, "auto-copy-safe"}};
     for (const auto& row : outputs) {
         SCOPED_TRACE(row.name);
         PlayerOptions o = QuietPlayer();
@@ -689,6 +690,7 @@ TEST_F(MediaPlayerTest, GlOutputPlaysAFileGivenBeforeTheFirstShow) {
         EXPECT_EQ(warnings.count(), 0) << (warnings.isEmpty() ? "" : warnings[0][2].toString().toStdString());
         EXPECT_EQ(ended.count(), 1);
         EXPECT_GE(frames.count(), 1);
+        EXPECT_EQ(player->hardwareDecoding(), QLatin1String(row.decoding));
 
         player->setFileName(twoTone);
         ASSERT_TRUE(WaitUntil([&] { return player->videoSize() == QSize(64, 48); }));
