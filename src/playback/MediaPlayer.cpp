@@ -152,6 +152,9 @@ void MediaPlayer::connectSession() {
     connect(m_session.get(), &MpvSession::fileLoaded, this, [this] {
         if (m_picture)
             m_picture->setBlank(false);
+        // mpv tells a change only when it sees one: a file as long as the one before may come
+        // with no report of its length at all, and then mpv's last report is its length.
+        takeDuration(m_mpvDuration);
         Q_EMIT NewStream();
     });
     connect(m_session.get(), &MpvSession::playbackRestarted, this, &MediaPlayer::playbackRestarted);
@@ -162,11 +165,8 @@ void MediaPlayer::connectSession() {
         m_bar->setPosition(seconds);
     });
     connect(m_session.get(), &MpvSession::durationChanged, this, [this](double seconds) {
-        if (seconds == m_duration)
-            return;
-        m_duration = seconds;
-        m_bar->setDuration(seconds);
-        Q_EMIT durationChanged(seconds);
+        m_mpvDuration = seconds;
+        takeDuration(seconds);
     });
     connect(m_session.get(), &MpvSession::volumeChanged, this, [this](double volume) {
         const int old = m_volume;
@@ -189,6 +189,14 @@ void MediaPlayer::connectSession() {
         m_mute = on;
         m_bar->setMuted(on);
     });
+}
+
+void MediaPlayer::takeDuration(double seconds) {
+    if (seconds == m_duration)
+        return;
+    m_duration = seconds;
+    m_bar->setDuration(seconds);
+    Q_EMIT durationChanged(seconds);
 }
 
 void MediaPlayer::makeVideoOutput() {

@@ -223,6 +223,7 @@ private:
     void setState(long state);
     void onEndOfFile();
     void onVideoSize(const QSize& size);
+    void takeDuration(double seconds);
     void applyFlags();
     void layoutVideo();
     void updateStatusLine();
@@ -257,6 +258,7 @@ private:
     QSize m_videoSize;
     double m_position = 0;
     double m_duration = 0;
+    double m_mpvDuration = 0; // mpv's last report, which may belong to the file before
     QString m_hardwareDecoding;
     QString m_hardwareDecoder;
 };

@@ -79,6 +79,24 @@ TEST_F(MediaPlayerTest, PlaysToTheEndAndReportsEachStep) {
     EXPECT_EQ(newStream.count(), 2);
 }
 
+TEST_F(MediaPlayerTest, EachFileOfTheSameLengthReportsItsLength) {
+    // mpv tells a property's change only when it sees one: between two files of one length it
+    // may see none at all, and the second file must still have its length.
+    const QString twin = media().dir.file("twin.avi");
+    ASSERT_TRUE(QFile::copy(media().longClip(), twin) || QFile::exists(twin));
+    MediaPlayer player(nullptr, QuietPlayer());
+    QSignalSpy newStream(&player, &MediaPlayer::NewStream);
+    QSignalSpy lengths(&player, &MediaPlayer::durationChanged);
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        const int before = newStream.count();
+        player.setFileName(round % 2 ? twin : media().longClip());
+        ASSERT_TRUE(WaitUntil([&] { return newStream.count() > before; }));
+        EXPECT_TRUE(WaitUntil([&] { return player.duration() > 1.9; }, 2000)) << player.duration();
+        EXPECT_GT(lengths.count(), round) << "each file tells its length";
+    }
+}
+
 TEST_F(MediaPlayerTest, StopKeepsTheFileAndPlayResumesIt) {
     MediaPlayer player(nullptr, QuietPlayer());
     QSignalSpy newStream(&player, &MediaPlayer::NewStream);
