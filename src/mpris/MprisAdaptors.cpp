@@ -3,9 +3,9 @@
 #include "base/CommandTable.h"
 #include "playback/NowPlaying.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 
 namespace tobimaru {
