@@ -14,6 +14,7 @@
 #include "input/KeyPreview.h"
 #include "input/MouseGestures.h"
 #include "input/PaneLayout.h"
+#include "mpris/MprisService.h"
 #include "playback/ContinuousPlay.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlaybackSubsystem.h"

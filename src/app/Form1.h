@@ -31,6 +31,7 @@ class LhaZip;
 class MediaPlayer;
 class Menus;
 class MouseGestures;
+class MprisService;
 class Navigation;
 class PaneLayout;
 class PlaybackSubsystem;
@@ -64,6 +65,9 @@ struct Form1Context {
     Trash* trash = nullptr;
     FileManager* fileManager = nullptr;
     SearchTool* searchTool = nullptr;
+    /// Offers the player to the desktop's media controls on the session bus (MPRIS) from the
+    /// load to the unload.
+    bool mediaControls = false;
 };
 
 /// The main window: it owns the controls and one object per subsystem, connects them, and runs
@@ -151,6 +155,9 @@ private:
     void showOptionsDialog();
     void goToPath(const QString& folder);
     QString currentFolder() const;
+    /// The desktop's media controls (Form1Mpris.cpp).
+    void startMediaControls();
+    void stopMediaControls();
 
     Form1Context m_ctx;
     RuntimeSettings m_settings;
@@ -202,6 +209,7 @@ private:
     std::unique_ptr<MouseGestures> m_gestures;
     std::unique_ptr<LhaZip> m_lhaZip;
     std::unique_ptr<FileOpsSubsystem> m_fileOps;
+    std::unique_ptr<MprisService> m_mpris;
 
     friend class Form1Settings;
 };

@@ -90,12 +90,14 @@ void Form1::Load(frmSplash* splash) {
     if (!m_nav->GoToPath(m_settings.StartFolder, true))
         listFolder(m_settings.StartFolder);
     m_playback->play().setAutoPlayArmed(true);
+    startMediaControls();
 }
 
 void Form1::Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
+    stopMediaControls();
     const WaitCursor busy;
     RunQuietly([this] { m_playback->movie().PlayStop(); });
     {

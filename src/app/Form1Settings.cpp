@@ -149,10 +149,18 @@ bool Form1Settings::checkDriveReady(const QString& path) {
 }
 
 void Form1Settings::setScreenSaverActive(bool active) {
-    ScreenSaver* saver = m_form.m_ctx.screenSaver;
-    if (!saver || !saver->setActive(active))
-        m_form.m_ctx.prompts->message(QStringLiteral("スクリーンセーバーON/OFF設定でエラー"), AppTitle(),
-                                      PromptIcon::None, PromptButtons::Ok);
+    Prompts* prompts = m_form.m_ctx.prompts;
+    const auto report = [prompts](bool done) {
+        if (!done)
+            prompts->message(QStringLiteral("スクリーンセーバーON/OFF設定でエラー"), AppTitle(),
+                             PromptIcon::None, PromptButtons::Ok);
+    };
+    // The service answers later: the window goes on meanwhile, and the box comes with the answer
+    // (none once the window is gone, at exit).
+    if (ScreenSaver* saver = m_form.m_ctx.screenSaver)
+        saver->setActive(active, &m_form, report);
+    else
+        report(false);
 }
 
 } // namespace tobimaru

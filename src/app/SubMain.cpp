@@ -73,6 +73,7 @@ int SubMain(int argc, char** argv) {
         ctx.trash = trash.get();
         ctx.fileManager = fileManager.get();
         ctx.searchTool = searchTool.get();
+        ctx.mediaControls = true;
         form = std::make_unique<Form1>(ctx);
         prompts.setParent(form.get());
         form->Load(splash.get());

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 namespace tobimaru {
 
@@ -9,24 +13,40 @@ namespace tobimaru {
 /// `org.freedesktop.ScreenSaver` service (an inhibition held while the program runs).
 class ScreenSaver {
 public:
+    /// Called on the caller's thread once the service has answered: false when it refused or
+    /// did not answer within the time limit.
+    using Reply = std::function<void(bool done)>;
+
     virtual ~ScreenSaver() = default;
-    /// False when the service did not answer or refused.
-    virtual bool setActive(bool active) = 0;
+    /// Switches the screen saver on (`active`) or off. `reply` runs later from the event loop,
+    /// and not at all once `context` is gone. Never waits for the service.
+    virtual void setActive(bool active, QObject* context, Reply reply) = 0;
 };
 
-/// The D-Bus implementation on the session bus.
+/// The D-Bus implementation on the session bus, asynchronous like the file manager's calls: a
+/// service that does not answer within the time limit counts as one that refused, and without
+/// a session bus every switch fails the same way.
 class DBusScreenSaver final : public ScreenSaver {
 public:
-    DBusScreenSaver() = default;
+    explicit DBusScreenSaver(int timeoutMs = 5000);
     ~DBusScreenSaver() override;
     DBusScreenSaver(const DBusScreenSaver&) = delete;
     DBusScreenSaver& operator=(const DBusScreenSaver&) = delete;
 
-    bool setActive(bool active) override;
+    void setActive(bool active, QObject* context, Reply reply) override;
 
 private:
+    void inhibit(QObject* context, Reply reply);
+    void release(QObject* context, Reply reply);
+
+    int m_timeoutMs = 5000;
+    /// Owns the calls in flight: an answer that comes after this object is gone is dropped.
+    std::unique_ptr<QObject> m_calls;
     uint32_t m_cookie = 0;
     bool m_inhibited = false;
+    bool m_inhibiting = false;
+    /// The screen saver was switched on again while the inhibition was still on its way.
+    bool m_releaseWhenInhibited = false;
 };
 
 } // namespace tobimaru

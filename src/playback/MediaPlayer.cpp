@@ -152,6 +152,9 @@ void MediaPlayer::connectSession() {
     connect(m_session.get(), &MpvSession::fileLoaded, this, [this] {
         if (m_picture)
             m_picture->setBlank(false);
+        // mpv tells a change only when it sees one: a file as long as the one before may come
+        // with no report of its length at all, and then mpv's last report is its length.
+        takeDuration(m_mpvDuration);
         Q_EMIT NewStream();
     });
     connect(m_session.get(), &MpvSession::playbackRestarted, this, &MediaPlayer::playbackRestarted);
@@ -162,17 +165,38 @@ void MediaPlayer::connectSession() {
         m_bar->setPosition(seconds);
     });
     connect(m_session.get(), &MpvSession::durationChanged, this, [this](double seconds) {
-        m_duration = seconds;
-        m_bar->setDuration(seconds);
+        m_mpvDuration = seconds;
+        takeDuration(seconds);
     });
     connect(m_session.get(), &MpvSession::volumeChanged, this, [this](double volume) {
+        const int old = m_volume;
         m_volume = int(std::lround(volume));
         m_bar->setVolume(m_volume);
+        if (m_volume != old)
+            Q_EMIT volumeChanged(m_volume);
+    });
+    connect(m_session.get(), &MpvSession::hardwareDecodingChanged, this,
+            [this](const QString& mode) { m_hardwareDecoding = mode; });
+    connect(m_session.get(), &MpvSession::hardwareDecoderChanged, this, [this](const QString& decoder) {
+        m_hardwareDecoder = decoder;
+        // Whether a file got a hardware decoder is otherwise invisible: the log says it.
+        if (!decoder.isEmpty())
+            qInfo("player: %s: video decoded by %s (hwdec=%s)", qUtf8Printable(GetFileNamePart(m_fileName)),
+                  decoder == QLatin1String("no") ? "software" : qUtf8Printable(decoder),
+                  qUtf8Printable(m_hardwareDecoding));
     });
     connect(m_session.get(), &MpvSession::muteChanged, this, [this](bool on) {
         m_mute = on;
         m_bar->setMuted(on);
     });
+}
+
+void MediaPlayer::takeDuration(double seconds) {
+    if (seconds == m_duration)
+        return;
+    m_duration = seconds;
+    m_bar->setDuration(seconds);
+    Q_EMIT durationChanged(seconds);
 }
 
 void MediaPlayer::makeVideoOutput() {
@@ -296,6 +320,9 @@ int MediaPlayer::issueLoad(bool paused) {
 }
 
 void MediaPlayer::onRenderInitialized(bool ok) {
+    // Before any file reaches mpv: its requests run in order, so the first file decodes this way.
+    if (ok && m_session && m_picture && m_picture->takesGpuFrames())
+        m_session->setHardwareDecoding(MpvSession::kDirectDecoding);
     if (!ok && m_session) {
         // No picture output: sound and timing still work, and the stage's black shows.
         m_session->dropVideoOutput();
@@ -366,6 +393,10 @@ void MediaPlayer::togglePlay() {
     }
 }
 
+void MediaPlayer::seek(double seconds) {
+    seekTo(seconds, true);
+}
+
 void MediaPlayer::seekTo(double seconds, bool exact) {
     if (m_session && m_session->hasFile())
         m_session->seek(seconds, exact);
@@ -426,10 +457,13 @@ void MediaPlayer::setMute(bool mute) {
 }
 
 void MediaPlayer::setVolume(int volume) {
+    const int old = m_volume;
     m_volume = std::clamp(volume, 0, 100);
     m_bar->setVolume(m_volume);
     if (m_session)
         m_session->setVolume(m_volume);
+    if (m_volume != old)
+        Q_EMIT volumeChanged(m_volume);
 }
 
 void MediaPlayer::setAutoSize(bool on) {

@@ -165,6 +165,15 @@ public:
     QSize videoSize() const { return m_videoSize; }
     double position() const { return m_position; }
     double duration() const { return m_duration; }
+    /// Goes to `seconds` from the file's start (exactly, not to a key frame); nothing without a
+    /// file. The control bar's slider does the same.
+    void seek(double seconds);
+    /// mpv's hwdec choice as mpv reports it ("auto-safe" with a GL output that takes decoded
+    /// frames as they are, "auto-copy-safe" otherwise).
+    QString hardwareDecoding() const { return m_hardwareDecoding; }
+    /// The decoder of the file's video as mpv reports it: a hardware one's name, "no" for
+    /// software; empty while no video is decoded.
+    QString hardwareDecoder() const { return m_hardwareDecoder; }
     /// The widget the picture is drawn into: the container of the picture's own window, or a
     /// plain black widget while there is no GL output (yet).
     QWidget* videoWidget() const { return m_video; }
@@ -191,6 +200,10 @@ Q_SIGNALS:
     void fullScreenRequested(bool on);
     /// The first picture (or sound) of a file or after a seek is out.
     void playbackRestarted();
+    /// The file's length became known (0 while unknown).
+    void durationChanged(double seconds);
+    /// The volume changed, 0..100, whoever changed it.
+    void volumeChanged(int volume);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -210,6 +223,7 @@ private:
     void setState(long state);
     void onEndOfFile();
     void onVideoSize(const QSize& size);
+    void takeDuration(double seconds);
     void applyFlags();
     void layoutVideo();
     void updateStatusLine();
@@ -244,6 +258,9 @@ private:
     QSize m_videoSize;
     double m_position = 0;
     double m_duration = 0;
+    double m_mpvDuration = 0; // mpv's last report, which may belong to the file before
+    QString m_hardwareDecoding;
+    QString m_hardwareDecoder;
 };
 
 } // namespace tobimaru

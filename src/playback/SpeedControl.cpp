@@ -9,6 +9,8 @@
 #include <QCursor>
 #include <QSlider>
 #include <QToolTip>
+#include <algorithm>
+#include <cmath>
 
 namespace tobimaru {
 
@@ -89,6 +91,12 @@ void SpeedControl::SliderChange(int position) {
     m_player.setRate(m_playRate);
     showRate();
     m_slideShow.Enable();
+}
+
+void SpeedControl::SetRate(double rate) {
+    const int position =
+        std::clamp(int(std::lround(rate * kNormalPosition)), m_slider->minimum(), m_slider->maximum());
+    m_slider->setValue(position);
 }
 
 void SpeedControl::showRate() {

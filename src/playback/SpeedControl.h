@@ -60,6 +60,10 @@ public:
     void SliderScroll(int position);
     /// Thumb released, key, or position set: the speed goes to the player and the state.
     void SliderChange(int position);
+    /// A speed asked for from outside the window (a desktop's media controls): the slider
+    /// moves to the nearest of its positions, 0.1 to 4.0, and the speed follows it as from a
+    /// position set by the program.
+    void SetRate(double rate);
 
 private:
     void showRate();

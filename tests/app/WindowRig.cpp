@@ -10,7 +10,7 @@
 
 namespace tobimaru::test {
 
-WindowRig::WindowRig(const QByteArray& ini)
+WindowRig::WindowRig(const QByteArray& ini, bool mediaControls)
     : previousCurrent(QDir::currentPath()) {
     QDir::setCurrent(dir.mkdir("current"));
     if (!ini.isNull())
@@ -25,6 +25,7 @@ WindowRig::WindowRig(const QByteArray& ini)
     ctx.trash = &trash;
     ctx.fileManager = &fileManager;
     ctx.searchTool = &searchTool;
+    ctx.mediaControls = mediaControls;
     form = std::make_unique<Form1>(ctx);
 }
 

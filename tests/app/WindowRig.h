@@ -32,8 +32,9 @@ struct WindowRig {
     QString previousCurrent;
     std::unique_ptr<Form1> form;
 
-    /// `ini`, when given, is the settings file the window starts with.
-    explicit WindowRig(const QByteArray& ini = {});
+    /// `ini`, when given, is the settings file the window starts with; `mediaControls` offers
+    /// the player on the session bus, as the program does.
+    explicit WindowRig(const QByteArray& ini = {}, bool mediaControls = false);
     /// Gives the process its current folder back.
     ~WindowRig();
     QString iniPath() const { return dir.file("TobimaruMe.ini"); }

@@ -1,7 +1,7 @@
 # Fails when an include line runs against the layers: a folder of src/ may include its own folder
 # and the folders before it in LAYERS, never one after it; nothing but src/app and main.cpp
 # includes app/. Run as: cmake -DSRC=<src folder> -P CheckLayers.cmake
-set(LAYERS base settings platform browse playback ui input fileops archives app)
+set(LAYERS base settings platform browse playback ui input fileops archives mpris app)
 if(NOT SRC)
   message(FATAL_ERROR "give -DSRC=<the src folder>")
 endif()

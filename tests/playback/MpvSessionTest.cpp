@@ -106,6 +106,40 @@ TEST(MpvSession, AFileThatCannotPlayFailsOnceAndACloseSilencesTheRest) {
     EXPECT_EQ(e.ended.count() + e.failed.count(), 0) << "a closed file says nothing more";
 }
 
+TEST(MpvSession, HardwareDecodingIsAskedForAndSoftwareTakesOverWhereNoDecoderAnswers) {
+    const struct {
+        const char* what;
+        QByteArray set; ///< empty: the session's own choice
+        QString expected;
+    } rows[] = {
+        {"copy-back, the choice of every output", {}, QString::fromLatin1(MpvSession::kCopyBackDecoding)},
+        {"direct frames, the GL outputs' choice", MpvSession::kDirectDecoding,
+         QString::fromLatin1(MpvSession::kDirectDecoding)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        MpvSession session(Quiet());
+        Events e(session);
+        QSignalSpy modes(&session, &MpvSession::hardwareDecodingChanged);
+        QSignalSpy decoders(&session, &MpvSession::hardwareDecoderChanged);
+        if (!row.set.isEmpty()) {
+            ASSERT_EQ(session.setHardwareDecoding(row.set), 0);
+        }
+        ASSERT_EQ(session.load(media().clip(), false), 0);
+        ASSERT_TRUE(WaitUntil([&] { return e.ended.count() + e.failed.count() + e.refused.count() == 1; }));
+        EXPECT_EQ(e.ended.count(), 1) << "plays to its end, on a hardware decoder or without one";
+        ASSERT_FALSE(modes.isEmpty());
+        EXPECT_EQ(modes.last().at(0).toString(), row.expected);
+        QStringList seen;
+        for (const QList<QVariant>& d : decoders)
+            seen << d.at(0).toString();
+        seen.removeAll(QString());
+        // A machine without a graphics processor decodes in software ("no"); one with a
+        // decoder names it.
+        EXPECT_EQ(seen.size(), 1) << seen.join(QLatin1Char(',')).toStdString();
+    }
+}
+
 TEST(PlayerErrorText, AJapaneseReasonForEachCodeWithMpvsTextAfterIt) {
     const struct {
         int code;

@@ -31,12 +31,13 @@ public:
     std::vector<int> shows;
 };
 
-/// The desktop's screen saver switch, answering as told and keeping each call.
+/// The desktop's screen saver switch, answering as told at once and keeping each call.
 class FakeScreenSaver final : public ScreenSaver {
 public:
-    bool setActive(bool active) override {
+    void setActive(bool active, QObject*, Reply reply) override {
         calls.push_back(active);
-        return works;
+        if (reply)
+            reply(works);
     }
     std::vector<bool> calls;
     bool works = true;

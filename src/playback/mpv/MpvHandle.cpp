@@ -1,5 +1,6 @@
 #include "playback/mpv/MpvHandle.h"
 
+#include <QGuiApplication>
 #include <QOpenGLContext>
 #include <clocale>
 #include <mpv/client.h>
@@ -16,22 +17,39 @@ void* GetProcAddress(void*, const char* name) {
     return ctx ? reinterpret_cast<void*>(ctx->getProcAddress(QByteArray(name))) : nullptr;
 }
 
+// The X11 display of the application, null elsewhere. Qt 6.4 has no public way to the Wayland
+// display, so a Wayland GL widget goes without one and mpv copies decoded frames back there.
+void* X11Display() {
+#if QT_CONFIG(xcb)
+    if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+        return x11->display();
+#endif
+    return nullptr;
+}
+
 } // namespace
 
-MpvRenderContext CreateGlRenderContext(mpv_handle* h) {
+MpvRenderContext CreateGlRenderContext(mpv_handle* h, bool* gpuFrames) {
     mpv_opengl_init_params gl{&GetProcAddress, nullptr};
     int advanced = 0;
-    mpv_render_param params[] = {
+    void* display = X11Display();
+    std::vector<mpv_render_param> params{
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
         {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
         {MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
     };
+    if (display)
+        params.push_back({MPV_RENDER_PARAM_X11_DISPLAY, display});
+    params.push_back({MPV_RENDER_PARAM_INVALID, nullptr});
+    if (gpuFrames)
+        *gpuFrames = false;
     mpv_render_context* ctx = nullptr;
-    if (const int rc = mpv_render_context_create(&ctx, h, params); rc < 0 || !ctx) {
+    if (const int rc = mpv_render_context_create(&ctx, h, params.data()); rc < 0 || !ctx) {
         qWarning("mpv: the render context cannot be made: %s", mpv_error_string(rc));
         return MpvRenderContext();
     }
+    if (gpuFrames)
+        *gpuFrames = display != nullptr;
     return MpvRenderContext(ctx);
 }
 

@@ -28,8 +28,10 @@ using MpvRenderContext = std::unique_ptr<mpv_render_context, MpvRenderContextDel
 /// locale by then). Returns an empty handle when mpv cannot be created.
 MpvHandle CreateMpvHandle();
 /// A render context that draws with the GL context current on this thread; empty, with mpv's
-/// reason logged, when mpv refuses.
-MpvRenderContext CreateGlRenderContext(mpv_handle* h);
+/// reason logged, when mpv refuses. Where the window system's display can be had (X11) it goes
+/// with the context, which lets mpv hand a hardware decoder's frames to GL without copying
+/// them; `gpuFrames` (may be null) tells whether it did.
+MpvRenderContext CreateGlRenderContext(mpv_handle* h, bool* gpuFrames = nullptr);
 
 // Every request below is queued for mpv's core and returns at once: a synchronous call waits
 // for the core, which can be held for as long as a file on a dead network mount or a wedged

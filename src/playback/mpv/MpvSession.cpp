@@ -12,7 +12,7 @@ namespace tobimaru {
 namespace {
 
 // Reply ids of the observed properties: their events are told apart by these, not by name.
-enum : quint64 { TimePos = 1, Duration, DWidth, DHeight, VolumeProp, MuteProp };
+enum : quint64 { TimePos = 1, Duration, DWidth, DHeight, VolumeProp, MuteProp, HwdecProp, HwdecCurrentProp };
 
 struct Observed {
     quint64 id;
@@ -24,6 +24,7 @@ constexpr Observed kObserved[] = {
     {TimePos, "time-pos", MPV_FORMAT_DOUBLE},  {Duration, "duration", MPV_FORMAT_DOUBLE},
     {DWidth, "dwidth", MPV_FORMAT_INT64},      {DHeight, "dheight", MPV_FORMAT_INT64},
     {VolumeProp, "volume", MPV_FORMAT_DOUBLE}, {MuteProp, "mute", MPV_FORMAT_FLAG},
+    {HwdecProp, "hwdec", MPV_FORMAT_STRING},   {HwdecCurrentProp, "hwdec-current", MPV_FORMAT_STRING},
 };
 
 // Reply ids of file loads; each load gets the next one, so a late reply to a load that was
@@ -65,8 +66,10 @@ void MpvSession::start(const Options& options) {
         {"audio-fallback-to-null", "yes"},
         // Pictures stay until the next file; the slideshow decides when that is.
         {"image-display-duration", "inf"},
-        {"hwdec", "no"},
-        {"gpu-hwdec-interop", "no"},
+        // A hardware decoder where one answers, else software as before. Copy-back works with
+        // every output (no picture, the software renderer); the GL outputs switch to direct
+        // frames once their render context knows the display (setHardwareDecoding).
+        {"hwdec", kCopyBackDecoding},
         // Rendering happens on the GUI thread: never let mpv hold it waiting for a frame time.
         {"video-timing-offset", "0"},
         {"audio-pitch-correction", "yes"},
@@ -151,6 +154,10 @@ int MpvSession::setMute(bool on) {
 
 int MpvSession::setVolume(double volume) {
     return m_mpv ? checked(MpvSetDouble(m_mpv.get(), "volume", volume), "volume") : MPV_ERROR_UNINITIALIZED;
+}
+
+int MpvSession::setHardwareDecoding(const QByteArray& mode) {
+    return m_mpv ? checked(MpvSetText(m_mpv.get(), "hwdec", mode), "hwdec") : MPV_ERROR_UNINITIALIZED;
 }
 
 int MpvSession::dropVideoOutput() {
@@ -279,6 +286,13 @@ void MpvSession::handleProperty(quint64 id, int format, void* data) {
     case MuteProp:
         if (have)
             Q_EMIT muteChanged(*static_cast<int*>(data) != 0);
+        break;
+    case HwdecProp:
+        Q_EMIT hardwareDecodingChanged(have ? QString::fromUtf8(*static_cast<char**>(data)) : QString());
+        break;
+    case HwdecCurrentProp:
+        // Unavailable while no video decoder runs (between files, sound only).
+        Q_EMIT hardwareDecoderChanged(have ? QString::fromUtf8(*static_cast<char**>(data)) : QString());
         break;
     default:
         break;

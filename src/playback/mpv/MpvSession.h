@@ -21,6 +21,13 @@ class MpvSession final : public QObject {
     Q_OBJECT
 
 public:
+    /// Hardware decoding with the frames copied back to main memory: what every output can
+    /// take, and software decoding where no hardware decoder answers.
+    static constexpr const char* kCopyBackDecoding = "auto-copy-safe";
+    /// Hardware decoding with the frames handed to GL as they are, for a GL output that knows
+    /// the window system's display.
+    static constexpr const char* kDirectDecoding = "auto-safe";
+
     struct Options {
         /// The picture goes to a render context of ours (vo=libmpv), else nowhere (vo=null).
         bool videoOut = false;
@@ -57,6 +64,8 @@ public:
     int setAudioFilter(const QByteArray& chain);
     int setMute(bool on);
     int setVolume(double volume);
+    /// mpv's hwdec choice for the files that follow ("auto-safe", "auto-copy-safe", "no").
+    int setHardwareDecoding(const QByteArray& mode);
     /// After a failed render context: the picture goes nowhere, sound and timing go on.
     int dropVideoOutput();
 
@@ -77,6 +86,11 @@ Q_SIGNALS:
     void videoSizeChanged(const QSize& size);
     void volumeChanged(double volume);
     void muteChanged(bool on);
+    /// mpv's hwdec choice as it stands.
+    void hardwareDecodingChanged(const QString& mode);
+    /// The decoder mpv uses for the file's video: a hardware one's name, "no" for software;
+    /// empty while no video decoder runs.
+    void hardwareDecoderChanged(const QString& decoder);
 
 private:
     void start(const Options& options);

@@ -28,7 +28,7 @@ MpvVideoView::~MpvVideoView() {
 void MpvVideoView::initializeGL() {
     if (m_render || !m_mpv)
         return;
-    m_render = CreateGlRenderContext(m_mpv);
+    m_render = CreateGlRenderContext(m_mpv, &m_gpuFrames);
     if (!m_render) {
         m_failed = true;
         Q_EMIT renderInitialized(false);

@@ -25,6 +25,7 @@ public:
     bool hasRenderFailed() const override { return m_failed; }
     void setBlank(bool on) override;
     bool isBlank() const override { return m_blank; }
+    bool takesGpuFrames() const override { return m_gpuFrames; }
 
 Q_SIGNALS:
     /// The render context was made (ok) or could not be made (!ok).
@@ -43,6 +44,7 @@ private:
     QMetaObject::Connection m_contextWatch;
     bool m_failed = false;
     bool m_blank = true;
+    bool m_gpuFrames = false;
 };
 
 } // namespace tobimaru

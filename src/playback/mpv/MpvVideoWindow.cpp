@@ -94,7 +94,7 @@ bool MpvVideoWindow::makeGlRender() {
         m_gl.reset();
         return false;
     }
-    m_render = CreateGlRenderContext(m_mpv);
+    m_render = CreateGlRenderContext(m_mpv, &m_gpuFrames);
     if (!m_render)
         return false; // the GL context stays for painting the window black
     mpv_render_context_set_update_callback(m_render.get(), &MpvVideoWindow::onMpvUpdate, this);

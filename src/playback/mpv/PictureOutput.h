@@ -13,6 +13,10 @@ public:
     /// While blank the output shows black instead of mpv's last picture (no file is loaded).
     virtual void setBlank(bool on) = 0;
     virtual bool isBlank() const = 0;
+    /// True when mpv may hand a hardware decoder's frames to this output as they are (a GL
+    /// render context that knows the window system's display); otherwise decoded frames must
+    /// come back to main memory first.
+    virtual bool takesGpuFrames() const = 0;
 };
 
 } // namespace tobimaru
