@@ -6,11 +6,11 @@
 #include "browse/Drives.h"
 #include "browse/FolderTree.h"
 #include "browse/QuickPaths.h"
-#include "input/PaneLayout.h"
 #include "platform/ScreenSaver.h"
 #include "platform/WindowSystem.h"
 #include "playback/PlaybackSubsystem.h"
 #include "ui/Menus.h"
+#include "ui/PaneLayout.h"
 #include "ui/Twips.h"
 #include "ui/ViewBindings.h"
 

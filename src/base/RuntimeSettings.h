@@ -9,8 +9,6 @@ namespace tobimaru {
 struct RuntimeSettings {
     int16_t ScreenSaverOff = 0;
     int16_t GesturesOn = 0;
-    int16_t DisplaySizeIndex = 0;
-    bool SlideShowOn = false;
     QString StartFolder;
     QString StartDrive;
     QString NetworkShareRoot;

@@ -17,6 +17,7 @@
 #include <QItemSelectionModel>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 
 namespace tobimaru {
 
@@ -133,7 +134,7 @@ void ContinuousPlay::startRow(int Flag) {
     if (index < 0)
         throw Failure(ErrorCode::ObjectNotSet, "SetPlaybotton");
 
-    const int dspIndex = m_parts.settings->DisplaySizeIndex;
+    const int dspIndex = std::max(0, m_parts.state->displaySize());
     if (m_parts.state->fileView()) {
         // File view: every file may be listed, so no stepping, marks or quick paths.
         const RowRef row{model.key(index), model.row(index).extension};
@@ -227,7 +228,7 @@ void ContinuousPlay::OnNewStream() {
         const QString folder = GetParentPath(key);
         m_parts.caption->showDetail(PlayingCaptionDetail(listed.name, ListRowSizeText(listed), folder));
         // Size and mute go with every file, so a choice made meanwhile reaches this one too.
-        m_parts.movie->PlayScreenChange(m_parts.settings->DisplaySizeIndex, key, extension);
+        m_parts.movie->PlayScreenChange(std::max(0, m_parts.state->displaySize()), key, extension);
         m_parts.movie->SetPlayMute(m_parts.state->mute(), key, extension);
         if (m_parts.folderMarker)
             m_parts.folderMarker->MarkPlayedFolder(folder);
@@ -247,7 +248,7 @@ void ContinuousPlay::OnPlayerKeyDown(int /*key*/, int /*shift*/) {
 }
 
 void ContinuousPlay::SlideTimerTick() {
-    if (!LoopOn() && m_parts.settings->SlideShowOn)
+    if (!LoopOn() && m_parts.state->slideShow())
         EndOfFile(0);
 }
 

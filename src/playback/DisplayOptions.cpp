@@ -36,7 +36,6 @@ DisplayOptions::DisplayOptions(const DisplayOptionsParts& parts, QObject* parent
         if (!on && m_parts.state->displaySize() == kFullScreenIndex) {
             const int back = clsMovie::DspIndexFor(m_parts.player->DisplaySize());
             m_parts.state->setDisplaySize(back);
-            m_parts.settings->DisplaySizeIndex = int16_t(back);
         }
     });
 }
@@ -52,7 +51,6 @@ void DisplayOptions::DspsizeClick(int index) {
     if (index < 0)
         throw Failure(ErrorCode::SubscriptOutOfRange, "Dspsize");
     m_parts.state->setDisplaySize(index);
-    m_parts.settings->DisplaySizeIndex = int16_t(index);
 
     const int row = selectedRow();
     if (m_parts.model->rowCount() > 0 && row >= 0) {

@@ -46,7 +46,7 @@ public:
     explicit DisplayOptions(const DisplayOptionsParts& parts, QObject* parent = nullptr);
 
     /// A display size item (also F11 → 0, F12 → 4): makes it the state's display size, and
-    /// DisplaySizeIndex follows; with rows listed the selected file gets the size at once.
+    /// The state holds the size; with rows listed the selected file gets the size at once.
     void DspsizeClick(int index);
 
     /// An option item after it flipped its own check, and with it the state (1 mute, 2 always on

@@ -17,7 +17,7 @@ PlaybackSubsystem::PlaybackSubsystem(const PlaybackWiring& w) {
         throw Failure(ErrorCode::ObjectNotSet, "PlaybackSubsystem");
     m_player = w.player;
     m_state = std::make_unique<PlaybackState>();
-    m_slideShow = std::make_unique<SlideShow>(*w.timer1, *w.settings);
+    m_slideShow = std::make_unique<SlideShow>(*w.timer1, *w.settings, *m_state);
     m_movie =
         std::make_unique<clsMovie>(*w.player, *w.prompts, *w.opener, [this] { m_slideShow->Disable(); });
 

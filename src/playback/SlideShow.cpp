@@ -2,14 +2,16 @@
 
 #include "base/RuntimeSettings.h"
 #include "playback/ContinuousRules.h"
+#include "playback/PlaybackState.h"
 
 #include <QTimer>
 
 namespace tobimaru {
 
-SlideShow::SlideShow(QTimer& timer1, RuntimeSettings& settings)
+SlideShow::SlideShow(QTimer& timer1, const RuntimeSettings& settings, PlaybackState& state)
     : m_timer(timer1)
-    , m_settings(settings) {
+    , m_settings(settings)
+    , m_state(state) {
     m_timer.setSingleShot(false);
     m_timer.stop();
 }
@@ -27,7 +29,7 @@ void SlideShow::Enable() {
 }
 
 void SlideShow::ArmSlideTimer(const QString& Kakuchousi) {
-    if (!m_settings.SlideShowOn || !SlideAppliesTo(m_settings.SlideKind, Kakuchousi))
+    if (!m_state.slideShow() || !SlideAppliesTo(m_settings.SlideKind, Kakuchousi))
         return;
     Disable();
     m_interval = SlideInterval(m_settings.SlideSeconds);
@@ -39,7 +41,7 @@ void SlideShow::SetSlideShowOn(bool on) {
         Enable();
     else
         Disable();
-    m_settings.SlideShowOn = on;
+    m_state.setSlideShow(on);
 }
 
 } // namespace tobimaru

@@ -6,6 +6,7 @@ class QTimer;
 
 namespace tobimaru {
 
+class PlaybackState;
 struct RuntimeSettings;
 
 /// The slideshow timer `Timer1` with the switching rules of the program: many commands disable
@@ -14,8 +15,9 @@ struct RuntimeSettings;
 /// harmless. What a tick does belongs to continuous play.
 class SlideShow final {
 public:
-    /// `timer1` and `settings` (SlideShowOn, SlideSeconds, SlideKind) must outlive this object.
-    SlideShow(QTimer& timer1, RuntimeSettings& settings);
+    /// `timer1`, `settings` (SlideSeconds, SlideKind) and `state` (the option itself) must
+    /// outlive this object.
+    SlideShow(QTimer& timer1, const RuntimeSettings& settings, PlaybackState& state);
 
     /// Stops the countdown.
     void Disable();
@@ -29,14 +31,15 @@ public:
     /// After each start: when the slideshow is on and its kind takes this extension (without
     /// the dot, any case), the countdown starts again from SlideSeconds + 1 seconds.
     void ArmSlideTimer(const QString& Kakuchousi);
-    /// The option "スライドショーを行う" switched: the timer follows, then SlideShowOn.
+    /// The option "スライドショーを行う" switched: the timer follows, then the option.
     void SetSlideShowOn(bool on);
 
     QTimer& timer() const { return m_timer; }
 
 private:
     QTimer& m_timer;
-    RuntimeSettings& m_settings;
+    const RuntimeSettings& m_settings;
+    PlaybackState& m_state;
     bool m_enabled = false;
     int m_interval = 0;
 };

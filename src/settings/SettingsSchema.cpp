@@ -102,11 +102,9 @@ void LoadBody(clsIniFile& ini, SettingsHost& host, RuntimeSettings& out) {
     for (int i = 0; i < kDisplaySizeItems; ++i)
         host.setChecked(Indexed("Dspsize", i), false);
     host.setChecked(Indexed("Dspsize", displaySize), true); // no such item: SubscriptOutOfRange
-    out.DisplaySizeIndex = displaySize;
     host.setChecked(QStringLiteral("Opt(1)"), r.boolean("MuteState"));
     host.setChecked(QStringLiteral("Opt(2)"), r.boolean("ScreenState"));
     host.setChecked(QStringLiteral("Opt(3)"), r.boolean("SlideState"));
-    out.SlideShowOn = host.isChecked(QStringLiteral("Opt(3)"));
 
     r.section("ListView");
     host.setChecked(QStringLiteral("MnuGrid"), r.boolean("GridLine"));

@@ -1,6 +1,6 @@
 // The splitters and the window's resize rules on the real window. At the test platform's 96 DPI
 // one pixel is 15 twips.
-#include "input/PaneLayout.h"
+#include "ui/PaneLayout.h"
 #include "app/WindowRig.h"
 #include "ui/Toolbar.h"
 #include "ui/Twips.h"

@@ -201,7 +201,7 @@ TEST_F(ContinuousPlayTest, SlideshowAdvancesAPictureAndAVideoEndsByItself) {
     rig.settings.SlideSeconds = 1;
     rig.settings.SlideKind = 0;
     rig.menus->item(QStringLiteral("Opt(3)"))->trigger();
-    ASSERT_TRUE(rig.settings.SlideShowOn);
+    ASSERT_TRUE(rig.state->slideShow());
     rig.list(media().slides());
     ASSERT_EQ(rig.model().row(0).name, QStringLiteral("a.jpg"));
 
@@ -242,7 +242,7 @@ TEST_F(ContinuousPlayTest, SlideTickActsOnlyWithTheShowOnRepeatOffAndPlayArmed) 
         local.list(media().pictures());
         local.play->SetPlaybotton(2);
         ASSERT_EQ(local.play->PlayingPath(), local.key(0));
-        local.settings.SlideShowOn = c.showOn;
+        local.state->setSlideShow(c.showOn);
         if (c.loop)
             local.play->ToggleRepeat(0);
         local.play->setAutoPlayArmed(c.armed);
@@ -253,7 +253,7 @@ TEST_F(ContinuousPlayTest, SlideTickActsOnlyWithTheShowOnRepeatOffAndPlayArmed) 
     // png is a picture to the slideshow, shown in the pane: handed to the desktop, it opened a
     // viewer window at every turn.
     ContinuousRig local;
-    local.settings.SlideShowOn = true;
+    local.state->setSlideShow(true);
     local.settings.SlideSeconds = 5;
     local.list(media().pictures());
     local.select(1);

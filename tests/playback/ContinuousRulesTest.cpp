@@ -1,5 +1,6 @@
 #include "playback/ContinuousRules.h"
 #include "base/RuntimeSettings.h"
+#include "playback/PlaybackState.h"
 #include "playback/SlideShow.h"
 #include "support/QtPrint.h"
 
@@ -65,10 +66,11 @@ TEST(SlideShowTimer, ArmsOnlyWhenOnAndTheKindTakesTheFile) {
     for (const Case& c : cases) {
         QTimer timer;
         RuntimeSettings settings;
-        settings.SlideShowOn = c.on;
+        PlaybackState state;
+        state.setSlideShow(c.on);
         settings.SlideKind = c.kind;
         settings.SlideSeconds = 3;
-        SlideShow show(timer, settings);
+        SlideShow show(timer, settings, state);
         show.ArmSlideTimer(QString::fromLatin1(c.ext));
         EXPECT_EQ(timer.isActive(), c.armed) << c.on << " " << c.kind << " " << c.ext;
         EXPECT_EQ(show.interval(), c.armed ? 4000 : 0) << c.on << " " << c.kind << " " << c.ext;
@@ -78,7 +80,8 @@ TEST(SlideShowTimer, ArmsOnlyWhenOnAndTheKindTakesTheFile) {
 TEST(SlideShowTimer, FortySecondsArmsFortyOneAndEnablingBeforeArmingNeverTicks) {
     QTimer timer;
     RuntimeSettings settings;
-    SlideShow show(timer, settings);
+    PlaybackState state;
+    SlideShow show(timer, settings, state);
     // Enabled before any interval: a bare QTimer would fire on every pass of the event loop.
     show.Enable();
     EXPECT_TRUE(show.isEnabled());
@@ -86,7 +89,7 @@ TEST(SlideShowTimer, FortySecondsArmsFortyOneAndEnablingBeforeArmingNeverTicks) 
 
     settings.SlideSeconds = 40;
     show.SetSlideShowOn(true);
-    EXPECT_TRUE(settings.SlideShowOn);
+    EXPECT_TRUE(state.slideShow());
     show.ArmSlideTimer(QStringLiteral("jpg"));
     EXPECT_EQ(show.interval(), 41000);
     EXPECT_EQ(timer.interval(), 41000);
@@ -99,7 +102,7 @@ TEST(SlideShowTimer, FortySecondsArmsFortyOneAndEnablingBeforeArmingNeverTicks) 
     EXPECT_EQ(timer.interval(), 41000);
     show.SetSlideShowOn(false);
     EXPECT_FALSE(timer.isActive());
-    EXPECT_FALSE(settings.SlideShowOn);
+    EXPECT_FALSE(state.slideShow());
 }
 
 } // namespace

@@ -113,7 +113,7 @@ TEST_F(PlaybackOptionsTest, DisplaySizeWithAnEmptyListOnlyChecksAndShows) {
     item("Dspsize(4)")->trigger();
     EXPECT_EQ(checkedSizes(), QStringList{QStringLiteral("Dspsize(4)")});
     EXPECT_EQ(rig.status->text(4), QStringLiteral("フルスクリーン"));
-    EXPECT_EQ(rig.settings.DisplaySizeIndex, 4);
+    EXPECT_EQ(rig.state->displaySize(), 4);
     EXPECT_EQ(rig.player->DisplaySize(), MediaPlayer::Fit);
     EXPECT_TRUE(rig.fullScreenCalls.isEmpty());
     EXPECT_FALSE(rig.slideShow->isEnabled());
@@ -144,7 +144,7 @@ TEST_F(PlaybackOptionsTest, DisplaySizeReachesTheSelectedFileAndFullScreenTheWin
     EXPECT_EQ(rig.status->text(4), QStringLiteral("ウィンドウに合わせる"));
     EXPECT_EQ(rig.fullScreenCalls, (QList<bool>{true, false}));
     EXPECT_TRUE(rig.OnWindowKeyRelease(Qt::Key_F12, Qt::ControlModifier));
-    EXPECT_EQ(rig.settings.DisplaySizeIndex, 4);
+    EXPECT_EQ(rig.state->displaySize(), 4);
 }
 
 // Esc and the double click leave full screen in the pane itself. The check, panel 4 and the
@@ -158,8 +158,7 @@ TEST_F(PlaybackOptionsTest, LeavingFullScreenInThePaneChecksTheSizeItWentBackTo)
         std::function<void(MediaPlayer&)> leave;
     } cases[] = {
         {"Dspsize(3)", "200%", [](MediaPlayer& p) { QTest::keyClick(&p, Qt::Key_Escape); }},
-        {"Dspsize(1)", "50%",
-         [](MediaPlayer& p) { QTest::mouseDClick(p.videoWidget(), Qt::LeftButton); }},
+        {"Dspsize(1)", "50%", [](MediaPlayer& p) { QTest::mouseDClick(p.videoWidget(), Qt::LeftButton); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.before);
@@ -172,7 +171,6 @@ TEST_F(PlaybackOptionsTest, LeavingFullScreenInThePaneChecksTheSizeItWentBackTo)
         EXPECT_EQ(rig.fullScreenCalls, QList<bool>{false});
         EXPECT_EQ(checkedSizes(), QStringList{QString::fromLatin1(c.before)});
         EXPECT_EQ(rig.status->text(4), QString::fromUtf8(c.panel));
-        EXPECT_EQ(rig.settings.DisplaySizeIndex, rig.state->displaySize());
         EXPECT_NE(rig.state->displaySize(), 4);
         ASSERT_TRUE(rig.OnListKeyRelease(Qt::Key_Down, Qt::ControlModifier));
         EXPECT_TRUE(rig.waitNewStreams(rig.newStreams->count() + 1));
@@ -189,7 +187,7 @@ TEST_F(PlaybackOptionsTest, OptionsWithAnEmptyListChangeOnlyTheirCheckAndPanel) 
     EXPECT_EQ(rig.status->text(6), QStringLiteral("常に最前面ON"));
     EXPECT_FALSE(rig.player->Mute());
     EXPECT_FALSE(rig.window->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_FALSE(rig.settings.SlideShowOn) << "mute and topmost leave the slideshow alone";
+    EXPECT_FALSE(rig.state->slideShow()) << "mute and topmost leave the slideshow alone";
     EXPECT_EQ(rig.window->geometry(), geometry);
 
     // The mute check still reaches the next file.
@@ -228,10 +226,10 @@ TEST_F(PlaybackOptionsTest, TopmostWithRowsKeepsTheWindowWhereItIs) {
 
 TEST_F(PlaybackOptionsTest, SlideshowOptionSwitchesTheTimerAndTheSettingsDialogChecksNothing) {
     item("Opt(3)")->trigger();
-    EXPECT_TRUE(rig.settings.SlideShowOn);
+    EXPECT_TRUE(rig.state->slideShow());
     EXPECT_TRUE(rig.slideShow->isEnabled());
     item("Opt(3)")->trigger();
-    EXPECT_FALSE(rig.settings.SlideShowOn);
+    EXPECT_FALSE(rig.state->slideShow());
     EXPECT_FALSE(rig.slideShow->isEnabled());
 
     QStringList before;

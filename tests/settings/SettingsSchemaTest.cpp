@@ -70,8 +70,6 @@ TEST_F(SettingsSchema, NoFileGivesEveryBuiltInValue) {
         EXPECT_FALSE(host.checks[item]) << item;
     EXPECT_TRUE(host.checks["Dspsize(0)"]);
     EXPECT_FALSE(host.checks["Dspsize(3)"]);
-    EXPECT_EQ(out.DisplaySizeIndex, 0);
-    EXPECT_FALSE(out.SlideShowOn);
     EXPECT_EQ(host.playerHeight, 0.0); // applied even when 0
     EXPECT_EQ(host.playerWidth, 0.0);
     EXPECT_EQ(host.shadowLeftValue, -1.0); // "0" is not applied
@@ -320,17 +318,15 @@ TEST_F(SettingsSchema, AFailureEndsTheLoadWhereItHappens) {
          [](const FakeSettingsHost& h, const RuntimeSettings& r) {
              EXPECT_EQ(h.width, 12180);
              EXPECT_TRUE(h.checks["Dspsize(2)"]);
-             EXPECT_EQ(r.DisplaySizeIndex, 2);
              EXPECT_FALSE(h.log.contains("check Opt(1) 0"));
              EXPECT_EQ(r.ListPattern, BuiltInListPattern());
          }},
         {"display size beyond the five", "[MoviePlay]\nScreenSize=7\nMuteState=True\n",
          ErrorCode::SubscriptOutOfRange,
-         [](const FakeSettingsHost& h, const RuntimeSettings& r) {
+         [](const FakeSettingsHost& h, const RuntimeSettings&) {
              for (int i = 0; i < 5; ++i)
                  EXPECT_FALSE(h.checks[QStringLiteral("Dspsize(%1)").arg(i)]);
              EXPECT_FALSE(h.checks["Opt(1)"]);
-             EXPECT_EQ(r.DisplaySizeIndex, 0);
          }},
         {"slide time out of range",
          "[ListFile]\nDspFile=*.avi;*.mpg;\n[SlideShow]\nSlideTime=70000\n"
@@ -434,8 +430,6 @@ TEST_F(SettingsSchema, SaveThenLoadGivesTheSameWindow) {
         EXPECT_TRUE(again.checks[item]) << item;
     for (const char* item : {"MnuIconSet", "Dspsize(0)", "Opt(1)"})
         EXPECT_FALSE(again.checks[item]) << item;
-    EXPECT_EQ(out.DisplaySizeIndex, 3);
-    EXPECT_TRUE(out.SlideShowOn);
     EXPECT_EQ(out.ListPattern, "*.avi;*.mpg");
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "input/PaneRules.h"
+#include "ui/PaneRules.h"
 
 #include <QObject>
 

@@ -1,4 +1,4 @@
-#include "input/PaneRules.h"
+#include "ui/PaneRules.h"
 
 #include <cmath>
 

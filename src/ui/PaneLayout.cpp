@@ -1,4 +1,4 @@
-#include "input/PaneLayout.h"
+#include "ui/PaneLayout.h"
 
 #include "ui/Twips.h"
 
