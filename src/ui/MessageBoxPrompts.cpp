@@ -100,9 +100,9 @@ void ForgetUnreachable(MessageBoxPrompts::ReachableFunction reachable) {
         const QString folder = LocalFolder(url);
         return folder.isEmpty() || answering.contains(folder);
     };
-    const auto filtered = [&kept](const QStringList& urls) {
+    const auto filtered = [&kept](const QStringList& offered) {
         QStringList out;
-        for (const QString& url : urls) {
+        for (const QString& url : offered) {
             if (kept(url))
                 out.append(url);
         }
