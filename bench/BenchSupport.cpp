@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QProcess>
 #include <benchmark/benchmark.h>
+#include <clocale>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace tobimaru::bench {
 
@@ -38,9 +41,26 @@ QString MakeClip(const QString& path, double seconds, int width, int height) {
                  {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
                   "testsrc=size=" + size + ":rate=25:duration=" + d, "-f", "lavfi", "-i",
                   "sine=frequency=440:duration=" + d, "-shortest", "-pix_fmt", "yuv420p", path});
-    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
+        std::fprintf(stderr, "ffmpeg could not make the test clip\n");
         return QString();
+    }
     return path;
+}
+
+void TouchFile(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+DriveModel BenchDrives(const QString& folder) {
+    DriveEnvironment env;
+    env.probe = [](const QString&) { return true; };
+    return DriveModel(
+        {MountEntry{QStringLiteral("/"), QStringLiteral("ext4"), QStringLiteral("/dev/x0"), {}, {}},
+         MountEntry{folder, QStringLiteral("ext4"), QStringLiteral("/dev/x1"), {}, {}}},
+        env);
 }
 
 namespace {
@@ -73,11 +93,14 @@ private:
 
 } // namespace
 
-int RunBenchmarks(int argc, char** argv, const std::function<void(const BenchTimes&)>& summary) {
+int RunBenchmarks(int argc, char** argv, const BenchProgram& program) {
     UseOffscreenUnlessSet();
     QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    if (program.prepare && !program.prepare())
+        return 1;
     benchmark::Initialize(&argc, argv);
-    TimesReporter reporter(summary);
+    TimesReporter reporter(program.summary);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

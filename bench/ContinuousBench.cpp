@@ -130,34 +130,27 @@ void Switch(benchmark::State& state, const QString& folder, Trigger trigger) {
 } // namespace
 
 int main(int argc, char** argv) {
-    bench::UseOffscreenUnlessSet();
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-
-    // Ten rows of a 10 s clip: the playing file never ends by itself during a round.
     QTemporaryDir dir;
-    const QString clip = bench::MakeClip(dir.filePath(QStringLiteral("00.avi")), 10.0, 320, 240);
-    if (clip.isEmpty()) {
-        std::fprintf(stderr, "ffmpeg could not make the test clip\n");
-        return 1;
-    }
-    for (int i = 1; i < 10; ++i)
-        QFile::copy(clip, dir.filePath(QStringLiteral("%1.avi").arg(i, 2, 10, QLatin1Char('0'))));
-
     const QString folder = dir.path();
-    benchmark::RegisterBenchmark("EndOfFileToNextNewStream",
-                                 [&](benchmark::State& s) { Switch(s, folder, Trigger::EndOfFile); })
-        ->UseManualTime()
-        ->Iterations(60)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("SetPlaybottonNextToNewStream",
-                                 [&](benchmark::State& s) { Switch(s, folder, Trigger::NextButton); })
-        ->UseManualTime()
-        ->Iterations(60)
-        ->Unit(benchmark::kMillisecond);
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    bench::BenchProgram program;
+    program.prepare = [&] {
+        // Ten rows of a 10 s clip: the playing file never ends by itself during a round.
+        const QString clip = bench::MakeClip(dir.filePath(QStringLiteral("00.avi")), 10.0, 320, 240);
+        if (clip.isEmpty())
+            return false;
+        for (int i = 1; i < 10; ++i)
+            QFile::copy(clip, dir.filePath(QStringLiteral("%1.avi").arg(i, 2, 10, QLatin1Char('0'))));
+        benchmark::RegisterBenchmark("EndOfFileToNextNewStream",
+                                     [&](benchmark::State& s) { Switch(s, folder, Trigger::EndOfFile); })
+            ->UseManualTime()
+            ->Iterations(60)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("SetPlaybottonNextToNewStream",
+                                     [&](benchmark::State& s) { Switch(s, folder, Trigger::NextButton); })
+            ->UseManualTime()
+            ->Iterations(60)
+            ->Unit(benchmark::kMillisecond);
+        return true;
+    };
+    return bench::RunBenchmarks(argc, argv, program);
 }

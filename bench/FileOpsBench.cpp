@@ -31,6 +31,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -221,12 +222,11 @@ BENCHMARK(BM_MoveOneGiBAgainstCpRm)->Unit(benchmark::kMillisecond)->UseManualTim
 } // namespace
 
 int main(int argc, char** argv) {
-    bench::UseOffscreenUnlessSet();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    MoveRig move;
-    g_move = &move;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    std::optional<MoveRig> move;
+    bench::BenchProgram program;
+    program.prepare = [&] {
+        g_move = &move.emplace();
+        return true;
+    };
+    return bench::RunBenchmarks(argc, argv, program);
 }

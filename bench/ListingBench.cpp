@@ -227,7 +227,8 @@ std::string FilesOf(const std::string& name) {
 
 // The summary: how ListFolder compares with the floor of the same folder.
 int main(int argc, char** argv) {
-    return bench::RunBenchmarks(argc, argv, [](const bench::BenchTimes& times) {
+    bench::BenchProgram program;
+    program.summary = [](const bench::BenchTimes& times) {
         std::map<std::string, double> floors;
         for (const auto& [name, time] : times)
             if (name.rfind("BM_ReaddirStatFloor", 0) == 0)
@@ -240,5 +241,6 @@ int main(int argc, char** argv) {
                 std::printf("%-48s %9.2f ms  = %.2f x floor (%.2f ms)\n", name.c_str(), time,
                             time / floor->second, floor->second);
         }
-    });
+    };
+    return bench::RunBenchmarks(argc, argv, program);
 }

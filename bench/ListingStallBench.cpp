@@ -127,26 +127,22 @@ void ListingStall(benchmark::State& state, const QString& clip) {
 } // namespace
 
 int main(int argc, char** argv) {
-    bench::UseOffscreenUnlessSet();
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-
     QTemporaryDir dir;
-    const QString clip = bench::MakeClip(dir.filePath(QStringLiteral("clip.avi")), 10, 320, 240);
-    if (clip.isEmpty()) {
-        std::fprintf(stderr, "ffmpeg could not make the test clip\n");
-        return 1;
-    }
-    benchmark::RegisterBenchmark("BM_ListingStall", [&](benchmark::State& s) { ListingStall(s, clip); })
-        ->Args({100000, 1})
-        ->Args({1000000, 0})
-        ->Args({1000000, 1})
-        ->ArgNames({"files", "playing"})
-        ->Iterations(5)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    QString clip;
+    bench::BenchProgram program;
+    program.prepare = [&] {
+        clip = bench::MakeClip(dir.filePath(QStringLiteral("clip.avi")), 10, 320, 240);
+        if (clip.isEmpty())
+            return false;
+        benchmark::RegisterBenchmark("BM_ListingStall", [&](benchmark::State& s) { ListingStall(s, clip); })
+            ->Args({100000, 1})
+            ->Args({1000000, 0})
+            ->Args({1000000, 1})
+            ->ArgNames({"files", "playing"})
+            ->Iterations(5)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        return true;
+    };
+    return bench::RunBenchmarks(argc, argv, program);
 }

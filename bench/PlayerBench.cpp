@@ -126,46 +126,44 @@ void Wrapper(benchmark::State& state, const QString& clip, Until until, Mean& me
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    bench::UseOffscreenUnlessSet();
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-
-    QTemporaryDir dir;
-    const QString clip = bench::MakeClip(dir.filePath(QStringLiteral("clip.avi")), 0.5, 160, 120);
-    if (clip.isEmpty()) {
-        std::fprintf(stderr, "ffmpeg could not make the test clip\n");
-        return 1;
-    }
-    const QByteArray clipBytes = QFile::encodeName(clip);
-
-    Mean bare, toNewStream, toFirstFrame;
-    benchmark::RegisterBenchmark("BareMpv_LoadToPlaybackRestart",
-                                 [&](benchmark::State& s) { BareMpv(s, clipBytes, bare); })
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(
-        "Wrapper_PlayStartToNewStream",
-        [&](benchmark::State& s) { Wrapper(s, clip, Until::NewStream, toNewStream); })
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(
-        "Wrapper_PlayStartToFirstFrame",
-        [&](benchmark::State& s) { Wrapper(s, clip, Until::FirstFrame, toFirstFrame); })
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-
+void PrintRatios(const Mean& bare, const Mean& toNewStream, const Mean& toFirstFrame) {
     if (bare.count && toFirstFrame.count) {
         std::printf("\nbare loadfile -> playback-restart: %.2f ms\n", bare.value());
         std::printf("wrapper PlayStart -> NewStream:    %.2f ms\n", toNewStream.value());
         std::printf("wrapper PlayStart -> first frame:  %.2f ms (%.2fx the bare program)\n",
                     toFirstFrame.value(), toFirstFrame.value() / bare.value());
     }
-    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QTemporaryDir dir;
+    QString clip;
+    QByteArray clipBytes;
+    Mean bare, toNewStream, toFirstFrame;
+    bench::BenchProgram program;
+    program.prepare = [&] {
+        clip = bench::MakeClip(dir.filePath(QStringLiteral("clip.avi")), 0.5, 160, 120);
+        if (clip.isEmpty())
+            return false;
+        clipBytes = QFile::encodeName(clip);
+        benchmark::RegisterBenchmark("BareMpv_LoadToPlaybackRestart",
+                                     [&](benchmark::State& s) { BareMpv(s, clipBytes, bare); })
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(
+            "Wrapper_PlayStartToNewStream",
+            [&](benchmark::State& s) { Wrapper(s, clip, Until::NewStream, toNewStream); })
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(
+            "Wrapper_PlayStartToFirstFrame",
+            [&](benchmark::State& s) { Wrapper(s, clip, Until::FirstFrame, toFirstFrame); })
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+        return true;
+    };
+    program.summary = [&](const bench::BenchTimes&) { PrintRatios(bare, toNewStream, toFirstFrame); };
+    return bench::RunBenchmarks(argc, argv, program);
 }

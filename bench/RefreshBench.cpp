@@ -40,21 +40,12 @@ QString BenchFolder() {
     for (int i = 0; i < 100000; ++i) {
         const QByteArray path =
             base + "/clip " + QByteArray::number((i * 7919) % 100000) + "." + exts[i % 10];
-        ::close(::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+        bench::TouchFile(path);
     }
     for (int i = 0; i < 20; ++i)
         QDir().mkpath(folder + QStringLiteral("/sub%1/inner").arg(i));
     QFile(ready).open(QIODevice::WriteOnly);
     return folder;
-}
-
-DriveModel BenchDrives(const QString& folder) {
-    DriveEnvironment env;
-    env.probe = [](const QString&) { return true; };
-    return DriveModel(
-        {MountEntry{QStringLiteral("/"), QStringLiteral("ext4"), QStringLiteral("/dev/x0"), {}, {}},
-         MountEntry{folder, QStringLiteral("ext4"), QStringLiteral("/dev/x1"), {}, {}}},
-        env);
 }
 
 // The window's browsing parts over the folder, as the main window wires them.
@@ -69,7 +60,7 @@ struct Browser {
         tc.iconSet = ChooseIconSet(QString());
         tc.prompts = &prompts;
         tc.settings = &settings;
-        tc.drives = [folder] { return BenchDrives(folder); };
+        tc.drives = [folder] { return bench::BenchDrives(folder); };
         tc.listFolder = [this](const QString& f) { list.ListFolder(f, false, options); };
         tree = std::make_unique<FolderTree>(tc);
         NavigationContext nc;
@@ -84,7 +75,7 @@ struct Browser {
         treeWidget.resize(300, 700);
         listView.show();
         treeWidget.show();
-        tree->FillAddressCombo(BenchDrives(folder));
+        tree->FillAddressCombo(bench::BenchDrives(folder));
         nav->GoToPath(folder, true);
         QApplication::processEvents();
     }
@@ -129,10 +120,12 @@ BENCHMARK(BM_ListAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Refresh)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
-    return bench::RunBenchmarks(argc, argv, [](const bench::BenchTimes& times) {
+    bench::BenchProgram program;
+    program.summary = [](const bench::BenchTimes& times) {
         const auto alone = times.find("BM_ListAlone"), refresh = times.find("BM_Refresh");
         if (alone != times.end() && refresh != times.end() && alone->second > 0)
             std::printf("F5 %.2f ms = %.2f x the listing alone (%.2f ms)\n", refresh->second,
                         refresh->second / alone->second, alone->second);
-    });
+    };
+    return bench::RunBenchmarks(argc, argv, program);
 }

@@ -39,21 +39,11 @@ QString BenchFolder(int count) {
         const QByteArray sub = base + "/Folder " + QByteArray::number((i * 7919) % count);
         ::mkdir(sub.constData(), 0755);
         ::mkdir((sub + "/a").constData(), 0755);
-        ::close(::open((sub + "/clip.avi").constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
-        ::close(::open((base + "/file" + QByteArray::number(i) + ".mpg").constData(),
-                       O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+        bench::TouchFile(sub + "/clip.avi");
+        bench::TouchFile(base + "/file" + QByteArray::number(i) + ".mpg");
     }
     QFile(ready).open(QIODevice::WriteOnly);
     return folder;
-}
-
-DriveModel BenchDrives(const QString& folder) {
-    DriveEnvironment env;
-    env.probe = [](const QString&) { return true; };
-    return DriveModel(
-        {MountEntry{QStringLiteral("/"), QStringLiteral("ext4"), QStringLiteral("/dev/x0"), {}, {}},
-         MountEntry{folder, QStringLiteral("ext4"), QStringLiteral("/dev/x1"), {}, {}}},
-        env);
 }
 
 // The reads opening the folder needs, on one thread: the folder itself, a stat of each folder
@@ -101,7 +91,7 @@ void BM_OpenFolder(benchmark::State& state) {
     ctx.iconSet = ChooseIconSet(QString());
     ctx.prompts = &prompts;
     ctx.settings = &settings;
-    ctx.drives = [folder] { return BenchDrives(folder); };
+    ctx.drives = [folder] { return bench::BenchDrives(folder); };
     FolderTree folders(ctx);
     tree.resize(300, 600);
     tree.show();
@@ -123,7 +113,8 @@ BENCHMARK(BM_OpenFolder)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond)->
 
 // The summary: each opening against its reads, and against a tenth as many folders.
 int main(int argc, char** argv) {
-    return bench::RunBenchmarks(argc, argv, [](const bench::BenchTimes& times) {
+    bench::BenchProgram program;
+    program.summary = [](const bench::BenchTimes& times) {
         const auto at = [&times](const std::string& name) {
             const auto it = times.find(name + "/min_time:3.000");
             return it == times.end() ? 0.0 : it->second;
@@ -142,5 +133,6 @@ int main(int argc, char** argv) {
         if (small > 0 && big > 0 && smallReads > 0 && bigReads > 0)
             std::printf("10x the folders: %.2f x the time (the reads alone: %.2f x)\n", big / small,
                         bigReads / smallReads);
-    });
+    };
+    return bench::RunBenchmarks(argc, argv, program);
 }

@@ -18,6 +18,7 @@
 #include "playback/MediaPlayer.h"
 #include "playback/PlaybackSubsystem.h"
 #include "playback/SlideShow.h"
+#include "settings/SettingsSchema.h"
 #include "ui/FirstFrame.h"
 #include "ui/IconLibrary.h"
 #include "ui/Menus.h"
@@ -165,7 +166,7 @@ void Form1::buildControls() {
     buildFileOps();
     buildArchives();
 
-    setOuterSize(QSize(TwipsToPixels(12180), TwipsToPixels(9165)));
+    setOuterSize(QSize(TwipsToPixels(kFirstStartWidthTwips), TwipsToPixels(kFirstStartHeightTwips)));
 }
 
 int Form1::storedWindowState() const {

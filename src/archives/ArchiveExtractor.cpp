@@ -441,8 +441,8 @@ int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEn
                                    {archive_entry_mtime(entry), archive_entry_mtime_nsec(entry)}};
         ::futimens(file.fd.get(), times); // a time that cannot be set loses no data
     }
-    if (!file.fd.close())
-        return writeFailed(errno);
+    if (const int error = file.fd.close())
+        return writeFailed(error);
     if (const int code = journal.finishFile(file))
         return fail(code, QStringLiteral("cannot name ") + p.relative, p.stored,
                     JournalReason(code, journal.error()));

@@ -1,5 +1,6 @@
 #include "archives/ExtensionChange.h"
 
+#include "base/DirStream.h"
 #include "base/ErrorTable.h"
 #include "base/PathQueries.h"
 #include "browse/FolderListing.h"
@@ -21,19 +22,15 @@ namespace {
 /// system ignores case it finds the file under any spelling, and FUSE file systems may give
 /// each spelling an inode number of its own.
 bool HasEntryNamed(const QString& folder, const QString& name) {
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    const DirStream dir = OpenDirStream(QFile::encodeName(folder).constData());
     if (!dir)
         return true;
     const QByteArray wanted = QFile::encodeName(name);
-    bool found = false;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (wanted == entry->d_name) {
-            found = true;
-            break;
-        }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (wanted == entry->d_name)
+            return true;
     }
-    ::closedir(dir);
-    return found;
+    return false;
 }
 
 /// rename without replacing. Where the file system has no RENAME_NOREPLACE (some FUSE and

@@ -2,16 +2,12 @@
 
 #include "archives/LhaZipMelt.h"
 
-#include <QDialog>
 #include <QString>
-#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
 
-class QLabel;
-class QProgressBar;
-class QPushButton;
+class QWidget;
 
 namespace tobimaru {
 
@@ -32,29 +28,8 @@ struct MeltProgress {
     qint64 total = 0;
 };
 
-/// The modal progress of an extraction run: archive n of m, the entry being written, the bytes,
-/// and a cancel button. Cancelling (the button, Esc or the close box) sets the flag the worker
-/// polls; the dialog stays until the worker has stopped.
-class MeltProgressDialog final : public QDialog {
-    Q_OBJECT
-public:
-    /// `cancel` must outlive the dialog.
-    MeltProgressDialog(QWidget* owner, std::atomic<bool>& cancel);
-
-    /// Shows where the run stands.
-    void showProgress(const MeltProgress& progress);
-    /// The text of its lines, for a reader of the screen (and a test).
-    QString text() const;
-
-    /// Esc and the close box cancel as the button does.
-    void reject() override;
-
-private:
-    std::atomic<bool>& m_cancel;
-    QLabel* m_label = nullptr;
-    QProgressBar* m_bar = nullptr;
-    QPushButton* m_cancelButton = nullptr;
-};
+/// The text of the progress dialog for a state of the run.
+QString MeltLabel(const MeltProgress& progress, bool cancelling);
 
 /// What an extraction run uses on the user-interface thread.
 struct MeltRunHooks {
@@ -66,11 +41,11 @@ struct MeltRunHooks {
     std::function<void(const QString& entry, qint64 done, qint64 total)> workerTap;
 };
 
-/// Runs MeltArchives on a worker thread and returns its done list once it has finished. Meanwhile
-/// the calling (user-interface) thread goes on handling its events, so the window keeps
-/// painting; user input is held back until, after half a second, the modal progress dialog
-/// appears. The walk's boxes and the password box are shown on the calling thread while the
-/// worker waits for the answer. A failure on the worker is raised here as a Failure.
+/// Runs MeltArchives as a long job (RunLongJob) and returns its done list once it has finished:
+/// the progress dialog ("MeltProgress") shows archive n of m, the entry being written and the
+/// bytes, and its cancel stops the walk after the archive it is on, whose writing is undone. The
+/// walk's boxes and the password box are shown on the user-interface thread while the worker
+/// waits for the answer.
 QStringList RunMeltOnWorker(const std::vector<MeltItem>& items, const QString& destination,
                             const MeltRunHooks& hooks);
 

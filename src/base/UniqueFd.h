@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace tobimaru {
@@ -34,8 +35,8 @@ public:
             ::close(m_fd);
         m_fd = fd;
     }
-    /// Closes now; false when the close reported a failure (a delayed write error shows there).
-    bool close() { return ::close(release()) == 0; }
+    /// Closes now: 0, or the errno of a failed close (a delayed write error shows there).
+    int close() { return ::close(release()) == 0 ? 0 : errno; }
 
 private:
     int m_fd = -1;

@@ -267,8 +267,8 @@ CopyStatus Copier::file(int srcDir, const char* srcName, int dstDir, const char*
         if (::fsync(out.get()) != 0)
             return failErrno(where, errno);
     }
-    if (!out.close())
-        return failErrno(where, errno);
+    if (const int error = out.close())
+        return failErrno(where, error);
     return CopyStatus::Copied;
 }
 

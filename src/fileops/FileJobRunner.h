@@ -22,14 +22,9 @@ inline QString FileJobDialogName() {
     return QStringLiteral("FileJobProgress");
 }
 
-/// Half a second of work shows no dialog at all.
-inline constexpr int kFileJobDialogDelayMs = 500;
-
-/// Runs `work` on a worker thread and returns once it has ended, its results then safe to read.
-/// Meanwhile the window keeps painting and its timers run, but input to it waits until the work
-/// is done (and a close of the window is refused); once the work has taken half a second a modal
-/// progress dialog shows the entries, the bytes and the current name, with a cancel button that
-/// cancels `work`'s JobControl. A failure thrown by `work` is thrown again here.
+/// Runs `work` as a long job (RunLongJob): once it has taken half a second its progress dialog
+/// shows the entries, the bytes and the current name, and its cancel cancels `work`'s
+/// JobControl, whose clash questions `ui.askClash` answers on the user-interface thread.
 void RunFileJob(const FileJobUi& ui, const std::function<void(JobControl&)>& work);
 
 /// The text of the progress dialog for a state of the work.

@@ -1,5 +1,6 @@
 #include "platform/MountProbe.h"
 
+#include "base/DirStream.h"
 #include "base/FileNames.h"
 
 #include <QDir>
@@ -49,10 +50,7 @@ MountStatus ProbeMountLinux(const QString& mountPoint) {
     if (::stat(native.constData(), &st) != 0)
         return status;
     status.rootMode = std::uint32_t(st.st_mode);
-    struct DirCloser {
-        void operator()(DIR* d) const { ::closedir(d); }
-    };
-    const std::unique_ptr<DIR, DirCloser> dir(::opendir(native.constData()));
+    const DirStream dir = OpenDirStream(native.constData());
     if (!dir)
         return status;
     errno = 0;

@@ -184,8 +184,8 @@ bool FileAway(int parent, const QByteArray& name, const struct stat& entry, cons
                 continue;
             return Fail(reason, QStringLiteral("ごみ箱の情報ファイルを作れません: ") + SystemReason(errno));
         }
-        if (!WriteAll(info.get(), text) || !info.close()) {
-            const int error = errno;
+        const bool written = WriteAll(info.get(), text);
+        if (const int error = written ? info.close() : errno; !written || error != 0) {
             ::unlinkat(trash.info.get(), infoName.constData(), 0);
             return Fail(reason, QStringLiteral("ごみ箱の情報ファイルを書けません: ") + SystemReason(error));
         }

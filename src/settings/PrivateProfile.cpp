@@ -1,6 +1,7 @@
 #include "settings/PrivateProfile.h"
 
 #include "settings/IniSession.h"
+#include "settings/ProfileEncoding.h"
 #include "settings/SettingsFile.h"
 
 #include <QStringDecoder>
@@ -70,73 +71,6 @@ QString CutToLimit(const QString& value) {
     return QString::fromUtf8(bytes.left(n));
 }
 
-/// How many bytes of a line form well-made UTF-8 sequences of two bytes or more, and how many
-/// bytes fit no sequence. Overlong forms, surrogates and code points beyond U+10FFFF are no
-/// UTF-8 and count as bad.
-struct Utf8Count {
-    qsizetype multiByte = 0;
-    qsizetype bad = 0;
-};
-
-Utf8Count CountUtf8(const char* data, qsizetype size) {
-    Utf8Count count;
-    const auto byte = [data](qsizetype i) { return static_cast<unsigned char>(data[i]); };
-    const auto isTail = [&](qsizetype i, unsigned lo, unsigned hi) { return byte(i) >= lo && byte(i) <= hi; };
-    qsizetype i = 0;
-    while (i < size) {
-        const unsigned c = byte(i);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int length = 0;
-        unsigned lo = 0x80;
-        unsigned hi = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            lo = c == 0xE0 ? 0xA0 : 0x80;
-            hi = c == 0xED ? 0x9F : 0xBF;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            lo = c == 0xF0 ? 0x90 : 0x80;
-            hi = c == 0xF4 ? 0x8F : 0xBF;
-        }
-        bool ok = length > 0 && i + length <= size && isTail(i + 1, lo, hi);
-        for (int k = 2; ok && k < length; ++k)
-            ok = isTail(i + k, 0x80, 0xBF);
-        if (ok) {
-            count.multiByte += length;
-            i += length;
-        } else {
-            ++count.bad;
-            ++i;
-        }
-    }
-    return count;
-}
-
-/// True when the bytes read as CP932 without a single byte that fits no character.
-bool ReadsAsCp932(const QByteArray& bytes) {
-    // ICU knows the Windows flavour of Shift_JIS (NEC and IBM extensions) as CP932; plain
-    // Shift_JIS serves a Qt built with another ICU alias table.
-    for (const char* name : {"CP932", "Shift_JIS"}) {
-        QStringDecoder decoder(name, QStringDecoder::Flag::Stateless);
-        if (!decoder.isValid())
-            continue;
-        const QString text = decoder.decode(bytes);
-        return !decoder.hasError() && !text.contains(QChar::ReplacementCharacter);
-    }
-    return false;
-}
-
-QStringDecoder Cp932Decoder() {
-    QStringDecoder decoder("CP932", QStringDecoder::Flag::Stateless);
-    return decoder.isValid() ? std::move(decoder)
-                             : QStringDecoder("Shift_JIS", QStringDecoder::Flag::Stateless);
-}
-
 /// Lines of text or bytes: [start, start + length) and the line end that follows.
 template <typename Text, typename Char> struct LineSplitter {
     const Text& text;
@@ -184,21 +118,18 @@ PrivateProfile PrivateProfile::fromText(const QString& text) {
 
 PrivateProfile PrivateProfile::fromBytes(const QByteArray& bytes) {
     PrivateProfile p;
-    const auto starts = [&bytes](std::initializer_list<unsigned char> mark) {
-        return bytes.size() >= qsizetype(mark.size()) &&
-               std::equal(mark.begin(), mark.end(),
-                          reinterpret_cast<const unsigned char*>(bytes.constData()));
-    };
-    if (starts({0xFF, 0xFE}) || starts({0xFE, 0xFF})) {
+    const ByteOrderMark mark = FindByteOrderMark(bytes);
+    if (mark == ByteOrderMark::Utf16LE || mark == ByteOrderMark::Utf16BE) {
         // Notepad's "Unicode": read as such, and written back as UTF-8 like every file we write.
-        QStringDecoder utf16(starts({0xFF, 0xFE}) ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
-        p.appendLines(utf16.decode(bytes.mid(2)));
+        QStringDecoder utf16(mark == ByteOrderMark::Utf16LE ? QStringDecoder::Utf16LE
+                                                            : QStringDecoder::Utf16BE);
+        p.appendLines(utf16.decode(bytes.mid(ByteOrderMarkLength(mark))));
         return p;
     }
-    const bool bom = starts({0xEF, 0xBB, 0xBF});
+    const bool bom = mark == ByteOrderMark::Utf8;
     if (bom)
-        p.m_bom = bytes.left(3);
-    const QByteArray body = bom ? bytes.mid(3) : bytes;
+        p.m_bom = bytes.left(ByteOrderMarkLength(mark));
+    const QByteArray body = bytes.mid(ByteOrderMarkLength(mark));
 
     struct Span {
         qsizetype start, length;
@@ -214,12 +145,7 @@ PrivateProfile PrivateProfile::fromBytes(const QByteArray& bytes) {
         spans.push_back({start, length, end, c.bad > 0});
     });
 
-    // A UTF-8 file with a stray byte or two is still UTF-8: read as CP932 it would come back
-    // as nonsense (UTF-8 Japanese mostly reads as CP932 without a fault), and be written back
-    // so. CP932 text, on the other hand, is full of bytes that fit no UTF-8 sequence: even a
-    // run of kana, whose byte pairs often pass for UTF-8, leaves one of them for every two
-    // that pass.
-    const bool utf8 = bom || total.bad < 2 || total.bad * 4 <= total.multiByte || !ReadsAsCp932(body);
+    const bool utf8 = bom || ReadAsUtf8(total, body);
     p.m_lines.reserve(spans.size());
     if (utf8) {
         for (const Span& s : spans) {

@@ -1,5 +1,6 @@
 #include "settings/SettingsFile.h"
 
+#include "base/DirStream.h"
 #include "base/UniqueFd.h"
 
 #include <QDir>
@@ -91,10 +92,6 @@ void SyncFolder(const QString& folder) {
         ::fsync(dir.get());
 }
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
 } // namespace
 
 FileRead ReadSettingsFile(const QString& path, QByteArray& bytes) {
@@ -178,7 +175,7 @@ bool ReplaceFile(const QString& path, const QByteArray& bytes) {
         if (::fchmod(fd.get(), old.st_mode & 07777) != 0)
             return false;
     }
-    if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0 || !fd.close())
+    if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0 || fd.close() != 0)
         return false;
     if (::rename(temp.constData(), native.constData()) != 0)
         return false;
@@ -193,7 +190,7 @@ int RemoveStaleSaveFiles(const QString& path) {
     const QFileInfo target(ResolveLinks(path));
     const QByteArray folder = QFile::encodeName(target.absolutePath());
     const QByteArray prefix = QFile::encodeName(target.fileName()) + kSaveTag;
-    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.constData()));
+    const DirStream dir = OpenDirStream(folder.constData());
     if (!dir)
         return 0;
     int removed = 0;

@@ -25,8 +25,6 @@ constexpr int kQuickPathModes = 3;
 // The window of a first start, when the file holds no position at all.
 constexpr int kFirstLeft = 1260;
 constexpr int kFirstTop = 1695;
-constexpr int kFirstWidth = 12180;
-constexpr int kFirstHeight = 9165;
 
 const QString kZero = QStringLiteral("0");
 
@@ -77,7 +75,7 @@ void LoadBody(clsIniFile& ini, SettingsHost& host, RuntimeSettings& out) {
     if (x == 0 && y == 0 && width == 0 && height == 0) {
         if (placeable)
             host.setWindowPosition(kFirstLeft, kFirstTop);
-        host.setWindowSize(kFirstWidth, kFirstHeight);
+        host.setWindowSize(kFirstStartWidthTwips, kFirstStartHeightTwips);
     } else {
         host.setWindowSize(width, height);
         if (placeable && bootPosition == 1) {

@@ -4,6 +4,11 @@
 
 namespace tobimaru {
 
+/// The window's outer size at a first start, when the settings file holds none, in twips. The
+/// window takes it when it is made, before any settings are read.
+inline constexpr int kFirstStartWidthTwips = 12180;
+inline constexpr int kFirstStartHeightTwips = 9165;
+
 class Prompts;
 class SettingsHost;
 struct RuntimeSettings;

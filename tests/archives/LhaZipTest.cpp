@@ -20,6 +20,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -363,11 +364,12 @@ TEST_F(Melt, TheWindowPaintsDuringALongExtractionAndCancelLeavesTheFolderAsItWas
     QString shown;
     int paintsBeforeCancel = 0;
     WhenModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<MeltProgressDialog*>(modal);
+        auto* dialog = qobject_cast<QProgressDialog*>(modal);
         // Cancelled once a file is being written, so there is something to take back.
-        if (!dialog || !dialog->text().contains("part"))
+        if (!dialog || dialog->objectName() != QLatin1String("MeltProgress") ||
+            !dialog->labelText().contains("part"))
             return false;
-        shown = dialog->text();
+        shown = dialog->labelText();
         paintsBeforeCancel = counter.paints;
         dialog->findChild<QPushButton*>("Cancel")->click();
         return true;

@@ -483,7 +483,8 @@ TEST_F(MediaPlayerTest, PictureIsPlacedByDisplaySize) {
     player.setDisplaySize(MediaPlayer::Normal);
     player.setFileName(media().picture());
     ASSERT_TRUE(WaitUntil([&] { return player.videoSize() == QSize(64, 48); }));
-    QTest::qWait(50);
+    // The pane places the picture once it has learnt its size.
+    WaitUntil([&] { return player.videoWidget()->size() == QSize(64, 48); });
     const QSize stage = player.videoWidget()->parentWidget()->size();
     EXPECT_EQ(player.videoWidget()->geometry(), MediaPlayer::VideoRect(stage, {64, 48}, MediaPlayer::Normal));
     EXPECT_EQ(player.videoWidget()->size(), QSize(64, 48));
