@@ -5,8 +5,8 @@
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
 #include "browse/ListFormat.h"
-#include "platform/OffThread.h"
 #include "platform/WaitCursor.h"
+#include "platform/Worker.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -110,9 +110,9 @@ std::optional<ListResult> FileListView::readOffThread(const QString& folder, con
 bool FileListView::ListFolder(const QString& folder, bool iconFlag, const ListOptions& options) {
     bool complete = false;
     RunCommand(m_prompts, [&] {
-        const quint64 generation = ++m_generation;
+        const Generation::Ticket ticket = m_listings.next();
         std::optional<ListResult> result = readOffThread(folder, options);
-        if (generation != m_generation || !result)
+        if (!m_listings.isCurrent(ticket) || !result)
             return; // a later listing came meanwhile: its rows are the ones to show
         complete = result->complete;
         ShowListing(std::move(*result), iconFlag);

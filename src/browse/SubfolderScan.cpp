@@ -1,6 +1,7 @@
 #include "browse/SubfolderScan.h"
 
 #include "base/FileNames.h"
+#include "base/SideBySide.h"
 
 #include "browse/DirectoryRead.h"
 #include "browse/Drives.h"
@@ -14,7 +15,6 @@
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <unordered_set>
 
@@ -263,9 +263,8 @@ std::vector<TreeLevelEntry> ReadTreeLevel(const QString& folder, const ListOptio
     // Each look is a few system calls of its own; two threads halve a folder of thousands.
     constexpr size_t kShareFrom = 256;
     if (level.size() >= kShareFrom) {
-        std::thread other(peek, level.size() / 2, level.size());
-        peek(0, level.size() / 2);
-        other.join();
+        const size_t half = level.size() / 2;
+        RunSideBySide([&] { peek(0, half); }, [&] { peek(half, level.size()); });
     } else {
         peek(0, level.size());
     }
