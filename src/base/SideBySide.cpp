@@ -2,6 +2,7 @@
 
 #include <system_error>
 #include <thread>
+#include <vector>
 
 namespace tobimaru {
 
@@ -16,6 +17,21 @@ void RunSideBySide(const std::function<void()>& here, const std::function<void()
         return;
     }
     here();
+}
+
+void RunLanes(int lanes, const std::function<void(int lane)>& lane) {
+    std::vector<std::jthread> others;
+    if (lanes > 1)
+        others.reserve(size_t(lanes - 1));
+    for (int i = 1; i < lanes; ++i) {
+        try {
+            others.emplace_back(lane, i);
+        } catch (const std::system_error&) {
+            break; // the lanes running take the rest
+        }
+    }
+    // The jthreads join when `others` goes, on every way out.
+    lane(0);
 }
 
 } // namespace tobimaru

@@ -193,11 +193,11 @@ void FileListModel::removeRowsAt(const std::vector<int>& positions) {
         m_positionOf[size_t(m_order[p])] = int(p);
     m_index.build(m_rows);
     for (auto& widest : m_widest) {
-        std::vector<std::uint32_t> kept;
+        std::vector<std::uint32_t> stillThere;
         for (const std::uint32_t i : widest)
             if (i < newIndex.size() && newIndex[i] >= 0)
-                kept.push_back(std::uint32_t(newIndex[i]));
-        widest = std::move(kept);
+                stillThere.push_back(std::uint32_t(newIndex[i]));
+        widest = std::move(stillThere);
     }
     endResetModel();
     announceCounts();

@@ -10,6 +10,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QScopeGuard>
 #include <QTreeView>
 #include <algorithm>
 #include <memory>
@@ -89,11 +90,24 @@ std::optional<ListResult> FileListView::readOffThread(const QString& folder, con
     // sorts them again.
     const int sortColumn = m_model->sortColumn();
     const bool descending = m_model->sortOrder() == Qt::DescendingOrder;
-    const Reader reader = m_reader ? m_reader : Reader(&ListFolderRows);
-    Worker<ListResult> work([reader, folder, options, sortColumn, descending] {
-        ListResult result = reader(folder, options);
-        PrepareListing(result, sortColumn, descending);
-        return result;
+    const Reader reader = m_reader;
+    const bool ownReader = !m_reader;
+    Worker<ListResult> work(
+        [reader, ownReader, folder, options, sortColumn, descending](std::stop_token stop) {
+            ListResult result = ownReader ? ListFolderRows(folder, options, stop) : reader(folder, options);
+            if (!stop.stop_requested())
+                PrepareListing(result, sortColumn, descending);
+            return result;
+        });
+    // A listing asked while another waits (a timer's or a queued command's, inside that wait)
+    // abandons the older one at once: its worker stops asking the share, and what it has still
+    // in flight is dropped when it returns.
+    if (m_reading)
+        m_reading->cancel();
+    m_reading = &work;
+    const auto clear = qScopeGuard([this, &work] {
+        if (m_reading == &work)
+            m_reading = nullptr;
     });
     // Long listings say so; short ones do not flicker the pointer.
     std::optional<WaitCursor> busy;

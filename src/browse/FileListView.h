@@ -77,7 +77,8 @@ private:
     FileListModel* m_model = nullptr;
     std::function<QString(FolderImage)> m_folderImageKeys;
     Reader m_reader;
-    Generation m_listings; ///< the listing asked for last is the current one
+    Generation m_listings;                   ///< the listing asked for last is the current one
+    Worker<ListResult>* m_reading = nullptr; ///< the listing being waited for, if any
 };
 
 } // namespace tobimaru

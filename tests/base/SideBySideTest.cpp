@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 using namespace tobimaru;
 using namespace std::chrono_literals;
@@ -32,4 +33,32 @@ TEST(SideBySide, AThrowHereStillWaitsForTheOtherHalf) {
                      beside),
                  std::runtime_error);
     EXPECT_TRUE(besideDone) << "the other half was left running past the throw";
+}
+
+TEST(SideBySide, LanesShareAnIndexSoThatEveryItemIsDoneOnceWithAtMostThatManyAtOnce) {
+    struct Case {
+        int lanes;
+        int items;
+    };
+    const Case cases[] = {{1, 10}, {4, 3}, {16, 500}, {0, 5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.lanes << " lanes, " << c.items << " items");
+        std::vector<std::atomic<int>> done(size_t(c.items));
+        std::atomic<int> next{0};
+        std::atomic<int> inFlight{0};
+        std::atomic<int> most{0};
+        RunLanes(c.lanes, [&](int) {
+            for (int i = next++; i < c.items; i = next++) {
+                const int now = ++inFlight;
+                for (int seen = most; now > seen && !most.compare_exchange_weak(seen, now);) {
+                }
+                std::this_thread::yield();
+                ++done[size_t(i)];
+                --inFlight;
+            }
+        });
+        for (int i = 0; i < c.items; ++i)
+            EXPECT_EQ(done[size_t(i)], 1) << "item " << i;
+        EXPECT_LE(most, std::max(c.lanes, 1));
+    }
 }
