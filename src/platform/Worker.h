@@ -130,4 +130,8 @@ std::optional<T> WaitForWorker(std::function<T()> work, const std::function<void
 /// is dropped.
 void RunAside(std::function<void()> work);
 
+/// Waits until every RunAside work has finished: a benchmark's round must not pay for the
+/// freeing of the round before.
+void WaitForAside();
+
 } // namespace tobimaru

@@ -94,12 +94,23 @@ TEST(Worker, SlowIsCalledOnceOnlyWhenTheWorkOutlastsItsPatience) {
     }
 }
 
-TEST(Worker, RunAsideWorksOnAnotherThread) {
+TEST(Worker, RunAsideWorksOnAnotherThreadAndCanBeWaitedFor) {
     std::promise<std::thread::id> where;
     std::future<std::thread::id> answer = where.get_future();
     RunAside([&where] { where.set_value(std::this_thread::get_id()); });
     ASSERT_EQ(answer.wait_for(10s), std::future_status::ready);
     EXPECT_NE(answer.get(), std::this_thread::get_id());
+
+    // WaitForAside returns once the work aside is done, however long it takes.
+    std::atomic<bool> go{false};
+    std::atomic<bool> done{false};
+    RunAside([&] {
+        Eventually(go);
+        done = true;
+    });
+    const std::jthread starter([&] { go = true; });
+    WaitForAside();
+    EXPECT_TRUE(done);
 }
 
 TEST(Generation, OnlyTheLatestTicketIsCurrent) {
