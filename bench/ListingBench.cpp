@@ -10,10 +10,10 @@
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
 #include "browse/FolderListing.h"
+#include "platform/Worker.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QThreadPool>
 #include <QTreeView>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -91,7 +91,7 @@ void BM_ListFolder(benchmark::State& state) {
         state.counters["rows"] = list.model()->rowCount();
     }
     // The last rows are freed with the list, not in another benchmark's time.
-    QThreadPool::globalInstance()->waitForDone();
+    WaitForAside();
 }
 
 size_t HeapInUse() {
@@ -106,7 +106,7 @@ void BM_RowMemory(benchmark::State& state) {
     bench::SilentPrompts prompts;
     FileIcons images;
     for (auto _ : state) {
-        QThreadPool::globalInstance()->waitForDone();
+        WaitForAside();
         const size_t start = HeapInUse();
         double rows = 0;
         size_t listed = 0;
@@ -116,7 +116,7 @@ void BM_RowMemory(benchmark::State& state) {
             listed = HeapInUse() - start;
             rows = double(result.rows.size());
         }
-        QThreadPool::globalInstance()->waitForDone();
+        WaitForAside();
         auto view = std::make_unique<QTreeView>();
         view->resize(420, 700);
         FileListView list(view.get(), images, prompts);
@@ -126,7 +126,7 @@ void BM_RowMemory(benchmark::State& state) {
         list.ListFolder(folder, false, Options());
         const QPixmap shot = view->grab();
         QApplication::processEvents();
-        QThreadPool::globalInstance()->waitForDone();
+        WaitForAside();
         const size_t shown = HeapInUse();
         state.counters["rows"] = rows;
         state.counters["bytesPerRow"] = double(shown - empty) / rows;
@@ -181,7 +181,7 @@ void BM_Model100k(benchmark::State& state) {
             benchmark::DoNotOptimize(shot);
         }
     }
-    QThreadPool::globalInstance()->waitForDone();
+    WaitForAside();
 }
 
 constexpr int k100k = 100000;

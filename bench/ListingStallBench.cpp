@@ -12,6 +12,7 @@
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
 #include "browse/FolderListing.h"
+#include "platform/Worker.h"
 #include "playback/MediaPlayer.h"
 #include "playback/clsMovie.h"
 
@@ -19,7 +20,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTemporaryDir>
-#include <QThreadPool>
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
@@ -121,7 +121,7 @@ void ListingStall(benchmark::State& state, const QString& clip) {
     if (playing && player.PlayState() != MediaPlayer::Playing)
         state.SkipWithError("the clip stopped");
     movie.PlayStop();
-    QThreadPool::globalInstance()->waitForDone();
+    WaitForAside();
 }
 
 } // namespace

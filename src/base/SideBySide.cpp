@@ -2,40 +2,36 @@
 
 #include <system_error>
 #include <thread>
+#include <vector>
 
 namespace tobimaru {
 
-namespace {
-
-// Joins on every way out, so that a throw in `here` does not end the process.
-class Joined final {
-public:
-    explicit Joined(std::thread& thread)
-        : m_thread(thread) {}
-    ~Joined() {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    Joined(const Joined&) = delete;
-    Joined& operator=(const Joined&) = delete;
-
-private:
-    std::thread& m_thread;
-};
-
-} // namespace
-
 void RunSideBySide(const std::function<void()>& here, const std::function<void()>& beside) {
-    std::thread other;
+    // A jthread joins on every way out, so that a throw in `here` still waits for `beside`.
+    std::jthread other;
     try {
-        other = std::thread(beside);
+        other = std::jthread(beside);
     } catch (const std::system_error&) {
         here();
         beside();
         return;
     }
-    const Joined joined(other);
     here();
+}
+
+void RunLanes(int lanes, const std::function<void(int lane)>& lane) {
+    std::vector<std::jthread> others;
+    if (lanes > 1)
+        others.reserve(size_t(lanes - 1));
+    for (int i = 1; i < lanes; ++i) {
+        try {
+            others.emplace_back(lane, i);
+        } catch (const std::system_error&) {
+            break; // the lanes running take the rest
+        }
+    }
+    // The jthreads join when `others` goes, on every way out.
+    lane(0);
 }
 
 } // namespace tobimaru

@@ -3,11 +3,11 @@
 #include "base/FileNames.h"
 
 #include "browse/FileIcons.h"
+#include "platform/Worker.h"
 
 #include <QCoreApplication>
 #include <QIcon>
 #include <QMimeData>
-#include <QThreadPool>
 #include <QUrl>
 #include <algorithm>
 #include <memory>
@@ -144,7 +144,7 @@ void FileListModel::setListing(ListResult&& listing, std::vector<QString> iconKe
     endResetModel();
 
     if (old->rows.size() >= kRowsFreedAside)
-        QThreadPool::globalInstance()->start([old = std::move(old)]() mutable { old.reset(); });
+        RunAside([old = std::move(old)]() mutable { old.reset(); });
 }
 
 void FileListModel::clear() {

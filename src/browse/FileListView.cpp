@@ -5,11 +5,12 @@
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
 #include "browse/ListFormat.h"
-#include "platform/OffThread.h"
 #include "platform/WaitCursor.h"
+#include "platform/Worker.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QScopeGuard>
 #include <QTreeView>
 #include <algorithm>
 #include <memory>
@@ -89,11 +90,24 @@ std::optional<ListResult> FileListView::readOffThread(const QString& folder, con
     // sorts them again.
     const int sortColumn = m_model->sortColumn();
     const bool descending = m_model->sortOrder() == Qt::DescendingOrder;
-    const Reader reader = m_reader ? m_reader : Reader(&ListFolderRows);
-    Worker<ListResult> work([reader, folder, options, sortColumn, descending] {
-        ListResult result = reader(folder, options);
-        PrepareListing(result, sortColumn, descending);
-        return result;
+    const Reader reader = m_reader;
+    const bool ownReader = !m_reader;
+    Worker<ListResult> work(
+        [reader, ownReader, folder, options, sortColumn, descending](std::stop_token stop) {
+            ListResult result = ownReader ? ListFolderRows(folder, options, stop) : reader(folder, options);
+            if (!stop.stop_requested())
+                PrepareListing(result, sortColumn, descending);
+            return result;
+        });
+    // A listing asked while another waits (a timer's or a queued command's, inside that wait)
+    // abandons the older one at once: its worker stops asking the share, and what it has still
+    // in flight is dropped when it returns.
+    if (m_reading)
+        m_reading->cancel();
+    m_reading = &work;
+    const auto clear = qScopeGuard([this, &work] {
+        if (m_reading == &work)
+            m_reading = nullptr;
     });
     // Long listings say so; short ones do not flicker the pointer.
     std::optional<WaitCursor> busy;
@@ -110,9 +124,9 @@ std::optional<ListResult> FileListView::readOffThread(const QString& folder, con
 bool FileListView::ListFolder(const QString& folder, bool iconFlag, const ListOptions& options) {
     bool complete = false;
     RunCommand(m_prompts, [&] {
-        const quint64 generation = ++m_generation;
+        const Generation::Ticket ticket = m_listings.next();
         std::optional<ListResult> result = readOffThread(folder, options);
-        if (generation != m_generation || !result)
+        if (!m_listings.isCurrent(ticket) || !result)
             return; // a later listing came meanwhile: its rows are the ones to show
         complete = result->complete;
         ShowListing(std::move(*result), iconFlag);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "browse/FolderListing.h"
+#include "platform/Worker.h"
 
 class QTreeView;
 
@@ -76,7 +77,8 @@ private:
     FileListModel* m_model = nullptr;
     std::function<QString(FolderImage)> m_folderImageKeys;
     Reader m_reader;
-    quint64 m_generation = 0; ///< of the listing asked for last
+    Generation m_listings;                   ///< the listing asked for last is the current one
+    Worker<ListResult>* m_reading = nullptr; ///< the listing being waited for, if any
 };
 
 } // namespace tobimaru

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QHash>
 #include <algorithm>
+#include <atomic>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -259,26 +260,20 @@ public:
         , m_patterns(MakePatterns(options))
         , m_byPattern(m_patterns.size()) {}
 
-    ListResult run(const QString& folder) {
+    ListResult run(const QString& folder, const std::stop_token& stop) {
         ListResult result;
         result.folder = folder;
-        const QByteArray path = EncodeFileName(folder);
-        const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
+        const DirStream dir = OpenFolder(folder);
+        if (!dir)
             return result;
-        DirHandle dir(::fdopendir(fd));
-        if (!dir) {
-            ::close(fd);
-            return result;
-        }
-        reserveFor(fd);
-        const bool hasHiddenFile = collect(dir.get());
         const int dirFd = ::dirfd(dir.get());
+        reserveFor(dirFd);
+        const bool hasHiddenFile = collect(dir.get());
         if (hasHiddenFile)
             m_hidden.load(dirFd);
         queue();
         result.rows.resize(m_slotEntry.size());
-        examineAll(dirFd, result.rows);
+        examineAll(dirFd, result.rows, PlanReads(folder, dirFd), stop);
         produce(result);
         return result;
     }
@@ -363,9 +358,25 @@ private:
     // Stats every queued entry and makes its row if it is admitted, in two halves side by side
     // for a big folder: on a 2-core machine the stat calls of a folder of media are most of a
     // listing.
-    void examineAll(int dirFd, std::vector<ListRow>& rows) {
+    //
+    // Where each call waits for the other side (a share, a stick), many stats are kept in flight
+    // instead, each lane taking the next slot, and the read stops taking slots once it is
+    // abandoned.
+    void examineAll(int dirFd, std::vector<ListRow>& rows, const ReadPlan& plan,
+                    const std::stop_token& stop) {
         const size_t n = m_slotEntry.size();
         m_admitted.assign(n, 0);
+        m_memo = plan.memo.get();
+        if (plan.wide() && n > 1) {
+            const int lanes = int(std::min<size_t>(size_t(plan.lanes), n));
+            std::vector<ExtensionTexts> texts{size_t(lanes)};
+            std::atomic<size_t> next{0};
+            RunLanes(lanes, [&](int lane) {
+                for (size_t slot = next++; slot < n && !stop.stop_requested(); slot = next++)
+                    examine(dirFd, rows, slot, slot + 1, texts[size_t(lane)]);
+            });
+            return;
+        }
         if (n < kEntriesForTwoThreads) {
             ExtensionTexts texts;
             examine(dirFd, rows, 0, n, texts);
@@ -414,28 +425,27 @@ private:
     bool admit(int dirFd, const Entry& e, ListRow& row, ExtensionTexts& texts) const {
         const std::string_view name = nameOf(e);
         const char* const cname = m_names.data() + e.nameOffset;
-        struct stat st {};
-        if (::fstatat(dirFd, cname, &st, 0) != 0 && ::fstatat(dirFd, cname, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        const EntryFacts st = StatEntry(dirFd, cname, m_memo);
+        if (!st.found)
             return false; // gone since the directory was read
-        const bool isDir = S_ISDIR(st.st_mode);
+        const bool isDir = S_ISDIR(st.mode);
         if (isDir && !wantsFolders())
             return false;
-        const bool readOnly = (st.st_mode & 0222) == 0;
+        const bool readOnly = (st.mode & 0222) == 0;
         const bool hidden = name[0] == '.' || m_hidden.contains(name);
-        const EntryAttr attr =
-            ClassifyEntry(name == "lost+found", isDir, S_ISREG(st.st_mode), hidden, readOnly);
+        const EntryAttr attr = ClassifyEntry(name == "lost+found", isDir, S_ISREG(st.mode), hidden, readOnly);
         if (!IsAdmitted(attr, m_options))
             return false;
 
         row.name = DecodeFileName(QByteArrayView(name.data(), qsizetype(name.size())));
         row.attr = attr;
-        row.modified = qint64(st.st_mtim.tv_sec);
+        row.modified = st.modified;
         if (isDir) {
             row.extension = FolderRowExtension();
             row.folderImage = attr == EntryAttr::ReadOnly ? ReadOnlyFolderImage(name) : FolderImage::Closed;
         } else {
             row.extension = texts.text(ExtensionOf(name));
-            row.size = qint64(st.st_size);
+            row.size = st.size;
         }
         return true;
     }
@@ -450,6 +460,7 @@ private:
     std::vector<std::uint32_t> m_order;     ///< entries in listing order; kAgain marks a repeat
     std::vector<std::uint32_t> m_slotEntry; ///< by row slot: its entry
     std::vector<char> m_admitted;           ///< by row slot
+    FolderMemo* m_memo = nullptr;           ///< on a share: what other reads of the folder asked
 };
 
 bool SameFolded(QChar a, QChar b) {
@@ -493,11 +504,15 @@ bool IsAdmitted(EntryAttr attr, const ListOptions& options) {
     return true;
 }
 
-ListResult ListFolderRows(const QString& folder, const ListOptions& options) {
+ListResult ListFolderRows(const QString& folder, const ListOptions& options, const std::stop_token& stop) {
     if (folder.isEmpty())
         return {};
     Lister lister(folder, options);
-    return lister.run(folder);
+    return lister.run(folder, stop);
+}
+
+ListResult ListFolderRows(const QString& folder, const ListOptions& options) {
+    return ListFolderRows(folder, options, {});
 }
 
 void PrepareListing(ListResult& result, int sortColumn, bool descending) {

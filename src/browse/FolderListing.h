@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <stop_token>
 #include <vector>
 
 namespace tobimaru {
@@ -78,8 +79,13 @@ bool IsAdmitted(EntryAttr attr, const ListOptions& options);
 /// the order of the pattern list, and within a pattern in directory order; a file is taken by
 /// "*.ext" only when its own extension is ext (without regard to case). A folder that cannot be
 /// read, an empty folder path or an empty pattern gives no rows; nothing throws for a file-system
-/// failure. The entries of a big folder are examined on two threads.
+/// failure. The entries of a big folder are examined on two threads; on a share, a FUSE file
+/// system or a stick many stats are kept in flight (PlanReads).
 ListResult ListFolderRows(const QString& folder, const ListOptions& options);
+
+/// The same, giving up as soon as `stop` is requested: what the read still returns then is
+/// incomplete, for a caller that drops it.
+ListResult ListFolderRows(const QString& folder, const ListOptions& options, const std::stop_token& stop);
 
 /// Windows-style wildcard test without regard to case: "*" any run, "?" one character, other
 /// characters themselves; "*.*" matches every name, also one without a dot.

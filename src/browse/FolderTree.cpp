@@ -213,7 +213,7 @@ void FolderTree::BuildDriveTree(const QString& path, const DriveModel& drives) {
         if (QWidget* window = m_tree->window())
             window->update();
         const TreeBusyCursor busy(m_tree);
-        ++m_epoch;
+        m_nodesTaken.advance();
         m_tree->clear();
         m_dropHighlight.clear();
         m_drives = drives;
@@ -358,7 +358,7 @@ bool FolderTree::RemoveNode(const QString& key) {
     if (!node)
         return false;
     ForgetHighlightUnder(node);
-    ++m_epoch;
+    m_nodesTaken.advance();
     delete node;
     return true;
 }

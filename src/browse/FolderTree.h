@@ -4,6 +4,7 @@
 #include "browse/Drives.h"
 #include "browse/FolderListing.h"
 #include "browse/SubfolderScan.h"
+#include "platform/Worker.h"
 
 #include <QObject>
 #include <QString>
@@ -205,7 +206,7 @@ private:
     TreeState m_state;
     std::optional<DriveModel> m_drives; ///< the snapshot the tree was built from
     ListOptions m_builtWith;            ///< the admission switches the nodes were read with
-    quint64 m_epoch = 0;                ///< counts rebuilds and removals, which may take nodes in hand
+    Generation m_nodesTaken;            ///< moves on at rebuilds and removals, which may take nodes in hand
     QString m_dropHighlight;            ///< key of the drop-highlighted node
     QStyle* m_lineStyle = nullptr;      ///< the style that draws branch lines, owned by the tree widget
 };

@@ -5,8 +5,8 @@
 #include "browse/FolderTreeNodes.h"
 #include "browse/SubfolderScan.h"
 #include "browse/TreeNodeRoles.h"
-#include "platform/OffThread.h"
 #include "platform/WaitCursor.h"
+#include "platform/Worker.h"
 
 #include <QHash>
 #include <QSet>
@@ -21,14 +21,14 @@ using namespace treenode;
 
 struct FolderTree::PendingRead {
     QString folder;
-    quint64 epoch = 0;
+    Generation::Ticket ticket = 0;
     std::optional<Worker<std::vector<TreeLevelEntry>>> worker; ///< none: the drive did not answer
 };
 
 std::shared_ptr<FolderTree::PendingRead> FolderTree::StartRead(const QString& folder) {
     auto pending = std::make_shared<PendingRead>();
     pending->folder = folder;
-    pending->epoch = m_epoch;
+    pending->ticket = m_nodesTaken.current();
     const auto command = BeginCommand();
     if (!MayLookInto(folder))
         return pending;
@@ -46,7 +46,7 @@ QTreeWidgetItem* FolderTree::FinishRead(QTreeWidgetItem* node, PendingRead& pend
     std::optional<WaitCursor> busy;
     std::optional<std::vector<TreeLevelEntry>> level = pending.worker->wait([&busy] { busy.emplace(); });
     // A rebuild or a removal while the folder was read may have taken the node away.
-    if (pending.epoch != m_epoch || !node)
+    if (!m_nodesTaken.isCurrent(pending.ticket) || !node)
         node = FindNode(pending.folder);
     if (!node || !level)
         return node;
@@ -107,7 +107,7 @@ void FolderTree::ApplyLevel(QTreeWidgetItem* node, std::vector<TreeLevelEntry> l
             QTreeWidgetItem* child = node->child(i);
             if (!found.contains(NodeKey(child))) {
                 ForgetHighlightUnder(child);
-                ++m_epoch;
+                m_nodesTaken.advance();
                 delete child;
             }
         }

@@ -8,6 +8,7 @@
 #include "base/RuntimeSettings.h"
 #include "browse/AddressBox.h"
 #include "browse/BrowseFolder.h"
+#include "browse/DirectoryRead.h"
 #include "browse/FolderTree.h"
 #include "browse/SystemFolders.h"
 
@@ -220,6 +221,8 @@ void Navigation::Listkousin_Click() {
     RunCommand(*m_ctx.prompts, [&] {
         // GoToPath shows the hourglass while it works and takes it down for its boxes.
         StopPlayback();
+        // A refresh asks a share afresh: nothing the reads just before learned is trusted.
+        FolderMemo::ForgetAll();
         Open(m_ctx.tree->GetTreeViewKey(), true, true);
         FollowRootCaption();
         if (m_ctx.window)
@@ -231,6 +234,8 @@ void Navigation::Listkousin_Click() {
 
 void Navigation::RefreshCurrentFolder() {
     StopPlayback();
+    // The folder was just changed by a command: what reads of it learned before is out of date.
+    FolderMemo::ForgetAll();
     Open(m_ctx.tree->GetTreeViewKey(), true, true);
     if (m_ctx.window)
         m_ctx.window->repaint();

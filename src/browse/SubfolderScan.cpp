@@ -1,12 +1,14 @@
 #include "browse/SubfolderScan.h"
 
 #include "base/FileNames.h"
+#include "base/SideBySide.h"
 
 #include "browse/DirectoryRead.h"
 #include "browse/Drives.h"
 
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -14,7 +16,6 @@
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <unordered_set>
 
@@ -71,16 +72,9 @@ FolderImage ReadOnlyFolderImage(const QString& name) {
 std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOptions& admission,
                                            const DriveModel& drives) {
     std::vector<SubfolderEntry> out;
-    if (folder.isEmpty())
+    const DirStream dir = OpenFolder(folder);
+    if (!dir)
         return out;
-    const int fd = ::open(EncodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return out;
-    DirHandle dir(::fdopendir(fd));
-    if (!dir) {
-        ::close(fd);
-        return out;
-    }
     // One command: the probes started below keep their answers for the wait at the end.
     const MountProber::Command command(drives.prober());
     std::unordered_set<std::string> mountNames;
@@ -134,15 +128,25 @@ std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOpti
     if (!mountPaths.isEmpty())
         drives.StartProbes(mountPaths);
 
-    for (size_t i = 0; i < candidates.size(); ++i) {
-        const Candidate& c = candidates[i];
-        if (c.mountPoint || refused[i])
-            continue;
-        struct stat st {};
-        if (::fstatat(dirFd, c.name.c_str(), &st, 0) != 0 || !S_ISDIR(st.st_mode))
-            continue; // a file, a dangling link, or gone since the directory was read
-        found[i] = Admit(c.name, hiddenOf[i], (st.st_mode & 0222) == 0, admission);
-    }
+    // On a share the stats are kept in flight side by side, and each answer is kept for the
+    // listing and the expand mark of the same folder.
+    const ReadPlan plan = PlanReads(folder, dirFd);
+    std::atomic<size_t> next{0};
+    const auto settle = [&](int) {
+        for (size_t i = next++; i < candidates.size(); i = next++) {
+            const Candidate& c = candidates[i];
+            if (c.mountPoint || refused[i])
+                continue;
+            const EntryFacts st = StatEntry(dirFd, c.name.c_str(), plan.memo.get());
+            if (!st.found || !S_ISDIR(st.mode))
+                continue; // a file, a dangling link, or gone since the directory was read
+            found[i] = Admit(c.name, hiddenOf[i], (st.mode & 0222) == 0, admission);
+        }
+    };
+    if (plan.wide() && candidates.size() > 1)
+        RunLanes(int(std::min<size_t>(size_t(plan.lanes), candidates.size())), settle);
+    else
+        settle(0);
 
     if (!mounts.empty()) {
         const std::vector<std::optional<MountStatus>> answers = MountAnswers(drives, mountPaths);
@@ -169,37 +173,45 @@ std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOpti
     return ScanSubfolders(folder, admission, DriveModel::FromSystem());
 }
 
-bool HasSubfolder(const QString& folder, const ListOptions& admission, const DriveModel& drives) {
-    if (folder.isEmpty())
+namespace {
+
+// How a look into a folder goes: on a share or not, and how many of its stats may be in flight
+// (a look among many side by side keeps to one).
+struct LookPlan {
+    bool share = false;
+    int lanes = 1;
+};
+
+// HasSubfolder, told by the caller how to read when it knows (a parent on a share), so that a
+// look costs no call more than the read itself.
+bool HasSubfolderIn(const QString& folder, const ListOptions& admission, const DriveModel& drives,
+                    std::optional<LookPlan> given) {
+    const DirStream dir = OpenFolder(folder);
+    if (!dir)
         return false;
-    const int fd = ::open(EncodeFileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    DirHandle dir(::fdopendir(fd));
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
     const int dirFd = ::dirfd(dir.get());
-    // Read first: readdir may bring ".hidden" last, after the folders it hides.
-    const std::unordered_set<std::string> hiddenNames = ReadHiddenNames(dirFd);
+    LookPlan plan;
+    if (given) {
+        plan = *given;
+    } else {
+        const ReadPlan read = PlanReads(folder, dirFd);
+        plan = {read.wide(), read.lanes};
+    }
+    const std::shared_ptr<FolderMemo> memo = plan.share ? FolderMemo::Of(folder) : nullptr;
     std::unordered_set<std::string> mountNames;
     for (const QString& name : drives.MountPointsIn(folder))
         mountNames.insert(EncodeFileName(name).toStdString());
     const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 
-    while (const dirent* d = ::readdir(dir.get())) {
-        const std::string name(d->d_name);
-        if (name == "." || name == "..")
-            continue;
-        if (d->d_type != DT_DIR && d->d_type != DT_LNK && d->d_type != DT_UNKNOWN)
-            continue;
+    // Whether one entry that may be a folder is a subfolder the switches admit.
+    const auto admitted = [&](const std::string& name, unsigned char type,
+                              const std::unordered_set<std::string>& hiddenNames) {
         const bool lostFound = name == "lost+found";
         const bool hidden = name[0] == '.' || hiddenNames.count(name) != 0;
         if (lostFound ? !admission.ShowSystem : (hidden && !admission.ShowHidden))
-            continue;
-        const bool isDir = d->d_type == DT_DIR;
-        const bool mountPoint = d->d_type != DT_LNK && mountNames.count(name) != 0;
+            return false;
+        const bool isDir = type == DT_DIR;
+        const bool mountPoint = type != DT_LNK && mountNames.count(name) != 0;
         bool readOnly = false;
         if (mountPoint) {
             // Another file system: its root's mode comes from its probe, never from a stat here.
@@ -209,20 +221,70 @@ bool HasSubfolder(const QString& folder, const ListOptions& admission, const Dri
                 const std::optional<MountStatus> answer = MountAnswers(drives, {path}).front();
                 const std::uint32_t mode = answer ? answer->rootMode : 0;
                 if (mode != 0 && !S_ISDIR(mode))
-                    continue;
+                    return false;
                 readOnly = mode != 0 && (mode & 0222) == 0;
             }
         } else if (!(isDir && (lostFound || hidden || admission.ShowReadOnly))) {
             // Only a link, an unknown type or a read-only test needs the stat.
-            struct stat st {};
-            if (::fstatat(dirFd, name.c_str(), &st, 0) != 0 || !S_ISDIR(st.st_mode))
-                continue;
-            readOnly = (st.st_mode & 0222) == 0;
+            const EntryFacts st = StatEntry(dirFd, name.c_str(), memo.get());
+            if (!st.found || !S_ISDIR(st.mode))
+                return false;
+            readOnly = (st.mode & 0222) == 0;
         }
-        if (IsAdmitted(ClassifyEntry(lostFound, true, false, hidden, readOnly), admission))
-            return true;
+        return IsAdmitted(ClassifyEntry(lostFound, true, false, hidden, readOnly), admission);
+    };
+    const auto mayBeFolder = [](const dirent* d) {
+        const std::string_view name(d->d_name);
+        return name != "." && name != ".." &&
+               (d->d_type == DT_DIR || d->d_type == DT_LNK || d->d_type == DT_UNKNOWN);
+    };
+
+    if (!plan.share) {
+        // Read first: readdir may bring ".hidden" last, after the folders it hides.
+        const std::unordered_set<std::string> hiddenNames = ReadHiddenNames(dirFd);
+        while (const dirent* d = ::readdir(dir.get())) {
+            if (mayBeFolder(d) && admitted(d->d_name, d->d_type, hiddenNames))
+                return true;
+        }
+        return false;
     }
-    return false;
+
+    // On a share a call costs a wait: the whole directory is read first (one call for many
+    // names), ".hidden" is asked for only when it is there, and the stats go side by side until
+    // one finds a subfolder.
+    struct MaybeFolder {
+        std::string name;
+        unsigned char type;
+    };
+    std::vector<MaybeFolder> candidates;
+    bool hasHiddenFile = false;
+    while (const dirent* d = ::readdir(dir.get())) {
+        if (std::string_view(d->d_name) == ".hidden")
+            hasHiddenFile = true;
+        if (mayBeFolder(d))
+            candidates.push_back({d->d_name, d->d_type});
+    }
+    const std::unordered_set<std::string> hiddenNames =
+        hasHiddenFile ? ReadHiddenNames(dirFd) : std::unordered_set<std::string>();
+    std::atomic<bool> found{false};
+    std::atomic<size_t> next{0};
+    const auto look = [&](int) {
+        for (size_t i = next++; i < candidates.size() && !found; i = next++) {
+            if (admitted(candidates[i].name, candidates[i].type, hiddenNames))
+                found = true;
+        }
+    };
+    if (plan.lanes > 1 && candidates.size() > 1)
+        RunLanes(int(std::min<size_t>(size_t(plan.lanes), candidates.size())), look);
+    else
+        look(0);
+    return found;
+}
+
+} // namespace
+
+bool HasSubfolder(const QString& folder, const ListOptions& admission, const DriveModel& drives) {
+    return HasSubfolderIn(folder, admission, drives, std::nullopt);
 }
 
 bool TreeCaptionLess(const QString& a, const QString& b) {
@@ -233,6 +295,11 @@ bool TreeCaptionLess(const QString& a, const QString& b) {
 std::vector<TreeLevelEntry> ReadTreeLevel(const QString& folder, const ListOptions& admission,
                                           const DriveModel& drives) {
     std::vector<SubfolderEntry> entries = ScanSubfolders(folder, admission, drives);
+    const bool share = CallsWait(folder);
+    // On a share the looks go side by side, and so do the stats inside each look, as many in
+    // all as one read keeps in flight.
+    const int looks = int(std::clamp<size_t>(entries.size(), 1, size_t(kShareLanes)));
+    const LookPlan lookPlan{share, share ? std::max(1, kShareLanes / looks) : 1};
     const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     std::vector<TreeLevelEntry> level(entries.size());
     std::vector<char> look(entries.size(), 1);
@@ -257,15 +324,22 @@ std::vector<TreeLevelEntry> ReadTreeLevel(const QString& folder, const ListOptio
     const auto peek = [&](size_t from, size_t to) {
         for (size_t i = from; i < to; ++i) {
             if (look[i])
-                level[i].hasSubfolders = HasSubfolder(base + level[i].entry.name, admission, drives);
+                level[i].hasSubfolders =
+                    HasSubfolderIn(base + level[i].entry.name, admission, drives, lookPlan);
         }
     };
-    // Each look is a few system calls of its own; two threads halve a folder of thousands.
+    // Each look is a few system calls of its own; two threads halve a folder of thousands. On a
+    // share, where each call waits for the other side, many looks are kept in flight.
     constexpr size_t kShareFrom = 256;
-    if (level.size() >= kShareFrom) {
-        std::thread other(peek, level.size() / 2, level.size());
-        peek(0, level.size() / 2);
-        other.join();
+    if (share && level.size() > 1) {
+        std::atomic<size_t> next{0};
+        RunLanes(looks, [&](int) {
+            for (size_t i = next++; i < level.size(); i = next++)
+                peek(i, i + 1);
+        });
+    } else if (level.size() >= kShareFrom) {
+        const size_t half = level.size() / 2;
+        RunSideBySide([&] { peek(0, half); }, [&] { peek(half, level.size()); });
     } else {
         peek(0, level.size());
     }

@@ -74,6 +74,10 @@ struct MountProber::Shared final : std::enable_shared_from_this<Shared> {
 
     // Enough workers for the line, within the bound. A thread that cannot be had leaves the probe
     // in line; its callers then hear no answer, which is the truth.
+    //
+    // This pool stays apart from the Worker of background reads on purpose: a probe is the one
+    // call expected to get stuck in the kernel for good, where it can be neither stopped nor
+    // joined, so its threads are few, detached, counted, and never lent to other work.
     void hire() {
         while (line.size() > size_t(workers - busy) && workers < maxWorkers) {
             try {

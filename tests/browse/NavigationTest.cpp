@@ -2,6 +2,7 @@
 
 #include "browse/AddressBox.h"
 #include "browse/BrowseFolder.h"
+#include "support/HangingFuse.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -279,4 +280,29 @@ TEST(BrowseFolder, PlacesOfTheTwoRoots) {
     EXPECT_EQ(tail, (QStringList{"/", rig.drive(), rig.home(), nas, sshfs}));
     QStringList unique = places;
     EXPECT_EQ(unique.removeDuplicates(), 0);
+}
+
+TEST(NavigationOnAShare, RefreshAsksTheShareAfresh) {
+    // A share whose entries carry no type: the tree learns that an entry is a folder by a stat,
+    // which the reads of one command share. A refresh is a new command.
+    TreeRig rig;
+    rig.mkdirs({"nas"});
+    test::TempDir source;
+    source.write(QStringLiteral("clips/later"), "a file, for now");
+    test::HangingFuse::Options options;
+    options.subtype = QStringLiteral("sshfs");
+    options.source = source.path();
+    options.typeless = true;
+    options.startOpen = true;
+    test::HangingFuse share(rig.at("nas"), options);
+    if (!share.mounted())
+        GTEST_SKIP() << share.whyNot().toStdString();
+    rig.addMount(share.entry());
+
+    ASSERT_TRUE(rig.nav->GoToPath(rig.at("nas/clips"), true));
+    EXPECT_EQ(rig.node(rig.at("nas/clips/later")), nullptr);
+    ASSERT_TRUE(QFile::remove(source.file(QStringLiteral("clips/later"))));
+    source.mkdir(QStringLiteral("clips/later"));
+    rig.nav->Listkousin_Click();
+    EXPECT_NE(rig.node(rig.at("nas/clips/later")), nullptr) << "the refresh trusted the stat before it";
 }

@@ -95,10 +95,20 @@ HangingFuse::HangingFuse(const QString& mountPoint, Options options)
     }
     const int err =
         ::open(QFile::encodeName(errors).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    m_pid = Spawn({Native(python), Native(QStringLiteral(TOBIMARU_TEST_SUPPORT_DIR "/hanging_fuse.py")),
-                   Native(m_mountPoint), Native(m_log), options.subtype.toStdString(),
-                   std::to_string((options.watchdog + std::chrono::seconds(20)).count())},
-                  control[1], ready[1], err);
+    std::vector<std::string> command{Native(python),
+                                     Native(QStringLiteral(TOBIMARU_TEST_SUPPORT_DIR "/hanging_fuse.py")),
+                                     Native(m_mountPoint),
+                                     Native(m_log),
+                                     options.subtype.toStdString(),
+                                     std::to_string((options.watchdog + std::chrono::seconds(20)).count())};
+    if (!options.source.isEmpty())
+        command.insert(command.end(),
+                       {"--source", Native(options.source), "--delay-ms", std::to_string(options.delayMs)});
+    if (options.typeless)
+        command.push_back("--typeless");
+    if (options.startOpen)
+        command.push_back("--open");
+    m_pid = Spawn(command, control[1], ready[1], err);
     ::close(control[1]);
     ::close(ready[1]);
     if (err >= 0)
@@ -210,6 +220,22 @@ QStringList HangingFuse::operations() const {
     for (const QList<QByteArray>& call : calls())
         out.append(QString::fromUtf8(call.first()));
     return out;
+}
+
+QHash<QString, int> HangingFuse::countsOf(const QString& operation) const {
+    QHash<QString, int> out;
+    const QByteArray op = operation.toUtf8();
+    for (const QList<QByteArray>& call : calls()) {
+        if (call.first() == op)
+            ++out[QString::fromUtf8(call.mid(1, call.size() - 2).join(' '))];
+    }
+    return out;
+}
+
+void HangingFuse::clearCalls() {
+    QFile log(m_log);
+    if (log.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        log.close();
 }
 
 void HangingFuse::unmount() {

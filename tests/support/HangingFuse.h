@@ -3,6 +3,7 @@
 #include "platform/MountTable.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <chrono>
@@ -14,7 +15,8 @@
 namespace tobimaru::test {
 
 /// A FUSE file system whose every call waits until it is released, mounted for the life of the
-/// object: a mount that has stopped answering, for real. Made by tests/support/hanging_fuse.py
+/// object: a mount that has stopped answering, for real; or, with Options::source, a share that
+/// answers slowly and may stop answering mid-way (hang()). Made by tests/support/hanging_fuse.py
 /// (python3-fusepy, fuse3).
 ///
 /// A thread that calls into it is stuck in the kernel and cannot be interrupted, so the object
@@ -32,6 +34,13 @@ public:
         QString subtype;                       ///< "sshfs": the type "fuse.sshfs", a network mount
         std::chrono::seconds watchdog{30};     ///< when the calls are released at the latest
         std::chrono::seconds mountTimeout{15}; ///< how long mounting may take before giving up
+        /// A slow share instead of an empty root: this folder passed through, each getattr and
+        /// readdir answered after `delayMs` once released, nothing cached by the kernel (a stat
+        /// costs two calls, a lookup and a getattr, both logged as "getattr").
+        QString source;
+        int delayMs = 0;
+        bool typeless = false;  ///< readdir gives no types (DT_UNKNOWN), as some FUSE file systems do
+        bool startOpen = false; ///< answer from the start, until hang()
     };
 
     /// Mounts at `mountPoint` (an empty folder that exists). Check mounted() before use.
@@ -58,6 +67,10 @@ public:
     QList<pid_t> callers() const;
     /// The operations called so far, in order ("getattr", "statfs", "opendir", ...).
     QStringList operations() const;
+    /// How often each path was asked by `operation` so far, by path under the mount ("/a.avi").
+    QHash<QString, int> countsOf(const QString& operation) const;
+    /// Forgets the calls so far.
+    void clearCalls();
 
 private:
     QList<QList<QByteArray>> calls() const;
