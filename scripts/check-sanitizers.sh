@@ -4,8 +4,10 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$top"
+werror=OFF
+[ -n "${CI:-}" ] && werror=ON
 if [ ! -f build-asan/build.ninja ]; then
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOBIMARU_BENCH=OFF \
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOBIMARU_BENCH=OFF -DTOBIMARU_WERROR=$werror \
     -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 fi
