@@ -1,13 +1,15 @@
 #include "mpris/MprisService.h"
 
+#include "platform/Worker.h"
 #include "playback/NowPlaying.h"
 #include "settings/MediaTypeTable.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QMimeDatabase>
-#include <QThread>
+#include <QPointer>
 
 namespace tobimaru {
 
@@ -69,13 +71,19 @@ void MprisService::start() {
     if (m_started || m_stopped)
         return;
     m_started = true;
-    // The connection Qt keeps for the process: made here on a worker, only read afterwards.
-    auto connected = std::make_shared<bool>(false);
-    QThread* worker =
-        QThread::create([connected] { *connected = QDBusConnection::sessionBus().isConnected(); });
-    connect(worker, &QThread::finished, this, [this, connected] { onBusConnected(*connected); });
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    worker->start();
+    // The connection Qt keeps for the process: made on a worker (its handshake waits for the bus),
+    // only read afterwards. The answer comes back through the application object, which outlives
+    // this service; the pointer tells whether the service is still there to hear it.
+    RunAside([self = QPointer<MprisService>(this)] {
+        const bool connected = QDBusConnection::sessionBus().isConnected();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, connected] {
+                if (self)
+                    self->onBusConnected(connected);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void MprisService::onBusConnected(bool connected) {
