@@ -96,11 +96,11 @@ int ContinuousPlay::quickPathMode() const {
     return m_parts.quickPaths ? m_parts.quickPaths->QuickPathMode() : -1;
 }
 
-void ContinuousPlay::SetPlaybotton(int Flag) {
+void ContinuousPlay::SetPlaybotton(PlayStep Flag) {
     RunCommand(*m_parts.prompts, [&] { startRow(Flag); });
 }
 
-void ContinuousPlay::startRow(int Flag) {
+void ContinuousPlay::startRow(PlayStep Flag) {
     FileListModel& model = *m_parts.model;
     QTreeView* view = m_parts.ListView1;
     const int count = model.rowCount();
@@ -133,7 +133,7 @@ void ContinuousPlay::startRow(int Flag) {
     if (index < 0)
         throw Failure(ErrorCode::ObjectNotSet, "SetPlaybotton");
 
-    const int dspIndex = m_parts.settings->DisplaySizeIndex;
+    const SizeMenuIndex dspIndex{m_parts.settings->DisplaySizeIndex};
     if (m_parts.state->fileView()) {
         // File view: every file may be listed, so no stepping, marks or quick paths.
         const RowRef row{model.key(index), model.row(index).extension};
@@ -148,7 +148,7 @@ void ContinuousPlay::startRow(int Flag) {
     const PlaylistStep step = StepPlaylist(Flag, index, count);
     if (!step.leftIconKey.isEmpty())
         model.setRowIconKey(index, step.leftIconKey);
-    if (Flag == 0 || Flag == 1)
+    if (Flag == PlayStep::Down || Flag == PlayStep::Up)
         selectRow(step.row);
 
     markStarted(step.row);
@@ -163,9 +163,9 @@ void ContinuousPlay::startRow(int Flag) {
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
 }
 
-void ContinuousPlay::ToggleRepeat(int FromKey) {
+void ContinuousPlay::ToggleRepeat(RepeatFrom FromKey) {
     const bool on = !LoopOn();
-    m_parts.state->setRepeat(on, FromKey == 1);
+    m_parts.state->setRepeat(on, FromKey == RepeatFrom::Key);
     if (on)
         m_parts.slideShow->Disable();
     else
@@ -183,7 +183,7 @@ void ContinuousPlay::EndOfFile(long /*result*/) {
         const int row = rowOf(m_playingPath);
         if (row >= 0)
             model.setRowToolTip(row, model.row(row).name + QStringLiteral("は、リピート再生中です。"));
-        SetPlaybotton(2);
+        SetPlaybotton(PlayStep::Selected);
         model.setRowIconKey(rowOf(m_playingPath), QStringLiteral("LOOP_KEY"));
         return;
     }
@@ -195,13 +195,13 @@ void ContinuousPlay::EndOfFile(long /*result*/) {
         model.setRowToolTip(row, model.row(row).name + QStringLiteral("は、最後まで見ました。"));
     }
     m_watchedToEnd = true;
-    SetPlaybotton(ReverseOrder() ? 1 : 0);
+    SetPlaybotton(ReverseOrder() ? PlayStep::Up : PlayStep::Down);
     model.setRowIconKey(rowOf(ended), QStringLiteral("PLAY_END_KEY"));
 }
 
-void ContinuousPlay::PlayOrPause(int flag) {
+void ContinuousPlay::PlayOrPause(PlayStep flag) {
     m_parts.slideShow->Disable();
-    if (m_parts.movie->GetPlayState() == 1)
+    if (m_parts.movie->GetPlayState() == MovieState::Playing)
         m_parts.movie->PlayPause();
     else
         SetPlaybotton(flag);
@@ -212,7 +212,7 @@ void ContinuousPlay::StopPlay() {
     m_parts.movie->PlayStop();
 }
 
-void ContinuousPlay::OnPlayStateChange(long /*oldState*/, long newState) {
+void ContinuousPlay::OnPlayStateChange(PlayerState /*oldState*/, PlayerState newState) {
     m_parts.state->setPaused(newState == MediaPlayer::Paused);
 }
 
@@ -227,7 +227,7 @@ void ContinuousPlay::OnNewStream() {
         const QString folder = GetParentPath(key);
         m_parts.caption->showDetail(PlayingCaptionDetail(listed.name, ListRowSizeText(listed), folder));
         // Size and mute go with every file, so a choice made meanwhile reaches this one too.
-        m_parts.movie->PlayScreenChange(m_parts.settings->DisplaySizeIndex, key, extension);
+        m_parts.movie->PlayScreenChange(SizeMenuIndex{m_parts.settings->DisplaySizeIndex}, key, extension);
         m_parts.movie->SetPlayMute(m_parts.state->mute(), key, extension);
         if (m_parts.folderMarker)
             m_parts.folderMarker->MarkPlayedFolder(folder);
