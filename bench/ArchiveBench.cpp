@@ -101,12 +101,14 @@ bool Adapter(const QString& archive, const QString& dest) {
     qint64 reports = 0;
     callbacks.progress = [&](const QString&, qint64, qint64) { ++reports; }; // as a GUI would hear them
     ExtractFailure failure;
-    const int code = lzh ? Unlha(LzhCommandLine("e", "-x1m1", archive, dest), callbacks, &failure)
-                         : UnZip(ZipCommandLine("-x -s -V -i -C", archive, dest), callbacks, &failure);
+    const ArchiverCode code =
+        lzh ? Unlha(LzhCommandLine("e", "-x1m1", archive, dest), callbacks, &failure)
+            : UnZip(ZipCommandLine("-x -s -V -i -C", archive, dest), callbacks, &failure);
     benchmark::DoNotOptimize(reports);
-    if (code != 0)
-        std::fprintf(stderr, "code %#x: %s %s\n", code, qPrintable(failure.entry), qPrintable(failure.log));
-    return code == 0;
+    if (code != ArchiverCode::Ok)
+        std::fprintf(stderr, "code %#x: %s %s\n", static_cast<unsigned>(ArchiverNumber(code)),
+                     qPrintable(failure.entry), qPrintable(failure.log));
+    return code == ArchiverCode::Ok;
 }
 
 bool Bsdtar(const QString& archive, const QString& dest) {

@@ -1,5 +1,5 @@
 // The switch to the next row on a player that is already playing: from the end-of-file handler
-// (what EndOfStream runs) or SetPlaybotton(0) to the pane's NewStream for the next file. The
+// (what EndOfStream runs) or SetPlaybotton(PlayStep::Down) to the pane's NewStream for the next file. The
 // synchronous part (marks, selection, the wrapper's checks, loadfile) is timed apart from the
 // whole, so a slow figure says whether it is ours or mpv's opening of the file.
 
@@ -105,7 +105,7 @@ bool WaitNewStream(MediaPlayer& player) {
 
 void Switch(benchmark::State& state, const QString& folder, Trigger trigger) {
     Window w(folder);
-    w.play->SetPlaybotton(2);
+    w.play->SetPlaybotton(PlayStep::Selected);
     if (!WaitNewStream(*w.player)) {
         state.SkipWithError("the first file did not open");
         return;
@@ -116,7 +116,7 @@ void Switch(benchmark::State& state, const QString& folder, Trigger trigger) {
         if (trigger == Trigger::EndOfFile)
             w.play->EndOfFile(0);
         else
-            w.play->SetPlaybotton(0);
+            w.play->SetPlaybotton(PlayStep::Down);
         syncMs += MsSince(t0);
         if (!WaitNewStream(*w.player)) {
             state.SkipWithError("the next file did not open");

@@ -90,7 +90,7 @@ void ListingStall(benchmark::State& state, const QString& clip) {
     NoOpener opener;
     clsMovie movie(player, prompts, opener);
     if (playing) {
-        movie.PlayStart(clip, QStringLiteral("avi"), 0);
+        movie.PlayStart(clip, QStringLiteral("avi"), SizeMenuIndex::Fit);
         for (int i = 0; i < 100 && player.PlayState() != MediaPlayer::Playing; ++i)
             Settle(20);
         if (player.PlayState() != MediaPlayer::Playing) {

@@ -108,7 +108,7 @@ void Wrapper(benchmark::State& state, const QString& clip, Until until, Mean& me
 
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        movie.PlayStart(clip, QStringLiteral("avi"), 0);
+        movie.PlayStart(clip, QStringLiteral("avi"), SizeMenuIndex::Fit);
         guard.start(5000);
         if (loop.exec() != 0) {
             state.SkipWithError("the pane did not report the file");

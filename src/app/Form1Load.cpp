@@ -45,9 +45,9 @@ void Form1::Load(frmSplash* splash) {
 
     // The player's starting state: visible, no automatic resizing, fitted to the pane.
     m_player->setVisible(true);
-    m_player->setDisplayFlag(MediaPlayer::StatusLineFlag, false);
-    for (int flag : {MediaPlayer::TrackerFlag, MediaPlayer::AudioControlsFlag, MediaPlayer::ControlBarFlag,
-                     MediaPlayer::TransportFlag, MediaPlayer::KeyEventsFlag})
+    m_player->setDisplayFlag(PlayerFlag::StatusLine, false);
+    for (PlayerFlag flag : {PlayerFlag::Tracker, PlayerFlag::AudioControls, PlayerFlag::ControlBar,
+                            PlayerFlag::Transport, PlayerFlag::KeyEvents})
         m_player->setDisplayFlag(flag, true);
     m_player->setAutoSize(false);
     m_player->setDisplaySize(MediaPlayer::Fit);
@@ -67,7 +67,7 @@ void Form1::Load(frmSplash* splash) {
         Form1Settings host(*this);
         LoadSettings(m_ctx.iniPath, host, *m_ctx.prompts, m_settings);
     }
-    if (m_settings.GesturesOn != 0) {
+    if (m_settings.GesturesOn) {
         m_gestures = std::make_unique<MouseGestures>(
             *m_commands, [this] { return m_fileList->model()->rowCount() > 0; }, *m_player);
         m_gestures->Install(this);
@@ -104,7 +104,7 @@ void Form1::Unload() {
         Form1Settings host(*this);
         SaveSettings(m_ctx.iniPath, host, *m_ctx.prompts);
     }
-    if (m_settings.ScreenSaverOff == 1) {
+    if (m_settings.ScreenSaverOff) {
         Form1Settings host(*this);
         host.setScreenSaverActive(true);
     }

@@ -49,7 +49,7 @@ QString ExistsReason() {
 }
 
 /// The reason of a failed step of the journal.
-QString JournalReason(int code, int error) {
+QString JournalReason(ArchiverCode code, int error) {
     if (code == ArchiverCode::AlreadyExists)
         return ExistsReason();
     return error ? SystemReason(error) : QString();
@@ -101,26 +101,27 @@ public:
         , m_callbacks(callbacks)
         , m_failure(failure) {}
 
-    int run();
+    ArchiverCode run();
 
 private:
-    int plan();
-    int planEntry(archive_entry* entry);
-    int checkLinks();
-    int askPassword(const QString& entry);
-    int write();
-    int writeEntry(archive* reader, archive_entry* entry, const PlannedEntry& planned,
-                   ExtractionJournal& journal);
-    int writeFile(archive* reader, archive_entry* entry, const PlannedEntry& planned,
-                  ExtractionJournal& journal);
-    int checkSpaceLeft(const QString& entry);
+    ArchiverCode plan();
+    ArchiverCode planEntry(archive_entry* entry);
+    ArchiverCode checkLinks();
+    ArchiverCode askPassword(const QString& entry);
+    ArchiverCode write();
+    ArchiverCode writeEntry(archive* reader, archive_entry* entry, const PlannedEntry& planned,
+                            ExtractionJournal& journal);
+    ArchiverCode writeFile(archive* reader, archive_entry* entry, const PlannedEntry& planned,
+                           ExtractionJournal& journal);
+    ArchiverCode checkSpaceLeft(const QString& entry);
     bool cancelled() const {
         return m_callbacks.cancel && m_callbacks.cancel->load(std::memory_order_relaxed);
     }
     void report(const QString& entry) const;
     /// Ends the extraction with `code`: `log` for a log, and for the user the entry (as stored,
     /// "" for the archive as a whole) and the reason.
-    int fail(int code, const QString& log, const QString& entry = {}, const QString& reason = {});
+    ArchiverCode fail(ArchiverCode code, const QString& log, const QString& entry = {},
+                      const QString& reason = {});
 
     const ExtractRequest& m_request;
     const ExtractCallbacks& m_callbacks;
@@ -140,7 +141,8 @@ private:
     qint64 m_doneBytes = 0;
 };
 
-int Extraction::fail(int code, const QString& log, const QString& entry, const QString& reason) {
+ArchiverCode Extraction::fail(ArchiverCode code, const QString& log, const QString& entry,
+                              const QString& reason) {
     if (m_failure)
         *m_failure = {entry, reason, log};
     return code;
@@ -151,22 +153,22 @@ void Extraction::report(const QString& entry) const {
         m_callbacks.progress(entry, m_doneBytes, m_totalBytes);
 }
 
-int Extraction::run() {
+ArchiverCode Extraction::run() {
     const Utf8CtypeScope utf8;
     const QFileInfo destination(m_request.destination);
     m_destination = destination.canonicalFilePath();
     if (m_destination.isEmpty() || !QFileInfo(m_destination).isDir())
         return fail(ArchiverCode::MakeDirectory, QStringLiteral("no folder: ") + m_request.destination, {},
                     Reason(u"展開先のフォルダがありません"));
-    if (const int code = plan())
+    if (const ArchiverCode code = plan(); code != ArchiverCode::Ok)
         return code;
     return write();
 }
 
-int Extraction::plan() {
+ArchiverCode Extraction::plan() {
     m_space = QueryFreeSpace(m_destination);
     OpenedReader opened = OpenArchiveReader(m_request.kind, m_request.archive);
-    if (opened.code)
+    if (opened.code != ArchiverCode::Ok)
         return fail(opened.code, opened.message, {}, opened.error ? SystemReason(opened.error) : QString());
     for (;;) {
         if (cancelled())
@@ -176,10 +178,10 @@ int Extraction::plan() {
             break;
         if (step.state == HeaderStep::Failed)
             return fail(step.code, step.message, {}, SystemReasonOf(opened.reader.get()));
-        if (const int code = planEntry(step.entry))
+        if (const ArchiverCode code = planEntry(step.entry); code != ArchiverCode::Ok)
             return code;
     }
-    if (const int code = checkLinks())
+    if (const ArchiverCode code = checkLinks(); code != ArchiverCode::Ok)
         return code;
     m_neededBytes += static_cast<qint64>(m_folders.size()) * m_space.block;
     if (!m_space.known)
@@ -194,7 +196,7 @@ int Extraction::plan() {
     return ArchiverCode::Ok;
 }
 
-int Extraction::planEntry(archive_entry* entry) {
+ArchiverCode Extraction::planEntry(archive_entry* entry) {
     PlannedEntry p;
     p.stored = EntryName(entry);
     if (p.stored.isEmpty())
@@ -218,7 +220,7 @@ int Extraction::planEntry(archive_entry* entry) {
                     Reason(u"デバイスやパイプなどの特殊なファイルは展開できません"));
     }
     const EntryPath path = SafeRelativePath(p.stored);
-    if (path.code)
+    if (path.code != ArchiverCode::Ok)
         return fail(path.code, QStringLiteral("name leaves the destination: ") + p.stored, p.stored,
                     IsAbsoluteName(p.stored)
                         ? Reason(u"絶対パスの名前で、展開先のフォルダの外を指しています")
@@ -259,7 +261,8 @@ int Extraction::planEntry(archive_entry* entry) {
         if (p.type == EntryType::Link)
             m_links.insert(p.relative);
     }
-    if (const int code = ProbeDestination(m_destination, p.relative, p.type == EntryType::Folder))
+    if (const ArchiverCode code = ProbeDestination(m_destination, p.relative, p.type == EntryType::Folder);
+        code != ArchiverCode::Ok)
         return fail(code, QStringLiteral("in the way in the destination: ") + p.relative, p.stored,
                     code == ArchiverCode::AlreadyExists
                         ? ExistsReason()
@@ -277,14 +280,14 @@ int Extraction::planEntry(archive_entry* entry) {
     }
     p.encrypted = archive_entry_is_encrypted(entry) != 0;
     if (p.encrypted && !m_askedPassword) {
-        if (const int code = askPassword(p.stored))
+        if (const ArchiverCode code = askPassword(p.stored); code != ArchiverCode::Ok)
             return code;
     }
     m_entries.push_back(std::move(p));
     return ArchiverCode::Ok;
 }
 
-int Extraction::checkLinks() {
+ArchiverCode Extraction::checkLinks() {
     // Done once every folder the archive makes is known: a link may climb out of a folder that a
     // later entry makes, never out of a link.
     const auto realFolder = [this](const QString& relative) {
@@ -301,7 +304,7 @@ int Extraction::checkLinks() {
     return ArchiverCode::Ok;
 }
 
-int Extraction::askPassword(const QString& entry) {
+ArchiverCode Extraction::askPassword(const QString& entry) {
     m_askedPassword = true;
     const std::optional<QString> password =
         m_callbacks.password ? m_callbacks.password(m_request.archive) : std::optional<QString>();
@@ -312,9 +315,9 @@ int Extraction::askPassword(const QString& entry) {
     return ArchiverCode::Ok;
 }
 
-int Extraction::write() {
+ArchiverCode Extraction::write() {
     OpenedReader opened = OpenArchiveReader(m_request.kind, m_request.archive, m_passphrases);
-    if (opened.code)
+    if (opened.code != ArchiverCode::Ok)
         return fail(opened.code, opened.message, {}, opened.error ? SystemReason(opened.error) : QString());
     ExtractionJournal journal(m_destination);
     if (!journal.ok())
@@ -332,7 +335,9 @@ int Extraction::write() {
         if (index >= m_entries.size() || EntryName(step.entry) != m_entries[index].stored)
             return fail(ArchiverCode::ReadError, QStringLiteral("the archive changed while it was read"), {},
                         Reason(u"読んでいる間に書庫が変わりました"));
-        if (const int code = writeEntry(opened.reader.get(), step.entry, m_entries[index++], journal))
+        if (const ArchiverCode code =
+                writeEntry(opened.reader.get(), step.entry, m_entries[index++], journal);
+            code != ArchiverCode::Ok)
             return code;
     }
     if (index != m_entries.size())
@@ -342,7 +347,7 @@ int Extraction::write() {
     return ArchiverCode::Ok;
 }
 
-int Extraction::checkSpaceLeft(const QString& entry) {
+ArchiverCode Extraction::checkSpaceLeft(const QString& entry) {
     // Another program may be filling the same disk: stop while there is still room, rather
     // than at the last block.
     if (!m_space.known)
@@ -354,36 +359,37 @@ int Extraction::checkSpaceLeft(const QString& entry) {
     return ArchiverCode::Ok;
 }
 
-int Extraction::writeEntry(archive* reader, archive_entry* entry, const PlannedEntry& p,
-                           ExtractionJournal& journal) {
+ArchiverCode Extraction::writeEntry(archive* reader, archive_entry* entry, const PlannedEntry& p,
+                                    ExtractionJournal& journal) {
     switch (p.type) {
     case EntryType::Destination:
         return ArchiverCode::Ok;
     case EntryType::Folder:
-        if (const int code = journal.makeFolders(p.relative))
+        if (const ArchiverCode code = journal.makeFolders(p.relative); code != ArchiverCode::Ok)
             return fail(code, QStringLiteral("cannot make ") + p.relative, p.stored,
                         JournalReason(code, journal.error()));
         return ArchiverCode::Ok;
     case EntryType::Link:
-        if (const int code = journal.createLink(p.relative, EncodeFileName(p.linkTarget)))
+        if (const ArchiverCode code = journal.createLink(p.relative, EncodeFileName(p.linkTarget));
+            code != ArchiverCode::Ok)
             return fail(code, QStringLiteral("cannot make the link ") + p.relative, p.stored,
                         JournalReason(code, journal.error()));
         return ArchiverCode::Ok;
     case EntryType::File:
         break;
     }
-    if (const int code = checkSpaceLeft(p.stored))
+    if (const ArchiverCode code = checkSpaceLeft(p.stored); code != ArchiverCode::Ok)
         return code;
     report(p.stored);
     return writeFile(reader, entry, p, journal);
 }
 
-int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEntry& p,
-                          ExtractionJournal& journal) {
+ArchiverCode Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEntry& p,
+                                   ExtractionJournal& journal) {
     // A file its owner cannot read would be lost to them; set-id bits never come from an archive.
     const int mode = (archive_entry_perm(entry) & 0777) | 0400;
     PendingFile file;
-    if (const int code = journal.createFile(p.relative, mode, &file))
+    if (const ArchiverCode code = journal.createFile(p.relative, mode, &file); code != ArchiverCode::Ok)
         return fail(code, QStringLiteral("cannot create ") + p.relative, p.stored,
                     JournalReason(code, journal.error()));
     const auto writeFailed = [&](int e) {
@@ -401,7 +407,7 @@ int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEn
         if (r == ARCHIVE_EOF)
             break;
         if (r != ARCHIVE_OK) {
-            const int code = DataErrorCode(reader, p.encrypted);
+            const ArchiverCode code = DataErrorCode(reader, p.encrypted);
             return fail(code, p.stored + QStringLiteral(": ") + ErrorMessage(reader), p.stored,
                         code == ArchiverCode::Password ? Reason(u"パスワードが違います")
                                                        : SystemReasonOf(reader));
@@ -443,7 +449,7 @@ int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEn
     }
     if (const int error = file.fd.close())
         return writeFailed(error);
-    if (const int code = journal.finishFile(file))
+    if (const ArchiverCode code = journal.finishFile(file); code != ArchiverCode::Ok)
         return fail(code, QStringLiteral("cannot name ") + p.relative, p.stored,
                     JournalReason(code, journal.error()));
     m_usedBytes += RoundUpToBlock(end, m_space.block) - end;
@@ -452,8 +458,8 @@ int Extraction::writeFile(archive* reader, archive_entry* entry, const PlannedEn
 
 } // namespace
 
-int ExtractArchive(const ExtractRequest& request, const ExtractCallbacks& callbacks,
-                   ExtractFailure* failure) {
+ArchiverCode ExtractArchive(const ExtractRequest& request, const ExtractCallbacks& callbacks,
+                            ExtractFailure* failure) {
     Extraction extraction(request, callbacks, failure);
     return extraction.run();
 }
@@ -463,7 +469,7 @@ bool CheckArchive(ArchiveKind kind, const QString& archivePath, int mode) {
         return false;
     const Utf8CtypeScope utf8;
     OpenedReader opened = OpenArchiveReader(kind, archivePath);
-    if (opened.code)
+    if (opened.code != ArchiverCode::Ok)
         return false;
     int entries = 0;
     for (;;) {

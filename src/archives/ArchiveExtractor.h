@@ -48,8 +48,8 @@ struct ExtractFailure {
 /// written, and a failure or a cancel removes what this call made, so the folder is left as it
 /// was. `failure` (optional) gets what went wrong. Thread-safe: calls on different threads share
 /// nothing.
-int ExtractArchive(const ExtractRequest& request, const ExtractCallbacks& callbacks = {},
-                   ExtractFailure* failure = nullptr);
+ArchiverCode ExtractArchive(const ExtractRequest& request, const ExtractCallbacks& callbacks = {},
+                            ExtractFailure* failure = nullptr);
 
 /// Soundness: true when every header (and with mode 2 or more, every entry's data through to
 /// its end) reads without error and the archive has at least one entry. The data of an

@@ -35,7 +35,7 @@ bool IsSystemErrno(int e) {
     return e > 0 && e != EILSEQ && e != EINVAL;
 }
 
-int HeaderErrorCode(archive* a) {
+ArchiverCode HeaderErrorCode(archive* a) {
     const QString text = ErrorMessage(a).toLower();
     if (text.contains(QLatin1String("crc")) || text.contains(QLatin1String("checksum")))
         return ArchiverCode::HeaderChecksum;
@@ -151,7 +151,7 @@ HeaderStep NextHeader(archive* reader) {
     return step;
 }
 
-int DataErrorCode(archive* reader, bool encrypted) {
+ArchiverCode DataErrorCode(archive* reader, bool encrypted) {
     const QString text = ErrorMessage(reader).toLower();
     const auto has = [&](const char* s) { return text.contains(QLatin1String(s)); };
     if (has("unsupported") || has("not supported"))
@@ -217,7 +217,7 @@ int EntryAttributes(archive_entry* entry) {
     return bits;
 }
 
-int DrainData(archive* reader, bool encrypted, QString* message) {
+ArchiverCode DrainData(archive* reader, bool encrypted, QString* message) {
     for (;;) {
         const void* buf = nullptr;
         size_t len = 0;

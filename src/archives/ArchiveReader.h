@@ -36,7 +36,7 @@ private:
 /// A reader of one format opened on a file, or the result code for why it could not be opened.
 struct OpenedReader {
     ArchiveReadPtr reader;
-    int code = ArchiverCode::Ok;
+    ArchiverCode code = ArchiverCode::Ok;
     QString message;
     /// The system's errno when the file could not be read, else 0.
     int error = 0;
@@ -60,7 +60,7 @@ struct HeaderStep {
     enum State { Entry, End, Failed };
     State state = Failed;
     archive_entry* entry = nullptr;
-    int code = ArchiverCode::Ok;
+    ArchiverCode code = ArchiverCode::Ok;
     QString message;
 };
 
@@ -69,7 +69,7 @@ HeaderStep NextHeader(archive* reader);
 
 /// The result code for a failed read of an entry's data (ARCHIVE_WARN included: that is a bad
 /// checksum or a wrong size, so the data is not what was stored).
-int DataErrorCode(archive* reader, bool encrypted);
+ArchiverCode DataErrorCode(archive* reader, bool encrypted);
 
 /// The system's errno behind libarchive's last failure; 0 when the failure was a finding of
 /// libarchive's own (a damaged archive, a wrong password).
@@ -92,6 +92,6 @@ QString EntryLinkTarget(archive_entry* entry);
 int EntryAttributes(archive_entry* entry);
 
 /// Reads the current entry's data to its end and drops it; 0 or the failure's code.
-int DrainData(archive* reader, bool encrypted, QString* message);
+ArchiverCode DrainData(archive* reader, bool encrypted, QString* message);
 
 } // namespace tobimaru

@@ -35,9 +35,9 @@ bool NameMatches(const QString& storedName, const QString& pattern) {
     return re.match(name).hasMatch();
 }
 
-int Extract(ArchiveKind kind, const ArchiverCommand& command, const ExtractCallbacks& callbacks,
-            ExtractFailure* failure) {
-    if (command.code) {
+ArchiverCode Extract(ArchiveKind kind, const ArchiverCommand& command, const ExtractCallbacks& callbacks,
+                     ExtractFailure* failure) {
+    if (command.code != ArchiverCode::Ok) {
         if (failure)
             failure->log = QStringLiteral("command line not understood");
         return command.code;
@@ -51,7 +51,7 @@ int UnZipArchive::findFirst(const QString& pattern) {
     m_attributes = -1;
     const Utf8CtypeScope utf8;
     OpenedReader opened = OpenArchiveReader(ArchiveKind::Zip, m_path);
-    if (opened.code)
+    if (opened.code != ArchiverCode::Ok)
         return -1;
     for (;;) {
         const HeaderStep step = NextHeader(opened.reader.get());
@@ -68,11 +68,11 @@ void UnZipArchiveClose::operator()(UnZipArchive* archive) const {
     delete archive;
 }
 
-int Unlha(const QString& commandLine, const ExtractCallbacks& callbacks, ExtractFailure* failure) {
+ArchiverCode Unlha(const QString& commandLine, const ExtractCallbacks& callbacks, ExtractFailure* failure) {
     return Extract(ArchiveKind::Lzh, ParseLzhCommandLine(commandLine), callbacks, failure);
 }
 
-int UnZip(const QString& commandLine, const ExtractCallbacks& callbacks, ExtractFailure* failure) {
+ArchiverCode UnZip(const QString& commandLine, const ExtractCallbacks& callbacks, ExtractFailure* failure) {
     return Extract(ArchiveKind::Zip, ParseZipCommandLine(commandLine), callbacks, failure);
 }
 
@@ -86,7 +86,7 @@ bool UnZipCheckArchive(const QString& archive, int mode) {
 
 UnZipHandle UnZipOpenArchive(const QString& archive, int /*mode*/) {
     const Utf8CtypeScope utf8;
-    if (OpenArchiveReader(ArchiveKind::Zip, archive).code)
+    if (OpenArchiveReader(ArchiveKind::Zip, archive).code != ArchiverCode::Ok)
         return nullptr;
     return UnZipHandle(new UnZipArchive(archive));
 }

@@ -11,12 +11,12 @@ namespace tobimaru {
 /// Extracts an LZH archive as the command line says ("e -x1m1 archive destination/ ", see
 /// ParseLzhCommandLine). Returns 0 or a result code (LzhErrorText gives its message); `message`
 /// `failure` (optional) gets what went wrong. Blocking and thread-safe: run it on a worker thread.
-int Unlha(const QString& commandLine, const ExtractCallbacks& callbacks = {},
-          ExtractFailure* failure = nullptr);
+ArchiverCode Unlha(const QString& commandLine, const ExtractCallbacks& callbacks = {},
+                   ExtractFailure* failure = nullptr);
 /// Extracts a ZIP archive as the command line says ("-x -s -V -i -C archive destination/ ",
 /// see ParseZipCommandLine). As Unlha otherwise; ZipErrorText gives the message.
-int UnZip(const QString& commandLine, const ExtractCallbacks& callbacks = {},
-          ExtractFailure* failure = nullptr);
+ArchiverCode UnZip(const QString& commandLine, const ExtractCallbacks& callbacks = {},
+                   ExtractFailure* failure = nullptr);
 
 /// True for a sound LZH archive; mode 2 reads every entry's data as well (CheckArchive).
 bool UnlhaCheckArchive(const QString& archive, int mode);

@@ -5,7 +5,7 @@ namespace tobimaru {
 namespace {
 
 struct CodeText {
-    int code = 0;
+    ArchiverCode code = ArchiverCode::Ok;
     const char16_t* lzh = nullptr;
     // Null where both libraries said the same.
     const char16_t* zip = nullptr;
@@ -53,7 +53,7 @@ constexpr CodeText kTexts[] = {
 
 } // namespace
 
-QString ArchiverErrorText(ArchiveKind kind, int code) {
+QString ArchiverErrorText(ArchiveKind kind, ArchiverCode code) {
     if (code == ArchiverCode::Ok)
         return {};
     for (const CodeText& row : kTexts) {
@@ -63,14 +63,15 @@ QString ArchiverErrorText(ArchiveKind kind, int code) {
         return QString::fromUtf16(text);
     }
     // A code is a 32-bit word; a negative int shows as the word it is, not with a minus sign.
-    return QStringLiteral("未知のｴﾗｰです。&H") + QString::number(static_cast<quint32>(code), 16).toUpper();
+    return QStringLiteral("未知のｴﾗｰです。&H") +
+           QString::number(static_cast<quint32>(ArchiverNumber(code)), 16).toUpper();
 }
 
-QString LzhErrorText(int code) {
+QString LzhErrorText(ArchiverCode code) {
     return ArchiverErrorText(ArchiveKind::Lzh, code);
 }
 
-QString ZipErrorText(int code) {
+QString ZipErrorText(ArchiverCode code) {
     return ArchiverErrorText(ArchiveKind::Zip, code);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archives/ArchiverCodes.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,8 +21,8 @@ QString ZipCommandLine(const QString& switches, const QString& archive, const QS
 
 /// What a command line asks for, or why it cannot be done.
 struct ArchiverCommand {
-    /// 0, or the result code the call returns at once (0x801C, 0x8019).
-    int code = 0;
+    /// Ok, or the result code the call returns at once (Command, NoArchiveName).
+    ArchiverCode code = ArchiverCode::Ok;
     QString command;
     QStringList switches;
     QString archive;

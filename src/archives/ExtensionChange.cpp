@@ -111,9 +111,9 @@ ExtensionStep PlanExtensionChange(const QString& key, const QString& extensionCo
     return {ExtensionStep::Rename, JoinPath(GetParentPath(key), name)};
 }
 
-int RenameWithoutReplacing(const QString& from, const QString& to) {
+std::optional<ErrorCode> RenameWithoutReplacing(const QString& from, const QString& to) {
     if (from == to)
-        return 0;
+        return std::nullopt;
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
     struct stat st {};
@@ -132,10 +132,10 @@ int RenameWithoutReplacing(const QString& from, const QString& to) {
     return FailureOfErrno(RenameNoReplace(source, target));
 }
 
-int FailureOfErrno(int error) {
+std::optional<ErrorCode> FailureOfErrno(int error) {
     switch (error) {
     case 0:
-        return 0;
+        return std::nullopt;
     case EEXIST:
     case ENOTEMPTY:
         return ErrorCode::FileAlreadyExists;

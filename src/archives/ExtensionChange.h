@@ -1,6 +1,9 @@
 #pragma once
 
+#include "base/ErrorTable.h"
+
 #include <QString>
+#include <optional>
 
 namespace tobimaru {
 
@@ -28,12 +31,12 @@ bool IsUsableExtension(const QString& typed);
 ExtensionStep PlanExtensionChange(const QString& key, const QString& extensionColumn, ExtensionOption option,
                                   const QString& typed);
 
-/// Renames a file, never replacing another: 0, or the failure number for the error box (58
-/// when a file of the new name is there already). Where the file system takes the two names
-/// for one (a change of case on FAT), the file is renamed by way of a temporary name.
-int RenameWithoutReplacing(const QString& from, const QString& to);
+/// Renames a file, never replacing another: nothing, or the failure for the error box
+/// (FileAlreadyExists when a file of the new name is there already). Where the file system takes the two
+/// names for one (a change of case on FAT), the file is renamed by way of a temporary name.
+std::optional<ErrorCode> RenameWithoutReplacing(const QString& from, const QString& to);
 
-/// The failure number for an errno of a file operation.
-int FailureOfErrno(int error);
+/// The failure for an errno of a file operation; nothing for 0.
+std::optional<ErrorCode> FailureOfErrno(int error);
 
 } // namespace tobimaru

@@ -81,7 +81,7 @@ bool IsRealFolder(const QString& destination, const QString& relative) {
     return ::lstat(EncodeFileName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-int ProbeDestination(const QString& destination, const QString& relative, bool isFolder) {
+ArchiverCode ProbeDestination(const QString& destination, const QString& relative, bool isFolder) {
     const QStringList parts = relative.split(kSlash, Qt::SkipEmptyParts);
     QString path = destination;
     for (qsizetype i = 0; i < parts.size(); ++i) {
@@ -195,7 +195,7 @@ ExtractionJournal::ExtractionJournal(const QString& destination)
     RemoveStaleParts(m_root.get());
 }
 
-int ExtractionJournal::failed(int code) {
+ArchiverCode ExtractionJournal::failed(ArchiverCode code) {
     m_error = errno;
     return code;
 }
@@ -205,7 +205,7 @@ ExtractionJournal::~ExtractionJournal() {
         rollBack();
 }
 
-int ExtractionJournal::openFolder(const QString& relative, int* fd) {
+ArchiverCode ExtractionJournal::openFolder(const QString& relative, int* fd) {
     if (relative.isEmpty()) {
         *fd = m_root.get();
         return ArchiverCode::Ok;
@@ -244,7 +244,7 @@ int ExtractionJournal::openFolder(const QString& relative, int* fd) {
     return ArchiverCode::Ok;
 }
 
-int ExtractionJournal::makeFolders(const QString& relative) {
+ArchiverCode ExtractionJournal::makeFolders(const QString& relative) {
     int fd = -1;
     return openFolder(relative, &fd);
 }
@@ -259,7 +259,7 @@ std::pair<QString, QByteArray> SplitLast(const QString& relative) {
     return {relative.left(slash), EncodeFileName(relative.mid(slash + 1))};
 }
 
-int CreateCode(int e) {
+ArchiverCode CreateCode(int e) {
     if (e == EEXIST)
         return ArchiverCode::AlreadyExists;
     return IsDiskFull(e) ? ArchiverCode::DiskSpace : ArchiverCode::FileOpen;
@@ -267,10 +267,10 @@ int CreateCode(int e) {
 
 } // namespace
 
-int ExtractionJournal::createFile(const QString& relative, int mode, PendingFile* file) {
+ArchiverCode ExtractionJournal::createFile(const QString& relative, int mode, PendingFile* file) {
     const auto [folder, name] = SplitLast(relative);
     int at = -1;
-    if (const int code = openFolder(folder, &at))
+    if (const ArchiverCode code = openFolder(folder, &at); code != ArchiverCode::Ok)
         return code;
     // A part name is taken only by another extraction of this process into the same folder,
     // or by an entry of the archive named so: the next number is free.
@@ -294,10 +294,10 @@ int ExtractionJournal::createFile(const QString& relative, int mode, PendingFile
     return failed(ArchiverCode::FileOpen);
 }
 
-int ExtractionJournal::finishFile(PendingFile& file) {
+ArchiverCode ExtractionJournal::finishFile(PendingFile& file) {
     const auto [folder, name] = SplitLast(file.relative);
     int at = -1;
-    if (const int code = openFolder(folder, &at))
+    if (const ArchiverCode code = openFolder(folder, &at); code != ArchiverCode::Ok)
         return code;
     if (const int e = RenameNoReplace(at, file.part.constData(), name.constData())) {
         errno = e;
@@ -308,10 +308,10 @@ int ExtractionJournal::finishFile(PendingFile& file) {
     return ArchiverCode::Ok;
 }
 
-int ExtractionJournal::createLink(const QString& relative, const QByteArray& target) {
+ArchiverCode ExtractionJournal::createLink(const QString& relative, const QByteArray& target) {
     const auto [folder, name] = SplitLast(relative);
     int at = -1;
-    if (const int code = openFolder(folder, &at))
+    if (const ArchiverCode code = openFolder(folder, &at); code != ArchiverCode::Ok)
         return code;
     if (::symlinkat(target.constData(), at, name.constData()) != 0)
         return failed(CreateCode(errno));

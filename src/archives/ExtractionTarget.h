@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archives/ArchiverCodes.h"
 #include "base/UniqueFd.h"
 
 #include <QByteArray>
@@ -15,8 +16,8 @@ namespace tobimaru {
 struct EntryPath {
     /// Relative, "/"-separated, no "." or empty parts; "" names the destination itself.
     QString relative;
-    /// 0, or 0x8017 for a name that is absolute or climbs with "..".
-    int code = 0;
+    /// Ok, or HeaderBroken for a name that is absolute or climbs with "..".
+    ArchiverCode code = ArchiverCode::Ok;
 };
 
 /// The stored name as a relative path. Backslashes count as separators: Windows tools wrote
@@ -33,7 +34,7 @@ bool LinkStaysInside(const QString& linkRelative, const QString& target,
 /// How the destination stands for an entry before anything is written: 0; 0x8010 when
 /// something is at the entry's place (a folder entry may meet a real folder); 0x8012 when one
 /// of its parents is there as a file or a link.
-int ProbeDestination(const QString& destination, const QString& relative, bool isFolder);
+ArchiverCode ProbeDestination(const QString& destination, const QString& relative, bool isFolder);
 
 /// True when `relative` below `destination` is a real folder (lstat, links not followed).
 bool IsRealFolder(const QString& destination, const QString& relative);
@@ -94,16 +95,16 @@ public:
     bool ok() const { return m_root.get() >= 0; }
     /// Makes the missing folders along `relative` (the last part too). 0, 0x8005 when the disk
     /// is full, 0x8012 when a part is no real folder or cannot be made.
-    int makeFolders(const QString& relative);
+    ArchiverCode makeFolders(const QString& relative);
     /// Creates the file that is to become `relative` under a part name in its folder (the
     /// folders made first), with the permission bits (the umask applies). 0; 0x8012 for its
     /// folder; 0x8005 on a full disk; 0x800D when it cannot be created.
-    int createFile(const QString& relative, int mode, PendingFile* file);
+    ArchiverCode createFile(const QString& relative, int mode, PendingFile* file);
     /// Gives the closed file its name, never replacing anything. 0; 0x8010 when the name has
     /// been taken meanwhile; 0x8005 on a full disk; 0x8013 otherwise.
-    int finishFile(PendingFile& file);
+    ArchiverCode finishFile(PendingFile& file);
     /// Creates the symbolic link `relative` pointing at `target`. Codes as createFile.
-    int createLink(const QString& relative, const QByteArray& target);
+    ArchiverCode createLink(const QString& relative, const QByteArray& target);
     /// Keeps everything; the journal then removes nothing.
     void commit();
     /// Removes what was made, newest first (also done by the destructor unless committed).
@@ -117,9 +118,9 @@ private:
         bool folder = false;
     };
     /// A descriptor of the folder `relative` ("" is the destination), making what is missing.
-    int openFolder(const QString& relative, int* fd);
+    ArchiverCode openFolder(const QString& relative, int* fd);
     /// `code` after keeping errno for error().
-    int failed(int code);
+    ArchiverCode failed(ArchiverCode code);
 
     UniqueFd m_root;
     std::vector<Made> m_made;

@@ -121,8 +121,8 @@ bool Form3::renameSelected() {
             }
             if (step.kind == ExtensionStep::Keep || step.newPath == key)
                 continue;
-            if (const int code = RenameWithoutReplacing(key, step.newPath))
-                throw Failure(code, "ReNameFile");
+            if (const std::optional<ErrorCode> code = RenameWithoutReplacing(key, step.newPath))
+                throw Failure(*code, "ReNameFile");
         }
     });
     return trapped && complete;

@@ -22,7 +22,7 @@ bool Cancelled(const ExtractCallbacks& callbacks) {
 /// The result of one extraction as the melt functions give it: 0, or 1 once the code's text has
 /// been shown. Below the text, each on a line of its own, come the archive, the entry it failed
 /// at and why: with several archives selected the code's text alone cannot say which one.
-int Reported(Prompts& prompts, ArchiveKind kind, int code, const QString& archive,
+int Reported(Prompts& prompts, ArchiveKind kind, ArchiverCode code, const QString& archive,
              const ExtractFailure& failure) {
     if (code == ArchiverCode::Ok)
         return 0;
@@ -68,7 +68,7 @@ int LzhMelt(Prompts& prompts, const QString& archive, const QString& destination
     }
     const QString line = LzhCommandLine(command, switches, archive, WithTrailingBackslash(destination));
     ExtractFailure failure;
-    const int code = Unlha(line, callbacks, &failure);
+    const ArchiverCode code = Unlha(line, callbacks, &failure);
     return Reported(prompts, ArchiveKind::Lzh, code, archive, failure);
 }
 
@@ -81,7 +81,7 @@ int ZipMelt(Prompts& prompts, const QString& archive, const QString& destination
     }
     const QString line = ZipCommandLine(switches, archive, WithTrailingBackslash(destination));
     ExtractFailure failure;
-    const int code = UnZip(line, callbacks, &failure);
+    const ArchiverCode code = UnZip(line, callbacks, &failure);
     return Reported(prompts, ArchiveKind::Zip, code, archive, failure);
 }
 

@@ -10,7 +10,7 @@ namespace tobimaru {
 
 namespace {
 
-int CodeOf(const std::exception& e) {
+ErrorCode CodeOf(const std::exception& e) {
     if (auto* f = dynamic_cast<const Failure*>(&e))
         return f->code();
     if (dynamic_cast<const std::bad_alloc*>(&e))
@@ -24,13 +24,13 @@ int CodeOf(const std::exception& e) {
 
 } // namespace
 
-QString ComposeErrorMessage(int code) {
+QString ComposeErrorMessage(ErrorCode code) {
     // A bare carriage return between the lines, as the box has always shown it.
-    return QStringLiteral("(エラー番号):  ") + QString::number(code) + QLatin1Char('\r') +
+    return QStringLiteral("(エラー番号):  ") + QString::number(ErrorNumber(code)) + QLatin1Char('\r') +
            QStringLiteral("(エラー内容):  ") + ErrorText(code);
 }
 
-void ShowErrorBox(Prompts& prompts, int code) {
+void ShowErrorBox(Prompts& prompts, ErrorCode code) {
     prompts.message(ComposeErrorMessage(code), AppTitle() + QStringLiteral("エラー"), PromptIcon::Critical,
                     PromptButtons::Ok);
     prompts.beep();

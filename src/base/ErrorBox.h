@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ErrorTable.h"
+
 #include <QString>
 #include <functional>
 
@@ -8,11 +10,11 @@ namespace tobimaru {
 class Prompts;
 
 /// The two-line text of the error box for a failure number.
-QString ComposeErrorMessage(int code);
+QString ComposeErrorMessage(ErrorCode code);
 
 /// The one report of a trapped failure: code and standard text, critical icon, the title +
 /// "エラー" as caption, then the default beep.
-void ShowErrorBox(Prompts& prompts, int code);
+void ShowErrorBox(Prompts& prompts, ErrorCode code);
 
 /// Runs a command handler's body with the trap every handler has: any failure is reported
 /// with ShowErrorBox and the command is abandoned. Returns false when the body failed.

@@ -4,7 +4,7 @@
 
 namespace tobimaru {
 
-QString ErrorText(int code) {
+QString ErrorText(ErrorCode code) {
     switch (code) {
     case ErrorCode::InvalidCall:
         return QStringLiteral("プロシージャの呼び出し、または引数が不正です。");
@@ -45,9 +45,9 @@ QString ErrorText(int code) {
     }
 }
 
-Failure::Failure(int code, const char* where)
-    : std::runtime_error(std::string("failure ") + std::to_string(code) + (where && *where ? " in " : "") +
-                         (where ? where : ""))
+Failure::Failure(ErrorCode code, const char* where)
+    : std::runtime_error(std::string("failure ") + std::to_string(ErrorNumber(code)) +
+                         (where && *where ? " in " : "") + (where ? where : ""))
     , m_code(code) {}
 
 } // namespace tobimaru

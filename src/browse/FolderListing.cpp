@@ -473,10 +473,10 @@ ListOptions MakeListOptions(const RuntimeSettings& settings, bool fileViewMode) 
     ListOptions o;
     o.ListPattern = settings.ListPattern;
     o.FileViewMode = fileViewMode;
-    o.ShowHidden = settings.ShowHidden != 0;
-    o.ShowSystem = settings.ShowSystem != 0;
-    o.ShowReadOnly = settings.ShowReadOnly != 0;
-    o.ShowFolders = settings.ShowFolders != 0;
+    o.ShowHidden = settings.ShowHidden;
+    o.ShowSystem = settings.ShowSystem;
+    o.ShowReadOnly = settings.ShowReadOnly;
+    o.ShowFolders = settings.ShowFolders;
     return o;
 }
 

@@ -146,9 +146,9 @@ QTreeWidgetItem* FolderTree::FindNode(const QString& key) const {
 ListOptions FolderTree::Admission() const {
     ListOptions o;
     if (m_ctx.settings) {
-        o.ShowHidden = m_ctx.settings->ShowHidden != 0;
-        o.ShowSystem = m_ctx.settings->ShowSystem != 0;
-        o.ShowReadOnly = m_ctx.settings->ShowReadOnly != 0;
+        o.ShowHidden = m_ctx.settings->ShowHidden;
+        o.ShowSystem = m_ctx.settings->ShowSystem;
+        o.ShowReadOnly = m_ctx.settings->ShowReadOnly;
     }
     return o;
 }

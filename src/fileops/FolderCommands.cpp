@@ -23,7 +23,7 @@ namespace {
 
 enum class Made { Created, AlreadyThere, Failed };
 
-int CodeOfErrno(int error) {
+ErrorCode CodeOfErrno(int error) {
     switch (error) {
     case EEXIST:
         return ErrorCode::FileAlreadyExists;
@@ -152,7 +152,7 @@ void FolderCommands::MoveFolder() {
         return;
     const QString name = GetFileNamePart(source);
     const bool hadFolders = FolderTree::HasExpandMark(m_ctx.tree->FindNode(source));
-    if (m_ctx.shell->ShellMoveFiles({source}, answer) != 0)
+    if (m_ctx.shell->ShellMoveFiles({source}, answer) != ShellCode::Done)
         return;
     if (m_ctx.window)
         m_ctx.window->repaint();

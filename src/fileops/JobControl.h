@@ -10,16 +10,16 @@ namespace tobimaru {
 
 /// The result codes of the file operations: 0 done, 7 declined or cancelled by the user (no
 /// failure either), anything else a failure.
-namespace ShellCode {
-inline constexpr int32_t Done = 0;
-inline constexpr int32_t Declined = 7;
-inline constexpr int32_t Failed = 0x402;
-/// A folder was to go into itself or into a folder below it.
-inline constexpr int32_t InsideSource = 0x76;
-} // namespace ShellCode
+enum class ShellCode : int32_t {
+    Done = 0,
+    Declined = 7,
+    Failed = 0x402,
+    /// A folder was to go into itself or into a folder below it.
+    InsideSource = 0x76,
+};
 
 /// True for the codes that count as no failure.
-inline bool IsNoFailure(int32_t code) {
+inline bool IsNoFailure(ShellCode code) {
     return code == ShellCode::Done || code == ShellCode::Declined;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fileops/JobControl.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -11,7 +13,7 @@ class Trash;
 
 /// What a move left behind.
 struct MoveReport {
-    int32_t result = 0; ///< a ShellCode: Done, Declined (cancelled), Failed or InsideSource
+    ShellCode result = ShellCode::Done; ///< Done, Declined (cancelled), Failed or InsideSource
     /// "shown path: reason" for each entry that stayed where it was (or, where a source changed
     /// while it was copied, stayed beside its copy); a path below a moved folder names the entry
     QStringList failed;

@@ -61,14 +61,14 @@ QString ShellFileOps::FailureText(const QString& text, const QStringList& failed
     return text + QStringLiteral("\r\r") + lines.join(QLatin1Char('\r'));
 }
 
-int32_t ShellFileOps::ShellDeleteFiles(const QStringList& sources) {
+ShellCode ShellFileOps::ShellDeleteFiles(const QStringList& sources) {
     m_state = {};
     if (sources.isEmpty())
         return ShellCode::Done;
     const bool confirmed =
         m_prompts.ask(DeleteQuestion(sources), QStringLiteral("ごみ箱へ移動"), PromptIcon::Question,
                       PromptButtons::YesNo, PromptAnswer::No) == PromptAnswer::Yes;
-    int32_t result = confirmed ? ShellCode::Done : ShellCode::Declined;
+    ShellCode result = confirmed ? ShellCode::Done : ShellCode::Declined;
     FileJobUi ui;
     ui.parent = m_parent;
     ui.title = QStringLiteral("ごみ箱へ移動");
@@ -98,7 +98,7 @@ int32_t ShellFileOps::ShellDeleteFiles(const QStringList& sources) {
     return result;
 }
 
-int32_t ShellFileOps::ShellMoveFiles(const QStringList& sources, const QString& destination) {
+ShellCode ShellFileOps::ShellMoveFiles(const QStringList& sources, const QString& destination) {
     m_state = {};
     if (sources.isEmpty())
         return ShellCode::Done;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fileops/JobControl.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -32,10 +34,10 @@ public:
     /// Asks "…をごみ箱に移動しますか？" (Yes/No, No the default), then moves each source to the trash.
     /// An entry that cannot go there stays; then "ファイル削除に失敗しました。" is shown, with each
     /// entry that stayed and why on lines below. An empty list does nothing (0).
-    int32_t ShellDeleteFiles(const QStringList& sources);
+    ShellCode ShellDeleteFiles(const QStringList& sources);
     /// Moves the sources into `destination` (MoveEntries: never over an entry without asking,
     /// never half a move). A failure shows "ファイル移動に失敗しました。" the same way.
-    int32_t ShellMoveFiles(const QStringList& sources, const QString& destination);
+    ShellCode ShellMoveFiles(const QStringList& sources, const QString& destination);
 
     /// The sources of the last call after it, in their order.
     const SourceState& lastState() const { return m_state; }

@@ -217,7 +217,7 @@ void TreeDragDrop::dropNode() {
     }
     s.TreeDragStarted = false;
     stopHover();
-    if (m_ctx.shell->ShellMoveFiles({m_dragSourcePath}, m_dropTargetKey) != 0)
+    if (m_ctx.shell->ShellMoveFiles({m_dragSourcePath}, m_dropTargetKey) != ShellCode::Done)
         return; // the highlight stays on the node that refused, and the click state as it was
     RunQuietly([&] {
         if (m_ctx.window)

@@ -47,7 +47,7 @@ void MouseGestures::OnActionMove(int moveDir, int moveCount) {
         if (moveDir == MoveDir::Right && m_listHasRows && !m_listHasRows())
             return;
         m_commands.execute(command);
-        m_player.setDisplayFlag(MediaPlayer::ContextMenuFlag, false);
+        m_player.setDisplayFlag(PlayerFlag::ContextMenu, false);
     }
 }
 

@@ -97,11 +97,11 @@ int ContinuousPlay::quickPathMode() const {
     return m_parts.quickPaths ? m_parts.quickPaths->QuickPathMode() : -1;
 }
 
-void ContinuousPlay::SetPlaybotton(int Flag) {
+void ContinuousPlay::SetPlaybotton(PlayStep Flag) {
     RunCommand(*m_parts.prompts, [&] { startRow(Flag); });
 }
 
-void ContinuousPlay::startRow(int Flag) {
+void ContinuousPlay::startRow(PlayStep Flag) {
     FileListModel& model = *m_parts.model;
     QTreeView* view = m_parts.ListView1;
     const int count = model.rowCount();
@@ -134,7 +134,7 @@ void ContinuousPlay::startRow(int Flag) {
     if (index < 0)
         throw Failure(ErrorCode::ObjectNotSet, "SetPlaybotton");
 
-    const int dspIndex = std::max(0, m_parts.state->displaySize());
+    const SizeMenuIndex dspIndex{std::max(0, m_parts.state->displaySize())};
     if (m_parts.state->fileView()) {
         // File view: every file may be listed, so no stepping, marks or quick paths.
         const RowRef row{model.key(index), model.row(index).extension};
@@ -149,7 +149,7 @@ void ContinuousPlay::startRow(int Flag) {
     const PlaylistStep step = StepPlaylist(Flag, index, count);
     if (!step.leftIconKey.isEmpty())
         model.setRowIconKey(index, step.leftIconKey);
-    if (Flag == 0 || Flag == 1)
+    if (Flag == PlayStep::Down || Flag == PlayStep::Up)
         selectRow(step.row);
 
     markStarted(step.row);
@@ -164,9 +164,9 @@ void ContinuousPlay::startRow(int Flag) {
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
 }
 
-void ContinuousPlay::ToggleRepeat(int FromKey) {
+void ContinuousPlay::ToggleRepeat(RepeatFrom FromKey) {
     const bool on = !LoopOn();
-    m_parts.state->setRepeat(on, FromKey == 1);
+    m_parts.state->setRepeat(on, FromKey == RepeatFrom::Key);
     if (on)
         m_parts.slideShow->Disable();
     else
@@ -184,7 +184,7 @@ void ContinuousPlay::EndOfFile(long /*result*/) {
         const int row = rowOf(m_playingPath);
         if (row >= 0)
             model.setRowToolTip(row, model.row(row).name + QStringLiteral("は、リピート再生中です。"));
-        SetPlaybotton(2);
+        SetPlaybotton(PlayStep::Selected);
         model.setRowIconKey(rowOf(m_playingPath), QStringLiteral("LOOP_KEY"));
         return;
     }
@@ -196,13 +196,13 @@ void ContinuousPlay::EndOfFile(long /*result*/) {
         model.setRowToolTip(row, model.row(row).name + QStringLiteral("は、最後まで見ました。"));
     }
     m_watchedToEnd = true;
-    SetPlaybotton(ReverseOrder() ? 1 : 0);
+    SetPlaybotton(ReverseOrder() ? PlayStep::Up : PlayStep::Down);
     model.setRowIconKey(rowOf(ended), QStringLiteral("PLAY_END_KEY"));
 }
 
-void ContinuousPlay::PlayOrPause(int flag) {
+void ContinuousPlay::PlayOrPause(PlayStep flag) {
     m_parts.slideShow->Disable();
-    if (m_parts.movie->GetPlayState() == 1)
+    if (m_parts.movie->GetPlayState() == MovieState::Playing)
         m_parts.movie->PlayPause();
     else
         SetPlaybotton(flag);
@@ -213,7 +213,7 @@ void ContinuousPlay::StopPlay() {
     m_parts.movie->PlayStop();
 }
 
-void ContinuousPlay::OnPlayStateChange(long /*oldState*/, long newState) {
+void ContinuousPlay::OnPlayStateChange(PlayerState /*oldState*/, PlayerState newState) {
     m_parts.state->setPaused(newState == MediaPlayer::Paused);
 }
 
@@ -228,7 +228,7 @@ void ContinuousPlay::OnNewStream() {
         const QString folder = GetParentPath(key);
         m_parts.caption->showDetail(PlayingCaptionDetail(listed.name, ListRowSizeText(listed), folder));
         // Size and mute go with every file, so a choice made meanwhile reaches this one too.
-        m_parts.movie->PlayScreenChange(std::max(0, m_parts.state->displaySize()), key, extension);
+        m_parts.movie->PlayScreenChange(SizeMenuIndex{std::max(0, m_parts.state->displaySize())}, key, extension);
         m_parts.movie->SetPlayMute(m_parts.state->mute(), key, extension);
         if (m_parts.folderMarker)
             m_parts.folderMarker->MarkPlayedFolder(folder);

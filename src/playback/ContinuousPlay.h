@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/PlayerTypes.h"
+
 #include <QObject>
 #include <QString>
 
@@ -81,15 +83,15 @@ public:
     /// The flags of a freshly loaded window: no repeat, down the list, armed.
     void ResetRunFlags();
 
-    /// Starts a row: 0 the next one down, 1 the next one up (both wrapping), any other value the
-    /// selected row. Nothing for an empty list or a selected folder row. In file view mode the
-    /// selected row starts again without stepping or marks. Failures end in the error box, with
-    /// the list's multi-selection left off until the next start that succeeds.
-    void SetPlaybotton(int Flag);
+    /// Starts a row: the next one down or up (both wrapping), or the selected row. Nothing for an empty list
+    /// or a selected folder row. In file view mode the selected row starts again without stepping or marks.
+    /// Failures end in the error box, with the list's multi-selection left off until the next start that
+    /// succeeds.
+    void SetPlaybotton(PlayStep Flag);
 
-    /// Flips repeat; from the F9 key (`FromKey` 1) the toolbar's "リピート再生" follows too (the
-    /// button and the menu pass 0). On stops the slideshow timer, off lets it run.
-    void ToggleRepeat(int FromKey);
+    /// Flips repeat; from the F9 key the toolbar's "リピート再生" follows too (not after a click
+    /// on the button or the menu item). On stops the slideshow timer, off lets it run.
+    void ToggleRepeat(RepeatFrom FromKey);
 
     /// The end of a file (also the slideshow's tick): when armed, the row is restarted under
     /// repeat, or marked as played to its end and the next row in the current direction
@@ -97,8 +99,8 @@ public:
     void EndOfFile(long result = 0);
 
     /// Play or pause: the slideshow timer stops, then a playing file pauses and anything else
-    /// starts through SetPlaybotton(`flag`) (2 for keys, menus and toolbar; 3 for the gesture).
-    void PlayOrPause(int flag = 2);
+    /// starts through SetPlaybotton(`flag`) (Selected for keys, menus and toolbar; Gesture for the gesture).
+    void PlayOrPause(PlayStep flag = PlayStep::Selected);
     /// The stop commands, and every command that changes or relists the folder: continuous
     /// play is disarmed and the player stopped.
     void StopPlay();
@@ -109,7 +111,7 @@ public:
     bool hasRows() const;
 
     /// Player events (connected by the constructor; public so other sources can share them).
-    void OnPlayStateChange(long oldState, long newState);
+    void OnPlayStateChange(PlayerState oldState, PlayerState newState);
     void OnNewStream();
     void OnWarning(long type, long param, const QString& description);
     void OnPlayerKeyDown(int key, int shift);
@@ -117,7 +119,7 @@ public:
     void SlideTimerTick();
 
 private:
-    void startRow(int Flag);
+    void startRow(PlayStep Flag);
     void selectRow(int row);
     void markStarted(int row);
     int quickPathMode() const;

@@ -2,19 +2,19 @@
 
 namespace tobimaru {
 
-PlaylistStep StepPlaylist(int flag, int current, int count) {
+PlaylistStep StepPlaylist(PlayStep flag, int current, int count) {
     PlaylistStep step;
     step.row = current;
     if (count <= 0)
         return step;
-    if (flag == 0) {
+    if (flag == PlayStep::Down) {
         if (current < count - 1) {
             step.leftIconKey = QStringLiteral("NextDwn");
             step.row = current + 1;
         } else {
             step.row = 0;
         }
-    } else if (flag == 1) {
+    } else if (flag == PlayStep::Up) {
         if (current <= 0) {
             step.row = count - 1;
         } else {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/PlayerTypes.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -11,10 +13,10 @@ struct PlaylistStep {
     QString leftIconKey; ///< icon for the row left behind; "" when it keeps its icon
 };
 
-/// The step of `SetPlaybotton`: flag 0 goes down, 1 goes up, both wrapping at the ends of a list
+/// The step of `SetPlaybotton`: Down and Up go one row, both wrapping at the ends of a list
 /// of `count` rows; any other flag stays on `current`. A wrapping step leaves the old row's icon
 /// alone, a plain step marks it "NextDwn" or "NextUp".
-PlaylistStep StepPlaylist(int flag, int current, int count);
+PlaylistStep StepPlaylist(PlayStep flag, int current, int count);
 
 /// The slideshow timer's interval in milliseconds: one second more than `slideSeconds`, in
 /// 32-bit arithmetic so that every value the settings can hold works. A value that gives no

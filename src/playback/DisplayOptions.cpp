@@ -18,7 +18,7 @@ namespace tobimaru {
 namespace {
 
 // "フルスクリーン" in the display size menu.
-constexpr int kFullScreenIndex = 4;
+constexpr int kFullScreenIndex = static_cast<int>(SizeMenuIndex::FullScreen);
 
 } // namespace
 
@@ -34,7 +34,7 @@ DisplayOptions::DisplayOptions(const DisplayOptionsParts& parts, QObject* parent
         // Esc or a double click took the pane out of full screen by itself: the checked size
         // becomes the one it went back to, or the next file would go full screen again.
         if (!on && m_parts.state->displaySize() == kFullScreenIndex) {
-            const int back = clsMovie::DspIndexFor(m_parts.player->DisplaySize());
+            const int back = static_cast<int>(clsMovie::DspIndexFor(m_parts.player->DisplaySize()));
             m_parts.state->setDisplaySize(back);
         }
     });
@@ -45,7 +45,8 @@ int DisplayOptions::selectedRow() const {
     return current.isValid() ? current.row() : -1;
 }
 
-void DisplayOptions::DspsizeClick(int index) {
+void DisplayOptions::DspsizeClick(SizeMenuIndex item) {
+    const int index = static_cast<int>(item);
     m_parts.slideShow->Disable();
     // Refuses an index without an item before anything changes.
     if (index < 0)
@@ -58,13 +59,13 @@ void DisplayOptions::DspsizeClick(int index) {
         const QString key = m_parts.model->key(row);
         const QString extension = listed.extension;
         m_parts.caption->showDetail(key);
-        m_parts.movie->PlayScreenChange(index, key, extension);
+        m_parts.movie->PlayScreenChange(item, key, extension);
     }
 }
 
-void DisplayOptions::OptClick(int index) {
+void DisplayOptions::OptClick(OptionItem index) {
     m_parts.slideShow->Disable();
-    if (index == 6) {
+    if (index == OptionItem::Dialog) {
         if (m_parts.showOptionsDialog)
             m_parts.showOptionsDialog();
         return;
@@ -72,16 +73,16 @@ void DisplayOptions::OptClick(int index) {
     PlaybackState& state = *m_parts.state;
     bool on = false;
     switch (index) {
-    case 1:
+    case OptionItem::Mute:
         on = state.mute();
         break;
-    case 2:
+    case OptionItem::AlwaysOnTop:
         on = state.alwaysOnTop();
         break;
-    case 3:
+    case OptionItem::SlideShow:
         m_parts.slideShow->SetSlideShowOn(state.slideShow());
         break;
-    case 4:
+    case OptionItem::Nothing:
         break;
     default:
         throw Failure(ErrorCode::SubscriptOutOfRange, "Opt");
@@ -94,9 +95,9 @@ void DisplayOptions::OptClick(int index) {
     const QString key = m_parts.model->key(row);
     const QString extension = listed.extension;
     m_parts.caption->showDetail(key);
-    if (index == 1)
+    if (index == OptionItem::Mute)
         m_parts.movie->SetPlayMute(on, key, extension);
-    else if (index == 2)
+    else if (index == OptionItem::AlwaysOnTop)
         SetWindowTopmost(m_parts.window, on);
 }
 

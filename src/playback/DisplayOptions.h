@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/PlayerTypes.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -47,12 +49,12 @@ public:
 
     /// A display size item (also F11 → 0, F12 → 4): makes it the state's display size, and
     /// The state holds the size; with rows listed the selected file gets the size at once.
-    void DspsizeClick(int index);
+    void DspsizeClick(SizeMenuIndex index);
 
-    /// An option item after it flipped its own check, and with it the state (1 mute, 2 always on
-    /// top, 3 slideshow, 4 nothing, 6 the options dialog). Mute and always on top reach the
+    /// An option item after it flipped its own check, and with it the state (mute, always on top,
+    /// slideshow, nothing, or the options dialog). Mute and always on top reach the
     /// player and the window only while rows are listed; the next file takes the mute anyway.
-    void OptClick(int index);
+    void OptClick(OptionItem index);
 
     /// The window's band from the state (the load's last word after the settings are read).
     void ShowOptionStates();

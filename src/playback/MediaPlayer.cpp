@@ -27,7 +27,7 @@ namespace {
 constexpr double kSlowTempoLimit = 0.25;
 const QByteArray kSlowTempoFilter = QByteArrayLiteral("@slowtempo:scaletempo2=min-speed=0.01");
 
-QString StateText(long state) {
+QString StateText(PlayerState state) {
     switch (state) {
     case MediaPlayer::Playing:
         return QStringLiteral("再生中");
@@ -402,20 +402,20 @@ void MediaPlayer::seekTo(double seconds, bool exact) {
         m_session->seek(seconds, exact);
 }
 
-void MediaPlayer::setState(long state) {
+void MediaPlayer::setState(State state) {
     if (state == m_state)
         return;
-    const long old = m_state;
+    const State old = m_state;
     m_state = state;
     m_bar->setPlayState(state);
     updateStatusLine();
     Q_EMIT PlayStateChange(old, state);
 }
 
-void MediaPlayer::setDisplaySize(int size) {
+void MediaPlayer::setDisplaySize(Size size) {
     if (size < Normal || size > Fit)
         throw Failure(ErrorCode::InvalidPropertyValue, "DisplaySize");
-    const int old = m_displaySize;
+    const Size old = m_displaySize;
     m_displaySize = size;
     if (size != FullScreen)
         m_sizeBeforeFullScreen = size;
@@ -471,12 +471,12 @@ void MediaPlayer::setAutoSize(bool on) {
     updateGeometry();
 }
 
-bool MediaPlayer::DisplayFlag(int id) const {
+bool MediaPlayer::DisplayFlag(PlayerFlag id) const {
     const auto it = m_flags.find(id);
     return it != m_flags.end() && it->second;
 }
 
-bool MediaPlayer::setDisplayFlag(int id, bool on) {
+bool MediaPlayer::setDisplayFlag(PlayerFlag id, bool on) {
     const auto it = m_flags.find(id);
     if (it == m_flags.end())
         return false;
@@ -486,12 +486,12 @@ bool MediaPlayer::setDisplayFlag(int id, bool on) {
 }
 
 void MediaPlayer::applyFlags() {
-    m_bar->setVisible(DisplayFlag(ControlBarFlag));
-    m_bar->setAudioControlsVisible(DisplayFlag(AudioControlsFlag));
-    m_bar->setTrackerVisible(DisplayFlag(TrackerFlag));
-    m_bar->setTrackerEnabled(DisplayFlag(TrackerEnabledFlag));
-    m_bar->setTransportVisible(DisplayFlag(TransportFlag));
-    m_statusLine->setVisible(DisplayFlag(StatusLineFlag));
+    m_bar->setVisible(DisplayFlag(PlayerFlag::ControlBar));
+    m_bar->setAudioControlsVisible(DisplayFlag(PlayerFlag::AudioControls));
+    m_bar->setTrackerVisible(DisplayFlag(PlayerFlag::Tracker));
+    m_bar->setTrackerEnabled(DisplayFlag(PlayerFlag::TrackerEnabled));
+    m_bar->setTransportVisible(DisplayFlag(PlayerFlag::Transport));
+    m_statusLine->setVisible(DisplayFlag(PlayerFlag::StatusLine));
 }
 
 void MediaPlayer::updateStatusLine() {
@@ -500,7 +500,7 @@ void MediaPlayer::updateStatusLine() {
     m_statusLine->setText(name.isEmpty() ? state : name + QStringLiteral("  ") + state);
 }
 
-QRect MediaPlayer::VideoRect(const QSize& pane, const QSize& video, int displaySize) {
+QRect MediaPlayer::VideoRect(const QSize& pane, const QSize& video, Size displaySize) {
     if (pane.isEmpty())
         return QRect();
     if (video.isEmpty())
@@ -559,7 +559,7 @@ void MediaPlayer::keyPressEvent(QKeyEvent* event) {
         leaveFullScreen();
         return;
     }
-    if (DisplayFlag(KeyEventsFlag)) {
+    if (DisplayFlag(PlayerFlag::KeyEvents)) {
         const Qt::KeyboardModifiers mods = event->modifiers();
         const int shift = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
                           (mods & Qt::AltModifier ? 4 : 0);
@@ -577,7 +577,7 @@ void MediaPlayer::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void MediaPlayer::contextMenuEvent(QContextMenuEvent* event) {
-    if (!DisplayFlag(ContextMenuFlag)) {
+    if (!DisplayFlag(PlayerFlag::ContextMenu)) {
         event->ignore();
         return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/PlayerTypes.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -53,8 +55,17 @@ class MediaPlayer final : public QWidget {
     Q_OBJECT
 
 public:
-    enum State : long { Stopped = 0, Paused = 1, Playing = 2, Closed = 6 };
-    enum Size : int { Normal = 0, Half = 1, Double = 2, FullScreen = 3, Fit = 4 };
+    using State = PlayerState;
+    static constexpr State Stopped = State::Stopped;
+    static constexpr State Paused = State::Paused;
+    static constexpr State Playing = State::Playing;
+    static constexpr State Closed = State::Closed;
+    using Size = PlayerSize;
+    static constexpr Size Normal = Size::Normal;
+    static constexpr Size Half = Size::Half;
+    static constexpr Size Double = Size::Double;
+    static constexpr Size FullScreen = Size::FullScreen;
+    static constexpr Size Fit = Size::Fit;
 
     /// What the numbered display flags switch. Ids that are not in this table are refused.
     ///
@@ -70,27 +81,17 @@ public:
     /// | 1086 | the play/pause and stop buttons                    | on      |
     /// | 1107 | KeyDown events for keys pressed in the pane        | on      |
     struct DisplayFlagInfo {
-        int id;
+        PlayerFlag id;
         bool initial;
     };
-    enum DisplayFlagId : int {
-        ControlBarFlag = 1013,
-        AudioControlsFlag = 1014,
-        ContextMenuFlag = 1021,
-        StatusLineFlag = 1045,
-        TrackerFlag = 1056,
-        TrackerEnabledFlag = 1063,
-        TransportFlag = 1086,
-        KeyEventsFlag = 1107,
-    };
-    static constexpr std::array<DisplayFlagInfo, 8> kDisplayFlags{{{ControlBarFlag, true},
-                                                                   {AudioControlsFlag, true},
-                                                                   {ContextMenuFlag, true},
-                                                                   {StatusLineFlag, false},
-                                                                   {TrackerFlag, true},
-                                                                   {TrackerEnabledFlag, true},
-                                                                   {TransportFlag, true},
-                                                                   {KeyEventsFlag, true}}};
+    static constexpr std::array<DisplayFlagInfo, 8> kDisplayFlags{{{PlayerFlag::ControlBar, true},
+                                                                   {PlayerFlag::AudioControls, true},
+                                                                   {PlayerFlag::ContextMenu, true},
+                                                                   {PlayerFlag::StatusLine, false},
+                                                                   {PlayerFlag::Tracker, true},
+                                                                   {PlayerFlag::TrackerEnabled, true},
+                                                                   {PlayerFlag::Transport, true},
+                                                                   {PlayerFlag::KeyEvents, true}}};
 
     using Output = PlayerOutput;
     using Options = PlayerOptions;
@@ -118,7 +119,7 @@ public:
     /// Failure when the player cannot take a file at all.
     void setFileName(const QString& path);
 
-    long PlayState() const { return m_state; }
+    State PlayState() const { return m_state; }
     /// Resumes a paused or stopped file; in state 6 reopens FileName if there is one.
     void Play();
     /// Pauses a playing file; no effect in any other state.
@@ -126,10 +127,10 @@ public:
     /// Pauses and goes back to the start, keeping the file loaded (state 0).
     void Stop();
 
-    int DisplaySize() const { return m_displaySize; }
+    Size DisplaySize() const { return m_displaySize; }
     /// 0..4 as above; other values throw Failure. Entering and leaving 3 emits
     /// fullScreenRequested.
-    void setDisplaySize(int size);
+    void setDisplaySize(Size size);
 
     double Rate() const { return m_rate; }
     /// The speed factor with pitch correction, kept from file to file; 0.01..100, others throw.
@@ -154,12 +155,12 @@ public:
     bool Visible() const { return !isHidden(); }
 
     /// A display flag of the table; false for ids not in it.
-    bool DisplayFlag(int id) const;
+    bool DisplayFlag(PlayerFlag id) const;
     /// Sets a display flag of the table; returns false (and changes nothing) for other ids.
-    bool setDisplayFlag(int id, bool on);
+    bool setDisplayFlag(PlayerFlag id, bool on);
 
     /// Where the picture goes in a pane of `pane` for a video of `video` at a display size.
-    static QRect VideoRect(const QSize& pane, const QSize& video, int displaySize);
+    static QRect VideoRect(const QSize& pane, const QSize& video, Size displaySize);
 
     /// The picture's own size (after aspect correction); empty while none is known.
     QSize videoSize() const { return m_videoSize; }
@@ -187,7 +188,7 @@ public:
 Q_SIGNALS:
     /// The file played to its end (argument always 0).
     void EndOfStream(long result);
-    void PlayStateChange(long oldState, long newState);
+    void PlayStateChange(tobimaru::PlayerState oldState, tobimaru::PlayerState newState);
     /// A file was opened and is about to show.
     void NewStream();
     /// A file could not be played: type 1, param = ErrorCode, mpv's text.
@@ -220,7 +221,7 @@ private:
     int issueLoad(bool paused);
     void failWith(int error);
     void onRenderInitialized(bool ok);
-    void setState(long state);
+    void setState(State state);
     void onEndOfFile();
     void onVideoSize(const QSize& size);
     void takeDuration(double seconds);
@@ -243,18 +244,18 @@ private:
     PlayerControlBar* m_bar = nullptr;
 
     QString m_fileName;
-    long m_state = Closed;
+    State m_state = Closed;
     bool m_deferredLoad = false; // waiting for the core or its GL output before the first file
     bool m_slowTempo = false;    // our own tempo filter is in place for rates under 0.25
-    int m_displaySize = Fit;
-    int m_sizeBeforeFullScreen = Fit;
+    Size m_displaySize = Fit;
+    Size m_sizeBeforeFullScreen = Fit;
     double m_rate = 1.0;
     bool m_mute = false;
     int m_volume = 100;
     long m_errorCode = 0;
     QString m_errorDescription;
     bool m_autoSize = false;
-    std::map<int, bool> m_flags;
+    std::map<PlayerFlag, bool> m_flags;
     QSize m_videoSize;
     double m_position = 0;
     double m_duration = 0;

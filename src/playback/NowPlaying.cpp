@@ -77,8 +77,8 @@ void NowPlaying::setVolume(double volume) {
     m_player.setVolume(int(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
 }
 
-void NowPlaying::onPlayStateChange(long oldState, long newState) {
-    const auto statusOf = [](long s) {
+void NowPlaying::onPlayStateChange(PlayerState oldState, PlayerState newState) {
+    const auto statusOf = [](PlayerState s) {
         return s == MediaPlayer::Playing  ? Status::Playing
                : s == MediaPlayer::Paused ? Status::Paused
                                           : Status::Stopped;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/PlayerTypes.h"
+
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -68,7 +70,7 @@ Q_SIGNALS:
     void seeked(double seconds);
 
 private:
-    void onPlayStateChange(long oldState, long newState);
+    void onPlayStateChange(PlayerState oldState, PlayerState newState);
     void onNewStream();
     void onRestarted();
     void checkRows();

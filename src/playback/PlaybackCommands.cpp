@@ -20,7 +20,7 @@ PlaybackCommands::PlaybackCommands(ContinuousPlay& play, SpeedControl& speed, Di
     , m_slideShow(slideShow) {}
 
 void PlaybackCommands::PlayPauseCommand() {
-    m_play.PlayOrPause(2);
+    m_play.PlayOrPause(PlayStep::Selected);
 }
 
 void PlaybackCommands::StopCommand() {
@@ -28,16 +28,16 @@ void PlaybackCommands::StopCommand() {
 }
 
 void PlaybackCommands::PreviousCommand() {
-    m_play.SetPlaybotton(1);
+    m_play.SetPlaybotton(PlayStep::Up);
 }
 
 void PlaybackCommands::NextCommand() {
-    m_play.SetPlaybotton(0);
+    m_play.SetPlaybotton(PlayStep::Down);
 }
 
 void PlaybackCommands::playIfListed() {
     if (m_play.hasRows())
-        m_play.PlayOrPause(2);
+        m_play.PlayOrPause(PlayStep::Selected);
 }
 
 void PlaybackCommands::OnAnyToolbarClick() {
@@ -50,7 +50,7 @@ void PlaybackCommands::Register(CommandTable& table, bool optionsDialog) {
     table.add(QStringLiteral("1つ戻る"), [this] { PreviousCommand(); });
     table.add(QStringLiteral("1つ次へ"), [this] { NextCommand(); });
     // The check button has flipped itself.
-    table.add(QStringLiteral("リピート再生"), [this] { m_play.ToggleRepeat(0); });
+    table.add(QStringLiteral("リピート再生"), [this] { m_play.ToggleRepeat(RepeatFrom::Click); });
     for (const bool reverse : {false, true}) {
         table.add(reverse ? QStringLiteral("降順") : QStringLiteral("昇順"), [this, reverse] {
             m_play.setReverseOrder(reverse);
@@ -63,20 +63,21 @@ void PlaybackCommands::Register(CommandTable& table, bool optionsDialog) {
     table.add(QStringLiteral("MnuMovieStop"), [this] { StopCommand(); });
     table.add(QStringLiteral("MnuPrevios"), [this] { PreviousCommand(); });
     table.add(QStringLiteral("MunNext"), [this] { NextCommand(); });
-    table.add(QStringLiteral("MnuLoop"), [this] { m_play.ToggleRepeat(0); });
+    table.add(QStringLiteral("MnuLoop"), [this] { m_play.ToggleRepeat(RepeatFrom::Click); });
     for (int i = 0; i <= 4; ++i)
-        table.add(QStringLiteral("Dspsize(%1)").arg(i), [this, i] { m_display.DspsizeClick(i); });
+        table.add(QStringLiteral("Dspsize(%1)").arg(i),
+                  [this, i] { m_display.DspsizeClick(SizeMenuIndex{i}); });
     // Opt(4) holds its check and nothing else; Opt(5) is the separator.
     for (int i = 1; i <= 4; ++i)
-        table.add(QStringLiteral("Opt(%1)").arg(i), [this, i] { m_display.OptClick(i); });
+        table.add(QStringLiteral("Opt(%1)").arg(i), [this, i] { m_display.OptClick(OptionItem{i}); });
     if (optionsDialog)
-        table.add(QStringLiteral("Opt(6)"), [this] { m_display.OptClick(6); });
+        table.add(QStringLiteral("Opt(6)"), [this] { m_display.OptClick(OptionItem::Dialog); });
 
     table.add(KeyCommand::PlayOrPause, [this] { playIfListed(); });
     table.add(KeyCommand::Stop, [this] { StopCommand(); });
-    table.add(KeyCommand::ToggleRepeat, [this] { m_play.ToggleRepeat(1); });
-    table.add(KeyCommand::DisplayFit, [this] { m_display.DspsizeClick(0); });
-    table.add(KeyCommand::DisplayFull, [this] { m_display.DspsizeClick(4); });
+    table.add(KeyCommand::ToggleRepeat, [this] { m_play.ToggleRepeat(RepeatFrom::Key); });
+    table.add(KeyCommand::DisplayFit, [this] { m_display.DspsizeClick(SizeMenuIndex::Fit); });
+    table.add(KeyCommand::DisplayFull, [this] { m_display.DspsizeClick(SizeMenuIndex::FullScreen); });
     table.add(KeyCommand::PlayPrevious, [this] { PreviousCommand(); });
     table.add(KeyCommand::PlayNext, [this] { NextCommand(); });
 }
@@ -87,7 +88,7 @@ bool PlaybackCommands::OnListDoubleClick(const QModelIndex& index) {
     const auto* model = qobject_cast<const FileListModel*>(index.model());
     if (!model || model->row(index.row()).extension == FolderRowExtension())
         return false;
-    m_play.SetPlaybotton(2);
+    m_play.SetPlaybotton(PlayStep::Selected);
     return true;
 }
 

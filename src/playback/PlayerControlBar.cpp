@@ -87,12 +87,12 @@ void PlayerControlBar::onSeekSliderChanged(int value) {
     Q_EMIT seekRequested(double(value) / kTicksPerSecond, !m_seek->isSliderDown());
 }
 
-void PlayerControlBar::setPlayState(long state) {
+void PlayerControlBar::setPlayState(PlayerState state) {
     m_state = state;
-    const bool playing = state == 2;
+    const bool playing = state == PlayerState::Playing;
     m_playPause->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     m_playPause->setToolTip(playing ? QStringLiteral("一時停止") : QStringLiteral("再生"));
-    if (state == 6) {
+    if (state == PlayerState::Closed) {
         m_position = 0;
         m_duration = 0;
     }
@@ -146,7 +146,7 @@ void PlayerControlBar::setAudioControlsVisible(bool on) {
 }
 
 void PlayerControlBar::updateTrackerEnabled() {
-    m_seek->setEnabled(m_trackerEnabled && m_duration > 0 && m_state != 6);
+    m_seek->setEnabled(m_trackerEnabled && m_duration > 0 && m_state != PlayerState::Closed);
 }
 
 void PlayerControlBar::showTimes(bool now) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playback/PlayerTypes.h"
+
 #include <QElapsedTimer>
 #include <QWidget>
 
@@ -19,7 +21,7 @@ public:
     explicit PlayerControlBar(QWidget* parent = nullptr);
 
     /// The play state of the pane (0 stopped, 1 paused, 2 playing, 6 closed).
-    void setPlayState(long state);
+    void setPlayState(PlayerState state);
     /// Elapsed seconds; ignored while the user holds the seek slider.
     void setPosition(double seconds);
     /// Total seconds; 0 when unknown (the seek slider is then disabled).
@@ -56,7 +58,7 @@ private:
     QLabel* m_time = nullptr;
     QSlider* m_volume = nullptr;
     QToolButton* m_mute = nullptr;
-    long m_state = 6;
+    PlayerState m_state = PlayerState::Closed;
     QElapsedTimer m_seekClock;
     static constexpr qint64 kSeekUpdateMs = 250;
     double m_seekShown = 0; ///< the position the slider stands at

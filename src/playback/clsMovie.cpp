@@ -45,7 +45,7 @@ private:
     bool m_on = true;
 };
 
-int CodeOf(const std::exception& e) {
+ErrorCode CodeOf(const std::exception& e) {
     if (const auto* f = dynamic_cast<const Failure*>(&e))
         return f->code();
     if (dynamic_cast<const std::bad_alloc*>(&e))
@@ -65,14 +65,14 @@ clsMovie::clsMovie(MediaPlayer& player, Prompts& prompts, DesktopOpener& opener,
     , m_prompts(prompts)
     , m_opener(opener)
     , m_stopSlideTimer(std::move(stopSlideTimer)) {
-    m_player.setDisplayFlag(MediaPlayer::StatusLineFlag, false);
-    m_player.setDisplayFlag(MediaPlayer::TrackerFlag, true);
+    m_player.setDisplayFlag(PlayerFlag::StatusLine, false);
+    m_player.setDisplayFlag(PlayerFlag::Tracker, true);
     m_player.setAutoSize(false);
     m_player.setDisplaySize(MediaPlayer::Fit);
-    m_player.setDisplayFlag(MediaPlayer::AudioControlsFlag, true);
-    m_player.setDisplayFlag(MediaPlayer::TransportFlag, true);
-    m_player.setDisplayFlag(MediaPlayer::KeyEventsFlag, true);
-    m_player.setDisplayFlag(MediaPlayer::TrackerEnabledFlag, true);
+    m_player.setDisplayFlag(PlayerFlag::AudioControls, true);
+    m_player.setDisplayFlag(PlayerFlag::Transport, true);
+    m_player.setDisplayFlag(PlayerFlag::KeyEvents, true);
+    m_player.setDisplayFlag(PlayerFlag::TrackerEnabled, true);
 }
 
 QStringList clsMovie::MediaExtensions() {
@@ -91,33 +91,33 @@ bool clsMovie::IsMediaExtension(const QString& extension) {
     return false;
 }
 
-int clsMovie::DisplaySizeFor(int dspIndex) {
+PlayerSize clsMovie::DisplaySizeFor(SizeMenuIndex dspIndex) {
     switch (dspIndex) {
-    case 0:
-        return MediaPlayer::Fit;
-    case 1:
-        return MediaPlayer::Half;
-    case 2:
-        return MediaPlayer::Normal;
-    case 3:
-        return MediaPlayer::Double;
+    case SizeMenuIndex::Fit:
+        return PlayerSize::Fit;
+    case SizeMenuIndex::Half:
+        return PlayerSize::Half;
+    case SizeMenuIndex::Actual:
+        return PlayerSize::Normal;
+    case SizeMenuIndex::Double:
+        return PlayerSize::Double;
     default:
-        return MediaPlayer::FullScreen;
+        return PlayerSize::FullScreen;
     }
 }
 
-int clsMovie::DspIndexFor(int displaySize) {
+SizeMenuIndex clsMovie::DspIndexFor(PlayerSize displaySize) {
     switch (displaySize) {
-    case MediaPlayer::Fit:
-        return 0;
-    case MediaPlayer::Half:
-        return 1;
-    case MediaPlayer::Normal:
-        return 2;
-    case MediaPlayer::Double:
-        return 3;
+    case PlayerSize::Fit:
+        return SizeMenuIndex::Fit;
+    case PlayerSize::Half:
+        return SizeMenuIndex::Half;
+    case PlayerSize::Normal:
+        return SizeMenuIndex::Actual;
+    case PlayerSize::Double:
+        return SizeMenuIndex::Double;
     default:
-        return 4;
+        return SizeMenuIndex::FullScreen;
     }
 }
 
@@ -126,7 +126,7 @@ void clsMovie::stopSlideTimer() const {
         m_stopSlideTimer();
 }
 
-void clsMovie::PlayStart(const QString& FileName, const QString& Kakuchousi, int /*DspIndex*/) {
+void clsMovie::PlayStart(const QString& FileName, const QString& Kakuchousi, SizeMenuIndex /*DspIndex*/) {
     WaitCursor wait;
     stopSlideTimer();
     const QString extension = Kakuchousi.toLower();
@@ -140,14 +140,14 @@ void clsMovie::PlayStart(const QString& FileName, const QString& Kakuchousi, int
         if (IsMediaExtension(extension)) {
             if (!m_player.Visible())
                 m_player.setVisible(true);
-            m_player.setDisplayFlag(MediaPlayer::TransportFlag, true);
-            m_player.setDisplayFlag(MediaPlayer::StatusLineFlag, false);
-            m_player.setDisplayFlag(MediaPlayer::TrackerFlag, true);
+            m_player.setDisplayFlag(PlayerFlag::Transport, true);
+            m_player.setDisplayFlag(PlayerFlag::StatusLine, false);
+            m_player.setDisplayFlag(PlayerFlag::Tracker, true);
             m_player.setAutoSize(false);
-            m_player.setDisplayFlag(MediaPlayer::AudioControlsFlag, true);
-            m_player.setDisplayFlag(MediaPlayer::TransportFlag, true);
-            m_player.setDisplayFlag(MediaPlayer::KeyEventsFlag, true);
-            m_player.setDisplayFlag(MediaPlayer::TrackerEnabledFlag, true);
+            m_player.setDisplayFlag(PlayerFlag::AudioControls, true);
+            m_player.setDisplayFlag(PlayerFlag::Transport, true);
+            m_player.setDisplayFlag(PlayerFlag::KeyEvents, true);
+            m_player.setDisplayFlag(PlayerFlag::TrackerEnabled, true);
             // The pane keeps its file between calls: that is what lets a paused file resume.
             if (m_player.FileName() != FileName || m_player.PlayState() == MediaPlayer::Stopped)
                 m_player.setFileName(FileName);
@@ -169,13 +169,13 @@ void clsMovie::PlayStart(const QString& FileName, const QString& Kakuchousi, int
     }
 }
 
-void clsMovie::showPlayerError(const QString& extension, int code) {
+void clsMovie::showPlayerError(const QString& extension, ErrorCode code) {
     QString text;
     if (IsMediaExtension(extension)) {
         const QChar cr = QLatin1Char('\r');
         text = QStringLiteral("(MediaPlayerエラー番号):  ") + QString::number(m_player.ErrorCode()) + cr +
                QStringLiteral("(エラー内容):  ") + m_player.ErrorDescription() + cr +
-               QStringLiteral("(VBエラー番号):  ") + QString::number(code) + cr +
+               QStringLiteral("(VBエラー番号):  ") + QString::number(ErrorNumber(code)) + cr +
                QStringLiteral("(エラー内容):  ") + ErrorText(code);
     }
     m_prompts.message(text, PlayerErrorCaption(), PromptIcon::Critical, PromptButtons::Ok);
@@ -188,8 +188,8 @@ void clsMovie::PlayStop() {
         return;
     m_player.Stop();
     m_player.setFileName(QString());
-    m_player.setDisplayFlag(MediaPlayer::TransportFlag, true);
-    m_player.setDisplayFlag(MediaPlayer::KeyEventsFlag, true);
+    m_player.setDisplayFlag(PlayerFlag::Transport, true);
+    m_player.setDisplayFlag(PlayerFlag::KeyEvents, true);
 }
 
 void clsMovie::PlayPause() {
@@ -197,7 +197,8 @@ void clsMovie::PlayPause() {
         m_player.Pause();
 }
 
-void clsMovie::PlayScreenChange(int DspIndex, const QString& /*FileName*/, const QString& Kakuchousi) {
+void clsMovie::PlayScreenChange(SizeMenuIndex DspIndex, const QString& /*FileName*/,
+                                const QString& Kakuchousi) {
     if (!IsMediaExtension(Kakuchousi))
         return;
     // Hidden while the size changes, so the pane is never drawn half resized.
@@ -211,16 +212,16 @@ void clsMovie::SetPlayMute(bool mute, const QString& /*FileName*/, const QString
         m_player.setMute(mute);
 }
 
-int16_t clsMovie::GetPlayState() const {
+MovieState clsMovie::GetPlayState() const {
     if (!m_player.Visible())
-        return 0;
+        return MovieState::Idle;
     switch (m_player.PlayState()) {
-    case MediaPlayer::Playing:
-        return 1;
-    case MediaPlayer::Paused:
-        return 2;
+    case PlayerState::Playing:
+        return MovieState::Playing;
+    case PlayerState::Paused:
+        return MovieState::Paused;
     default:
-        return 0;
+        return MovieState::Idle;
     }
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "base/ErrorTable.h"
+#include "playback/PlayerTypes.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -40,29 +43,29 @@ public:
     static bool IsMediaExtension(const QString& extension);
     /// The pane's DisplaySize for a display size menu index (0 fit, 1 50%, 2 100%, 3 200%,
     /// anything else full screen).
-    static int DisplaySizeFor(int dspIndex);
+    static PlayerSize DisplaySizeFor(SizeMenuIndex dspIndex);
     /// The display size menu's index for a component size: the inverse of DisplaySizeFor.
-    static int DspIndexFor(int displaySize);
+    static SizeMenuIndex DspIndexFor(PlayerSize displaySize);
 
     /// Starts `FileName` (a full path) whose extension column is `Kakuchousi`. A missing file
     /// gets the missing-file box; a file already loaded and not stopped is resumed where it
     /// stands; failures end in the player error box. `DspIndex` is not used.
-    void PlayStart(const QString& FileName, const QString& Kakuchousi, int DspIndex);
+    void PlayStart(const QString& FileName, const QString& Kakuchousi, SizeMenuIndex DspIndex);
     /// Stops and closes the file (nothing when already closed).
     void PlayStop();
     /// Pauses a playing file; nothing otherwise.
     void PlayPause();
     /// For a media extension: gives the pane the display size of the menu index.
-    void PlayScreenChange(int DspIndex, const QString& FileName, const QString& Kakuchousi);
+    void PlayScreenChange(SizeMenuIndex DspIndex, const QString& FileName, const QString& Kakuchousi);
     /// For a media extension: mutes or unmutes the pane.
     void SetPlayMute(bool mute, const QString& FileName, const QString& Kakuchousi);
     /// 1 playing, 2 paused, 0 anything else and whenever the pane is hidden. Note the swap
     /// against the pane's own PlayState, where 1 is paused and 2 playing.
-    int16_t GetPlayState() const;
+    MovieState GetPlayState() const;
 
 private:
     void stopSlideTimer() const;
-    void showPlayerError(const QString& extension, int code);
+    void showPlayerError(const QString& extension, ErrorCode code);
 
     MediaPlayer& m_player;
     Prompts& m_prompts;

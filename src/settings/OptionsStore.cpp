@@ -89,10 +89,10 @@ void SaveOptions(const QString& iniPath, const OptionValues& values, const QStri
     ini.setSection(QStringLiteral("FileView"));
     for (size_t i = 0; i < values.fileView.size(); ++i)
         ini.SetValue(values.fileView[i], {}, {}, QLatin1String(kFileViewKeys[i]));
-    runtime.ShowHidden = int16_t(values.fileView[0]);
-    runtime.ShowSystem = int16_t(values.fileView[1]);
-    runtime.ShowReadOnly = int16_t(values.fileView[2]);
-    runtime.ShowFolders = int16_t(values.fileView[3]);
+    runtime.ShowHidden = values.fileView[0] != 0;
+    runtime.ShowSystem = values.fileView[1] != 0;
+    runtime.ShowReadOnly = values.fileView[2] != 0;
+    runtime.ShowFolders = values.fileView[3] != 0;
 
     ini.SetValue(values.selectFolder ? 1 : 0, {}, kMelt, kSelectFolder);
 }

@@ -59,10 +59,10 @@ void LoadBody(clsIniFile& ini, SettingsHost& host, RuntimeSettings& out) {
     r.section("Boot");
     const int16_t searchPath = r.int16("SearchPath");
     const int16_t bootPosition = r.int16("BootPosition");
-    out.ScreenSaverOff = r.int16("ScreenSaver");
+    out.ScreenSaverOff = r.int16("ScreenSaver") == 1;
     const qint32 quickPathLoad = r.integer("QuickPathLoad");
-    out.GesturesOn = NarrowToInt16(r.integer("mousePlay"));
-    if (out.ScreenSaverOff == 1)
+    out.GesturesOn = NarrowToInt16(r.integer("mousePlay")) != 0;
+    if (out.ScreenSaverOff)
         host.setScreenSaverActive(false);
 
     r.section("FormPos");
@@ -164,10 +164,10 @@ void LoadBody(clsIniFile& ini, SettingsHost& host, RuntimeSettings& out) {
     host.setChecked(QStringLiteral("TreeViewLine"), r.boolean("TreeViewLine"));
 
     r.section("FileView");
-    out.ShowHidden = r.int16("HiddenAtr");
-    out.ShowSystem = r.int16("SystemAtr");
-    out.ShowReadOnly = r.int16("ReadOnlyAtr");
-    out.ShowFolders = r.int16("FolderDsp");
+    out.ShowHidden = r.int16("HiddenAtr") != 0;
+    out.ShowSystem = r.int16("SystemAtr") != 0;
+    out.ShowReadOnly = r.int16("ReadOnlyAtr") != 0;
+    out.ShowFolders = r.int16("FolderDsp") != 0;
 }
 
 /// The load takes the window's place and size as 16-bit numbers and refuses anything wider,

@@ -74,7 +74,7 @@ bool TreeCanShowFolder(const QString& folder, const QString& drive, const TreeAd
 }
 
 void AdmitStartFolder(SettingsHost& host, RuntimeSettings& out) {
-    const TreeAdmission admission{out.ShowHidden != 0, out.ShowSystem != 0, out.ShowReadOnly != 0};
+    const TreeAdmission admission{out.ShowHidden, out.ShowSystem, out.ShowReadOnly};
     const auto shown = [&](const QString& folder) {
         return TreeCanShowFolder(folder, host.driveName(folder), admission);
     };

@@ -46,14 +46,15 @@ TEST(FileOpsWindow, TheFolderCommandsLeaveThePlayerPlayingAndTheFileCommandsStop
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.command);
-        if (w.form->playback().movie().GetPlayState() != 1) {
+        if (w.form->playback().movie().GetPlayState() != MovieState::Playing) {
             w.form->ListView1()->setCurrentIndex(w.form->fileList().model()->index(0, 0));
-            play.SetPlaybotton(2);
+            play.SetPlaybotton(PlayStep::Selected);
         }
-        ASSERT_TRUE(QTest::qWaitFor([&] { return w.form->playback().movie().GetPlayState() == 1; }, 15000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return w.form->playback().movie().GetPlayState() == MovieState::Playing; }, 15000));
         // Every box declines and every chooser and input box is cancelled: nothing changes on disk.
         EXPECT_TRUE(w.form->commands().execute(QString::fromLatin1(row.command)));
-        EXPECT_EQ(w.form->playback().movie().GetPlayState() == 1, row.playsOn);
+        EXPECT_EQ(w.form->playback().movie().GetPlayState() == MovieState::Playing, row.playsOn);
         EXPECT_EQ(play.AutoPlayArmed(), row.playsOn);
     }
     EXPECT_TRUE(QFile::exists(media.file("a.avi")));

@@ -314,8 +314,8 @@ TEST(Form1, ThePlayersCoreIsMadeOnlyOnceTheWindowIsOnScreen) {
     EXPECT_EQ(player.Rate(), 1.0);
     EXPECT_EQ(player.DisplaySize(), MediaPlayer::Fit);
     EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
-    EXPECT_FALSE(player.DisplayFlag(MediaPlayer::StatusLineFlag));
-    for (int flag : {MediaPlayer::TrackerFlag, MediaPlayer::AudioControlsFlag, MediaPlayer::ControlBarFlag,
-                     MediaPlayer::TransportFlag, MediaPlayer::KeyEventsFlag})
-        EXPECT_TRUE(player.DisplayFlag(flag)) << flag;
+    EXPECT_FALSE(player.DisplayFlag(PlayerFlag::StatusLine));
+    for (PlayerFlag flag : {PlayerFlag::Tracker, PlayerFlag::AudioControls, PlayerFlag::ControlBar,
+                            PlayerFlag::Transport, PlayerFlag::KeyEvents})
+        EXPECT_TRUE(player.DisplayFlag(flag)) << static_cast<int>(flag);
 }

@@ -104,10 +104,10 @@ TEST(Gestures, StrokesRunTheirCommandsAndAPlainClickStillReachesTheWidget) {
 TEST(Gestures, DownStepsTheListAndSwitchesThePaneMenuOff) {
     GestureRig rig(kGesturesOn);
     MediaPlayer& player = rig.w.form->player();
-    ASSERT_TRUE(player.DisplayFlag(MediaPlayer::ContextMenuFlag));
+    ASSERT_TRUE(player.DisplayFlag(PlayerFlag::ContextMenu));
     rig.drag(rig.at(rig.w.form->ListView1()), {{0, 40}});
     EXPECT_EQ(rig.currentRow(), 1);
-    EXPECT_FALSE(player.DisplayFlag(MediaPlayer::ContextMenuFlag));
+    EXPECT_FALSE(player.DisplayFlag(PlayerFlag::ContextMenu));
 }
 
 TEST(Gestures, RightOverAnEmptyListRunsNothing) {
@@ -116,7 +116,7 @@ TEST(Gestures, RightOverAnEmptyListRunsNothing) {
     rig.w.form->fileList().ListFolder(empty.path(), false, MakeListOptions(rig.w.form->settings(), false));
     rig.drag(rig.at(rig.w.form->MediaPlayer1()), {{40, 0}});
     EXPECT_TRUE(rig.ran.isEmpty()) << rig.ran.join(",").toStdString();
-    EXPECT_TRUE(rig.w.form->player().DisplayFlag(MediaPlayer::ContextMenuFlag));
+    EXPECT_TRUE(rig.w.form->player().DisplayFlag(PlayerFlag::ContextMenu));
 }
 
 TEST(Gestures, OffLeavesTheRightButtonAlone) {

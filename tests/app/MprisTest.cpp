@@ -195,15 +195,15 @@ TEST(Mpris, ThePlayerIsOnTheBusWithItsIdentityUntilQuitClosesTheWindow) {
 struct Seen {
     QString caption;
     int row = -1;
-    long state = MediaPlayer::Closed;
+    PlayerState state = MediaPlayer::Closed;
     QStringList marks;
     QStringList commands;
     bool operator==(const Seen&) const = default;
 };
 
 std::ostream& operator<<(std::ostream& out, const Seen& s) {
-    return out << s.caption.toStdString() << " row " << s.row << " state " << s.state << " marks "
-               << s.marks.join(QLatin1Char(';')).toStdString() << " commands "
+    return out << s.caption.toStdString() << " row " << s.row << " state " << static_cast<int>(s.state)
+               << " marks " << s.marks.join(QLatin1Char(';')).toStdString() << " commands "
                << s.commands.join(QLatin1Char(',')).toStdString();
 }
 
@@ -212,7 +212,7 @@ struct Step {
     int key;
     Qt::KeyboardModifiers modifiers;
     const char* method;
-    long state;
+    PlayerState state;
     int row; ///< of the file loaded afterwards, -1 for none
 };
 

@@ -35,12 +35,12 @@ TEST(ArchiverCommandLine, ParsesBackWhatItBuilds) {
         for (const QString& destination : paths) {
             const ArchiverCommand lzh =
                 ParseLzhCommandLine(LzhCommandLine("e", "-x1m1", archive + ".lzh", destination));
-            EXPECT_EQ(lzh.code, 0) << archive.toStdString();
+            EXPECT_EQ(lzh.code, ArchiverCode::Ok) << archive.toStdString();
             EXPECT_EQ(lzh.archive, archive + ".lzh");
             EXPECT_EQ(lzh.destination, destination + "/");
             const ArchiverCommand zip =
                 ParseZipCommandLine(ZipCommandLine("-x -s -V -i -C", archive + ".zip", destination));
-            EXPECT_EQ(zip.code, 0);
+            EXPECT_EQ(zip.code, ArchiverCode::Ok);
             EXPECT_EQ(zip.archive, archive + ".zip");
             EXPECT_EQ(zip.destination, destination + "/");
         }
@@ -51,7 +51,7 @@ TEST(ArchiverCommandLine, RefusesWhatItCannotDo) {
     struct Row {
         const char* line;
         bool lzh;
-        int code;
+        ArchiverCode code;
     };
     const Row rows[] = {
         {"x -x1m1 /a.lzh /d/ ", true, ArchiverCode::Command},     // unknown command
@@ -77,18 +77,20 @@ TEST(ArchiverCodes, EveryCodeOfTheTableHasItsText) {
     const QString unknown = QStringLiteral("未知のｴﾗｰです。&H");
     for (int code = 0x8005; code <= 0x8025; ++code) {
         const bool listed = code <= 0x8020 || code == 0x8025;
-        EXPECT_EQ(!LzhErrorText(code).startsWith(unknown), listed) << std::hex << code;
-        EXPECT_EQ(!ZipErrorText(code).startsWith(unknown), listed) << std::hex << code;
+        EXPECT_EQ(!LzhErrorText(ArchiverCode{code}).startsWith(unknown), listed) << std::hex << code;
+        EXPECT_EQ(!ZipErrorText(ArchiverCode{code}).startsWith(unknown), listed) << std::hex << code;
     }
-    EXPECT_EQ(LzhErrorText(0), QString());
-    EXPECT_EQ(ZipErrorText(0x8010), QStringLiteral("ﾌｧｲﾙが展開先に既に存在しています。"));
-    EXPECT_EQ(LzhErrorText(0x800A), QStringLiteral("格納ﾌｧｲﾙにﾊﾟｽﾜｰﾄﾞがかかっています。"));
-    EXPECT_EQ(LzhErrorText(0x8009), QStringLiteral("UnLHA32.DLLで扱えない格納ﾓｰﾄﾞで格納されています。"));
-    EXPECT_EQ(ZipErrorText(0x8009), QStringLiteral("UnZip32.DLLで扱えない格納ﾓｰﾄﾞで格納されています。"));
-    EXPECT_EQ(ZipErrorText(0x801B), QStringLiteral("指定されたﾌｧｲﾙはZipﾌｧｲﾙではありません。"));
-    EXPECT_EQ(ZipErrorText(0x8022), unknown + "8022");
-    EXPECT_EQ(LzhErrorText(0xabcde), unknown + "ABCDE");
-    EXPECT_EQ(LzhErrorText(-1), unknown + "FFFFFFFF");
+    EXPECT_EQ(LzhErrorText(ArchiverCode{0}), QString());
+    EXPECT_EQ(ZipErrorText(ArchiverCode{0x8010}), QStringLiteral("ﾌｧｲﾙが展開先に既に存在しています。"));
+    EXPECT_EQ(LzhErrorText(ArchiverCode{0x800A}), QStringLiteral("格納ﾌｧｲﾙにﾊﾟｽﾜｰﾄﾞがかかっています。"));
+    EXPECT_EQ(LzhErrorText(ArchiverCode{0x8009}),
+              QStringLiteral("UnLHA32.DLLで扱えない格納ﾓｰﾄﾞで格納されています。"));
+    EXPECT_EQ(ZipErrorText(ArchiverCode{0x8009}),
+              QStringLiteral("UnZip32.DLLで扱えない格納ﾓｰﾄﾞで格納されています。"));
+    EXPECT_EQ(ZipErrorText(ArchiverCode{0x801B}), QStringLiteral("指定されたﾌｧｲﾙはZipﾌｧｲﾙではありません。"));
+    EXPECT_EQ(ZipErrorText(ArchiverCode{0x8022}), unknown + "8022");
+    EXPECT_EQ(LzhErrorText(ArchiverCode{0xabcde}), unknown + "ABCDE");
+    EXPECT_EQ(LzhErrorText(ArchiverCode{-1}), unknown + "FFFFFFFF");
 }
 
 } // namespace

@@ -113,7 +113,9 @@ TEST_F(Archiver, AsksForThePasswordOnceBeforeWritingAnything) {
                 return r.answer;
             };
         }
-        EXPECT_EQ(UnZip(ZipCommandLine("-x -s -V -i -C", m_encrypted, dest.path()), callbacks), r.code);
+        EXPECT_EQ(
+            ArchiverNumber(UnZip(ZipCommandLine("-x -s -V -i -C", m_encrypted, dest.path()), callbacks)),
+            r.code);
         EXPECT_EQ(asked, r.callback ? QStringList{m_encrypted} : QStringList{});
         const Snapshot extracted{{"s1.txt", "one"}, {"s2.txt", "two"}};
         EXPECT_EQ(FolderSnapshot(dest.path()), r.code ? Snapshot() : extracted);
@@ -122,12 +124,12 @@ TEST_F(Archiver, AsksForThePasswordOnceBeforeWritingAnything) {
 
 TEST_F(Archiver, CommandLinesReachTheExtraction) {
     const QString dest = m_tmp.mkdir("my files.d/展開 先");
-    EXPECT_EQ(UnZip(ZipCommandLine("-x -s -V -i -C", m_plain, dest)), 0);
+    EXPECT_EQ(ArchiverNumber(UnZip(ZipCommandLine("-x -s -V -i -C", m_plain, dest))), 0);
     EXPECT_EQ(FolderSnapshot(dest), Snapshot({{"a.txt", "alpha"}, {"b", "<dir>"}, {"b/c.txt", "gamma"}}));
     const QString other = m_tmp.mkdir("other");
-    EXPECT_EQ(UnZip("-x -q " + m_plain + " " + other + "/ "), 0x801C);
-    EXPECT_EQ(Unlha(LzhCommandLine("e", "-x1m1", m_plain, other)), 0x801B);
-    EXPECT_EQ(UnZip(ZipCommandLine("-x", m_plain, m_tmp.file("missing"))), 0x8012);
+    EXPECT_EQ(ArchiverNumber(UnZip("-x -q " + m_plain + " " + other + "/ ")), 0x801C);
+    EXPECT_EQ(ArchiverNumber(Unlha(LzhCommandLine("e", "-x1m1", m_plain, other))), 0x801B);
+    EXPECT_EQ(ArchiverNumber(UnZip(ZipCommandLine("-x", m_plain, m_tmp.file("missing")))), 0x8012);
     EXPECT_TRUE(FolderSnapshot(other).isEmpty());
 }
 
@@ -135,7 +137,7 @@ TEST_F(Archiver, JapaneseNamesWhateverTheCallersLocale) {
     const QString archive = ArchiveMaker::zip(
         m_tmp.file("jp.zip"), {{ArchiveMaker::cp932("動画/予定表.txt"), "y", ZipEntry::File, false, true}});
     std::vector<std::thread> threads;
-    std::vector<int> codes(4, -1);
+    std::vector<ArchiverCode> codes(4, ArchiverCode{-1});
     std::vector<QString> dests;
     for (int i = 0; i < 4; ++i)
         dests.push_back(m_tmp.mkdir("t" + QString::number(i)));
@@ -152,7 +154,7 @@ TEST_F(Archiver, JapaneseNamesWhateverTheCallersLocale) {
     for (std::thread& t : threads)
         t.join();
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(codes[i], 0);
+        EXPECT_EQ(codes[i], ArchiverCode::Ok);
         EXPECT_EQ(FolderSnapshot(dests[i]), Snapshot({{"動画", "<dir>"}, {"動画/予定表.txt", "y"}}));
     }
 }
@@ -228,7 +230,8 @@ TEST_F(Archiver, EntryNamesAreReadAsTheToolThatWroteThemMeantThem) {
         EXPECT_EQ(ZipFirstEntryState(archive), 0);
         test::TempDir dest;
         ExtractFailure message;
-        EXPECT_EQ(UnZip(ZipCommandLine("-x -s -V -i -C", archive, dest.path()), {}, &message), 0)
+        EXPECT_EQ(ArchiverNumber(UnZip(ZipCommandLine("-x -s -V -i -C", archive, dest.path()), {}, &message)),
+                  0)
             << message.log.toStdString();
         EXPECT_EQ(NamesIn(dest.path()), QList<QByteArray>{r.top});
         EXPECT_EQ(ReadByName(QFile::encodeName(dest.path()) + "/" + r.file), r.content);
@@ -249,7 +252,7 @@ TEST_F(Archiver, LzhFromJapaneseWindows) {
     EXPECT_FALSE(UnZipCheckArchive(archive, 2));
 
     const QString dest = m_tmp.mkdir("lzh out");
-    EXPECT_EQ(Unlha(LzhCommandLine("e", "-x1m1", archive, dest)), 0);
+    EXPECT_EQ(ArchiverNumber(Unlha(LzhCommandLine("e", "-x1m1", archive, dest))), 0);
     EXPECT_EQ(
         FolderSnapshot(dest),
         Snapshot({{"a.txt", "a"}, {"ソフト.txt", big}, {"動画", "<dir>"}, {"動画/予定表.txt", "yotei"}}));
@@ -275,7 +278,7 @@ TEST_F(Archiver, LzhFromJapaneseWindows) {
         test::TempDir out;
         EXPECT_FALSE(UnlhaCheckArchive(copy, 2));
         ExtractFailure message;
-        EXPECT_EQ(Unlha(LzhCommandLine("e", "-x1m1", copy, out.path()), {}, &message), r.code)
+        EXPECT_EQ(ArchiverNumber(Unlha(LzhCommandLine("e", "-x1m1", copy, out.path()), {}, &message)), r.code)
             << message.log.toStdString();
         EXPECT_TRUE(FolderSnapshot(out.path()).isEmpty());
     }

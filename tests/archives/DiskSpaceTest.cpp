@@ -24,7 +24,7 @@ protected:
         m_dest = m_disk.path() + "/out";
         ASSERT_TRUE(QDir().mkpath(m_dest));
     }
-    int extract(const QString& archive, const ExtractCallbacks& callbacks = {}) {
+    ArchiverCode extract(const QString& archive, const ExtractCallbacks& callbacks = {}) {
         return ExtractArchive({ArchiveKind::Zip, archive, m_dest}, callbacks, &m_message);
     }
     /// Fills the disk but for `leave` bytes, with a file that is not the extraction's.
@@ -43,14 +43,14 @@ protected:
 TEST_F(DiskSpace, AnArchiveTooBigIsRefusedBeforeWriting) {
     const QString archive = ArchiveMaker::zip(
         m_archives.file("big.zip"), {{"a.bin", QByteArray(600000, 'a')}, {"b.bin", QByteArray(600000, 'b')}});
-    EXPECT_EQ(extract(archive), 0x8005) << m_message.log.toStdString();
+    EXPECT_EQ(ArchiverNumber(extract(archive)), 0x8005) << m_message.log.toStdString();
     EXPECT_TRUE(FolderSnapshot(m_dest).isEmpty());
 }
 
 TEST_F(DiskSpace, AnArchiveThatFitsIsExtracted) {
     const QString archive =
         ArchiveMaker::zip(m_archives.file("fits.zip"), {{"d/a.bin", QByteArray(300000, 'a')}});
-    EXPECT_EQ(extract(archive), 0) << m_message.log.toStdString();
+    EXPECT_EQ(ArchiverNumber(extract(archive)), 0) << m_message.log.toStdString();
     EXPECT_EQ(FolderSnapshot(m_dest), Snapshot({{"d", "<dir>"}, {"d/a.bin", QByteArray(300000, 'a')}}));
 }
 
@@ -81,7 +81,7 @@ TEST_F(DiskSpace, ADiskThatFillsUpMeanwhileStopsTheExtraction) {
                 fill(8192);
             }
         };
-        EXPECT_EQ(extract(archive, callbacks), 0x8005) << m_message.log.toStdString();
+        EXPECT_EQ(ArchiverNumber(extract(archive, callbacks)), 0x8005) << m_message.log.toStdString();
         EXPECT_TRUE(filled);
         EXPECT_TRUE(FolderSnapshot(m_dest).isEmpty()) << "what was extracted is taken away again";
         EXPECT_TRUE(QFile::exists(m_disk.path() + "/filler")) << "the other program's file stays";
@@ -98,7 +98,7 @@ TEST_F(DiskSpace, ABombNeverFillsTheDisk) {
     callbacks.progress = [&](const QString&, qint64, qint64) {
         lowest = std::min(lowest, m_disk.freeBytes());
     };
-    EXPECT_NE(extract(archive, callbacks), 0);
+    EXPECT_NE(ArchiverNumber(extract(archive, callbacks)), 0);
     EXPECT_GT(lowest, before / 2);
     EXPECT_EQ(m_disk.freeBytes(), before);
     EXPECT_TRUE(FolderSnapshot(m_dest).isEmpty());

@@ -64,7 +64,7 @@ TEST(ExtensionChange, ARenameNeverReplacesAnotherFile) {
     struct Row {
         QString from;
         QString to;
-        int code;
+        std::optional<ErrorCode> code;
     };
     const Row rows[] = {
         {movie, dir.file("movie.avi"), ErrorCode::FileAlreadyExists},
@@ -77,7 +77,7 @@ TEST(ExtensionChange, ARenameNeverReplacesAnotherFile) {
         EXPECT_EQ(RenameWithoutReplacing(r.from, r.to), r.code) << r.to.toStdString();
     EXPECT_EQ(FolderSnapshot(dir.path()), before) << "nothing replaced, no temporary name left";
 
-    EXPECT_EQ(RenameWithoutReplacing(clip, dir.file("clip.mp4")), 0);
+    EXPECT_EQ(RenameWithoutReplacing(clip, dir.file("clip.mp4")), std::nullopt);
     EXPECT_EQ(ArchiveMaker::read(dir.file("clip.mp4")), "the clip");
     EXPECT_FALSE(QFile::exists(clip));
 }
@@ -157,7 +157,7 @@ TEST(ExtensionChange, OnFatAChangeOfCaseAloneIsARenameOfTheSameFile) {
     write("other.mpg", "another clip");
     write("other.AVI", "another movie");
 
-    EXPECT_EQ(RenameWithoutReplacing(fat.file("movie.AVI"), fat.file("movie.avi")), 0);
+    EXPECT_EQ(RenameWithoutReplacing(fat.file("movie.AVI"), fat.file("movie.avi")), std::nullopt);
     EXPECT_EQ(QDir(fat.path()).entryList({"movie*"}, QDir::Files), QStringList{"movie.avi"});
     EXPECT_EQ(ArchiveMaker::read(fat.file("movie.avi")), "the movie");
 

@@ -83,7 +83,8 @@ TEST_F(Extract, OutcomeOfEachKindOfArchive) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         Sandbox box;
-        EXPECT_EQ(box.extract(ArchiveKind::Zip, box.zip(r.entries)), r.code) << box.message.log.toStdString();
+        EXPECT_EQ(ArchiverNumber(box.extract(ArchiveKind::Zip, box.zip(r.entries))), r.code)
+            << box.message.log.toStdString();
         EXPECT_EQ(box.world(), box.with(r.added));
     }
     EXPECT_FALSE(QFileInfo::exists("/tobimaru-absolute-test.txt"));
@@ -145,7 +146,7 @@ TEST_F(Extract, DamagedArchivesLeaveTheFolderAsItWas) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         Sandbox box;
-        EXPECT_EQ(box.extract(r.kind, r.make(box)), r.code) << box.message.log.toStdString();
+        EXPECT_EQ(ArchiverNumber(box.extract(r.kind, r.make(box))), r.code) << box.message.log.toStdString();
         EXPECT_EQ(box.world(), box.before);
     }
 }
@@ -159,7 +160,7 @@ TEST_F(Extract, RemovesOnlyWhatItMadeWhenSomeoneElseGetsInFirst) {
         if (entry == "new/a.txt" && !QFileInfo::exists(box.dest + "/new/b.txt"))
             box.tmp.write("work/out/new/b.txt", "theirs");
     };
-    EXPECT_EQ(box.extract(ArchiveKind::Zip, archive, callbacks), 0x8010);
+    EXPECT_EQ(ArchiverNumber(box.extract(ArchiveKind::Zip, archive, callbacks)), 0x8010);
     // Their file stays, and with it the folder it is in; our a.txt is gone.
     EXPECT_EQ(box.world(), box.with({{"new", "<dir>"}, {"new/b.txt", "theirs"}}));
 }
@@ -169,7 +170,7 @@ TEST_F(Extract, NeverWritesThroughALinkTheUserHasInTheDestination) {
     const QString outside = box.tmp.mkdir("elsewhere");
     ASSERT_EQ(::symlink(outside.toUtf8().constData(), (box.dest + "/out").toUtf8().constData()), 0);
     const Snapshot before = box.world();
-    EXPECT_EQ(box.extract(ArchiveKind::Zip, box.zip({ZipFile("out/x.txt")})), 0x8012);
+    EXPECT_EQ(ArchiverNumber(box.extract(ArchiveKind::Zip, box.zip({ZipFile("out/x.txt")}))), 0x8012);
     EXPECT_EQ(box.world(), before);
 }
 
@@ -181,7 +182,7 @@ TEST_F(Extract, CancelRemovesWhatThisArchiveWrote) {
     ExtractCallbacks callbacks;
     callbacks.cancel = &cancel;
     callbacks.progress = [&](const QString& entry, qint64, qint64) { cancel = entry == "a/2.bin"; };
-    EXPECT_EQ(box.extract(ArchiveKind::Zip, archive, callbacks), 0x8020);
+    EXPECT_EQ(ArchiverNumber(box.extract(ArchiveKind::Zip, archive, callbacks)), 0x8020);
     EXPECT_EQ(box.world(), box.before);
 }
 
@@ -200,7 +201,7 @@ TEST_F(Extract, ReportsProgressUpToTheSizeOfAllFiles) {
         lastDone = done;
         lastTotal = total;
     };
-    ASSERT_EQ(box.extract(ArchiveKind::Zip, archive, callbacks), 0);
+    ASSERT_EQ(ArchiverNumber(box.extract(ArchiveKind::Zip, archive, callbacks)), 0);
     EXPECT_EQ(entries, QStringList({"a.bin", "f/b.bin"}));
     EXPECT_TRUE(monotonic);
     EXPECT_EQ(lastDone, 200002);
@@ -230,7 +231,7 @@ TEST_F(Extract, AKilledExtractionLeavesNoHalfFileAndTheNextOneSucceeds) {
     EXPECT_LT(afterKill.value("work/out/d/" + QString::fromLatin1(part)).size(), big.size());
 
     // The next extraction takes the dead process's part away and extracts the file whole.
-    EXPECT_EQ(box.extract(ArchiveKind::Zip, archive), 0) << box.message.log.toStdString();
+    EXPECT_EQ(ArchiverNumber(box.extract(ArchiveKind::Zip, archive)), 0) << box.message.log.toStdString();
     EXPECT_EQ(box.world(), box.with({{"d", "<dir>"}, {"d/big.bin", big}}));
 }
 
@@ -264,7 +265,8 @@ TEST_F(Extract, OnlyThePartsOfProcessesThatAreGoneAreRemoved) {
     for (const Row& r : rows)
         box.tmp.write("work/out/" + r.path, "left");
     const Snapshot before = box.world();
-    ASSERT_EQ(box.extract(ArchiveKind::Zip, box.zip({ZipFile("sub/new.txt", "n"), ZipFile("top.txt", "t")})),
+    ASSERT_EQ(ArchiverNumber(box.extract(ArchiveKind::Zip,
+                                         box.zip({ZipFile("sub/new.txt", "n"), ZipFile("top.txt", "t")}))),
               0)
         << box.message.log.toStdString();
     Snapshot expected = before;

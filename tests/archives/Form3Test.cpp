@@ -233,12 +233,13 @@ TEST(Form3, OpensWithTheStoredOptionAndExtension) {
         QByteArray ini;
         int option;
         QString text;
-        int failure; ///< the error box's number, 0 for none
+        std::optional<ErrorCode> failure; ///< the error box's number, none for no box
     };
     const Row rows[] = {
-        {"nothing stored", {}, 0, "", 0},
-        {"both stored", "[KakuchoushiConv]\nSelectOpton=2\nKakuchoushiName=mp4\n", 2, "mp4", 0},
-        {"\"0\" is no extension", "[KakuchoushiConv]\nSelectOpton=1\nKakuchoushiName=0\n", 1, "", 0},
+        {"nothing stored", {}, 0, "", std::nullopt},
+        {"both stored", "[KakuchoushiConv]\nSelectOpton=2\nKakuchoushiName=mp4\n", 2, "mp4", std::nullopt},
+        {"\"0\" is no extension", "[KakuchoushiConv]\nSelectOpton=1\nKakuchoushiName=0\n", 1, "",
+         std::nullopt},
         {"an option out of range", "[KakuchoushiConv]\nSelectOpton=3\nKakuchoushiName=mp4\n", -1, "",
          ErrorCode::SubscriptOutOfRange},
         {"an option that is no number", "[KakuchoushiConv]\nSelectOpton=two\n", -1, "",
@@ -250,7 +251,7 @@ TEST(Form3, OpensWithTheStoredOptionAndExtension) {
         EXPECT_EQ(form->chosenOption(), r.option) << r.what;
         EXPECT_EQ(form->Text1()->text(), r.text) << r.what;
         EXPECT_EQ(rig.prompts.texts(),
-                  r.failure ? QStringList{ComposeErrorMessage(r.failure)} : QStringList())
+                  r.failure ? QStringList{ComposeErrorMessage(*r.failure)} : QStringList())
             << r.what;
         // With no option chosen there is nothing OK could do.
         rig.select({"movie.AVI"});

@@ -21,19 +21,19 @@ TEST(ErrorBox, ShowsCodeAndStandardTextOnTwoLinesThenBeeps) {
 
 TEST(ErrorBox, UnknownNumberGetsTheGenericText) {
     EXPECT_EQ(
-        ComposeErrorMessage(31999),
+        ComposeErrorMessage(ErrorCode{31999}),
         QStringLiteral(
             "(エラー番号):  31999\r(エラー内容):  アプリケーション定義またはオブジェクト定義のエラーです。"));
-    EXPECT_NE(ErrorText(ErrorCode::FileNotFound), ErrorText(31999));
+    EXPECT_NE(ErrorText(ErrorCode::FileNotFound), ErrorText(ErrorCode{31999}));
 }
 
 TEST(ErrorBox, RunCommandReportsAndAbandonsTheRestOfTheBody) {
     struct Case {
         std::function<void()> raise;
-        int code;
+        ErrorCode code;
     };
     const Case cases[] = {
-        {[] { throw Failure(ErrorCode::TypeMismatch); }, 13},
+        {[] { throw Failure(ErrorCode::TypeMismatch); }, ErrorCode{13}},
         {[] { throw std::out_of_range("x"); }, ErrorCode::SubscriptOutOfRange},
         {[] { throw std::bad_alloc(); }, ErrorCode::OutOfMemory},
         {[] { throw 42; }, ErrorCode::Internal},
@@ -48,7 +48,8 @@ TEST(ErrorBox, RunCommandReportsAndAbandonsTheRestOfTheBody) {
         EXPECT_FALSE(ok);
         EXPECT_FALSE(reachedEnd);
         ASSERT_EQ(prompts.boxes.size(), 1);
-        EXPECT_TRUE(prompts.boxes[0].text.startsWith(QStringLiteral("(エラー番号):  %1\r").arg(c.code)))
+        EXPECT_TRUE(
+            prompts.boxes[0].text.startsWith(QStringLiteral("(エラー番号):  %1\r").arg(ErrorNumber(c.code))))
             << prompts.boxes[0].text.toStdString();
     }
 }

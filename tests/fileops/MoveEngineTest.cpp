@@ -114,7 +114,7 @@ TEST_P(Moves, EveryByteTheModeAndTheTimeArriveAndTheSourceGoes) {
 TEST_P(Moves, ATakenNameIsAskedAboutAndNothingIsOverwrittenUnasked) {
     const struct {
         JobControl::Clash answer;
-        int32_t result;
+        ShellCode result;
         QByteArray inDest; ///< what dest/a.txt holds afterwards
         bool sourceStays;  ///< src/a.txt is still there
         bool laterMoved;   ///< src/b.txt, after it, was moved
@@ -158,7 +158,7 @@ TEST_P(Moves, WhatNeedsNoMoveOrCannotBeMovedStaysAndSaysSo) {
     const struct {
         QStringList sources;
         QString destination;
-        int32_t result;
+        ShellCode result;
     } rows[] = {
         // Already in the destination: nothing to do, nothing to ask.
         {{dest("here.txt")}, m_dest, ShellCode::Done},

@@ -73,7 +73,7 @@ TEST_F(ContinuousPlayTest, PlaysDownTheListAndStartsTheFirstAfterTheLast) {
     for (const QString& key : PlayMarkKeys())
         EXPECT_TRUE(rig.icons.contains(key)) << key.toStdString();
 
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     EXPECT_EQ(rig.play->PlayingPath(), rig.key(0));
     ExpectStarted(rig.model(), 0, "PlayDwn");
     EXPECT_TRUE(rig.folders.recorded.isEmpty()) << "a start by hand follows no end";
@@ -105,7 +105,7 @@ TEST_F(ContinuousPlayTest, ReverseOrderWrapsFromTheFirstToTheLast) {
     EXPECT_TRUE(rig.play->ReverseOrder());
     EXPECT_TRUE(rig.slideShow->isEnabled()) << "the order buttons let the slideshow run";
 
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     ExpectStarted(rig.model(), 0, "PlayUp");
     ASSERT_TRUE(rig.waitPlaying(rig.key(2)));
     ExpectEnded(rig.model(), 0);
@@ -122,7 +122,7 @@ TEST_F(ContinuousPlayTest, RepeatRestartsTheSameRowAndMarksIt) {
     EXPECT_TRUE(rig.toolbar->button(QStringLiteral("リピート再生"))->isChecked()) << "F9 moves the button";
     EXPECT_FALSE(rig.slideShow->isEnabled());
 
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     ASSERT_TRUE(rig.waitNewStreams(3, 10000));
     EXPECT_EQ(rig.play->PlayingPath(), rig.key(1));
     const Mark mark = MarkOf(rig.model(), 1);
@@ -145,7 +145,7 @@ TEST_F(ContinuousPlayTest, RepeatRestartsTheSameRowAndMarksIt) {
 
 TEST_F(ContinuousPlayTest, ARowSelectedWhilePlayingDecidesTheNextFile) {
     rig.list(media().three());
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     rig.select(1);
     ASSERT_TRUE(rig.waitPlaying(rig.key(2)));
     ExpectEnded(rig.model(), 0);
@@ -156,7 +156,7 @@ TEST_F(ContinuousPlayTest, ARowSelectedWhilePlayingDecidesTheNextFile) {
 
 TEST_F(ContinuousPlayTest, AListOfOneReplaysItsFileAndKeepsTheEndMark) {
     rig.list(media().single());
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     ASSERT_TRUE(rig.waitNewStreams(2));
     const Mark mark = MarkOf(rig.model(), 0);
     EXPECT_EQ(mark.color, kBlack);
@@ -173,7 +173,7 @@ TEST_F(ContinuousPlayTest, AMissingFileIsReportedAndContinuousPlayRests) {
     ASSERT_EQ(rig.model().rowCount(), 2);
     QFile::remove(rig.key(0));
 
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     ASSERT_EQ(rig.prompts.boxes.size(), 1);
     EXPECT_EQ(rig.prompts.boxes[0].text, rig.key(0) + QStringLiteral("は、存在しないため再生できません。"));
     EXPECT_EQ(rig.prompts.boxes[0].caption, QStringLiteral("プレイヤーエラー"));
@@ -185,7 +185,7 @@ TEST_F(ContinuousPlayTest, AMissingFileIsReportedAndContinuousPlayRests) {
 
 TEST_F(ContinuousPlayTest, ABrokenFileRaisesAWarningAndNothingFollows) {
     rig.list(media().broken());
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     ASSERT_TRUE(WaitUntil([&] { return !rig.prompts.boxes.isEmpty(); }));
     QTest::qWait(kQuietMs);
     ASSERT_EQ(rig.prompts.boxes.size(), 1);
@@ -207,7 +207,7 @@ TEST_F(ContinuousPlayTest, SlideshowAdvancesAPictureAndAVideoEndsByItself) {
 
     QElapsedTimer clock;
     clock.start();
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     EXPECT_TRUE(rig.timer1.isActive());
     EXPECT_EQ(rig.timer1.interval(), 2000);
     ASSERT_TRUE(rig.waitPlaying(rig.key(1), 8000));
@@ -240,11 +240,11 @@ TEST_F(ContinuousPlayTest, SlideTickActsOnlyWithTheShowOnRepeatOffAndPlayArmed) 
     for (const Case& c : cases) {
         ContinuousRig local;
         local.list(media().pictures());
-        local.play->SetPlaybotton(2);
+        local.play->SetPlaybotton(PlayStep::Selected);
         ASSERT_EQ(local.play->PlayingPath(), local.key(0));
         local.state->setSlideShow(c.showOn);
         if (c.loop)
-            local.play->ToggleRepeat(0);
+            local.play->ToggleRepeat(RepeatFrom::Click);
         local.play->setAutoPlayArmed(c.armed);
         local.play->SlideTimerTick();
         EXPECT_EQ(local.play->PlayingPath(), c.advances ? local.key(1) : local.key(0))
@@ -257,7 +257,7 @@ TEST_F(ContinuousPlayTest, SlideTickActsOnlyWithTheShowOnRepeatOffAndPlayArmed) 
     local.settings.SlideSeconds = 5;
     local.list(media().pictures());
     local.select(1);
-    local.play->SetPlaybotton(2);
+    local.play->SetPlaybotton(PlayStep::Selected);
     EXPECT_TRUE(local.opener.opened.isEmpty());
     EXPECT_EQ(local.player->FileName(), local.key(1));
     EXPECT_TRUE(local.timer1.isActive());
@@ -269,7 +269,7 @@ TEST_F(ContinuousPlayTest, DoubleSpeedHalvesTheTimeToTheEnd) {
     EXPECT_EQ(rig.player->Rate(), 2.0);
     rig.list(media().slow());
     QSignalSpy ended(rig.player, &MediaPlayer::EndOfStream);
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     ASSERT_TRUE(rig.waitNewStreams(1));
     QElapsedTimer clock;
     clock.start();
@@ -287,12 +287,12 @@ TEST_F(ContinuousPlayTest, PlayButtonPausesAndSpaceResumesWithoutReopening) {
         SameImage(rig.toolbar->button(QStringLiteral("再生"))->icon(), IconForKey(QStringLiteral("Play"))));
 
     rig.OnToolbarButton(QStringLiteral("再生"));
-    EXPECT_EQ(rig.movie->GetPlayState(), 2);
+    EXPECT_EQ(rig.movie->GetPlayState(), MovieState::Paused);
     EXPECT_TRUE(
         SameImage(rig.toolbar->button(QStringLiteral("再生"))->icon(), IconForKey(QStringLiteral("Pause"))));
 
     EXPECT_TRUE(rig.OnWindowKeyRelease(Qt::Key_Space, Qt::NoModifier));
-    EXPECT_EQ(rig.movie->GetPlayState(), 1);
+    EXPECT_EQ(rig.movie->GetPlayState(), MovieState::Playing);
     QTest::qWait(300);
     EXPECT_EQ(rig.newStreams->count(), 1) << "a paused file resumes where it stood";
 }
@@ -305,7 +305,7 @@ TEST_F(ContinuousPlayTest, ListKeysAndDoubleClickStartRows) {
 
     // A folder row: play, next and previous do nothing; its double click is the window's.
     rig.select(folderRow);
-    for (int flag : {0, 1, 2})
+    for (PlayStep flag : {PlayStep::Down, PlayStep::Up, PlayStep::Selected})
         rig.play->SetPlaybotton(flag);
     EXPECT_EQ(rig.play->PlayingPath(), QString());
     EXPECT_FALSE(rig.OnListDoubleClick(rig.model().index(folderRow, 0)));
@@ -329,7 +329,7 @@ TEST_F(ContinuousPlayTest, FileViewRestartsTheSelectedRowWithoutStepping) {
     rig.list(media().three());
     rig.toolbar->button(QStringLiteral("ファイルビュー"))->setChecked(true);
     rig.select(1);
-    rig.play->SetPlaybotton(0);
+    rig.play->SetPlaybotton(PlayStep::Down);
     EXPECT_EQ(rig.play->PlayingPath(), rig.key(1));
     EXPECT_EQ(rig.ListView1->currentIndex().row(), 1);
     EXPECT_EQ(rig.window->windowTitle(), ContinuousRig::baseCaption() + QStringLiteral(" - ") + rig.key(1));
@@ -340,14 +340,14 @@ TEST_F(ContinuousPlayTest, FileViewRestartsTheSelectedRowWithoutStepping) {
 TEST_F(ContinuousPlayTest, NoSelectedRowAtTheFirstStartIsAnErrorBox) {
     rig.list(media().three());
     rig.ListView1->selectionModel()->clearSelection();
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     ASSERT_EQ(rig.prompts.boxes.size(), 1);
     EXPECT_EQ(rig.prompts.boxes[0].caption, QStringLiteral("TobimaruMeエラー"));
     EXPECT_EQ(rig.play->PlayingPath(), QString());
     EXPECT_EQ(rig.ListView1->selectionMode(), QAbstractItemView::SingleSelection);
 
     rig.select(0);
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     EXPECT_EQ(rig.play->PlayingPath(), rig.key(0));
     EXPECT_EQ(rig.ListView1->selectionMode(), QAbstractItemView::ExtendedSelection);
 }
@@ -370,7 +370,7 @@ TEST_F(ContinuousPlayTest, FilesWhoseNamesAreNotUtf8PlayOnThroughTheList) {
     dir.writeBytes("b_\x83\x65\x83\x58\x83\x67.avi", bytes);
     rig.list(dir.path());
     ASSERT_EQ(rig.model().rowCount(), 2);
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     ASSERT_TRUE(rig.waitPlaying(rig.key(1), 15000));
     ASSERT_TRUE(rig.waitNewStreams(2, 15000));
     EXPECT_TRUE(rig.prompts.boxes.isEmpty()) << rig.prompts.texts().join("|").toStdString();
@@ -382,7 +382,7 @@ TEST_F(ContinuousPlayTest, FilesWhoseNamesAreNotUtf8PlayOnThroughTheList) {
 TEST_F(ContinuousPlayTest, AnEndOfFileDuringAListingPlaysTheNextRowOfTheListAsItStands) {
     rig.list(media().three());
     const QString second = rig.key(1);
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     ASSERT_TRUE(rig.waitNewStreams(1));
     // The next folder is slow to read: the clip ends meanwhile.
     std::atomic<bool> nextStarted{false};

@@ -22,7 +22,7 @@ TEST(StepPlaylist, StepsAndWrapsMarkingOnlyPlainSteps) {
         {2, 1, 3, 1, ""},        {3, 2, 3, 2, ""},        {-1, 0, 3, 0, ""}, // stay
     };
     for (const Case& c : cases) {
-        const PlaylistStep s = StepPlaylist(c.flag, c.current, c.count);
+        const PlaylistStep s = StepPlaylist(PlayStep{c.flag}, c.current, c.count);
         EXPECT_EQ(s.row, c.row) << c.flag << " from " << c.current << " of " << c.count;
         EXPECT_EQ(s.leftIconKey, QString::fromLatin1(c.left)) << c.flag << " from " << c.current;
     }

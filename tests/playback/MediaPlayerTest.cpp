@@ -324,7 +324,7 @@ TEST_F(MediaPlayerTest, CallsBeforeTheCoreExistsTakeEffectOnceItDoes) {
     const struct Row {
         const char* name;
         std::function<void(MediaPlayer&, const QString& clip)> calls;
-        long state; // once it has settled
+        PlayerState state; // once it has settled
         int ends;
         int newStreams;
         Heard heard;
@@ -453,7 +453,7 @@ TEST(MediaPlayerLayout, VideoRectForEachDisplaySize) {
     struct Case {
         QSize pane;
         QSize video;
-        int size;
+        MediaPlayer::Size size;
         QRect expected;
     };
     const QSize pane(400, 300);
@@ -472,7 +472,7 @@ TEST(MediaPlayerLayout, VideoRectForEachDisplaySize) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MediaPlayer::VideoRect(c.pane, c.video, c.size), c.expected)
-            << "video " << c.video.width() << "x" << c.video.height() << " size " << c.size;
+            << "video " << c.video.width() << "x" << c.video.height() << " size " << static_cast<int>(c.size);
     }
 }
 
@@ -521,22 +521,22 @@ TEST(MediaPlayerScreen, FullScreenIsAskedForAndLeftByEscOrDoubleClick) {
     QTest::mouseDClick(player.videoWidget(), Qt::LeftButton);
     EXPECT_EQ(requests.count(), 4);
 
-    EXPECT_THROW(player.setDisplaySize(5), Failure);
-    EXPECT_THROW(player.setDisplaySize(-1), Failure);
+    EXPECT_THROW(player.setDisplaySize(PlayerSize{5}), Failure);
+    EXPECT_THROW(player.setDisplaySize(PlayerSize{-1}), Failure);
     EXPECT_EQ(player.DisplaySize(), MediaPlayer::Half);
 }
 
 TEST(MediaPlayerFlags, EachFlagSwitchesItsPartOfThePane) {
     struct Case {
-        int id;
+        PlayerFlag id;
         QStringList parts;
     };
     const Case cases[] = {
-        {MediaPlayer::ControlBarFlag, {"PlayerControlBar"}},
-        {MediaPlayer::AudioControlsFlag, {"volumeSlider", "muteButton"}},
-        {MediaPlayer::StatusLineFlag, {"statusLine"}},
-        {MediaPlayer::TrackerFlag, {"seekSlider", "timeLabel"}},
-        {MediaPlayer::TransportFlag, {"playPauseButton", "stopButton"}},
+        {PlayerFlag::ControlBar, {"PlayerControlBar"}},
+        {PlayerFlag::AudioControls, {"volumeSlider", "muteButton"}},
+        {PlayerFlag::StatusLine, {"statusLine"}},
+        {PlayerFlag::Tracker, {"seekSlider", "timeLabel"}},
+        {PlayerFlag::Transport, {"playPauseButton", "stopButton"}},
     };
     MediaPlayer player(nullptr, QuietPlayer());
     for (const Case& c : cases) {
@@ -546,12 +546,13 @@ TEST(MediaPlayerFlags, EachFlagSwitchesItsPartOfThePane) {
             for (const QString& name : c.parts) {
                 auto* part = player.findChild<QWidget*>(name);
                 ASSERT_NE(part, nullptr) << name.toStdString();
-                EXPECT_EQ(part->isVisibleTo(&player), on) << c.id << " " << name.toStdString();
+                EXPECT_EQ(part->isVisibleTo(&player), on)
+                    << static_cast<int>(c.id) << " " << name.toStdString();
             }
         }
     }
-    EXPECT_FALSE(player.setDisplayFlag(1234, true));
-    EXPECT_FALSE(player.DisplayFlag(1234));
+    EXPECT_FALSE(player.setDisplayFlag(PlayerFlag{1234}, true));
+    EXPECT_FALSE(player.DisplayFlag(PlayerFlag{1234}));
 }
 
 TEST(MediaPlayerFlags, KeyDownFollowsItsFlag) {
@@ -567,7 +568,7 @@ TEST(MediaPlayerFlags, KeyDownFollowsItsFlag) {
     EXPECT_EQ(keys.last()[1].toInt(), 4);
 
     const qsizetype before = keys.count();
-    player.setDisplayFlag(MediaPlayer::KeyEventsFlag, false);
+    player.setDisplayFlag(PlayerFlag::KeyEvents, false);
     QTest::keyClick(&player, Qt::Key_B);
     EXPECT_EQ(keys.count(), before);
 }
@@ -578,7 +579,7 @@ TEST(PlayerControlBarTest, SeekSliderSendsOnlyTheUsersMoves) {
     auto* slider = bar.findChild<QSlider*>(QStringLiteral("seekSlider"));
     ASSERT_NE(slider, nullptr);
 
-    bar.setPlayState(2);
+    bar.setPlayState(PlayerState::Playing);
     bar.setDuration(10.0);
     bar.setPosition(3.0); // the player moving it is not a request
     EXPECT_EQ(seeks.count(), 0);
@@ -592,7 +593,7 @@ TEST(PlayerControlBarTest, SeekSliderSendsOnlyTheUsersMoves) {
     bar.setTrackerEnabled(false);
     EXPECT_FALSE(slider->isEnabled());
     bar.setTrackerEnabled(true);
-    bar.setPlayState(6); // closed: nothing to seek in
+    bar.setPlayState(PlayerState::Closed); // closed: nothing to seek in
     EXPECT_FALSE(slider->isEnabled());
 }
 

@@ -123,7 +123,7 @@ TEST_F(PlaybackOptionsTest, DisplaySizeReachesTheSelectedFileAndFullScreenTheWin
     rig.list(media().three());
     const struct {
         const char* item;
-        int size;
+        MediaPlayer::Size size;
         const char* panel;
     } cases[] = {{"Dspsize(1)", MediaPlayer::Half, "50%"},
                  {"Dspsize(2)", MediaPlayer::Normal, "100%"},
@@ -192,7 +192,7 @@ TEST_F(PlaybackOptionsTest, OptionsWithAnEmptyListChangeOnlyTheirCheckAndPanel) 
 
     // The mute check still reaches the next file.
     rig.list(media().three());
-    rig.play->SetPlaybotton(2);
+    rig.play->SetPlaybotton(PlayStep::Selected);
     ASSERT_TRUE(rig.waitNewStreams(1));
     EXPECT_TRUE(rig.player->Mute());
 

@@ -17,12 +17,12 @@ public:
     bool openWithDefault(const QString& path) override {
         opened << path;
         if (failure)
-            throw Failure(failure, "opener");
+            throw Failure(*failure, "opener");
         return succeed;
     }
     QStringList opened;
     bool succeed = true;
-    int failure = 0;
+    std::optional<ErrorCode> failure;
 };
 
 class ClsMovieTest : public ::testing::Test {
@@ -58,19 +58,19 @@ TEST(ClsMovieLists, MediaExtensionsAreTheClassicOnesAndTodays) {
 }
 
 TEST(ClsMovieLists, DisplaySizeForEachMenuIndex) {
-    const std::pair<int, int> cases[] = {{0, MediaPlayer::Fit},        {1, MediaPlayer::Half},
-                                         {2, MediaPlayer::Normal},     {3, MediaPlayer::Double},
-                                         {4, MediaPlayer::FullScreen}, {7, MediaPlayer::FullScreen},
-                                         {-1, MediaPlayer::FullScreen}};
+    const std::pair<int, PlayerSize> cases[] = {{0, MediaPlayer::Fit},        {1, MediaPlayer::Half},
+                                                {2, MediaPlayer::Normal},     {3, MediaPlayer::Double},
+                                                {4, MediaPlayer::FullScreen}, {7, MediaPlayer::FullScreen},
+                                                {-1, MediaPlayer::FullScreen}};
     for (const auto& [index, size] : cases)
-        EXPECT_EQ(clsMovie::DisplaySizeFor(index), size) << index;
+        EXPECT_EQ(clsMovie::DisplaySizeFor(SizeMenuIndex{index}), size) << index;
 }
 
 TEST_F(ClsMovieTest, MissingFileIsReportedAndNothingStarts) {
     const QString folderNamedLikeAClip = media().dir.mkdir(QStringLiteral("folder.avi"));
     for (const QString& path : {media().dir.file(QStringLiteral("gone.avi")), folderNamedLikeAClip}) {
         prompts.clear();
-        movie.PlayStart(path, QStringLiteral("avi"), 0);
+        movie.PlayStart(path, QStringLiteral("avi"), SizeMenuIndex{0});
         ASSERT_EQ(prompts.boxes.size(), 1);
         EXPECT_EQ(prompts.boxes[0].text, path + QStringLiteral("は、存在しないため再生できません。"));
         EXPECT_EQ(prompts.boxes[0].caption, kCaption);
@@ -86,9 +86,9 @@ TEST_F(ClsMovieTest, NonMediaFilesGoToTheDesktopAndFilesWithoutExtensionNowhere)
     const QString png = media().dir.write(QStringLiteral("notes.txt"), "text");
     const QString bare = media().dir.write(QStringLiteral("README"), "text");
 
-    movie.PlayStart(png, QStringLiteral("txt"), 0);
+    movie.PlayStart(png, QStringLiteral("txt"), SizeMenuIndex{0});
     EXPECT_EQ(opener.opened, QStringList{png});
-    movie.PlayStart(bare, QString(), 0);
+    movie.PlayStart(bare, QString(), SizeMenuIndex{0});
     EXPECT_EQ(opener.opened, QStringList{png});
     EXPECT_TRUE(prompts.boxes.isEmpty());
     EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
@@ -96,7 +96,7 @@ TEST_F(ClsMovieTest, NonMediaFilesGoToTheDesktopAndFilesWithoutExtensionNowhere)
 
     // No application for the type: said plainly rather than nothing happening at all.
     opener.succeed = false;
-    movie.PlayStart(png, QStringLiteral("TXT"), 0);
+    movie.PlayStart(png, QStringLiteral("TXT"), SizeMenuIndex{0});
     ASSERT_EQ(prompts.boxes.size(), 1);
     EXPECT_EQ(prompts.boxes[0].text, png + QStringLiteral("を開くアプリケーションがありません。"));
     EXPECT_EQ(prompts.boxes[0].caption, kCaption);
@@ -105,13 +105,13 @@ TEST_F(ClsMovieTest, NonMediaFilesGoToTheDesktopAndFilesWithoutExtensionNowhere)
 TEST_F(ClsMovieTest, UpperCaseExtensionPlaysInThePane) {
     QSignalSpy ended(&player, &MediaPlayer::EndOfStream);
     player.hide();
-    movie.PlayStart(media().clip(), QStringLiteral("AVI"), 2);
+    movie.PlayStart(media().clip(), QStringLiteral("AVI"), SizeMenuIndex{2});
     EXPECT_FALSE(player.isHidden()) << "the pane is made visible";
     EXPECT_EQ(player.FileName(), media().clip());
-    EXPECT_EQ(movie.GetPlayState(), 1);
+    EXPECT_EQ(movie.GetPlayState(), MovieState::Playing);
     EXPECT_TRUE(opener.opened.isEmpty());
     ASSERT_TRUE(WaitUntil([&] { return ended.count() == 1; }));
-    EXPECT_EQ(movie.GetPlayState(), 0);
+    EXPECT_EQ(movie.GetPlayState(), MovieState::Idle);
 }
 
 // Each format added to the pane plays there from a real file, not through the desktop. A png in
@@ -141,7 +141,7 @@ TEST_F(ClsMovieTest, TodaysFormatsPlayInThePane) {
         SCOPED_TRACE(f.name);
         const QString path = f.make(media().dir.file(QString::fromLatin1(f.name)));
         const int before = newStream.count();
-        movie.PlayStart(path, QFileInfo(path).suffix().toUpper(), 0);
+        movie.PlayStart(path, QFileInfo(path).suffix().toUpper(), SizeMenuIndex{0});
         EXPECT_TRUE(WaitUntil([&] { return newStream.count() == before + 1; })) << "mpv opened it";
         EXPECT_EQ(player.FileName(), path);
         EXPECT_TRUE(prompts.boxes.isEmpty()) << prompts.texts().join("|").toStdString();
@@ -151,47 +151,47 @@ TEST_F(ClsMovieTest, TodaysFormatsPlayInThePane) {
 
 TEST_F(ClsMovieTest, PausedFileResumesAndStoppedFileStartsOver) {
     QSignalSpy newStream(&player, &MediaPlayer::NewStream);
-    movie.PlayStart(media().longClip(), QStringLiteral("avi"), 0);
+    movie.PlayStart(media().longClip(), QStringLiteral("avi"), SizeMenuIndex{0});
     ASSERT_TRUE(WaitUntil([&] { return newStream.count() == 1; }));
 
     movie.PlayPause();
-    EXPECT_EQ(movie.GetPlayState(), 2);
+    EXPECT_EQ(movie.GetPlayState(), MovieState::Paused);
     movie.PlayPause(); // only a playing file pauses
-    EXPECT_EQ(movie.GetPlayState(), 2);
-    movie.PlayStart(media().longClip(), QStringLiteral("avi"), 0);
-    EXPECT_EQ(movie.GetPlayState(), 1);
+    EXPECT_EQ(movie.GetPlayState(), MovieState::Paused);
+    movie.PlayStart(media().longClip(), QStringLiteral("avi"), SizeMenuIndex{0});
+    EXPECT_EQ(movie.GetPlayState(), MovieState::Playing);
     QTest::qWait(300);
     EXPECT_EQ(newStream.count(), 1) << "a paused file resumes, it is not opened again";
 
     player.Stop();
-    movie.PlayStart(media().longClip(), QStringLiteral("avi"), 0);
+    movie.PlayStart(media().longClip(), QStringLiteral("avi"), SizeMenuIndex{0});
     ASSERT_TRUE(WaitUntil([&] { return newStream.count() == 2; }));
-    EXPECT_EQ(movie.GetPlayState(), 1);
+    EXPECT_EQ(movie.GetPlayState(), MovieState::Playing);
 }
 
 TEST_F(ClsMovieTest, GetPlayStateSwapsAndIsZeroWhileHidden) {
-    EXPECT_EQ(movie.GetPlayState(), 0); // closed
-    movie.PlayStart(media().picture(), QStringLiteral("jpg"), 0);
-    EXPECT_EQ(movie.GetPlayState(), 1);
+    EXPECT_EQ(movie.GetPlayState(), MovieState::Idle); // closed
+    movie.PlayStart(media().picture(), QStringLiteral("jpg"), SizeMenuIndex{0});
+    EXPECT_EQ(movie.GetPlayState(), MovieState::Playing);
     player.hide();
-    EXPECT_EQ(movie.GetPlayState(), 0);
+    EXPECT_EQ(movie.GetPlayState(), MovieState::Idle);
     player.setVisible(true);
     movie.PlayPause();
     EXPECT_EQ(player.PlayState(), MediaPlayer::Paused);
-    EXPECT_EQ(movie.GetPlayState(), 2);
+    EXPECT_EQ(movie.GetPlayState(), MovieState::Paused);
     player.Stop();
-    EXPECT_EQ(movie.GetPlayState(), 0);
+    EXPECT_EQ(movie.GetPlayState(), MovieState::Idle);
 }
 
 TEST_F(ClsMovieTest, PlayStopClosesTheFile) {
-    movie.PlayStart(media().picture(), QStringLiteral("jpg"), 0);
-    player.setDisplayFlag(MediaPlayer::TransportFlag, false);
+    movie.PlayStart(media().picture(), QStringLiteral("jpg"), SizeMenuIndex{0});
+    player.setDisplayFlag(PlayerFlag::Transport, false);
     timerStops = 0;
     movie.PlayStop();
     EXPECT_EQ(timerStops, 1);
     EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
     EXPECT_EQ(player.FileName(), QString());
-    EXPECT_TRUE(player.DisplayFlag(MediaPlayer::TransportFlag));
+    EXPECT_TRUE(player.DisplayFlag(PlayerFlag::Transport));
     movie.PlayStop(); // already closed: harmless
     EXPECT_EQ(timerStops, 2);
     EXPECT_EQ(player.PlayState(), MediaPlayer::Closed);
@@ -200,12 +200,12 @@ TEST_F(ClsMovieTest, PlayStopClosesTheFile) {
 TEST_F(ClsMovieTest, ScreenAndMuteChangesOnlyForMediaFiles) {
     QSignalSpy fullScreen(&player, &MediaPlayer::fullScreenRequested);
     const QString file = media().clip();
-    movie.PlayScreenChange(2, file, QStringLiteral("txt"));
+    movie.PlayScreenChange(SizeMenuIndex{2}, file, QStringLiteral("txt"));
     EXPECT_EQ(player.DisplaySize(), MediaPlayer::Fit);
-    movie.PlayScreenChange(2, file, QStringLiteral("AVI"));
+    movie.PlayScreenChange(SizeMenuIndex{2}, file, QStringLiteral("AVI"));
     EXPECT_EQ(player.DisplaySize(), MediaPlayer::Normal);
     EXPECT_FALSE(player.isHidden());
-    movie.PlayScreenChange(4, file, QStringLiteral("avi"));
+    movie.PlayScreenChange(SizeMenuIndex{4}, file, QStringLiteral("avi"));
     EXPECT_EQ(player.DisplaySize(), MediaPlayer::FullScreen);
     EXPECT_EQ(fullScreen.count(), 1);
 
@@ -223,7 +223,7 @@ TEST_F(ClsMovieTest, StartFailuresEndInThePlayerErrorBox) {
     MediaPlayer dead(nullptr, broken);
     clsMovie deadMovie(dead, prompts, opener);
 
-    deadMovie.PlayStart(media().clip(), QStringLiteral("avi"), 0);
+    deadMovie.PlayStart(media().clip(), QStringLiteral("avi"), SizeMenuIndex{0});
     ASSERT_EQ(prompts.boxes.size(), 1);
     const QString expected =
         QStringLiteral("(MediaPlayerエラー番号):  ") + QString::number(dead.ErrorCode()) +
@@ -237,7 +237,7 @@ TEST_F(ClsMovieTest, StartFailuresEndInThePlayerErrorBox) {
     // A failure outside the media list gets the same box, empty.
     opener.failure = ErrorCode::PermissionDenied;
     const QString png = media().dir.write(QStringLiteral("x.txt"), "text");
-    deadMovie.PlayStart(png, QStringLiteral("txt"), 0);
+    deadMovie.PlayStart(png, QStringLiteral("txt"), SizeMenuIndex{0});
     ASSERT_EQ(prompts.boxes.size(), 2);
     EXPECT_EQ(prompts.boxes[1].text, QString());
     EXPECT_EQ(prompts.boxes[1].caption, kCaption);

@@ -217,7 +217,7 @@ TEST(MediaTypeTable, MarksStartUncheckedAndABadMarkIsATypeMismatch) {
     EXPECT_TRUE(std::none_of(rows.begin(), rows.end(), [](const MediaType& r) { return r.checked; }));
 
     clsIniFile bad(dir.write("bad.ini", "[PlayFile]\nValue3=1\nValue4=maybe\n"));
-    int code = 0;
+    std::optional<ErrorCode> code;
     try {
         LoadMediaMarks(bad, rows);
     } catch (const Failure& f) {

@@ -30,7 +30,7 @@ int FailureCode(const std::function<void()>& f) {
     try {
         f();
     } catch (const Failure& e) {
-        return e.code();
+        return ErrorNumber(e.code());
     }
     return 0;
 }
@@ -80,8 +80,10 @@ TEST(OptionsStore, SavedValuesComeBackAndReachTheRunningProgram) {
     EXPECT_EQ(s.read("Melt", "SelectFolder"), "1");
     EXPECT_EQ(rt.SlideSeconds, 45);
     EXPECT_EQ(rt.SlideKind, 1);
-    EXPECT_EQ((std::array<int, 4>{rt.ShowHidden, rt.ShowSystem, rt.ShowReadOnly, rt.ShowFolders}),
-              v.fileView);
+    // A grey check (2) stays in the file; the running program only asks whether it is on.
+    EXPECT_EQ((std::array<bool, 4>{rt.ShowHidden, rt.ShowSystem, rt.ShowReadOnly, rt.ShowFolders}),
+              (std::array<bool, 4>{v.fileView[0] != 0, v.fileView[1] != 0, v.fileView[2] != 0,
+                                   v.fileView[3] != 0}));
     EXPECT_TRUE(ExtractionAsksForFolder(s.path()));
 
     OptionValues back;
@@ -108,24 +110,32 @@ TEST(OptionsStore, StoredValuesWithoutAControlStateStopTheLoadThere) {
     const Case cases[] = {
         {"a type mark that is no Boolean",
          "[PlayFile]\nValue3=maybe\n[SlideShow]\nSlideTime=5\n",
-         ErrorCode::TypeMismatch,
+         ErrorNumber(ErrorCode::TypeMismatch),
          "1",
          {}},
         {"slide type 2",
          "[SlideShow]\nSlideTime=5\nSlideType=2\n[Boot]\nSearchPath=1\n",
-         ErrorCode::SubscriptOutOfRange,
+         ErrorNumber(ErrorCode::SubscriptOutOfRange),
          "5",
          {}},
-        {"slide type -1", "[SlideShow]\nSlideType=-1\n", ErrorCode::SubscriptOutOfRange, "0", {}},
-        {"a slide time that is no number", "[SlideShow]\nSlideTime=ten\n", ErrorCode::TypeMismatch, "1", {}},
+        {"slide type -1",
+         "[SlideShow]\nSlideType=-1\n",
+         ErrorNumber(ErrorCode::SubscriptOutOfRange),
+         "0",
+         {}},
+        {"a slide time that is no number",
+         "[SlideShow]\nSlideTime=ten\n",
+         ErrorNumber(ErrorCode::TypeMismatch),
+         "1",
+         {}},
         {"a check value of 3",
          "[Boot]\nSearchPath=1\nBootPosition=3\nScreenSaver=1\n",
-         ErrorCode::InvalidPropertyValue,
+         ErrorNumber(ErrorCode::InvalidPropertyValue),
          "0",
          {1, 0, 0, 0, 0}},
         {"a negative check value",
          "[FileView]\nHiddenAtr=-1\n[Boot]\nMousePlay=2\n",
-         ErrorCode::InvalidPropertyValue,
+         ErrorNumber(ErrorCode::InvalidPropertyValue),
          "0",
          {0, 0, 0, 0, 2}},
     };

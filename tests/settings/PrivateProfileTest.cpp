@@ -29,7 +29,7 @@ int CodeOf(const std::function<void()>& f) {
     try {
         f();
     } catch (const Failure& e) {
-        return e.code();
+        return ErrorNumber(e.code());
     }
     return 0;
 }
@@ -521,22 +521,22 @@ TEST(SettingsConvert, TextToInt16) {
         {"+7", 7},
         {"32767", 32767},
         {"-32768", -32768},
-        {"32768", 0, ErrorCode::Overflow},
-        {"32767.5", 0, ErrorCode::Overflow},
-        {"-32769", 0, ErrorCode::Overflow},
-        {"1e999", 0, ErrorCode::Overflow},
-        {"", 0, ErrorCode::TypeMismatch},
-        {"  ", 0, ErrorCode::TypeMismatch},
-        {"abc", 0, ErrorCode::TypeMismatch},
-        {"12abc", 0, ErrorCode::TypeMismatch},
-        {"True", 0, ErrorCode::TypeMismatch},
+        {"32768", 0, ErrorNumber(ErrorCode::Overflow)},
+        {"32767.5", 0, ErrorNumber(ErrorCode::Overflow)},
+        {"-32769", 0, ErrorNumber(ErrorCode::Overflow)},
+        {"1e999", 0, ErrorNumber(ErrorCode::Overflow)},
+        {"", 0, ErrorNumber(ErrorCode::TypeMismatch)},
+        {"  ", 0, ErrorNumber(ErrorCode::TypeMismatch)},
+        {"abc", 0, ErrorNumber(ErrorCode::TypeMismatch)},
+        {"12abc", 0, ErrorNumber(ErrorCode::TypeMismatch)},
+        {"True", 0, ErrorNumber(ErrorCode::TypeMismatch)},
     };
     for (const auto& c : cases) {
         int16_t got = 0;
         EXPECT_EQ(CodeOf([&] { got = ToInt16(QString::fromLatin1(c.text)); }), c.code) << c.text;
         EXPECT_EQ(got, c.expected) << c.text;
     }
-    EXPECT_EQ(CodeOf([] { NarrowToInt16(40000); }), ErrorCode::Overflow);
+    EXPECT_EQ(CodeOf([] { NarrowToInt16(40000); }), ErrorNumber(ErrorCode::Overflow));
     EXPECT_EQ(NarrowToInt16(-32768), -32768);
 }
 
@@ -553,8 +553,8 @@ TEST(SettingsConvert, TextToBooleanAndSingle) {
         {"-1", 1},
         {"2.5", 1},
         {"0.0", 0},
-        {"yes", ErrorCode::TypeMismatch},
-        {"", ErrorCode::TypeMismatch},
+        {"yes", ErrorNumber(ErrorCode::TypeMismatch)},
+        {"", ErrorNumber(ErrorCode::TypeMismatch)},
     };
     for (const auto& c : cases) {
         bool got = false;
@@ -565,6 +565,6 @@ TEST(SettingsConvert, TextToBooleanAndSingle) {
             EXPECT_EQ(int(got), c.expected) << c.text;
     }
     EXPECT_FLOAT_EQ(ToSingle(" 4512.5 "), 4512.5f);
-    EXPECT_EQ(CodeOf([] { ToSingle("1e39"); }), ErrorCode::Overflow);
-    EXPECT_EQ(CodeOf([] { ToSingle("wide"); }), ErrorCode::TypeMismatch);
+    EXPECT_EQ(CodeOf([] { ToSingle("1e39"); }), ErrorNumber(ErrorCode::Overflow));
+    EXPECT_EQ(CodeOf([] { ToSingle("wide"); }), ErrorNumber(ErrorCode::TypeMismatch));
 }

@@ -73,11 +73,11 @@ TEST_F(SettingsSchema, NoFileGivesEveryBuiltInValue) {
     EXPECT_EQ(host.playerHeight, 0.0); // applied even when 0
     EXPECT_EQ(host.playerWidth, 0.0);
     EXPECT_EQ(host.shadowLeftValue, -1.0); // "0" is not applied
-    EXPECT_EQ(out.ScreenSaverOff, 0);
-    EXPECT_EQ(out.GesturesOn, 0);
+    EXPECT_FALSE(out.ScreenSaverOff);
+    EXPECT_FALSE(out.GesturesOn);
     EXPECT_EQ(out.QuickPathMode, 0);
     EXPECT_EQ(out.SlideSeconds, 0);
-    EXPECT_EQ(out.ShowFolders, 0);
+    EXPECT_FALSE(out.ShowFolders);
     EXPECT_FALSE(host.log.contains("screensaver 0"));
     EXPECT_FALSE(QFile::exists(ini())); // nothing is written at start-up
 }
@@ -94,7 +94,7 @@ TEST_F(SettingsSchema, StepsRunInTheirOrder) {
         "pass(1) '' 0",       "pass(2) '' 0",       "pass(3) '' 0",        "pass(4) '' 0",
         "pass(5) '' 0",       "pass(6) '' 0",       "check TreeViewLine 0"};
     EXPECT_EQ(host.log, expected);
-    EXPECT_EQ(out.ScreenSaverOff, 1);
+    EXPECT_TRUE(out.ScreenSaverOff);
 }
 
 TEST_F(SettingsSchema, WindowPlacementRules) {
@@ -287,13 +287,13 @@ TEST_F(SettingsSchema, AFailureEndsTheLoadWhereItHappens) {
     const struct {
         const char* name;
         QByteArray file;
-        int code;
+        ErrorCode code;
         std::function<void(const FakeSettingsHost&, const RuntimeSettings&)> check;
     } cases[] = {
         {"no number in Boot", "[Boot]\nSearchPath=abc\nScreenSaver=1\n", ErrorCode::TypeMismatch,
          [](const FakeSettingsHost& h, const RuntimeSettings& r) {
              EXPECT_TRUE(h.log.isEmpty());
-             EXPECT_EQ(r.ScreenSaverOff, 0);
+             EXPECT_FALSE(r.ScreenSaverOff);
              EXPECT_EQ(r.ListPattern, BuiltInListPattern());
              EXPECT_EQ(r.StartFolder, h.cwd);
          }},
@@ -301,7 +301,7 @@ TEST_F(SettingsSchema, AFailureEndsTheLoadWhereItHappens) {
          ErrorCode::Overflow,
          [](const FakeSettingsHost& h, const RuntimeSettings& r) {
              EXPECT_EQ(h.log, QStringList{"screensaver 0"});
-             EXPECT_EQ(r.GesturesOn, 1);
+             EXPECT_TRUE(r.GesturesOn);
              EXPECT_EQ(h.width, -1);
          }},
         {"16-bit text out of range", "[Boot]\nBootPosition=40000\n", ErrorCode::Overflow,
@@ -341,8 +341,8 @@ TEST_F(SettingsSchema, AFailureEndsTheLoadWhereItHappens) {
          ErrorCode::TypeMismatch,
          [](const FakeSettingsHost&, const RuntimeSettings& r) {
              EXPECT_EQ(r.SlideSeconds, 5);
-             EXPECT_EQ(r.ShowHidden, 1);
-             EXPECT_EQ(r.ShowSystem, 0);
+             EXPECT_TRUE(r.ShowHidden);
+             EXPECT_FALSE(r.ShowSystem);
          }},
         {"player size no number", "[MediaSize]\nMediaSizeHeight=4000\nMediaSizeWidth=wide\n",
          ErrorCode::TypeMismatch,

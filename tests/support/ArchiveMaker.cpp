@@ -272,7 +272,8 @@ QString ExtractionSandbox::zip(const std::vector<ZipEntry>& entries, const QStri
     return ArchiveMaker::zip(tmp.file("in/" + name), entries);
 }
 
-int ExtractionSandbox::extract(ArchiveKind kind, const QString& archive, const ExtractCallbacks& callbacks) {
+ArchiverCode ExtractionSandbox::extract(ArchiveKind kind, const QString& archive,
+                                        const ExtractCallbacks& callbacks) {
     return ExtractArchive({kind, archive, dest}, callbacks, &message);
 }
 

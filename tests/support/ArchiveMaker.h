@@ -96,7 +96,7 @@ struct ExtractionSandbox {
     /// A ZIP of the entries in the archives' folder.
     QString zip(const std::vector<ZipEntry>& entries, const QString& name = "a.zip");
     /// ExtractArchive into the destination; what went wrong goes to `message`.
-    int extract(ArchiveKind kind, const QString& archive, const ExtractCallbacks& callbacks = {});
+    ArchiverCode extract(ArchiveKind kind, const QString& archive, const ExtractCallbacks& callbacks = {});
     QMap<QString, QByteArray> world() const;
     /// `before` with the entries (relative to the destination) added.
     QMap<QString, QByteArray> with(const QMap<QString, QByteArray>& added) const;

@@ -103,7 +103,7 @@ struct OptionsRig {
     }
 };
 
-QString ErrorBoxText(int code) {
+QString ErrorBoxText(ErrorCode code) {
     return ComposeErrorMessage(code);
 }
 
@@ -331,7 +331,7 @@ TEST(Form2, StoredValuesNoControlCanShowAreReported) {
     const struct {
         const char* what;
         QByteArray ini;
-        int code;
+        ErrorCode code;
         const char* text2;
         const char* checkedBox; ///< read before the failure
     } cases[] = {
