@@ -153,18 +153,6 @@ struct Entry {
 // In the listing order, an entry that comes up again under a later pattern.
 constexpr std::uint32_t kAgain = 0x80000000u;
 
-FolderImage ReadOnlyFolderImage(std::string_view name) {
-    if (name == "My Pictures")
-        return FolderImage::MyPictures;
-    if (name == "My Music")
-        return FolderImage::MyMusic;
-    if (name == "My Videos")
-        return FolderImage::MyVideos;
-    if (name == "Favorites")
-        return FolderImage::Favorites;
-    return FolderImage::Closed;
-}
-
 // One string per distinct extension of a listing, so that its rows share them.
 class ExtensionTexts {
 public:
@@ -550,6 +538,18 @@ QString FileIconBase(const QString& extension, const QString& fullPath) {
         extension == QLatin1String("ico") || extension == QLatin1String("desktop"))
         return fullPath;
     return extension;
+}
+
+FolderImage ReadOnlyFolderImage(std::string_view name) {
+    if (name == "My Pictures")
+        return FolderImage::MyPictures;
+    if (name == "My Music")
+        return FolderImage::MyMusic;
+    if (name == "My Videos")
+        return FolderImage::MyVideos;
+    if (name == "Favorites")
+        return FolderImage::Favorites;
+    return FolderImage::Closed;
 }
 
 } // namespace tobimaru

@@ -9,6 +9,7 @@
 #include <QStringView>
 #include <cstdint>
 #include <stop_token>
+#include <string_view>
 #include <vector>
 
 namespace tobimaru {
@@ -70,6 +71,10 @@ void PrepareListing(ListResult& result, int sortColumn, bool descending);
 
 /// The attribute that decides an entry's admission: system (a folder named "lost+found", or
 /// anything neither a regular file nor a folder), then hidden, then read-only.
+/// The image of a read-only folder by the exact bytes of its name ("My Pictures", "My Music",
+/// "My Videos", "Favorites"); Closed for any other name.
+FolderImage ReadOnlyFolderImage(std::string_view name);
+
 EntryAttr ClassifyEntry(bool namedLostFound, bool isDir, bool isRegular, bool hidden, bool readOnly);
 
 /// Whether the switches admit an entry of that attribute (plain entries always).

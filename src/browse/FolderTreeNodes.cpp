@@ -1,6 +1,7 @@
 #include "browse/FolderTreeNodes.h"
 
 #include "base/FileNames.h"
+#include "browse/FileListModel.h"
 #include "browse/TreeNodeRoles.h"
 
 #include <QDir>
@@ -8,14 +9,6 @@
 #include <QTreeWidgetItem>
 
 namespace tobimaru::treenode {
-
-namespace {
-
-const QColor kSystemColour(0, 0, 192);
-const QColor kHiddenColour(128, 0, 128);
-const QColor kReadOnlyColour(0, 128, 0);
-
-} // namespace
 
 bool NodeLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
     return TreeCaptionLess(a->text(0), b->text(0));
@@ -92,20 +85,10 @@ bool IsUnder(const QString& path, const QString& folder) {
 }
 
 void SetColour(QTreeWidgetItem* node, EntryAttr attr) {
-    switch (attr) {
-    case EntryAttr::System:
-        node->setForeground(0, kSystemColour);
-        break;
-    case EntryAttr::Hidden:
-        node->setForeground(0, kHiddenColour);
-        break;
-    case EntryAttr::ReadOnly:
-        node->setForeground(0, kReadOnlyColour);
-        break;
-    case EntryAttr::Plain:
-        // The theme's text colour: black on the usual light palette, readable on a dark one.
-        break;
-    }
+    // A plain folder keeps the theme's text colour: black on the usual light palette, readable
+    // on a dark one. The others take the list's colours, so a folder looks alike in both.
+    if (attr != EntryAttr::Plain)
+        node->setForeground(0, FileListModel::AttrColor(attr));
 }
 
 // Bold and coloured, once: a node that is bold already keeps its colour.

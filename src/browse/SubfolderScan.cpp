@@ -40,7 +40,8 @@ std::optional<SubfolderEntry> Admit(const std::string& name, bool hidden, bool r
     SubfolderEntry e;
     e.name = DecodeFileName(QByteArrayView(name.data(), qsizetype(name.size())));
     e.attr = attr;
-    e.image = attr == EntryAttr::ReadOnly ? ReadOnlyFolderImage(e.name) : FolderImage::Closed;
+    e.image = attr == EntryAttr::ReadOnly ? ReadOnlyFolderImage(EncodeFileName(e.name).toStdString())
+                                          : FolderImage::Closed;
     return e;
 }
 
@@ -56,18 +57,6 @@ std::vector<std::optional<MountStatus>> MountAnswers(const DriveModel& drives, c
 }
 
 } // namespace
-
-FolderImage ReadOnlyFolderImage(const QString& name) {
-    if (name == QLatin1String("My Pictures"))
-        return FolderImage::MyPictures;
-    if (name == QLatin1String("My Music"))
-        return FolderImage::MyMusic;
-    if (name == QLatin1String("My Videos"))
-        return FolderImage::MyVideos;
-    if (name == QLatin1String("Favorites"))
-        return FolderImage::Favorites;
-    return FolderImage::Closed;
-}
 
 std::vector<SubfolderEntry> ScanSubfolders(const QString& folder, const ListOptions& admission,
                                            const DriveModel& drives) {

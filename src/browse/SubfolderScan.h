@@ -52,8 +52,4 @@ std::vector<TreeLevelEntry> ReadTreeLevel(const QString& folder, const ListOptio
 /// Caption order without regard to case; captions that differ only in case keep a fixed order.
 bool TreeCaptionLess(const QString& a, const QString& b);
 
-/// The image of a read-only folder by its exact name ("My Pictures", "My Music", "My Videos",
-/// "Favorites"); Closed for any other name.
-FolderImage ReadOnlyFolderImage(const QString& name);
-
 } // namespace tobimaru

@@ -4,6 +4,7 @@
 #include "TreeRig.h"
 
 #include "base/FileNames.h"
+#include "browse/FileListModel.h"
 #include "browse/SubfolderScan.h"
 #include "browse/TreeNodeRoles.h"
 
@@ -20,20 +21,6 @@ using namespace tobimaru;
 using tobimaru::test::TreeRig;
 
 namespace {
-
-QColor AttrColour(EntryAttr attr) {
-    switch (attr) {
-    case EntryAttr::System:
-        return QColor(0, 0, 192);
-    case EntryAttr::Hidden:
-        return QColor(128, 0, 128);
-    case EntryAttr::ReadOnly:
-        return QColor(0, 128, 0);
-    case EntryAttr::Plain:
-        break;
-    }
-    return QColor();
-}
 
 // One line per shown node: depth, caption, key, image, colour, and "+" for an expand mark.
 void Describe(QStringList& out, int depth, const QString& caption, const QString& key, const QString& image,
@@ -70,7 +57,7 @@ void ByFullScans(QStringList& out, const QString& folder, const QStringList& ope
         QString image = FolderImageKey(icons, e.image);
         if (isOpen && image == icons.closedFolder)
             image = icons.openFolder;
-        Describe(out, depth, DisplayFileName(e.name), key, image, AttrColour(e.attr),
+        Describe(out, depth, DisplayFileName(e.name), key, image, FileListModel::AttrColor(e.attr),
                  !ScanSubfolders(key, admission, drives).empty());
         if (isOpen)
             ByFullScans(out, key, open, admission, drives, icons, depth + 1);
