@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <cerrno>
 #include <unistd.h>
 
@@ -41,5 +42,8 @@ public:
 private:
     int m_fd = -1;
 };
+
+/// Writes every byte, going on after a short write or a signal; false (errno set) on a failure.
+bool WriteAll(int fd, const QByteArray& bytes);
 
 } // namespace tobimaru

@@ -6,6 +6,7 @@
 
 #include "base/FileNames.h"
 #include "base/SystemReason.h"
+#include "base/UniqueFd.h"
 #include "platform/MountTable.h"
 #include "platform/RemoveTree.h"
 #include "platform/TrashFolders.h"
@@ -96,19 +97,6 @@ QByteArray InfoText(const QByteArray& original) {
     const size_t length = ::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
     return "[Trash Info]\nPath=" + original.toPercentEncoding("/") +
            "\nDeletionDate=" + QByteArray(date, qsizetype(length)) + '\n';
-}
-
-bool WriteAll(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
 }
 
 // Moves `name` below `from` to `to` below `into`, never replacing what is there: 0 or the errno.
