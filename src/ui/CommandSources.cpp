@@ -4,8 +4,6 @@
 #include "ui/Menus.h"
 #include "ui/Toolbar.h"
 
-#include <QAction>
-
 namespace tobimaru {
 
 void ConnectCommandSources(Menus& menus, Toolbar& toolbar, const CommandTable& table,
@@ -20,12 +18,6 @@ void ConnectCommandSources(Menus& menus, Toolbar& toolbar, const CommandTable& t
                              before();
                          t->execute(key);
                      });
-    for (const QString& name : menus.itemNames()) {
-        if (QAction* a = menus.find(name); a && !a->isSeparator())
-            a->setEnabled(table.has(name));
-    }
-    for (const QString& key : toolbar.keys())
-        toolbar.button(key)->setEnabled(table.has(key));
 }
 
 } // namespace tobimaru

@@ -10,9 +10,8 @@ class Toolbar;
 
 /// Menu items and toolbar buttons run their command from the table: a menu item by its control
 /// name ("Dspsize(3)"), a button by its key. `beforeToolbar` runs ahead of every button's
-/// command (the slideshow timer stops on any click). Items and buttons without a command are
-/// shown disabled, so nothing a user can click does nothing. Call once every subsystem has
-/// registered; the table must outlive the menus and the toolbar.
+/// command (the slideshow timer stops on any click). Every item and button has a command (the
+/// window's command test walks them all); the table must outlive the menus and the toolbar.
 void ConnectCommandSources(Menus& menus, Toolbar& toolbar, const CommandTable& table,
                            std::function<void()> beforeToolbar);
 
