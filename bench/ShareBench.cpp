@@ -288,7 +288,8 @@ BENCHMARK(BM_TreeOpen)->Apply(ShareRun);
 } // namespace
 
 int main(int argc, char** argv) {
-    return bench::RunBenchmarks(argc, argv, [](const bench::BenchTimes& times) {
+    bench::BenchProgram program;
+    program.summary = [](const bench::BenchTimes& times) {
         const auto ratio = [&times](const char* what, const std::string& work, const std::string& floor) {
             const auto w = times.find(work);
             const auto f = times.find(floor);
@@ -310,5 +311,6 @@ int main(int argc, char** argv) {
         ratio("io_uring floor, 32 in flight, against 32 threads",
               "BM_StatFloorUring/typeless:0/depth:32/iterations:3",
               "BM_StatFloor/typeless:0/listed:1/lanes:32/iterations:3");
-    });
+    };
+    return bench::RunBenchmarks(argc, argv, program);
 }

@@ -75,9 +75,10 @@ TEST(ArchivesWindow, TheExtractButtonExtractsAndListsTheTreeFolderAgain) {
         EXPECT_EQ(QFile::exists(media.file("pack.zip")), !row.trashed) << row.what;
         FileListModel* model = w.form->fileList().model();
         EXPECT_EQ(model->rowOfKey(media.file("pack.zip")) >= 0, !row.trashed) << row.what;
-        if (!row.chosen)
+        if (!row.chosen) {
             EXPECT_GE(model->rowOfKey(media.file("inside.avi")), 0)
                 << row.what << ": the list was read again";
+        }
         EXPECT_FALSE(w.form->playback().play().AutoPlayArmed()) << row.what;
         // The archive leaves only after the same question the Delete key asks.
         EXPECT_EQ(w.prompts.texts(), QStringList{"'pack.zip' をごみ箱に移動しますか？"}) << row.what;

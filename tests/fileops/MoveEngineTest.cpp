@@ -198,7 +198,7 @@ TEST_P(Moves, NamesThatAreNotUtf8MoveAsTheirOwnBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FileSystems, Moves, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Across" : "Within"; });
+                         [](const auto& param) { return param.param ? "Across" : "Within"; });
 
 TEST(MoveInto, AFolderIntoItselfOrBelowItIsRefusedBeforeAnythingMoves) {
     TrashHome home;
