@@ -26,6 +26,15 @@ QList<MediaType> Checked(QList<MediaType> rows, const QStringList& extensions) {
     return rows;
 }
 
+QStringList CheckedExtensions(const QList<MediaType>& rows) {
+    QStringList out;
+    for (const MediaType& r : rows) {
+        if (r.checked)
+            out << r.extension;
+    }
+    return out;
+}
+
 QByteArray ReadAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -117,11 +126,7 @@ TEST(MediaTypeTable, AFileWrittenBeforeKeepsEveryMark) {
     clsIniFile ini(dir.write("old.ini", old));
     QList<MediaType> rows = SortedByExtension(MediaTypeRows());
     LoadMediaMarks(ini, rows, BuiltInListPattern());
-    QStringList marked;
-    for (const MediaType& r : rows) {
-        if (r.checked)
-            marked << r.extension;
-    }
+    const QStringList marked = CheckedExtensions(rows);
     EXPECT_EQ(marked, QStringList({"avi", "wmv"})) << "stored marks win over the list in use";
 }
 
@@ -131,11 +136,7 @@ TEST(MediaTypeTable, WithNoStoredMarksTheRowsTheListUsesAreCheckedAndOkKeepsThem
     clsIniFile ini(path);
     QList<MediaType> rows = SortedByExtension(MediaTypeRows());
     LoadMediaMarks(ini, rows, BuiltInListPattern());
-    QStringList marked;
-    for (const MediaType& r : rows) {
-        if (r.checked)
-            marked << r.extension;
-    }
+    const QStringList marked = CheckedExtensions(rows);
     EXPECT_EQ(
         marked,
         QString("avi dat flac jpeg jpg m4a m4v mkv mov mp4 mpeg mpg ogg opus png wav webm wmv").split(' '));
@@ -143,11 +144,7 @@ TEST(MediaTypeTable, WithNoStoredMarksTheRowsTheListUsesAreCheckedAndOkKeepsThem
     ASSERT_TRUE(ApplyMediaTypeChoice(ini, rows, listPattern)) << "OK without a change is accepted";
     QList<MediaType> again = SortedByExtension(MediaTypeRows());
     LoadMediaMarks(ini, again, QStringLiteral("*.avi"));
-    QStringList stored;
-    for (const MediaType& r : again) {
-        if (r.checked)
-            stored << r.extension;
-    }
+    const QStringList stored = CheckedExtensions(again);
     EXPECT_EQ(stored, marked) << "what the user saw is what was stored";
 }
 
@@ -174,11 +171,7 @@ TEST(MediaTypeTable, OkWithAviAndMpgStoresMarksAndPatterns) {
     // Reading the marks back checks the same two rows, whatever order the rows are in.
     QList<MediaType> again = MediaTypeRows();
     LoadMediaMarks(ini, again);
-    QStringList marked;
-    for (const MediaType& r : again) {
-        if (r.checked)
-            marked << r.extension;
-    }
+    const QStringList marked = CheckedExtensions(again);
     EXPECT_EQ(marked, QStringList({"mpg", "avi"}));
 }
 
