@@ -141,9 +141,8 @@ void MprisPlayerAdaptor::Stop() {
 }
 
 void MprisPlayerAdaptor::Play() {
-    // Already playing: nothing, where Space would pause.
-    if (m_now.status() != NowPlaying::Status::Playing)
-        m_commands.execute(KeyCommand::PlayOrPause);
+    // The same as Space, as PlayPause: the desktop's play key must do what the keyboard's does.
+    m_commands.execute(KeyCommand::PlayOrPause);
 }
 
 void MprisPlayerAdaptor::Seek(qlonglong Offset) {

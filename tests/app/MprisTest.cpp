@@ -223,7 +223,9 @@ const Step kSteps[] = {
     {"next wraps to the top", Qt::Key_Down, Qt::ControlModifier, "Next", MediaPlayer::Playing, 0},
     {"previous wraps to the bottom", Qt::Key_Up, Qt::ControlModifier, "Previous", MediaPlayer::Playing, 2},
     {"pause", Qt::Key_Space, Qt::NoModifier, "PlayPause", MediaPlayer::Paused, 2},
-    {"resume", Qt::Key_Space, Qt::NoModifier, "PlayPause", MediaPlayer::Playing, 2},
+    {"resume", Qt::Key_Space, Qt::NoModifier, "Play", MediaPlayer::Playing, 2},
+    {"play pauses what plays, as Space does", Qt::Key_Space, Qt::NoModifier, "Play", MediaPlayer::Paused, 2},
+    {"resume again", Qt::Key_Space, Qt::NoModifier, "PlayPause", MediaPlayer::Playing, 2},
     {"stop", Qt::Key_Space, Qt::ShiftModifier, "Stop", MediaPlayer::Closed, -1},
 };
 
