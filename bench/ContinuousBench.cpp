@@ -10,6 +10,7 @@
 #include "browse/FileIcons.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
+#include "platform/ShellOpen.h"
 #include "playback/ContinuousPlay.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlaybackSubsystem.h"
@@ -34,11 +35,6 @@ namespace {
 
 using namespace tobimaru;
 using Clock = std::chrono::steady_clock;
-
-class NoOpener final : public DesktopOpener {
-public:
-    bool openWithDefault(const QString&) override { return true; }
-};
 
 double MsSince(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
@@ -81,7 +77,7 @@ struct Window {
     MediaPlayer* player = nullptr;
     FileIcons icons;
     bench::SilentPrompts prompts;
-    NoOpener opener;
+    DesktopShellOpener opener{[](const QUrl&) { return true; }}; // nothing goes to the desktop
     QTimer timer1;
     RuntimeSettings settings;
     WindowCaption caption;

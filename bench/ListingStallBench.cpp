@@ -12,6 +12,7 @@
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
 #include "browse/FolderListing.h"
+#include "platform/ShellOpen.h"
 #include "platform/Worker.h"
 #include "playback/MediaPlayer.h"
 #include "playback/clsMovie.h"
@@ -30,11 +31,6 @@
 namespace {
 
 using namespace tobimaru;
-
-class NoOpener final : public DesktopOpener {
-public:
-    bool openWithDefault(const QString&) override { return true; }
-};
 
 // The longest gap between the ticks of a fast timer on this thread while it runs.
 class GapWatch final {
@@ -87,7 +83,8 @@ void ListingStall(benchmark::State& state, const QString& clip) {
     playerOptions.mpvOptions = {{"loop-file", "inf"}};
     MediaPlayer player(nullptr, playerOptions);
     bench::SilentPrompts prompts;
-    NoOpener opener;
+    // Nothing the benchmark plays goes to the desktop.
+    DesktopShellOpener opener([](const QUrl&) { return true; });
     clsMovie movie(player, prompts, opener);
     if (playing) {
         movie.PlayStart(clip, QStringLiteral("avi"), SizeMenuIndex::Fit);

@@ -5,6 +5,7 @@
 
 #include "BenchSupport.h"
 #include "base/Prompts.h"
+#include "platform/ShellOpen.h"
 #include "playback/MediaPlayer.h"
 #include "playback/clsMovie.h"
 
@@ -26,11 +27,6 @@ namespace {
 
 using namespace tobimaru;
 using Clock = std::chrono::steady_clock;
-
-class NoOpener final : public DesktopOpener {
-public:
-    bool openWithDefault(const QString&) override { return true; }
-};
 
 /// Mean of every timed iteration, warm-up rounds included.
 struct Mean {
@@ -94,7 +90,8 @@ void Wrapper(benchmark::State& state, const QString& clip, Until until, Mean& me
     options.audioOutput = "null";
     MediaPlayer player(nullptr, options);
     bench::SilentPrompts prompts;
-    NoOpener opener;
+    // Nothing the benchmark plays goes to the desktop.
+    DesktopShellOpener opener([](const QUrl&) { return true; });
     clsMovie movie(player, prompts, opener);
 
     QEventLoop loop;

@@ -19,7 +19,6 @@ class QTreeWidget;
 namespace tobimaru {
 
 class CommandTable;
-class DesktopOpener;
 class FileIcons;
 class FileListView;
 class FileManager;
@@ -53,9 +52,7 @@ struct Form1Context {
     Prompts* prompts = nullptr;
     QString iniPath;
     ScreenSaver* screenSaver = nullptr;
-    /// Opens files that are not media with the desktop's default application.
-    DesktopOpener* opener = nullptr;
-    /// The desktop's open action for files and addresses (the options dialog's links).
+    /// The desktop's open action: files the pane does not play, the version page's home page.
     ShellOpener* shell = nullptr;
     /// The folder and place pictures chosen from the system at start-up.
     IconSet iconSet;

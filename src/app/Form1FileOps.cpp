@@ -21,6 +21,7 @@ void Form1::buildFileOps() {
     c.trash = m_ctx.trash;
     c.fileManager = m_ctx.fileManager;
     c.searchTool = m_ctx.searchTool;
+    c.opener = m_ctx.shell;
     c.keys = m_keys.get();
     c.hoverTimer = m_timer2;
     c.stopPlayback = [this] { m_playback->play().StopPlay(); };

@@ -53,7 +53,7 @@ void Form1::buildPlayback() {
     wiring.speedSlider = m_toolbar->slider();
     wiring.icons = m_icons.get();
     wiring.prompts = m_ctx.prompts;
-    wiring.opener = m_ctx.opener;
+    wiring.opener = m_ctx.shell;
     wiring.settings = &m_settings;
     wiring.folderMarker = m_folderMarker.get();
     wiring.quickPaths = m_quickRecorder.get();

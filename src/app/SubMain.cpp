@@ -4,11 +4,11 @@
 #include "app/Startup.h"
 #include "base/IconSet.h"
 #include "browse/BrowseFolder.h"
+#include "platform/FileManager.h"
 #include "platform/OsVersion.h"
 #include "platform/ScreenSaver.h"
-#include "platform/ShellOpen.h"
-#include "platform/FileManager.h"
 #include "platform/SearchTool.h"
+#include "platform/ShellOpen.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationWatcher.h"
 #include "platform/Trash.h"
@@ -49,8 +49,7 @@ int SubMain(int argc, char** argv) {
         return instance.outcome() == SingleInstance::Outcome::LockUnusable ? 1 : 0;
 
     DBusScreenSaver screenSaver;
-    SystemDesktopOpener opener;
-    DesktopShellOpener shell(prompts);
+    DesktopShellOpener shell;
     const std::unique_ptr<Trash> trash = MakeSessionTrash();
     const std::unique_ptr<FileManager> fileManager = MakeSessionFileManager();
     const std::unique_ptr<SearchTool> searchTool = MakeSessionSearchTool();
@@ -67,7 +66,6 @@ int SubMain(int argc, char** argv) {
         ctx.prompts = &prompts;
         ctx.iniPath = DefaultIniPath();
         ctx.screenSaver = &screenSaver;
-        ctx.opener = &opener;
         ctx.shell = &shell;
         ctx.iconSet = icons;
         ctx.trash = trash.get();

@@ -15,10 +15,11 @@ class KeyPreview;
 class Navigation;
 class Prompts;
 class SearchTool;
+class ShellOpener;
 class ShellFileOps;
 class Trash;
 
-/// What the file operations work with. Pointers other than `keys` and `hoverTimer` are required;
+/// What the file operations work with. Pointers other than `keys`, `hoverTimer` and `opener` are required;
 /// everything named must outlive the file operations.
 struct FileOpsContext {
     QWidget* window = nullptr; ///< the main window: owner of dialogs, repainted after a change
@@ -29,8 +30,9 @@ struct FileOpsContext {
     Trash* trash = nullptr;
     FileManager* fileManager = nullptr;
     SearchTool* searchTool = nullptr;
-    KeyPreview* keys = nullptr;   ///< switched off around the Delete keys; may be null
-    QTimer* hoverTimer = nullptr; ///< `Timer2`, the drag-hover timer; may be null
+    ShellOpener* opener = nullptr; ///< may be null: the desktop's own open action then
+    KeyPreview* keys = nullptr;    ///< switched off around the Delete keys; may be null
+    QTimer* hoverTimer = nullptr;  ///< `Timer2`, the drag-hover timer; may be null
     /// Clears `AutoPlayArmed` and stops the player: the file commands call it first.
     std::function<void()> stopPlayback;
     /// Disables the slideshow timer `Timer1`.

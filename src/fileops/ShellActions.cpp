@@ -47,9 +47,8 @@ void ShellActions::MunOpen() {
 }
 
 void ShellActions::openOrSay(const QString& target) const {
-    if (ShellOpenFile(m_ctx.window, target, kShowNormal) != 0)
-        m_ctx.prompts->message(NoApplicationText(target), AppTitle(), PromptIcon::Critical,
-                               PromptButtons::Ok);
+    DesktopShellOpener desktop;
+    OpenOrSayWhyNot(m_ctx.opener ? *m_ctx.opener : desktop, *m_ctx.prompts, m_ctx.window, target);
 }
 
 void ShellActions::FilePopa() {

@@ -30,16 +30,20 @@ int32_t ShellOpenFile(QWidget*, const QString& target, int) {
     return QDesktopServices::openUrl(ShellTarget(target)) ? 0 : kNoApplication;
 }
 
-DesktopShellOpener::DesktopShellOpener(Prompts& prompts, Launcher launch)
-    : m_prompts(prompts)
-    , m_launch(std::move(launch)) {}
+DesktopShellOpener::DesktopShellOpener(Launcher launch)
+    : m_launch(std::move(launch)) {}
 
-int DesktopShellOpener::ShellOpenFile(QWidget* owner, const QString& target, int showState) {
-    const int32_t result = m_launch ? (m_launch(ShellTarget(target)) ? 0 : kNoApplication)
-                                    : tobimaru::ShellOpenFile(owner, target, showState);
-    if (result != 0)
-        m_prompts.message(NoApplicationText(target), AppTitle(), PromptIcon::Critical, PromptButtons::Ok);
-    return result;
+int32_t DesktopShellOpener::ShellOpenFile(QWidget* owner, const QString& target, int showState) {
+    if (m_launch)
+        return m_launch(ShellTarget(target)) ? 0 : kNoApplication;
+    return tobimaru::ShellOpenFile(owner, target, showState);
+}
+
+bool OpenOrSayWhyNot(ShellOpener& shell, Prompts& prompts, QWidget* owner, const QString& target) {
+    if (shell.ShellOpenFile(owner, target, kShowNormal) == 0)
+        return true;
+    prompts.message(NoApplicationText(target), AppTitle(), PromptIcon::Critical, PromptButtons::Ok);
+    return false;
 }
 
 } // namespace tobimaru

@@ -34,27 +34,31 @@ inline QUrl ShellTargetUrl(const QString& target) {
 /// the desktop.
 int32_t ShellOpenFile(QWidget* owner, const QString& target, int showState);
 
-/// The desktop shell's open action behind an interface, for the dialogs that tests drive.
+/// The one way to hand a file or an address to the desktop's application for it, behind an
+/// interface so that tests see what would have gone out. It shows no box: each caller words its
+/// own (the player names the file it could not play, the version page the address).
 class ShellOpener {
 public:
     virtual ~ShellOpener() = default;
-    /// As the free ShellOpenFile.
-    virtual int ShellOpenFile(QWidget* owner, const QString& target, int showState) = 0;
+    /// As the free ShellOpenFile: 0 when a launcher took the target, else kNoApplication.
+    virtual int32_t ShellOpenFile(QWidget* owner, const QString& target, int showState) = 0;
 };
 
 /// The desktop's own open action (QDesktopServices, like xdg-open).
 class DesktopShellOpener final : public ShellOpener {
 public:
     using Launcher = std::function<bool(const QUrl&)>;
-    /// `launch` (for tests) stands for QDesktopServices::openUrl. `prompts` must outlive this: a
-    /// target nothing could open ends in a box that names it.
-    explicit DesktopShellOpener(Prompts& prompts, Launcher launch = {});
+    /// `launch` (for tests) stands for QDesktopServices::openUrl.
+    explicit DesktopShellOpener(Launcher launch = {});
 
-    int ShellOpenFile(QWidget* owner, const QString& target, int showState) override;
+    int32_t ShellOpenFile(QWidget* owner, const QString& target, int showState) override;
 
 private:
-    Prompts& m_prompts;
     Launcher m_launch;
 };
+
+/// Opens the target through `shell`; when nothing could open it, the box that names it
+/// (NoApplicationText). Returns whether it was opened.
+bool OpenOrSayWhyNot(ShellOpener& shell, Prompts& prompts, QWidget* owner, const QString& target);
 
 } // namespace tobimaru

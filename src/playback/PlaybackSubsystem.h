@@ -15,7 +15,7 @@ namespace tobimaru {
 
 class CommandTable;
 class ContinuousPlay;
-class DesktopOpener;
+class ShellOpener;
 class DisplayOptions;
 class FileIcons;
 class FileListModel;
@@ -42,7 +42,7 @@ struct PlaybackWiring {
     QSlider* speedSlider = nullptr;
     FileIcons* icons = nullptr;
     Prompts* prompts = nullptr;
-    DesktopOpener* opener = nullptr;
+    ShellOpener* opener = nullptr;
     RuntimeSettings* settings = nullptr;
     PlayedFolderMarker* folderMarker = nullptr;
     QuickPathRecorder* quickPaths = nullptr;

@@ -3,11 +3,10 @@
 #include "base/ErrorTable.h"
 #include "base/PathQueries.h"
 #include "base/Prompts.h"
+#include "platform/ShellOpen.h"
 #include "playback/MediaPlayer.h"
 
-#include <QDesktopServices>
 #include <QGuiApplication>
-#include <QUrl>
 #include <array>
 #include <new>
 
@@ -55,11 +54,7 @@ ErrorCode CodeOf(const std::exception& e) {
 
 } // namespace
 
-bool SystemDesktopOpener::openWithDefault(const QString& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
-clsMovie::clsMovie(MediaPlayer& player, Prompts& prompts, DesktopOpener& opener,
+clsMovie::clsMovie(MediaPlayer& player, Prompts& prompts, ShellOpener& opener,
                    std::function<void()> stopSlideTimer)
     : m_player(player)
     , m_prompts(prompts)
@@ -153,7 +148,7 @@ void clsMovie::PlayStart(const QString& FileName, const QString& Kakuchousi, Siz
                 m_player.setFileName(FileName);
             m_player.Play();
         } else if (!extension.isEmpty()) {
-            if (!m_opener.openWithDefault(FileName)) {
+            if (m_opener.ShellOpenFile(nullptr, FileName, kShowNormal) != 0) {
                 // Nothing on Linux reports this for us, unlike the shell the box was left to.
                 wait.restore();
                 m_prompts.message(FileName + QStringLiteral("を開くアプリケーションがありません。"),

@@ -12,20 +12,7 @@ namespace tobimaru {
 
 class MediaPlayer;
 class Prompts;
-
-/// Hands a file to the desktop's default application for its type.
-class DesktopOpener {
-public:
-    virtual ~DesktopOpener() = default;
-    /// Returns false when no application could be started for the file.
-    virtual bool openWithDefault(const QString& path) = 0;
-};
-
-/// The desktop's own opener (QDesktopServices, like xdg-open).
-class SystemDesktopOpener final : public DesktopOpener {
-public:
-    bool openWithDefault(const QString& path) override;
-};
+class ShellOpener;
 
 /// The one way the program starts, stops, pauses, sizes and mutes the player pane. It decides
 /// which files the pane gets at all: those on its fixed media extension list; any other file
@@ -34,7 +21,7 @@ class clsMovie final {
 public:
     /// Puts the pane into its starting display state. `stopSlideTimer` disables the slideshow
     /// timer; every start and stop calls it first. The references must outlive this object.
-    clsMovie(MediaPlayer& player, Prompts& prompts, DesktopOpener& opener,
+    clsMovie(MediaPlayer& player, Prompts& prompts, ShellOpener& opener,
              std::function<void()> stopSlideTimer = {});
 
     /// The 29 extensions the pane plays (lower case, no dot).
@@ -69,7 +56,7 @@ private:
 
     MediaPlayer& m_player;
     Prompts& m_prompts;
-    DesktopOpener& m_opener;
+    ShellOpener& m_opener;
     std::function<void()> m_stopSlideTimer;
 };
 

@@ -190,7 +190,7 @@ void Form2::Command3_Click(int index) {
         return;
     if (index != 1)
         return;
-    m_ctx.shell->ShellOpenFile(this, ProjectHomePage(), kShowNormal);
+    OpenOrSayWhyNot(*m_ctx.shell, *m_ctx.prompts, this, ProjectHomePage());
 }
 
 } // namespace tobimaru

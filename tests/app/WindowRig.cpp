@@ -19,7 +19,6 @@ WindowRig::WindowRig(const QByteArray& ini, bool mediaControls)
     ctx.prompts = &prompts;
     ctx.iniPath = iniPath();
     ctx.screenSaver = &saver;
-    ctx.opener = &opener;
     ctx.shell = &shell;
     ctx.audioOutput = "null";
     ctx.trash = &trash;

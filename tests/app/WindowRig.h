@@ -22,7 +22,6 @@ struct WindowRig {
     TempDir dir;
     FakePrompts prompts;
     FakeScreenSaver saver;
-    RecordingOpener opener;
     RecordingShell shell;
     DesktopTrash trash;
     DBusFileManager fileManager;

@@ -42,7 +42,7 @@ struct FolderLog final : PlayedFolderMarker, QuickPathRecorder {
     int mode = 2; ///< the recording rule: never, until a test chooses another
 };
 
-using OpenLog = RecordingOpener;
+using OpenLog = RecordingShell;
 
 /// Media shared by a test suite: folders laid out as playlists, each made with ffmpeg the first
 /// time a test asks for it (ctest runs every test in a process of its own).

@@ -1,5 +1,6 @@
 #include "playback/clsMovie.h"
 #include "base/ErrorTable.h"
+#include "platform/ShellOpen.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlayerTestSupport.h"
 #include "support/FakePrompts.h"
@@ -12,13 +13,13 @@ namespace tobimaru::test {
 namespace {
 
 /// Records what would have been handed to the desktop.
-class FakeOpener final : public DesktopOpener {
+class FakeOpener final : public ShellOpener {
 public:
-    bool openWithDefault(const QString& path) override {
+    int32_t ShellOpenFile(QWidget*, const QString& path, int) override {
         opened << path;
         if (failure)
             throw Failure(*failure, "opener");
-        return succeed;
+        return succeed ? 0 : kNoApplication;
     }
     QStringList opened;
     bool succeed = true;

@@ -2,33 +2,23 @@
 
 #include "platform/ScreenSaver.h"
 #include "platform/ShellOpen.h"
-#include "playback/clsMovie.h"
 
 #include <QStringList>
 #include <vector>
 
 namespace tobimaru::test {
 
-/// What would have gone to the desktop's default application.
-class RecordingOpener final : public DesktopOpener {
-public:
-    bool openWithDefault(const QString& path) override {
-        opened << path;
-        return true;
-    }
-    QStringList opened;
-};
-
-/// What would have gone to the desktop's open action.
+/// What would have gone to the desktop's open action, answering `result` each time.
 class RecordingShell final : public ShellOpener {
 public:
-    int ShellOpenFile(QWidget*, const QString& target, int showState) override {
+    int32_t ShellOpenFile(QWidget*, const QString& target, int showState) override {
         opened << target;
         shows.push_back(showState);
-        return 0;
+        return result;
     }
     QStringList opened;
     std::vector<int> shows;
+    int32_t result = 0;
 };
 
 /// The desktop's screen saver switch, answering as told at once and keeping each call.

@@ -413,6 +413,13 @@ TEST(Form2, VersionPageAndItsLinks) {
     ASSERT_EQ(rig.shell.opened.size(), 1);
     EXPECT_EQ(rig.shell.opened[0], ProjectHomePage());
     EXPECT_EQ(rig.shell.shows, (std::vector<int>{1}));
+    EXPECT_TRUE(rig.prompts.boxes.isEmpty());
+
+    // With nothing to open an address the button says so instead of doing nothing.
+    rig.shell.result = kNoApplication;
+    rig.click("Command3(1)");
+    ASSERT_EQ(rig.prompts.boxes.size(), 1);
+    EXPECT_TRUE(rig.prompts.boxes[0].text.contains(ProjectHomePage()));
 }
 
 TEST(Form2, TopmostWithTheMainWindow) {
