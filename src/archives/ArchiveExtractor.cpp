@@ -117,6 +117,9 @@ private:
     bool cancelled() const {
         return m_callbacks.cancel && m_callbacks.cancel->load(std::memory_order_relaxed);
     }
+    /// The next header into `step` (an entry or the end), or the failure that ends the pass: a
+    /// cancel or a broken header.
+    ArchiverCode nextHeader(archive* reader, HeaderStep& step);
     void report(const QString& entry) const;
     /// Ends the extraction with `code`: `log` for a log, and for the user the entry (as stored,
     /// "" for the archive as a whole) and the reason.
@@ -140,6 +143,15 @@ private:
     qint64 m_usedBytes = 0;
     qint64 m_doneBytes = 0;
 };
+
+ArchiverCode Extraction::nextHeader(archive* reader, HeaderStep& step) {
+    if (cancelled())
+        return fail(ArchiverCode::UserCancel, QStringLiteral("cancelled"));
+    step = NextHeader(reader);
+    if (step.state == HeaderStep::Failed)
+        return fail(step.code, step.message, {}, SystemReasonOf(reader));
+    return ArchiverCode::Ok;
+}
 
 ArchiverCode Extraction::fail(ArchiverCode code, const QString& log, const QString& entry,
                               const QString& reason) {
@@ -171,13 +183,11 @@ ArchiverCode Extraction::plan() {
     if (opened.code != ArchiverCode::Ok)
         return fail(opened.code, opened.message, {}, opened.error ? SystemReason(opened.error) : QString());
     for (;;) {
-        if (cancelled())
-            return fail(ArchiverCode::UserCancel, QStringLiteral("cancelled"));
-        const HeaderStep step = NextHeader(opened.reader.get());
+        HeaderStep step;
+        if (const ArchiverCode code = nextHeader(opened.reader.get(), step); code != ArchiverCode::Ok)
+            return code;
         if (step.state == HeaderStep::End)
             break;
-        if (step.state == HeaderStep::Failed)
-            return fail(step.code, step.message, {}, SystemReasonOf(opened.reader.get()));
         if (const ArchiverCode code = planEntry(step.entry); code != ArchiverCode::Ok)
             return code;
     }
@@ -325,13 +335,11 @@ ArchiverCode Extraction::write() {
                     SystemReason(journal.error()));
     size_t index = 0;
     for (;;) {
-        if (cancelled())
-            return fail(ArchiverCode::UserCancel, QStringLiteral("cancelled"));
-        const HeaderStep step = NextHeader(opened.reader.get());
+        HeaderStep step;
+        if (const ArchiverCode code = nextHeader(opened.reader.get(), step); code != ArchiverCode::Ok)
+            return code;
         if (step.state == HeaderStep::End)
             break;
-        if (step.state == HeaderStep::Failed)
-            return fail(step.code, step.message, {}, SystemReasonOf(opened.reader.get()));
         if (index >= m_entries.size() || EntryName(step.entry) != m_entries[index].stored)
             return fail(ArchiverCode::ReadError, QStringLiteral("the archive changed while it was read"), {},
                         Reason(u"読んでいる間に書庫が変わりました"));
@@ -400,13 +408,12 @@ ArchiverCode Extraction::writeFile(archive* reader, archive_entry* entry, const 
     const qint64 budget = m_space.known ? m_space.bytes - m_reserve : std::numeric_limits<qint64>::max();
     qint64 end = 0;
     for (;;) {
-        const void* buf = nullptr;
-        size_t len = 0;
-        la_int64_t offset = 0;
-        const int r = archive_read_data_block(reader, &buf, &len, &offset);
-        if (r == ARCHIVE_EOF)
+        const DataBlock block = NextDataBlock(reader);
+        const size_t len = block.size;
+        const la_int64_t offset = block.offset;
+        if (block.status == ARCHIVE_EOF)
             break;
-        if (r != ARCHIVE_OK) {
+        if (block.status != ARCHIVE_OK) {
             const ArchiverCode code = DataErrorCode(reader, p.encrypted);
             return fail(code, p.stored + QStringLiteral(": ") + ErrorMessage(reader), p.stored,
                         code == ArchiverCode::Password ? Reason(u"パスワードが違います")
@@ -422,10 +429,9 @@ ArchiverCode Extraction::writeFile(archive* reader, archive_entry* entry, const 
         if (m_usedBytes + size > budget)
             return fail(ArchiverCode::DiskSpace, p.stored + QStringLiteral(": the free space is used up"),
                         p.stored, Reason(u"展開中にディスクの空きが足りなくなりました"));
-        const char* bytes = static_cast<const char*>(buf);
         for (size_t put = 0; put < len;) {
             const ssize_t n =
-                ::pwrite(file.fd.get(), bytes + put, len - put, offset + static_cast<la_int64_t>(put));
+                ::pwrite(file.fd.get(), block.bytes + put, len - put, offset + static_cast<la_int64_t>(put));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)

@@ -217,12 +217,19 @@ int EntryAttributes(archive_entry* entry) {
     return bits;
 }
 
+DataBlock NextDataBlock(archive* reader) {
+    const void* buf = nullptr;
+    DataBlock block;
+    la_int64_t offset = 0;
+    block.status = archive_read_data_block(reader, &buf, &block.size, &offset);
+    block.bytes = static_cast<const char*>(buf);
+    block.offset = offset;
+    return block;
+}
+
 ArchiverCode DrainData(archive* reader, bool encrypted, QString* message) {
     for (;;) {
-        const void* buf = nullptr;
-        size_t len = 0;
-        la_int64_t offset = 0;
-        const int r = archive_read_data_block(reader, &buf, &len, &offset);
+        const int r = NextDataBlock(reader).status;
         if (r == ARCHIVE_EOF)
             return ArchiverCode::Ok;
         if (r != ARCHIVE_OK) {

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <locale.h>
 #include <memory>
 #include <vector>
@@ -66,6 +67,17 @@ struct HeaderStep {
 
 /// Reads the next header. A warning counts as an entry only when the name could be read.
 HeaderStep NextHeader(archive* reader);
+
+/// One block of an entry's data.
+struct DataBlock {
+    int status = 0; ///< ARCHIVE_OK, ARCHIVE_EOF after the last block, anything else a failure
+    const char* bytes = nullptr;
+    size_t size = 0;
+    std::int64_t offset = 0; ///< where the block goes in the entry: sparse entries skip holes
+};
+
+/// Reads the next block of the current entry's data.
+DataBlock NextDataBlock(archive* reader);
 
 /// The result code for a failed read of an entry's data (ARCHIVE_WARN included: that is a bad
 /// checksum or a wrong size, so the data is not what was stored).

@@ -37,8 +37,7 @@ struct RowRef {
 ContinuousPlay::ContinuousPlay(const ContinuousPlayParts& parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts) {
-    if (!parts.ListView1 || !parts.model || !parts.movie || !parts.player || !parts.state || !parts.window ||
-        !parts.caption || !parts.icons || !parts.prompts || !parts.settings || !parts.slideShow)
+    if (!parts.complete() || !parts.icons || !parts.prompts)
         throw Failure(ErrorCode::ObjectNotSet, "ContinuousPlay");
     AddPlayMarkImages(*parts.icons);
 
@@ -228,7 +227,8 @@ void ContinuousPlay::OnNewStream() {
         const QString folder = GetParentPath(key);
         m_parts.caption->showDetail(PlayingCaptionDetail(listed.name, ListRowSizeText(listed), folder));
         // Size and mute go with every file, so a choice made meanwhile reaches this one too.
-        m_parts.movie->PlayScreenChange(SizeMenuIndex{std::max(0, m_parts.state->displaySize())}, key, extension);
+        m_parts.movie->PlayScreenChange(SizeMenuIndex{std::max(0, m_parts.state->displaySize())}, key,
+                                        extension);
         m_parts.movie->SetPlayMute(m_parts.state->mute(), key, extension);
         if (m_parts.folderMarker)
             m_parts.folderMarker->MarkPlayedFolder(folder);

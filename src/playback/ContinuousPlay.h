@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playback/PlaybackParts.h"
 #include "playback/PlayerTypes.h"
 
 #include <QObject>
@@ -40,20 +41,11 @@ public:
 
 /// What continuous play works with. Everything but `folderMarker` and `quickPaths` is
 /// required; all must outlive the ContinuousPlay.
-struct ContinuousPlayParts {
-    QTreeView* ListView1 = nullptr;
-    FileListModel* model = nullptr; ///< the rows of ListView1
-    clsMovie* movie = nullptr;
-    MediaPlayer* player = nullptr;    ///< the pane `movie` drives
-    PlaybackState* state = nullptr;   ///< repeat, order, file view, mute and the pause picture
-    QWidget* window = nullptr;        ///< the window whose list takes the focus back
-    WindowCaption* caption = nullptr; ///< the window's caption, which shows the playing file
+struct ContinuousPlayParts : PlaybackParts {
     FileIcons* icons = nullptr;
     PlayedFolderMarker* folderMarker = nullptr;
     QuickPathRecorder* quickPaths = nullptr;
     Prompts* prompts = nullptr;
-    RuntimeSettings* settings = nullptr;
-    SlideShow* slideShow = nullptr; ///< over the window's Timer1
 };
 
 /// The file list as a playlist: starting rows, stepping down or up and wrapping at the ends,

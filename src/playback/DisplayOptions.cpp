@@ -25,8 +25,7 @@ constexpr int kFullScreenIndex = static_cast<int>(SizeMenuIndex::FullScreen);
 DisplayOptions::DisplayOptions(const DisplayOptionsParts& parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts) {
-    if (!parts.state || !parts.movie || !parts.player || !parts.slideShow || !parts.settings ||
-        !parts.ListView1 || !parts.model || !parts.window || !parts.caption)
+    if (!parts.complete())
         throw Failure(ErrorCode::ObjectNotSet, "DisplayOptions");
     connect(parts.player, &MediaPlayer::fullScreenRequested, this, [this](bool on) {
         if (m_parts.setFullScreen)

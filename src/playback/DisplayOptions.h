@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playback/PlaybackParts.h"
 #include "playback/PlayerTypes.h"
 
 #include <QObject>
@@ -21,16 +22,7 @@ struct RuntimeSettings;
 
 /// What the display options work with; the callbacks may be empty, everything else is required
 /// and must outlive the DisplayOptions.
-struct DisplayOptionsParts {
-    PlaybackState* state = nullptr; ///< display size, mute, always on top, slideshow
-    clsMovie* movie = nullptr;
-    MediaPlayer* player = nullptr;
-    SlideShow* slideShow = nullptr;
-    RuntimeSettings* settings = nullptr;
-    QTreeView* ListView1 = nullptr;
-    FileListModel* model = nullptr;
-    QWidget* window = nullptr;        ///< the window put into the topmost band
-    WindowCaption* caption = nullptr; ///< shows the file a size or option was given to
+struct DisplayOptionsParts : PlaybackParts {
     /// The window full screen with the player pane alone (true), or back (false).
     std::function<void(bool)> setFullScreen;
     /// Shows the options dialog modally over the window.

@@ -21,34 +21,29 @@ PlaybackSubsystem::PlaybackSubsystem(const PlaybackWiring& w) {
     m_movie =
         std::make_unique<clsMovie>(*w.player, *w.prompts, *w.opener, [this] { m_slideShow->Disable(); });
 
+    PlaybackParts common;
+    common.ListView1 = w.ListView1;
+    common.model = w.model;
+    common.movie = m_movie.get();
+    common.player = w.player;
+    common.state = m_state.get();
+    common.window = w.window;
+    common.caption = w.caption;
+    common.settings = w.settings;
+    common.slideShow = m_slideShow.get();
+
     ContinuousPlayParts parts;
-    parts.ListView1 = w.ListView1;
-    parts.model = w.model;
-    parts.movie = m_movie.get();
-    parts.player = w.player;
-    parts.state = m_state.get();
-    parts.window = w.window;
-    parts.caption = w.caption;
+    static_cast<PlaybackParts&>(parts) = common;
     parts.icons = w.icons;
     parts.folderMarker = w.folderMarker;
     parts.quickPaths = w.quickPaths;
     parts.prompts = w.prompts;
-    parts.settings = w.settings;
-    parts.slideShow = m_slideShow.get();
     m_play = std::make_unique<ContinuousPlay>(parts);
 
     m_speed = std::make_unique<SpeedControl>(w.speedSlider, *w.player, *m_state, *m_slideShow, w.volume);
 
     DisplayOptionsParts display;
-    display.state = m_state.get();
-    display.movie = m_movie.get();
-    display.player = w.player;
-    display.slideShow = m_slideShow.get();
-    display.settings = w.settings;
-    display.ListView1 = w.ListView1;
-    display.model = w.model;
-    display.window = w.window;
-    display.caption = w.caption;
+    static_cast<PlaybackParts&>(display) = common;
     display.setFullScreen = w.setFullScreen;
     display.showOptionsDialog = w.showOptionsDialog;
     m_optionsDialog = bool(w.showOptionsDialog);

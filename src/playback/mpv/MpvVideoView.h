@@ -21,11 +21,7 @@ public:
     MpvVideoView(mpv_handle* mpv, QWidget* parent);
     ~MpvVideoView() override;
 
-    bool isRenderReady() const override { return m_render != nullptr; }
-    bool hasRenderFailed() const override { return m_failed; }
     void setBlank(bool on) override;
-    bool isBlank() const override { return m_blank; }
-    bool takesGpuFrames() const override { return m_gpuFrames; }
 
 Q_SIGNALS:
     /// The render context was made (ok) or could not be made (!ok).
@@ -40,11 +36,7 @@ private:
     static void onMpvUpdate(void* self);
 
     mpv_handle* m_mpv = nullptr;
-    MpvRenderContext m_render;
     QMetaObject::Connection m_contextWatch;
-    bool m_failed = false;
-    bool m_blank = true;
-    bool m_gpuFrames = false;
 };
 
 } // namespace tobimaru

@@ -47,11 +47,7 @@ public:
     static bool IsSoftwareRenderer(const QByteArray& glRenderer);
 
     Backend backend() const { return m_backend; }
-    bool isRenderReady() const override { return m_render != nullptr; }
-    bool hasRenderFailed() const override { return m_failed; }
     void setBlank(bool on) override;
-    bool isBlank() const override { return m_blank; }
-    bool takesGpuFrames() const override { return m_gpuFrames; }
 
 Q_SIGNALS:
     /// The render context was made (ok) or could not be made (!ok).
@@ -78,11 +74,7 @@ private:
     std::unique_ptr<QOpenGLContext> m_gl;
     std::unique_ptr<QBackingStore> m_store;
     QImage m_frame; // the software picture where the backing store's own image cannot take it
-    MpvRenderContext m_render;
     std::atomic<bool> m_updateQueued{false};
-    bool m_failed = false;
-    bool m_blank = true;
-    bool m_gpuFrames = false;
 };
 
 } // namespace tobimaru
