@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QString>
 #include <functional>
 #include <optional>
 
