@@ -138,7 +138,6 @@ private:
     void buildPlayback();
     void buildBrowsing();
     void buildArchives();
-    void registerRenameFile();
     QString meltDestination();
     void buildFileOps();
     void connectCommands();

@@ -32,8 +32,9 @@ void Form1::buildArchives() {
     };
     wiring.chooseDestination = [this] { return meltDestination(); };
     m_lhaZip = std::make_unique<LhaZip>(std::move(wiring));
-    m_lhaZip->Register(*m_commands);
-    registerRenameFile();
+    m_lhaZip->registerCommands(*m_commands);
+    // The file operations offer the extension change once they have the dialog.
+    m_fileOps->setExtensionDialog([this] { OpenExtensionDialog(); });
 }
 
 QString Form1::meltDestination() {
@@ -45,14 +46,6 @@ QString Form1::meltDestination() {
         return currentFolder();
     return BrowseFolder(*m_ctx.prompts, QStringLiteral("解凍先のフォルダを選択してください。"),
                         currentFolder(), kBrowseRootDesktop);
-}
-
-// The file operations own "ReNameFile"; until theirs is wired, this one stands in.
-void Form1::registerRenameFile() {
-    m_commands->add(QStringLiteral("ReNameFile"), [this] {
-        m_playback->play().StopPlay();
-        OpenExtensionDialog();
-    });
 }
 
 void Form1::OpenExtensionDialog() {

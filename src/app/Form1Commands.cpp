@@ -2,17 +2,18 @@
 // where each subsystem registered what it owns; the window adds the few commands of its own.
 #include "app/Form1.h"
 
+#include "base/CommandMap.h"
 #include "base/CommandTable.h"
 #include "base/ErrorBox.h"
 #include "base/PathQueries.h"
 #include "base/Prompts.h"
-#include "browse/BrowseCommands.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListView.h"
 #include "browse/FolderListing.h"
 #include "browse/FolderTree.h"
 #include "browse/ListGrid.h"
 #include "browse/Navigation.h"
+#include "browse/QuickPaths.h"
 #include "fileops/FileOpsSubsystem.h"
 #include "input/KeyPreview.h"
 #include "playback/PlaybackCommands.h"
@@ -34,27 +35,32 @@ namespace tobimaru {
 
 void Form1::registerWindowCommands() {
     CommandTable& t = *m_commands;
-    t.add(QStringLiteral("ExitTobimaru"), [this] {
+    t.add(cmd::WindowQuit, [this] {
         Unload();
         QCoreApplication::quit();
     });
-    t.add(QStringLiteral("MnuGrid"), [this] { applyChecksToControls(); });
-    t.add(QStringLiteral("TreeViewLine"), [this] { applyChecksToControls(); });
+    t.add(cmd::ListGrid, [this] { applyChecksToControls(); });
+    t.add(cmd::TreeLines, [this] { applyChecksToControls(); });
     // A hidden item: it holds its check and does nothing else.
-    t.add(QStringLiteral("TreeViewIcon"), [] {});
-    t.add(QStringLiteral("MnuIconSet"), [this] { listCurrentFolder(); });
+    t.add(cmd::TreeIcons, [] {});
+    t.add(cmd::ListIcons, [this] { listCurrentFolder(); });
     // The button has flipped the file view of the playback state already.
-    t.add(QStringLiteral("ファイルビュー"), [this] { listCurrentFolder(); });
-    t.add(KeyCommand::FocusTree, [this] { m_tree->setFocus(); });
+    t.add(cmd::ListFileView, [this] { listCurrentFolder(); });
+    t.add(cmd::TreeFocus, [this] { m_tree->setFocus(); });
 }
 
 void Form1::connectCommands() {
     registerWindowCommands();
-    RegisterBrowseCommands(*m_commands, *m_nav, *m_quick);
+    m_nav->registerCommands(*m_commands);
+    m_quick->registerCommands(*m_commands);
     m_fileOps->registerCommands(*m_commands);
     ConnectCommandSources(*m_menus, *m_toolbar, *m_commands,
                           [this] { m_playback->commands().OnAnyToolbarClick(); });
-    connect(m_keys.get(), &KeyPreview::command, this, [this](KeyCommand c) { m_commands->execute(c); });
+    // Keys became a KeyCommand in the key table; the same map as the menus gives their command.
+    connect(m_keys.get(), &KeyPreview::command, this, [this](KeyCommand c) {
+        if (const auto id = CommandForKey(c))
+            m_commands->execute(*id);
+    });
     connect(m_fileList.get(), &FileListView::listStatusChanged, this,
             [this](const QString& text) { m_status->setText(1, text); });
     connect(m_list, &QTreeView::doubleClicked, this, &Form1::onListDoubleClick);

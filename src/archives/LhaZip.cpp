@@ -41,9 +41,9 @@ LhaZip::LhaZip(LhaZipWiring wiring)
         throw Failure(ErrorCode::ObjectNotSet, "LhaZip");
 }
 
-void LhaZip::Register(CommandTable& table) {
-    table.add(QStringLiteral("解凍"), [this] { ExtractArchives(false); });
-    table.add(QStringLiteral("選択解凍"), [this] { ExtractArchives(true); });
+void LhaZip::registerCommands(CommandTable& table) {
+    table.add(cmd::ArchiveExtract, [this] { ExtractArchives(false); });
+    table.add(cmd::ArchiveExtractChosen, [this] { ExtractArchives(true); });
 }
 
 bool LhaZip::selectArchiveRows() {

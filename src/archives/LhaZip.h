@@ -53,8 +53,8 @@ public:
     /// Whether an extraction is under way (a second one is not started meanwhile).
     bool running() const { return m_running; }
 
-    /// Registers "解凍" and "選択解凍".
-    void Register(CommandTable& table);
+    /// Registers extracting every archive listed and extracting the chosen ones.
+    void registerCommands(CommandTable& table);
 
 private:
     /// Select-first: every archive row selected; false when there is none (the row that was

@@ -4,44 +4,35 @@
 
 #include <QDebug>
 #include <stdexcept>
+#include <string>
 
 namespace tobimaru {
 
 CommandTable::CommandTable(Prompts& prompts)
     : m_prompts(prompts) {}
 
-void CommandTable::add(const QString& name, Handler handler) {
-    if (m_named.contains(name))
-        throw std::logic_error("two handlers for the command " + name.toStdString());
-    m_named.insert(name, std::move(handler));
+void CommandTable::add(CommandId id, Handler handler) {
+    if (!m_handlers.emplace(id, std::move(handler)).second)
+        throw std::logic_error("two handlers for the command " + std::string(id.text()));
 }
 
-void CommandTable::add(KeyCommand key, Handler handler) {
-    if (m_keyed.contains(int(key)))
-        throw std::logic_error("two handlers for the key command " + std::to_string(int(key)));
-    m_keyed.insert(int(key), std::move(handler));
+std::vector<CommandId> CommandTable::ids() const {
+    std::vector<CommandId> out;
+    out.reserve(m_handlers.size());
+    for (const auto& [id, handler] : m_handlers)
+        out.push_back(id);
+    return out;
 }
 
-bool CommandTable::execute(const QString& name) const {
-    const auto it = m_named.constFind(name);
-    if (it != m_named.constEnd() && m_observer)
-        m_observer(name, KeyCommand::None);
-    return run(it == m_named.constEnd() ? nullptr : &it.value(), "command", name);
-}
-
-bool CommandTable::execute(KeyCommand key) const {
-    const auto it = m_keyed.constFind(int(key));
-    if (it != m_keyed.constEnd() && m_observer)
-        m_observer(QString(), key);
-    return run(it == m_keyed.constEnd() ? nullptr : &it.value(), "key command", QString::number(int(key)));
-}
-
-bool CommandTable::run(const Handler* handler, const char* what, const QString& name) const {
-    if (!handler) {
-        qWarning("no handler for the %s %s", what, qUtf8Printable(name));
+bool CommandTable::execute(CommandId id) const {
+    const auto it = m_handlers.find(id);
+    if (it == m_handlers.end()) {
+        qWarning("no handler for the command %s", qUtf8Printable(id.toString()));
         return false;
     }
-    RunCommand(m_prompts, *handler);
+    if (m_observer)
+        m_observer(id);
+    RunCommand(m_prompts, it->second);
     return true;
 }
 

@@ -24,4 +24,7 @@ enum class KeyCommand {
     MakeFolder,   ///< K in the tree
 };
 
+/// The last of them; a new one goes before it or moves this along.
+inline constexpr KeyCommand kLastKeyCommand = KeyCommand::MakeFolder;
+
 } // namespace tobimaru

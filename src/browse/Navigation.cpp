@@ -2,6 +2,7 @@
 
 #include "platform/WaitCursor.h"
 
+#include "base/CommandTable.h"
 #include "base/ErrorBox.h"
 #include "base/PathQueries.h"
 #include "base/Prompts.h"
@@ -241,6 +242,15 @@ void Navigation::RefreshCurrentFolder() {
         m_ctx.window->repaint();
     if (m_ctx.rearmPlayback)
         m_ctx.rearmPlayback();
+}
+
+void Navigation::registerCommands(CommandTable& table) {
+    table.add(cmd::GoDesktop, [this] { GoDeskTop_Click(); });
+    table.add(cmd::GoDocuments, [this] { GoMydoc_Click(); });
+    table.add(cmd::GoNetwork, [this] { GoNetWtok_Click(); });
+    table.add(cmd::GoChooseFolder, [this] { GoFolder_Click(); });
+    table.add(cmd::GoUp, [this] { GoUpOneLevel(); });
+    table.add(cmd::ListRefresh, [this] { Listkousin_Click(); });
 }
 
 } // namespace tobimaru

@@ -11,6 +11,7 @@ class QWidget;
 
 namespace tobimaru {
 
+class CommandTable;
 class FolderTree;
 class Prompts;
 struct RuntimeSettings;
@@ -67,6 +68,9 @@ public:
     /// Reopens the selected folder like Listkousin_Click, for the file and folder commands.
     /// Failures reach the caller.
     void RefreshCurrentFolder();
+
+    /// Registers the go-to commands and the refresh; this object must outlive the table's use.
+    void registerCommands(CommandTable& table);
 
 private:
     bool Open(const QString& path, bool listFlag, bool rescan);

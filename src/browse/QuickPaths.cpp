@@ -1,5 +1,6 @@
 #include "browse/QuickPaths.h"
 
+#include "base/CommandTable.h"
 #include "base/ErrorTable.h"
 #include "base/PathQueries.h"
 #include "base/Prompts.h"
@@ -96,6 +97,18 @@ void QuickPaths::pass_Click(int index) {
     const QString folder = caption(index);
     if (!folder.isEmpty() && ExistsFolder(folder) && m_hooks.goToPath)
         m_hooks.goToPath(folder);
+}
+
+void QuickPaths::registerCommands(CommandTable& table) {
+    const CommandId modes[] = {cmd::QuickPathRecordAlways, cmd::QuickPathRecordWhenWatched,
+                               cmd::QuickPathRecordNever};
+    for (int i = 0; i < 3; ++i)
+        table.add(modes[i], [this, i] { QuickPathSet_Click(i); });
+    table.add(cmd::QuickPathAdd, [this] { QuickPathAdd_Click(); });
+    table.add(cmd::QuickPathClear, [this] { QuickPathClear_Click(); });
+    static_assert(cmd::QuickPathOpen.size() == kSlots);
+    for (int i = 0; i < kSlots; ++i)
+        table.add(cmd::QuickPathOpen[size_t(i)], [this, i] { pass_Click(i); });
 }
 
 } // namespace tobimaru

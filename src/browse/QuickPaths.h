@@ -7,6 +7,7 @@
 
 namespace tobimaru {
 
+class CommandTable;
 class Prompts;
 
 /// The quick paths: up to seven remembered folders (`pass(0)` is the newest), and the recording
@@ -54,6 +55,10 @@ public:
     void QuickPathClear_Click();
     /// Goes to a slot's folder when it still exists; otherwise nothing happens.
     void pass_Click(int index);
+
+    /// Registers the recording modes, add, clear and the slots; this object must outlive the
+    /// table's use.
+    void registerCommands(CommandTable& table);
 
 Q_SIGNALS:
     void slotChanged(int slot);

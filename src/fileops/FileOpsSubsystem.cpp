@@ -69,30 +69,26 @@ void FileOpsSubsystem::registerCommands(CommandTable& table) {
     FolderCommands* folders = m_folders.get();
     ShellActions* actions = m_actions.get();
 
-    table.add(QStringLiteral("DelFile"), [files] { files->DelFile_Click(); });
-    table.add(KeyCommand::DeleteFiles,
+    table.add(cmd::FileDelete, [files] { files->DelFile_Click(); });
+    table.add(cmd::FileDeleteByKey,
               [this, files] { withoutKeyPreview([files] { files->DelFile_Click(); }); });
-    table.add(QStringLiteral("MoveFile"), [files] { files->MoveFile_Click(); });
-    table.add(KeyCommand::MoveFiles, [files] { files->MoveFile_Click(); });
+    table.add(cmd::FileMove, [files] { files->MoveFile_Click(); });
     // Until the extension dialog exists the item does nothing a user could see: it stays off.
     if (files->hasExtensionDialog())
-        table.add(QStringLiteral("ReNameFile"), [files] { files->ReNameFile_Click(); });
-    table.add(KeyCommand::SelectAll, [files] { files->SetAllListSelection(true); });
+        table.add(cmd::FileChangeExtension, [files] { files->ReNameFile_Click(); });
+    table.add(cmd::FileSelectAll, [files] { files->SetAllListSelection(true); });
 
-    const auto deleteFolder = [this, folders] { withoutKeyPreview([folders] { folders->DeleteFolder(); }); };
-    table.add(QStringLiteral("MnuMakeFolder"), [folders] { folders->MakeFolder(); });
-    table.add(KeyCommand::MakeFolder, [folders] { folders->MakeFolder(); });
-    table.add(QStringLiteral("MnuMovFolder"), [folders] { folders->MoveFolder(); });
-    table.add(KeyCommand::MoveFolder, [folders] { folders->MoveFolder(); });
-    table.add(QStringLiteral("MnuDelFolder4"), deleteFolder);
-    table.add(KeyCommand::DeleteFolder, deleteFolder);
+    table.add(cmd::FolderMake, [folders] { folders->MakeFolder(); });
+    table.add(cmd::FolderMove, [folders] { folders->MoveFolder(); });
+    table.add(cmd::FolderDelete,
+              [this, folders] { withoutKeyPreview([folders] { folders->DeleteFolder(); }); });
 
-    table.add(QStringLiteral("MunOpen"), [actions] { actions->MunOpen(); });
-    table.add(QStringLiteral("FilePopa"), [actions] { actions->FilePopa(); });
-    table.add(QStringLiteral("GoExp"), [actions] { actions->GoExp(); });
-    table.add(QStringLiteral("GoSearch"), [actions] { actions->GoSearch(); });
-    table.add(QStringLiteral("OpenRecycle"), [actions] { actions->OpenRecycle(); });
-    table.add(QStringLiteral("ClsRecycle"), [actions] { actions->ClsRecycle(); });
+    table.add(cmd::FileOpen, [actions] { actions->MunOpen(); });
+    table.add(cmd::FileProperties, [actions] { actions->FilePopa(); });
+    table.add(cmd::ShellFileManager, [actions] { actions->GoExp(); });
+    table.add(cmd::ShellSearch, [actions] { actions->GoSearch(); });
+    table.add(cmd::TrashOpen, [actions] { actions->OpenRecycle(); });
+    table.add(cmd::TrashEmpty, [actions] { actions->ClsRecycle(); });
 }
 
 } // namespace tobimaru

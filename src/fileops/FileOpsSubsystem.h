@@ -32,12 +32,11 @@ public:
     TreeDragDrop& dragDrop() const { return *m_dragDrop; }
 
     /// The extension dialog behind "拡張子の変更"; registerCommands offers that command only once
-    /// it is set.
+    /// it is set, so the window sets it first.
     void setExtensionDialog(std::function<void()> show);
 
-    /// Registers the menu items of the file and folder commands and the shell actions, and the
-    /// keys Delete, M and Ctrl+A of the list and Delete, M and K of the tree. The Delete keys run
-    /// with the window's key preview off.
+    /// Registers the file and folder commands, the shell actions and the trash. Deleting by key
+    /// and deleting a folder run with the window's key preview off.
     void registerCommands(CommandTable& table);
 
 private:

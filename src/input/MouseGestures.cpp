@@ -5,19 +5,19 @@
 
 namespace tobimaru {
 
-QString StrokeCommand(int moveDir) {
+std::optional<CommandId> StrokeCommand(int moveDir) {
     switch (moveDir) {
     case MoveDir::Up:
-        return QStringLiteral("MnuPrevios");
+        return cmd::Previous;
     case MoveDir::Right:
         // The toolbar's play button: play or pause, with rows listed only.
-        return QStringLiteral("再生");
+        return cmd::PlayOrPauseIfListed;
     case MoveDir::Down:
-        return QStringLiteral("MunNext");
+        return cmd::Next;
     case MoveDir::Left:
-        return QStringLiteral("MnuMovieStop");
+        return cmd::Stop;
     default:
-        return {};
+        return std::nullopt;
     }
 }
 
@@ -40,13 +40,13 @@ void MouseGestures::Remove() {
 }
 
 void MouseGestures::OnActionMove(int moveDir, int moveCount) {
-    const QString command = StrokeCommand(moveDir);
-    if (command.isEmpty())
+    const std::optional<CommandId> command = StrokeCommand(moveDir);
+    if (!command)
         return;
     for (int i = 0; i < cMouseHookEvent::kMaxAction && i < moveCount; ++i) {
         if (moveDir == MoveDir::Right && m_listHasRows && !m_listHasRows())
             return;
-        m_commands.execute(command);
+        m_commands.execute(*command);
         m_player.setDisplayFlag(PlayerFlag::ContextMenu, false);
     }
 }

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "base/CommandIds.h"
 #include "input/mMouseHook.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QString>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -14,9 +15,9 @@ namespace tobimaru {
 class CommandTable;
 class MediaPlayer;
 
-/// The command a stroke runs, by its name in the command table: up the previous row, down the
-/// next, right play or pause, left stop. Empty for any other direction.
-QString StrokeCommand(int moveDir);
+/// The command a stroke runs: up the previous row, down the next, right play or pause (rows
+/// listed), left stop. None for any other direction.
+std::optional<CommandId> StrokeCommand(int moveDir);
 
 /// The main window's gestures: the hook while they are on, and the window's answer to each
 /// stroke. The table, the player and the window must outlive this object.

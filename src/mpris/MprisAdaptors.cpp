@@ -118,31 +118,32 @@ bool MprisPlayerAdaptor::canAct() const {
     return m_now.hasRows();
 }
 
+// The media keys run what the keyboard's keys run: Ctrl+Down, Ctrl+Up, Space, Shift+Space.
 void MprisPlayerAdaptor::Next() {
-    m_commands.execute(KeyCommand::PlayNext);
+    m_commands.execute(cmd::Next);
 }
 
 void MprisPlayerAdaptor::Previous() {
-    m_commands.execute(KeyCommand::PlayPrevious);
+    m_commands.execute(cmd::Previous);
 }
 
 void MprisPlayerAdaptor::Pause() {
     // Space pauses what plays; on anything else it would start a row.
     if (m_now.status() == NowPlaying::Status::Playing)
-        m_commands.execute(KeyCommand::PlayOrPause);
+        m_commands.execute(cmd::PlayOrPauseIfListed);
 }
 
 void MprisPlayerAdaptor::PlayPause() {
-    m_commands.execute(KeyCommand::PlayOrPause);
+    m_commands.execute(cmd::PlayOrPauseIfListed);
 }
 
 void MprisPlayerAdaptor::Stop() {
-    m_commands.execute(KeyCommand::Stop);
+    m_commands.execute(cmd::Stop);
 }
 
 void MprisPlayerAdaptor::Play() {
     // The same as Space, as PlayPause: the desktop's play key must do what the keyboard's does.
-    m_commands.execute(KeyCommand::PlayOrPause);
+    m_commands.execute(cmd::PlayOrPauseIfListed);
 }
 
 void MprisPlayerAdaptor::Seek(qlonglong Offset) {

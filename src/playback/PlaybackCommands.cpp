@@ -9,6 +9,7 @@
 #include "playback/SpeedControl.h"
 
 #include <QModelIndex>
+#include <utility>
 
 namespace tobimaru {
 
@@ -44,42 +45,43 @@ void PlaybackCommands::OnAnyToolbarClick() {
     m_slideShow.Disable();
 }
 
-void PlaybackCommands::Register(CommandTable& table, bool optionsDialog) {
-    table.add(QStringLiteral("再生"), [this] { playIfListed(); });
-    table.add(QStringLiteral("停止"), [this] { StopCommand(); });
-    table.add(QStringLiteral("1つ戻る"), [this] { PreviousCommand(); });
-    table.add(QStringLiteral("1つ次へ"), [this] { NextCommand(); });
-    // The check button has flipped itself.
-    table.add(QStringLiteral("リピート再生"), [this] { m_play.ToggleRepeat(RepeatFrom::Click); });
+void PlaybackCommands::registerCommands(CommandTable& table, bool optionsDialog) {
+    table.add(cmd::PlayOrPause, [this] { PlayPauseCommand(); });
+    table.add(cmd::PlayOrPauseIfListed, [this] { playIfListed(); });
+    table.add(cmd::Stop, [this] { StopCommand(); });
+    table.add(cmd::Previous, [this] { PreviousCommand(); });
+    table.add(cmd::Next, [this] { NextCommand(); });
+    // The check button or item has flipped itself; F9 has not.
+    table.add(cmd::RepeatClicked, [this] { m_play.ToggleRepeat(RepeatFrom::Click); });
+    table.add(cmd::RepeatByKey, [this] { m_play.ToggleRepeat(RepeatFrom::Key); });
     for (const bool reverse : {false, true}) {
-        table.add(reverse ? QStringLiteral("降順") : QStringLiteral("昇順"), [this, reverse] {
+        table.add(reverse ? cmd::OrderReverse : cmd::OrderForward, [this, reverse] {
             m_play.setReverseOrder(reverse);
             m_slideShow.Enable();
         });
     }
-    table.add(QStringLiteral("RateOne"), [this] { m_speed.RateOne(); });
+    table.add(cmd::RateOne, [this] { m_speed.RateOne(); });
 
-    table.add(QStringLiteral("MnuMoviePlay"), [this] { PlayPauseCommand(); });
-    table.add(QStringLiteral("MnuMovieStop"), [this] { StopCommand(); });
-    table.add(QStringLiteral("MnuPrevios"), [this] { PreviousCommand(); });
-    table.add(QStringLiteral("MunNext"), [this] { NextCommand(); });
-    table.add(QStringLiteral("MnuLoop"), [this] { m_play.ToggleRepeat(RepeatFrom::Click); });
-    for (int i = 0; i <= 4; ++i)
-        table.add(QStringLiteral("Dspsize(%1)").arg(i),
-                  [this, i] { m_display.DspsizeClick(SizeMenuIndex{i}); });
-    // Opt(4) holds its check and nothing else; Opt(5) is the separator.
-    for (int i = 1; i <= 4; ++i)
-        table.add(QStringLiteral("Opt(%1)").arg(i), [this, i] { m_display.OptClick(OptionItem{i}); });
+    const std::pair<CommandId, SizeMenuIndex> sizes[] = {
+        {cmd::DisplayFit, SizeMenuIndex::Fit},
+        {cmd::DisplayHalf, SizeMenuIndex::Half},
+        {cmd::DisplayActual, SizeMenuIndex::Actual},
+        {cmd::DisplayDouble, SizeMenuIndex::Double},
+        {cmd::DisplayFullScreen, SizeMenuIndex::FullScreen},
+    };
+    for (const auto& [id, size] : sizes)
+        table.add(id, [this, size = size] { m_display.DspsizeClick(size); });
+    // The quick-path play item holds its check and nothing else.
+    const std::pair<CommandId, OptionItem> options[] = {
+        {cmd::OptionMute, OptionItem::Mute},
+        {cmd::OptionOnTop, OptionItem::AlwaysOnTop},
+        {cmd::OptionSlideShow, OptionItem::SlideShow},
+        {cmd::OptionQuickPathPlay, OptionItem::Nothing},
+    };
+    for (const auto& [id, item] : options)
+        table.add(id, [this, item = item] { m_display.OptClick(item); });
     if (optionsDialog)
-        table.add(QStringLiteral("Opt(6)"), [this] { m_display.OptClick(OptionItem::Dialog); });
-
-    table.add(KeyCommand::PlayOrPause, [this] { playIfListed(); });
-    table.add(KeyCommand::Stop, [this] { StopCommand(); });
-    table.add(KeyCommand::ToggleRepeat, [this] { m_play.ToggleRepeat(RepeatFrom::Key); });
-    table.add(KeyCommand::DisplayFit, [this] { m_display.DspsizeClick(SizeMenuIndex::Fit); });
-    table.add(KeyCommand::DisplayFull, [this] { m_display.DspsizeClick(SizeMenuIndex::FullScreen); });
-    table.add(KeyCommand::PlayPrevious, [this] { PreviousCommand(); });
-    table.add(KeyCommand::PlayNext, [this] { NextCommand(); });
+        table.add(cmd::OptionDialog, [this] { m_display.OptClick(OptionItem::Dialog); });
 }
 
 bool PlaybackCommands::OnListDoubleClick(const QModelIndex& index) {

@@ -20,10 +20,9 @@ public:
     PlaybackCommands(ContinuousPlay& play, SpeedControl& speed, DisplayOptions& display,
                      SlideShow& slideShow);
 
-    /// Registers "再生", "停止", "1つ戻る", "1つ次へ", "リピート再生", "昇順", "降順", "RateOne",
-    /// "MnuMoviePlay", "MnuMovieStop", "MnuPrevios", "MunNext", "MnuLoop", "Dspsize(0..4)",
-    /// "Opt(1..4)" ("Opt(6)" too when `optionsDialog`), and the playback keys.
-    void Register(CommandTable& table, bool optionsDialog);
+    /// Registers play and pause, stop, previous, next, repeat, order, speed, the display sizes
+    /// and the options (the options dialog only when `optionsDialog`).
+    void registerCommands(CommandTable& table, bool optionsDialog);
 
     /// Any toolbar click, before its own command: the slideshow timer stops, playback button
     /// or not.
@@ -40,7 +39,7 @@ public:
     void NextCommand();
 
 private:
-    /// Space, "再生": play or pause, only with rows listed.
+    /// Space, the play button: play or pause, only with rows listed.
     void playIfListed();
 
     ContinuousPlay& m_play;

@@ -58,7 +58,7 @@ PlaybackSubsystem::~PlaybackSubsystem() {
 }
 
 void PlaybackSubsystem::registerCommands(CommandTable& table) {
-    m_commands->Register(table, m_optionsDialog);
+    m_commands->registerCommands(table, m_optionsDialog);
 }
 
 } // namespace tobimaru

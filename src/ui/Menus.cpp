@@ -121,9 +121,7 @@ QAction* Menus::addItem(QMenu* menu, const QString& name, const QString& caption
     menu->addAction(a);
     m_items.insert(name, a);
     m_order << name;
-    const auto [group, index] = SplitItemName(name);
-    connect(a, &QAction::triggered, this,
-            [this, group = group, index = index] { Q_EMIT command(group, index); });
+    connect(a, &QAction::triggered, this, [this, name] { Q_EMIT command(name); });
     return a;
 }
 

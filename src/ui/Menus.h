@@ -33,8 +33,8 @@ public:
     void setChecked(const QString& name, bool on);
 
 Q_SIGNALS:
-    /// A command: the item's group name ("Dspsize", "MnuGrid") and its index (-1 for plain items).
-    void command(const QString& group, int index);
+    /// An item was triggered, by its control name ("Dspsize(3)", "MnuGrid").
+    void command(const QString& name);
 
 private:
     QMenu* addMenu(QMenu* parent, const QString& name, const QString& caption);

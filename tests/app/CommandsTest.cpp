@@ -1,6 +1,7 @@
 // Every command a user can reach in the real window: the command table behind the menus and the
 // toolbar, and the keys through the window's key preview.
 #include "app/WindowRig.h"
+#include "base/CommandMap.h"
 #include "base/CommandTable.h"
 #include "input/KeyPreview.h"
 #include "playback/PlaybackSubsystem.h"
@@ -17,6 +18,8 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
 
 using namespace tobimaru;
 using tobimaru::test::PopupCloser;
@@ -42,54 +45,41 @@ bool EnabledWhenShown(QAction* a) {
 } // namespace
 
 // Nothing a user clicks or presses does nothing: every item, button and key has its handler, and
-// every handler is reached from an item or a button.
+// every handler is reached from an item, a button or a key.
 TEST(Commands, EveryMenuItemToolbarButtonAndKeyHasAHandler) {
     WindowRig w;
     const CommandTable& table = w.form->commands();
-    QStringList seen;
+    std::set<CommandId> reached;
+    const auto check = [&](const std::optional<CommandId>& id, const std::string& source) {
+        ASSERT_TRUE(id.has_value()) << source << " has no command";
+        EXPECT_TRUE(table.has(*id)) << source << ": nothing registered for " << id->text();
+        reached.insert(*id);
+    };
     for (const QString& name : w.form->menus().itemNames()) {
         if (IsSeparator(w.form->menus(), name))
             continue;
-        seen << name;
-        EXPECT_TRUE(table.has(name)) << name.toStdString();
+        check(CommandForMenuItem(name), name.toStdString());
         EXPECT_TRUE(EnabledWhenShown(w.form->menus().item(name))) << name.toStdString();
     }
     for (const QString& key : w.form->toolbar().keys()) {
-        seen << key;
-        EXPECT_TRUE(table.has(key)) << key.toStdString();
+        check(CommandForButton(key), key.toStdString());
         EXPECT_TRUE(EnabledWhenShown(w.form->toolbar().button(key))) << key.toStdString();
     }
-    for (const QString& name : table.names())
-        EXPECT_TRUE(seen.contains(name)) << name.toStdString() << " has a handler but no item or button";
-
-    for (int k = int(KeyCommand::Refresh); k <= int(KeyCommand::MakeFolder); ++k) {
-        const auto key = KeyCommand(k);
-        EXPECT_TRUE(w.form->commands().has(key)) << k;
+    for (const KeyCommand key : AllKeyCommands()) {
+        if (key != KeyCommand::None && key != KeyCommand::Discard)
+            check(CommandForKey(key), "key " + std::to_string(int(key)));
     }
+    for (const CommandId id : table.ids())
+        EXPECT_TRUE(reached.count(id)) << id.text() << " has a handler but no item, button or key";
 }
 
-// What a key ran: the key table's command (as KeyPreview hands it on) and the menu items whose
-// shortcut it is, in the order they acted.
-namespace {
-QString KeyName(KeyCommand c) {
-    static const char* const names[] = {
-        "None",        "Discard",     "Refresh",      "PlayOrPause", "Stop",      "ToggleRepeat",
-        "DisplayFit",  "DisplayFull", "PlayPrevious", "PlayNext",    "MoveFiles", "SelectAll",
-        "DeleteFiles", "FocusTree",   "DeleteFolder", "MoveFolder",  "MakeFolder"};
-    return QStringLiteral("key ") + QString::fromLatin1(names[int(c)]);
-}
-} // namespace
-
+// What a key ran: the commands in the order they acted, the menu item whose shortcut it is on the
+// press and the key table's command on the release.
 TEST(Commands, KeysReachTheirCommandThroughTheKeyPreview) {
     WindowRig w;
     w.start();
     QStringList ran;
-    QObject::connect(&w.form->keyPreview(), &KeyPreview::command, w.form.get(),
-                     [&](KeyCommand c) { ran << KeyName(c); });
-    w.form->commands().setObserver([&](const QString& name, KeyCommand) {
-        if (!name.isEmpty())
-            ran << name;
-    });
+    w.form->commands().setObserver([&](CommandId id) { ran << id.toString(); });
     QWidget* list = w.form->ListView1();
     QWidget* tree = w.form->TreeView1();
     QWidget* address = w.form->ImageCombo1();
@@ -104,45 +94,46 @@ TEST(Commands, KeysReachTheirCommandThroughTheKeyPreview) {
         QStringList expected;
     } rows[] = {
         // The window's own keys act on the release and ignore modifiers they do not name.
-        {Qt::Key_F5, none, list, {"key Refresh"}},
-        {Qt::Key_F5, ctrl, tree, {"key Refresh"}},
-        {Qt::Key_F5, shift, address, {"key Refresh"}},
-        {Qt::Key_F9, none, list, {"key ToggleRepeat"}},
-        {Qt::Key_F9, none, address, {"key ToggleRepeat"}},
-        {Qt::Key_F9, ctrl, address, {"key ToggleRepeat"}},
-        {Qt::Key_Space, none, list, {"key PlayOrPause"}},
-        {Qt::Key_Space, ctrl, tree, {"key PlayOrPause"}},
-        {Qt::Key_Space, shift, tree, {"key Stop"}},
+        {Qt::Key_F5, none, list, {"list.refresh"}},
+        {Qt::Key_F5, ctrl, tree, {"list.refresh"}},
+        {Qt::Key_F5, shift, address, {"list.refresh"}},
+        {Qt::Key_F9, none, list, {"playback.repeatByKey"}},
+        {Qt::Key_F9, none, address, {"playback.repeatByKey"}},
+        {Qt::Key_F9, ctrl, address, {"playback.repeatByKey"}},
+        {Qt::Key_Space, none, list, {"playback.playOrPauseIfListed"}},
+        {Qt::Key_Space, ctrl, tree, {"playback.playOrPauseIfListed"}},
+        {Qt::Key_Space, shift, tree, {"playback.stop"}},
         {Qt::Key_Space, none, address, {}}, // typing a path
-        // F11 and F12 are menu shortcuts too: the menu on the press, the window on the release.
-        {Qt::Key_F11, none, tree, {"Dspsize(0)", "key DisplayFit"}},
-        {Qt::Key_F12, none, list, {"Dspsize(4)", "key DisplayFull"}},
-        {Qt::Key_F11, ctrl, list, {"key DisplayFit"}},
-        {Qt::Key_F12, shift, address, {"key DisplayFull"}},
+        // F11 and F12 are menu shortcuts too: the menu on the press, the window on the release, the
+        // same command twice.
+        {Qt::Key_F11, none, tree, {"display.fit", "display.fit"}},
+        {Qt::Key_F12, none, list, {"display.fullScreen", "display.fullScreen"}},
+        {Qt::Key_F11, ctrl, list, {"display.fit"}},
+        {Qt::Key_F12, shift, address, {"display.fullScreen"}},
         // The menu shortcuts act on the exact key alone, wherever the focus is.
-        {Qt::Key_F1, none, list, {"Opt(1)"}},
+        {Qt::Key_F1, none, list, {"option.mute"}},
         {Qt::Key_F1, shift, list, {}},
-        {Qt::Key_F2, none, tree, {"Opt(2)"}},
+        {Qt::Key_F2, none, tree, {"option.onTop"}},
         {Qt::Key_F2, ctrl, tree, {}},
-        {Qt::Key_F2, none, address, {"Opt(2)"}},
-        {Qt::Key_F6, none, list, {"GoMydoc"}},
+        {Qt::Key_F2, none, address, {"option.onTop"}},
+        {Qt::Key_F6, none, list, {"go.documents"}},
         {Qt::Key_F6, ctrl, list, {}},
-        {Qt::Key_F7, none, tree, {"GoDeskTop"}},
+        {Qt::Key_F7, none, tree, {"go.desktop"}},
         {Qt::Key_F7, shift, tree, {}},
-        {Qt::Key_F8, none, address, {"GoNetWtok"}},
+        {Qt::Key_F8, none, address, {"go.network"}},
         // Keys of the list and the tree.
         {Qt::Key_D, none, list, {}},
-        {Qt::Key_Down, ctrl, list, {"key PlayNext"}},
-        {Qt::Key_Up, ctrl, list, {"key PlayPrevious"}},
-        {Qt::Key_Down, ctrl, tree, {"key FocusTree"}}, // Ctrl is not named: still an arrow
-        {Qt::Key_A, ctrl, list, {"key SelectAll"}},
-        {Qt::Key_M, none, list, {"key MoveFiles"}},
-        {Qt::Key_Delete, none, list, {"key DeleteFiles"}},
-        {Qt::Key_Delete, none, tree, {"key DeleteFolder"}},
-        {Qt::Key_M, none, tree, {"key MoveFolder"}},
-        {Qt::Key_K, none, tree, {"key MakeFolder"}},
-        {Qt::Key_Down, none, tree, {"key FocusTree"}},
-        {Qt::Key_Left, none, tree, {"key FocusTree"}},
+        {Qt::Key_Down, ctrl, list, {"playback.next"}},
+        {Qt::Key_Up, ctrl, list, {"playback.previous"}},
+        {Qt::Key_Down, ctrl, tree, {"tree.focus"}}, // Ctrl is not named: still an arrow
+        {Qt::Key_A, ctrl, list, {"file.selectAll"}},
+        {Qt::Key_M, none, list, {"file.move"}},
+        {Qt::Key_Delete, none, list, {"file.deleteByKey"}},
+        {Qt::Key_Delete, none, tree, {"folder.delete"}},
+        {Qt::Key_M, none, tree, {"folder.move"}},
+        {Qt::Key_K, none, tree, {"folder.make"}},
+        {Qt::Key_Down, none, tree, {"tree.focus"}},
+        {Qt::Key_Left, none, tree, {"tree.focus"}},
         // Nothing at all.
         {Qt::Key_F10, none, list, {}},
         {Qt::Key_F10, none, tree, {}},

@@ -8,6 +8,7 @@
 #include "playback/ContinuousPlay.h"
 #include "playback/PlaybackSubsystem.h"
 #include "playback/clsMovie.h"
+#include "support/CommandRun.h"
 #include "support/MediaMaker.h"
 #include "support/TrashHome.h"
 #include "ui/StatusPanels.h"
@@ -53,7 +54,7 @@ TEST(FileOpsWindow, TheFolderCommandsLeaveThePlayerPlayingAndTheFileCommandsStop
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return w.form->playback().movie().GetPlayState() == MovieState::Playing; }, 15000));
         // Every box declines and every chooser and input box is cancelled: nothing changes on disk.
-        EXPECT_TRUE(w.form->commands().execute(QString::fromLatin1(row.command)));
+        EXPECT_TRUE(ExecuteMenuItem(w.form->commands(), QString::fromLatin1(row.command)));
         EXPECT_EQ(w.form->playback().movie().GetPlayState() == MovieState::Playing, row.playsOn);
         EXPECT_EQ(play.AutoPlayArmed(), row.playsOn);
     }
@@ -87,8 +88,9 @@ TEST(FileOpsWindow, TheDeleteKeysAskWithTheKeyPreviewOff) {
              QTest::keyClick(w.form->TreeView1(), Qt::Key_Delete);
          },
          false},
-        {"DelFile", [&] { w.form->commands().execute(QStringLiteral("DelFile")); }, true},
-        {"MnuDelFolder4", [&] { w.form->commands().execute(QStringLiteral("MnuDelFolder4")); }, false},
+        {"DelFile", [&] { ExecuteMenuItem(w.form->commands(), QStringLiteral("DelFile")); }, true},
+        {"MnuDelFolder4", [&] { ExecuteMenuItem(w.form->commands(), QStringLiteral("MnuDelFolder4")); },
+         false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -123,13 +125,13 @@ TEST(FileOpsWindow, PanelOneCountsTheRowsLeftAfterDeleteAndMove) {
     };
     selectRows({"a.avi", "b.avi"});
     w.prompts.answer(PromptAnswer::Yes);
-    EXPECT_TRUE(w.form->commands().execute(QStringLiteral("DelFile")));
+    EXPECT_TRUE(ExecuteMenuItem(w.form->commands(), QStringLiteral("DelFile")));
     ASSERT_EQ(model->rowCount(), 1);
     EXPECT_EQ(w.form->status().text(1), QStringLiteral("1個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"));
 
     selectRows({"c.avi"});
     w.prompts.chooseFolder(elsewhere.path());
-    EXPECT_TRUE(w.form->commands().execute(QStringLiteral("MoveFile")));
+    EXPECT_TRUE(ExecuteMenuItem(w.form->commands(), QStringLiteral("MoveFile")));
     ASSERT_TRUE(QFile::exists(elsewhere.file("c.avi")));
     EXPECT_EQ(model->rowCount(), 0);
     EXPECT_EQ(w.form->status().text(1), QStringLiteral("0個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"));

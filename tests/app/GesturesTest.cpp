@@ -36,10 +36,7 @@ struct GestureRig {
         w.form->fileList().ListFolder(media.path(), false, MakeListOptions(w.form->settings(), false));
         QTreeView* list = w.form->ListView1();
         list->setCurrentIndex(list->model()->index(0, 0));
-        w.form->commands().setObserver([this](const QString& name, KeyCommand) {
-            if (!name.isEmpty())
-                ran << name;
-        });
+        w.form->commands().setObserver([this](CommandId id) { ran << id.toString(); });
     }
     QWindow* window() const { return w.form->windowHandle(); }
     /// A point of `widget` in the window's coordinates.
@@ -72,22 +69,26 @@ TEST(Gestures, StrokesRunTheirCommandsAndAPlainClickStillReachesTheWidget) {
     const Case cases[] = {
         {"a plain click on the list opens its menu", "ListView1", {}, {}, {"MnuPlayOpt"}},
         {"a wobble is still a click", "ListView1", {{6, 4}, {3, 8}}, {}, {"MnuPlayOpt"}},
-        {"down: next", "ListView1", {{0, 40}}, {"MunNext"}, {}},
+        {"down: next", "ListView1", {{0, 40}}, {"playback.next"}, {}},
         {"down then right: next once, play or pause twice",
          "ListView1",
          {{0, 40}, {40, 40}},
-         {"MunNext", "再生", "再生"},
+         {"playback.next", "playback.playOrPauseIfListed", "playback.playOrPauseIfListed"},
          {}},
         {"a 45 degree drag adds nothing: it is a click",
          "ListView1",
          {{30, 30}, {60, 60}},
          {},
          {"MnuPlayOpt"}},
-        {"up over the player pane: previous", "MediaPlayer1", {{0, -40}}, {"MnuPrevios"}, {}},
-        {"left over the tree: stop", "TreeView1", {{-15, 0}}, {"MnuMovieStop"}, {}},
+        {"up over the player pane: previous", "MediaPlayer1", {{0, -40}}, {"playback.previous"}, {}},
+        {"left over the tree: stop", "TreeView1", {{-15, 0}}, {"playback.stop"}, {}},
         // The status bar opens its menu on the release: it must get one, and only with its press.
         {"a plain click on the status bar opens its menu once", "StatusBar1", {}, {}, {"DspOption"}},
-        {"a gesture ending on the status bar opens no menu", "StatusBar1", {{40, 0}}, {"再生"}, {}},
+        {"a gesture ending on the status bar opens no menu",
+         "StatusBar1",
+         {{40, 0}},
+         {"playback.playOrPauseIfListed"},
+         {}},
     };
     for (const Case& c : cases) {
         GestureRig rig(kGesturesOn);
@@ -136,7 +137,7 @@ TEST(Gestures, UnloadRemovesTheHook) {
     EXPECT_EQ(rig.w.form->gestures(), nullptr);
     PopupCloser menus;
     rig.drag(rig.at(rig.w.form->ListView1()), {{0, 40}});
-    EXPECT_FALSE(rig.ran.contains("MunNext"));
+    EXPECT_FALSE(rig.ran.contains("playback.next"));
 }
 
 TEST(Gestures, ReachThePlayerInFullScreen) {
@@ -145,6 +146,6 @@ TEST(Gestures, ReachThePlayerInFullScreen) {
     QApplication::processEvents();
     QWidget* player = rig.w.form->MediaPlayer1();
     rig.drag(rig.at(player, {player->width() / 2, player->height() / 2}), {{0, 40}, {-40, 40}});
-    EXPECT_EQ(rig.ran, (QStringList{"MunNext", "MnuMovieStop", "MnuMovieStop"}));
+    EXPECT_EQ(rig.ran, (QStringList{"playback.next", "playback.stop", "playback.stop"}));
     rig.w.form->setPlayerFullScreen(false);
 }

@@ -242,9 +242,7 @@ std::vector<Seen> Drive(const QString& folder, Remote* remote,
     QTreeView* list = w.form->ListView1();
     list->setCurrentIndex(model.index(0, 0));
     QStringList commands;
-    w.form->commands().setObserver([&](const QString& name, KeyCommand key) {
-        commands << (name.isEmpty() ? QString::number(int(key)) : name);
-    });
+    w.form->commands().setObserver([&](CommandId id) { commands << id.toString(); });
     std::vector<Seen> seen;
     for (const Step& step : kSteps) {
         commands.clear();
@@ -370,8 +368,7 @@ TEST(Mpris, SpeedVolumeAndPositionFollowTheBusAndEachChangeIsAnnounced) {
         {"above the fastest", [&] { EXPECT_TRUE(remote.set(QStringLiteral("Rate"), 9.0)); }, 40, "4.0 x",
          4.0},
         {"the slider moved in the window", [&] { slider->setValue(25); }, 25, "2.5 x", 2.5},
-        {"RateOne in the window", [&] { w.form->commands().execute(QStringLiteral("RateOne")); }, 10, "1.0 x",
-         1.0},
+        {"RateOne in the window", [&] { w.form->commands().execute(cmd::RateOne); }, 10, "1.0 x", 1.0},
     };
     for (const auto& row : speeds) {
         SCOPED_TRACE(row.what);

@@ -41,10 +41,7 @@ struct PictureRig {
         w.form->fileList().ListFolder(media.path(), false, MakeListOptions(w.form->settings(), false));
         QTreeView* list = w.form->ListView1();
         list->setCurrentIndex(list->model()->index(0, 0));
-        w.form->commands().setObserver([this](const QString& name, KeyCommand) {
-            if (!name.isEmpty())
-                ran << name;
-        });
+        w.form->commands().setObserver([this](CommandId id) { ran << id.toString(); });
     }
     MediaPlayer& player() const { return w.form->player(); }
     /// Plays the first row and waits until its picture is out.
@@ -99,13 +96,13 @@ TEST(X11Window, ThePointerOverThePictureReachesTheWidgetsAndTheGestures) {
          [](PictureRig& r) {
              r.input.drag(r.pictureCentre(), {{0, -20}, {0, -40}}, 3);
          },
-         [](PictureRig& r) { r.expectRan({"MnuPrevios"}); }},
+         [](PictureRig& r) { r.expectRan({"playback.previous"}); }},
         {"a right drag down then left over the picture: next, then stop",
          [](PictureRig& r) {
              r.input.drag(r.pictureCentre(), {{0, 40}, {-40, 40}}, 3);
          },
          [](PictureRig& r) {
-             r.expectRan({"MunNext", "MnuMovieStop", "MnuMovieStop"});
+             r.expectRan({"playback.next", "playback.stop", "playback.stop"});
          }},
         {"a double click on the picture in full screen brings the window back",
          [](PictureRig& r) {

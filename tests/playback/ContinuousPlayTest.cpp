@@ -355,7 +355,7 @@ TEST_F(ContinuousPlayTest, NoSelectedRowAtTheFirstStartIsAnErrorBox) {
 TEST_F(ContinuousPlayTest, SpaceAndPlayWithAnEmptyListDoNothing) {
     rig.OnWindowKeyRelease(Qt::Key_Space, Qt::NoModifier);
     rig.OnToolbarButton(QStringLiteral("再生"));
-    rig.OnMenuCommand(QStringLiteral("MnuMoviePlay"), -1);
+    rig.OnMenuCommand(QStringLiteral("MnuMoviePlay"));
     EXPECT_EQ(rig.play->PlayingPath(), QString());
     EXPECT_TRUE(rig.prompts.boxes.isEmpty());
 }

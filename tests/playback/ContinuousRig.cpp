@@ -2,6 +2,7 @@
 
 #include "base/PathQueries.h"
 #include "playback/PlayerTestSupport.h"
+#include "support/CommandRun.h"
 #include "support/MediaMaker.h"
 #include "ui/CommandSources.h"
 #include "ui/ViewBindings.h"
@@ -153,16 +154,15 @@ ContinuousRig::~ContinuousRig() {
 
 bool ContinuousRig::OnToolbarButton(const QString& key) {
     playback->commands().OnAnyToolbarClick();
-    return table.execute(key);
+    return ExecuteButton(table, key);
 }
 
-bool ContinuousRig::OnMenuCommand(const QString& group, int index) {
-    return table.execute(index >= 0 ? QStringLiteral("%1(%2)").arg(group).arg(index) : group);
+bool ContinuousRig::OnMenuCommand(const QString& name) {
+    return ExecuteMenuItem(table, name);
 }
 
 bool ContinuousRig::OnWindowKeyRelease(int key, Qt::KeyboardModifiers modifiers) {
-    const KeyCommand c = WindowKeyCommand(key, modifiers, KeyPhase::Release);
-    return c != KeyCommand::None && table.execute(c);
+    return ExecuteKey(table, WindowKeyCommand(key, modifiers, KeyPhase::Release));
 }
 
 bool ContinuousRig::OnListKeyPress(int key, Qt::KeyboardModifiers modifiers) const {
@@ -170,8 +170,7 @@ bool ContinuousRig::OnListKeyPress(int key, Qt::KeyboardModifiers modifiers) con
 }
 
 bool ContinuousRig::OnListKeyRelease(int key, Qt::KeyboardModifiers modifiers) {
-    const KeyCommand c = ControlKeyCommand(KeyPlace::List, key, modifiers, KeyPhase::Release);
-    return c != KeyCommand::None && table.execute(c);
+    return ExecuteKey(table, ControlKeyCommand(KeyPlace::List, key, modifiers, KeyPhase::Release));
 }
 
 bool ContinuousRig::OnListDoubleClick(const QModelIndex& index) {

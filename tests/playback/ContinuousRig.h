@@ -85,7 +85,7 @@ public:
     /// The window's ways into the command table: a toolbar click, a menu command, a key the
     /// window previews, a key in the list (true for one the list must not see), a double click.
     bool OnToolbarButton(const QString& key);
-    bool OnMenuCommand(const QString& group, int index);
+    bool OnMenuCommand(const QString& name);
     bool OnWindowKeyRelease(int key, Qt::KeyboardModifiers modifiers);
     bool OnListKeyPress(int key, Qt::KeyboardModifiers modifiers) const;
     bool OnListKeyRelease(int key, Qt::KeyboardModifiers modifiers);
