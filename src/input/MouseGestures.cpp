@@ -5,7 +5,7 @@
 
 namespace tobimaru {
 
-std::optional<CommandId> StrokeCommand(int moveDir) {
+std::optional<CommandId> StrokeCommand(MoveDir moveDir) {
     switch (moveDir) {
     case MoveDir::Up:
         return cmd::Previous;
@@ -39,7 +39,7 @@ void MouseGestures::Remove() {
     m_mouseEvent = nullptr;
 }
 
-void MouseGestures::OnActionMove(int moveDir, int moveCount) {
+void MouseGestures::OnActionMove(MoveDir moveDir, int moveCount) {
     const std::optional<CommandId> command = StrokeCommand(moveDir);
     if (!command)
         return;

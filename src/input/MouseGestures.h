@@ -17,7 +17,7 @@ class MediaPlayer;
 
 /// The command a stroke runs: up the previous row, down the next, right play or pause (rows
 /// listed), left stop. None for any other direction.
-std::optional<CommandId> StrokeCommand(int moveDir);
+std::optional<CommandId> StrokeCommand(MoveDir moveDir);
 
 /// The main window's gestures: the hook while they are on, and the window's answer to each
 /// stroke. The table, the player and the window must outlive this object.
@@ -36,7 +36,7 @@ public:
 
     /// The k-th stroke of a gesture runs its command k times. A right stroke over an empty list
     /// ends there. After each run the pane's own right-button menu is switched off again.
-    void OnActionMove(int moveDir, int moveCount);
+    void OnActionMove(MoveDir moveDir, int moveCount);
 
 private:
     const CommandTable& m_commands;

@@ -10,7 +10,7 @@ int Sign(int v) {
     return (v > 0) - (v < 0);
 }
 
-int DirectionOf(int h, int v) {
+MoveDir DirectionOf(int h, int v) {
     if (h == 0 && v == -1)
         return MoveDir::Up;
     if (h == 1 && v == 0)
@@ -29,7 +29,7 @@ cMouseHookEvent::cMouseHookEvent(QObject* parent)
     m_moves.fill(MoveDir::None);
 }
 
-int cMouseHookEvent::ActionMove(int index) const {
+MoveDir cMouseHookEvent::ActionMove(int index) const {
     if (index < 0 || index >= m_actionCount)
         return MoveDir::None;
     return m_moves[size_t(index)];
@@ -88,7 +88,7 @@ bool cMouseHookEvent::FireGetMessage(MouseMessage msg, int x, int y) {
 void cMouseHookEvent::addStroke(int h, int v) {
     if (m_actionCount >= kMaxAction)
         return;
-    const int dir = DirectionOf(h, v);
+    const MoveDir dir = DirectionOf(h, v);
     if (dir == MoveDir::None)
         return;
     if (m_actionCount == 0)

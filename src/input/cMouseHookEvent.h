@@ -9,18 +9,9 @@ namespace tobimaru {
 /// The pointer messages the gesture recogniser tells apart; everything else is `Other`.
 enum class MouseMessage { Move, RightDown, RightUp, Other };
 
-/// Stroke directions; screen y grows downwards. The recogniser only makes Up, Right, Down and Left.
-namespace MoveDir {
-inline constexpr int None = -1;
-inline constexpr int Up = 0;
-inline constexpr int UpRight = 1;
-inline constexpr int Right = 2;
-inline constexpr int DownRight = 3;
-inline constexpr int Down = 4;
-inline constexpr int DownLeft = 5;
-inline constexpr int Left = 6;
-inline constexpr int UpLeft = 7;
-} // namespace MoveDir
+/// Stroke directions, numbered clockwise from Up as the hook's callers knew them; screen y grows
+/// downwards. The recogniser only makes Up, Right, Down and Left.
+enum class MoveDir : int { None = -1, Up, UpRight, Right, DownRight, Down, DownLeft, Left, UpLeft };
 
 /// Turns drags with the right button held into at most eight straight strokes. It is fed plain
 /// pointer messages in screen pixels, knows nothing of widgets, and answers for each message
@@ -43,7 +34,7 @@ public:
     /// Strokes recognised in the current gesture, 0 to 8.
     int ActionCount() const { return m_actionCount; }
     /// Direction of stroke `index`; MoveDir::None outside 0 .. ActionCount() − 1.
-    int ActionMove(int index) const;
+    MoveDir ActionMove(int index) const;
     /// Always 8.
     int MaxAction() const { return kMaxAction; }
 
@@ -56,9 +47,9 @@ Q_SIGNALS:
     /// First for every message; a listener that sets *cancel discards the message unrecognised.
     void OnGetMessage(tobimaru::MouseMessage msg, int x, int y, bool* cancel);
     /// The first stroke of a gesture.
-    void OnActionStart(int moveDir);
+    void OnActionStart(tobimaru::MoveDir moveDir);
     /// A stroke was added; `moveCount` is the new ActionCount.
-    void OnActionMove(int moveDir, int moveCount);
+    void OnActionMove(tobimaru::MoveDir moveDir, int moveCount);
     /// The right button came up after at least one stroke.
     void OnActionEnd(int moveCount);
     /// A plain right click was held back: its press (at `start`) and release (at `end`) are to be
@@ -74,7 +65,7 @@ private:
     QPoint m_end;
     QPoint m_last;
     int m_actionCount = 0;
-    std::array<int, kMaxAction> m_moves{};
+    std::array<MoveDir, kMaxAction> m_moves{};
 };
 
 } // namespace tobimaru

@@ -25,9 +25,9 @@ constexpr MouseMessage U = MouseMessage::RightUp;
 struct Heard {
     explicit Heard(cMouseHookEvent& e) {
         QObject::connect(&e, &cMouseHookEvent::OnActionStart,
-                         [this](int d) { events << QString("start %1").arg(d); });
+                         [this](MoveDir d) { events << QString("start %1").arg(int(d)); });
         QObject::connect(&e, &cMouseHookEvent::OnActionMove,
-                         [this](int d, int n) { events << QString("move %1 %2").arg(d).arg(n); });
+                         [this](MoveDir d, int n) { events << QString("move %1 %2").arg(int(d)).arg(n); });
         QObject::connect(&e, &cMouseHookEvent::OnActionEnd,
                          [this](int n) { events << QString("end %1").arg(n); });
         QObject::connect(&e, &cMouseHookEvent::ReplayRightClick, [this](QPoint a, QPoint b) {
@@ -37,8 +37,8 @@ struct Heard {
     QStringList events;
 };
 
-std::vector<int> Strokes(const cMouseHookEvent& e) {
-    std::vector<int> out;
+std::vector<MoveDir> Strokes(const cMouseHookEvent& e) {
+    std::vector<MoveDir> out;
     for (int i = 0; i < e.ActionCount(); ++i)
         out.push_back(e.ActionMove(i));
     return out;
@@ -50,7 +50,7 @@ TEST(MouseGesture, StrokesOfAGesture) {
     struct Case {
         const char* what;
         std::vector<Msg> messages;
-        std::vector<int> strokes;
+        std::vector<MoveDir> strokes;
         QStringList events;
     };
     const Case cases[] = {
