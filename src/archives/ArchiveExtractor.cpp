@@ -117,9 +117,9 @@ private:
     bool cancelled() const {
         return m_callbacks.cancel && m_callbacks.cancel->load(std::memory_order_relaxed);
     }
-    /// The next header into `step` (an entry or the end), or the failure that ends the pass: a
-    /// cancel or a broken header.
-    ArchiverCode nextHeader(archive* reader, HeaderStep& step);
+    /// Hands each entry to `each` in the archive's order, until the end, a cancel, a broken
+    /// header or the first code of `each` that is not Ok.
+    ArchiverCode forEachEntry(archive* reader, const std::function<ArchiverCode(archive_entry*)>& each);
     void report(const QString& entry) const;
     /// Ends the extraction with `code`: `log` for a log, and for the user the entry (as stored,
     /// "" for the archive as a whole) and the reason.
@@ -144,13 +144,19 @@ private:
     qint64 m_doneBytes = 0;
 };
 
-ArchiverCode Extraction::nextHeader(archive* reader, HeaderStep& step) {
-    if (cancelled())
-        return fail(ArchiverCode::UserCancel, QStringLiteral("cancelled"));
-    step = NextHeader(reader);
-    if (step.state == HeaderStep::Failed)
-        return fail(step.code, step.message, {}, SystemReasonOf(reader));
-    return ArchiverCode::Ok;
+ArchiverCode Extraction::forEachEntry(archive* reader,
+                                      const std::function<ArchiverCode(archive_entry*)>& each) {
+    for (;;) {
+        if (cancelled())
+            return fail(ArchiverCode::UserCancel, QStringLiteral("cancelled"));
+        const HeaderStep step = NextHeader(reader);
+        if (step.state == HeaderStep::End)
+            return ArchiverCode::Ok;
+        if (step.state == HeaderStep::Failed)
+            return fail(step.code, step.message, {}, SystemReasonOf(reader));
+        if (const ArchiverCode code = each(step.entry); code != ArchiverCode::Ok)
+            return code;
+    }
 }
 
 ArchiverCode Extraction::fail(ArchiverCode code, const QString& log, const QString& entry,
@@ -182,15 +188,10 @@ ArchiverCode Extraction::plan() {
     OpenedReader opened = OpenArchiveReader(m_request.kind, m_request.archive);
     if (opened.code != ArchiverCode::Ok)
         return fail(opened.code, opened.message, {}, opened.error ? SystemReason(opened.error) : QString());
-    for (;;) {
-        HeaderStep step;
-        if (const ArchiverCode code = nextHeader(opened.reader.get(), step); code != ArchiverCode::Ok)
-            return code;
-        if (step.state == HeaderStep::End)
-            break;
-        if (const ArchiverCode code = planEntry(step.entry); code != ArchiverCode::Ok)
-            return code;
-    }
+    if (const ArchiverCode code =
+            forEachEntry(opened.reader.get(), [this](archive_entry* entry) { return planEntry(entry); });
+        code != ArchiverCode::Ok)
+        return code;
     if (const ArchiverCode code = checkLinks(); code != ArchiverCode::Ok)
         return code;
     m_neededBytes += static_cast<qint64>(m_folders.size()) * m_space.block;
@@ -333,24 +334,24 @@ ArchiverCode Extraction::write() {
     if (!journal.ok())
         return fail(ArchiverCode::MakeDirectory, QStringLiteral("cannot open ") + m_destination, {},
                     SystemReason(journal.error()));
-    size_t index = 0;
-    for (;;) {
-        HeaderStep step;
-        if (const ArchiverCode code = nextHeader(opened.reader.get(), step); code != ArchiverCode::Ok)
-            return code;
-        if (step.state == HeaderStep::End)
-            break;
-        if (index >= m_entries.size() || EntryName(step.entry) != m_entries[index].stored)
-            return fail(ArchiverCode::ReadError, QStringLiteral("the archive changed while it was read"), {},
-                        Reason(u"読んでいる間に書庫が変わりました"));
-        if (const ArchiverCode code =
-                writeEntry(opened.reader.get(), step.entry, m_entries[index++], journal);
-            code != ArchiverCode::Ok)
-            return code;
-    }
-    if (index != m_entries.size())
+    // The second pass must meet the entries the first one planned, in the same order.
+    const auto changed = [this] {
         return fail(ArchiverCode::ReadError, QStringLiteral("the archive changed while it was read"), {},
                     Reason(u"読んでいる間に書庫が変わりました"));
+    };
+    size_t index = 0;
+    archive* reader = opened.reader.get();
+    if (const ArchiverCode code =
+            forEachEntry(reader,
+                         [&](archive_entry* entry) {
+                             if (index >= m_entries.size() || EntryName(entry) != m_entries[index].stored)
+                                 return changed();
+                             return writeEntry(reader, entry, m_entries[index++], journal);
+                         });
+        code != ArchiverCode::Ok)
+        return code;
+    if (index != m_entries.size())
+        return changed();
     journal.commit();
     return ArchiverCode::Ok;
 }

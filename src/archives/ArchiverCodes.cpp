@@ -6,9 +6,8 @@ namespace {
 
 struct CodeText {
     ArchiverCode code = ArchiverCode::Ok;
-    const char16_t* lzh = nullptr;
-    // Null where both libraries said the same.
-    const char16_t* zip = nullptr;
+    // As the LZH library said it; the ZIP library said the same with its own names.
+    const char16_t* text = nullptr;
 };
 
 constexpr CodeText kTexts[] = {
@@ -16,11 +15,9 @@ constexpr CodeText kTexts[] = {
     {ArchiverCode::ReadOnly, u"展開先のﾌｧｲﾙはﾘｰﾄﾞｵﾝﾘｰです。"},
     {ArchiverCode::UserSkip, u"ﾕｰｻﾞｰによって展開をｽｷｯﾌﾟされました。"},
     {ArchiverCode::UnknownType, u"格納ﾌｧｲﾙの種類がMS-DOSで扱える形式(BINARY 及び TEXT)以外です。"},
-    {ArchiverCode::UnknownMode, u"UnLHA32.DLLで扱えない格納ﾓｰﾄﾞで格納されています。",
-     u"UnZip32.DLLで扱えない格納ﾓｰﾄﾞで格納されています。"},
+    {ArchiverCode::UnknownMode, u"UnLHA32.DLLで扱えない格納ﾓｰﾄﾞで格納されています。"},
     {ArchiverCode::Password, u"格納ﾌｧｲﾙにﾊﾟｽﾜｰﾄﾞがかかっています。"},
-    {ArchiverCode::Version, u"格納ﾌｧｲﾙがUnLHA32.DLLが対応していないﾊﾞｰｼﾞｮﾝの形式です。",
-     u"格納ﾌｧｲﾙがUnZip32.DLLが対応していないﾊﾞｰｼﾞｮﾝの形式です。"},
+    {ArchiverCode::Version, u"格納ﾌｧｲﾙがUnLHA32.DLLが対応していないﾊﾞｰｼﾞｮﾝの形式です。"},
     {ArchiverCode::DataChecksum, u"格納ﾌｧｲﾙのﾁｪｯｸｻﾑが合っていません。"},
     {ArchiverCode::FileOpen, u"展開時にﾌｧｲﾙを開けませんでした。"},
     {ArchiverCode::NewerExists, u"より新しいﾌｧｲﾙが展開先に存在しています。"},
@@ -31,22 +28,18 @@ constexpr CodeText kTexts[] = {
      u"情報は選られない。"},
     {ArchiverCode::MakeDirectory, u"ﾃﾞｨﾚｸﾄﾘが作成できません。"},
     {ArchiverCode::WriteError, u"展開中に書き込みｴﾗｰが生じました。"},
-    {ArchiverCode::HuffmanCode, u"Lzhﾌｧｲﾙのﾊﾌﾏﾝｺｰﾄﾞが壊れています。", u"Zipﾌｧｲﾙのﾊﾌﾏﾝｺｰﾄﾞが壊れています。"},
-    {ArchiverCode::CommentHeader, u"Lzhﾌｧｲﾙのｺﾒﾝﾄﾍｯﾀﾞが壊れています。", u"Zipﾌｧｲﾙのｺﾒﾝﾄﾍｯﾀﾞが壊れています。"},
-    {ArchiverCode::HeaderChecksum, u"Lzhﾌｧｲﾙのﾍｯﾀﾞのﾁｪｯｸｻﾑが合っていません。",
-     u"Zipﾌｧｲﾙのﾍｯﾀﾞのﾁｪｯｸｻﾑが合っていません。"},
-    {ArchiverCode::HeaderBroken, u"Lzhﾌｧｲﾙのﾍｯﾀﾞが壊れています。", u"Zipﾌｧｲﾙのﾍｯﾀﾞが壊れています。"},
-    {ArchiverCode::ArchiveOpen, u"Lzhﾌｧｲﾙを開く事が出来ません。", u"Zipﾌｧｲﾙを開く事が出来ません。"},
-    {ArchiverCode::NoArchiveName, u"Lzhﾌｧｲﾙ名の指定がされていません。", u"Zipﾌｧｲﾙ名の指定がされていません。"},
-    {ArchiverCode::ReadError, u"Lzhﾌｧｲﾙの読み込み時に読み込みｴﾗｰが出ました。",
-     u"Zipﾌｧｲﾙの読み込み時に読み込みｴﾗｰが出ました。"},
-    {ArchiverCode::NotArchive, u"指定されたﾌｧｲﾙはLzhﾌｧｲﾙではありません。",
-     u"指定されたﾌｧｲﾙはZipﾌｧｲﾙではありません。"},
+    {ArchiverCode::HuffmanCode, u"Lzhﾌｧｲﾙのﾊﾌﾏﾝｺｰﾄﾞが壊れています。"},
+    {ArchiverCode::CommentHeader, u"Lzhﾌｧｲﾙのｺﾒﾝﾄﾍｯﾀﾞが壊れています。"},
+    {ArchiverCode::HeaderChecksum, u"Lzhﾌｧｲﾙのﾍｯﾀﾞのﾁｪｯｸｻﾑが合っていません。"},
+    {ArchiverCode::HeaderBroken, u"Lzhﾌｧｲﾙのﾍｯﾀﾞが壊れています。"},
+    {ArchiverCode::ArchiveOpen, u"Lzhﾌｧｲﾙを開く事が出来ません。"},
+    {ArchiverCode::NoArchiveName, u"Lzhﾌｧｲﾙ名の指定がされていません。"},
+    {ArchiverCode::ReadError, u"Lzhﾌｧｲﾙの読み込み時に読み込みｴﾗｰが出ました。"},
+    {ArchiverCode::NotArchive, u"指定されたﾌｧｲﾙはLzhﾌｧｲﾙではありません。"},
     {ArchiverCode::Command, u"ｺﾏﾝﾄﾞ指定が間違っています。"},
     {ArchiverCode::HeapMemory, u"作業用のためのﾋｰﾌﾟﾒﾓﾘが不足しています。"},
     {ArchiverCode::GlobalMemory, u"ｸﾞﾛｰﾊﾞﾙﾒﾓﾘが不足しています。"},
-    {ArchiverCode::Busy, u"既に別のﾌﾟﾛｾｽからUnLHA32.DLLが呼ばれています。",
-     u"既に別のﾌﾟﾛｾｽからUnZip32.DLLが呼ばれています。"},
+    {ArchiverCode::Busy, u"既に別のﾌﾟﾛｾｽからUnLHA32.DLLが呼ばれています。"},
     {ArchiverCode::UserCancel, u"ﾕｰｻﾞｰによって解凍を中断されました。"},
     {ArchiverCode::WorkFile, u"作業ﾌｧｲﾙがｵｰﾌﾟﾝできません。"},
 };
@@ -59,8 +52,11 @@ QString ArchiverErrorText(ArchiveKind kind, ArchiverCode code) {
     for (const CodeText& row : kTexts) {
         if (row.code != code)
             continue;
-        const char16_t* text = kind == ArchiveKind::Zip && row.zip ? row.zip : row.lzh;
-        return QString::fromUtf16(text);
+        QString text = QString::fromUtf16(row.text);
+        if (kind == ArchiveKind::Zip)
+            text.replace(QLatin1String("UnLHA32"), QLatin1String("UnZip32"))
+                .replace(QLatin1String("Lzh"), QLatin1String("Zip"));
+        return text;
     }
     // A code is a 32-bit word; a negative int shows as the word it is, not with a minus sign.
     return QStringLiteral("未知のｴﾗｰです。&H") +

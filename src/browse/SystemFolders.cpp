@@ -22,10 +22,6 @@ QString TrimAtNull(const QString& text) {
     return nul < 0 ? text : text.left(nul);
 }
 
-QString ClsGetSpecialFolder::NetWorkPath() const {
-    return {};
-}
-
 QString ClsGetSpecialFolder::MyDocumentPath() const {
     return Location(QStandardPaths::DocumentsLocation);
 }
@@ -34,24 +30,8 @@ QString ClsGetSpecialFolder::DesktopPath() const {
     return Location(QStandardPaths::DesktopLocation);
 }
 
-QString ClsGetSpecialFolder::SendToPath() const {
-    return {};
-}
-
-QString ClsGetSpecialFolder::FavoritesDirPath() const {
-    return {};
-}
-
 QString ClsGetSpecialFolder::ProgramsDirPath() const {
     return Location(QStandardPaths::ApplicationsLocation);
-}
-
-QString ClsGetSpecialFolder::WindowsPath() const {
-    return {};
-}
-
-QString ClsGetSpecialFolder::SystemPath() const {
-    return {};
 }
 
 QString ClsGetSpecialFolder::TempPath() const {

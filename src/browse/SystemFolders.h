@@ -10,21 +10,21 @@ namespace tobimaru {
 class ClsGetSpecialFolder final {
 public:
     /// The network neighbourhood has no folder on Linux: always "".
-    QString NetWorkPath() const;
+    QString NetWorkPath() const { return {}; }
     /// The XDG documents folder.
     QString MyDocumentPath() const;
     /// The XDG desktop folder.
     QString DesktopPath() const;
     /// No "Send To" folder on Linux: always "".
-    QString SendToPath() const;
+    QString SendToPath() const { return {}; }
     /// No favourites folder on Linux: always "".
-    QString FavoritesDirPath() const;
+    QString FavoritesDirPath() const { return {}; }
     /// The user's application launchers (the menu's .desktop files).
     QString ProgramsDirPath() const;
     /// No system folder of the Windows kind: always "".
-    QString WindowsPath() const;
+    QString WindowsPath() const { return {}; }
     /// No system folder of the Windows kind: always "".
-    QString SystemPath() const;
+    QString SystemPath() const { return {}; }
     /// The temporary-files folder, with a trailing "/".
     QString TempPath() const;
 };

@@ -32,11 +32,15 @@ void FileCommands::BringListInLine(const SelectionRecord& record, const SourceSt
     }
 }
 
-void FileCommands::DelFile_Click() {
+QTreeView* FileCommands::stopAndTakeRows() const {
     if (m_ctx.stopPlayback)
         m_ctx.stopPlayback();
-    QTreeView* view = m_ctx.list->view();
-    if (m_ctx.list->model()->rowCount() == 0)
+    return m_ctx.list->model()->rowCount() == 0 ? nullptr : m_ctx.list->view();
+}
+
+void FileCommands::DelFile_Click() {
+    QTreeView* view = stopAndTakeRows();
+    if (!view)
         return;
     const SelectionRecord record = CollectSelectedRows(view, *m_ctx.list->model());
     // Nothing selected: nothing to delete, and no row to select again either.
@@ -48,10 +52,8 @@ void FileCommands::DelFile_Click() {
 }
 
 void FileCommands::MoveFile_Click() {
-    if (m_ctx.stopPlayback)
-        m_ctx.stopPlayback();
-    QTreeView* view = m_ctx.list->view();
-    if (m_ctx.list->model()->rowCount() == 0)
+    QTreeView* view = stopAndTakeRows();
+    if (!view)
         return;
     const QString folder = m_ctx.tree->GetTreeViewKey();
     if (folder.isEmpty())

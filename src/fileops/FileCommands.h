@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+class QTreeView;
+
 namespace tobimaru {
 
 struct SelectionRecord;
@@ -41,6 +43,10 @@ public:
                          const std::function<void()>& beforeRefresh = {});
 
 private:
+    /// Stops the player, as every file command does first; the list, or nullptr when it has no
+    /// rows to work on.
+    QTreeView* stopAndTakeRows() const;
+
     FileOpsContext m_ctx;
     std::function<void()> m_extensionDialog;
 };

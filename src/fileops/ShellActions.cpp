@@ -81,19 +81,21 @@ void ShellActions::showFolder(const QString& uri, const QString& target) {
     });
 }
 
-void ShellActions::GoExp() {
+QString ShellActions::stopSlidesAtTreeFolder() const {
     if (m_ctx.stopSlideTimer)
         m_ctx.stopSlideTimer();
-    const QString folder = m_ctx.tree->GetTreeViewKey();
+    return m_ctx.tree->GetTreeViewKey();
+}
+
+void ShellActions::GoExp() {
+    const QString folder = stopSlidesAtTreeFolder();
     if (folder.isEmpty())
         return;
     showFolder(QUrl::fromLocalFile(folder).toString(), folder);
 }
 
 void ShellActions::GoSearch() {
-    if (m_ctx.stopSlideTimer)
-        m_ctx.stopSlideTimer();
-    const QString folder = m_ctx.tree->GetTreeViewKey();
+    const QString folder = stopSlidesAtTreeFolder();
     if (folder.isEmpty())
         return;
     if (m_ctx.searchTool->startSearch(folder))

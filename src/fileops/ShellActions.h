@@ -39,6 +39,8 @@ Q_SIGNALS:
 
 private:
     int selectedRow() const;
+    /// Stops the slideshow, as the folder actions do first; the tree's folder ("" for none).
+    QString stopSlidesAtTreeFolder() const;
     /// ShowFolders of `uri`; when the file manager cannot, the default application opens it.
     void showFolder(const QString& uri, const QString& target);
     /// The default application for `target`; a box names it when the desktop has none.

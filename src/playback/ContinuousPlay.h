@@ -6,20 +6,10 @@
 #include <QObject>
 #include <QString>
 
-class QTreeView;
-class QWidget;
-
 namespace tobimaru {
 
 class FileIcons;
-class FileListModel;
-class MediaPlayer;
-class PlaybackState;
 class Prompts;
-class SlideShow;
-class WindowCaption;
-class clsMovie;
-struct RuntimeSettings;
 
 /// Marks a folder that files were played from (bold and red in the folder tree, until the tree
 /// is built again).

@@ -7,18 +7,7 @@
 #include <QString>
 #include <functional>
 
-class QTreeView;
-class QWidget;
-
 namespace tobimaru {
-
-class FileListModel;
-class MediaPlayer;
-class PlaybackState;
-class SlideShow;
-class WindowCaption;
-class clsMovie;
-struct RuntimeSettings;
 
 /// What the display options work with; the callbacks may be empty, everything else is required
 /// and must outlive the DisplayOptions.

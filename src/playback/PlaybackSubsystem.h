@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playback/PlaybackParts.h"
 #include "playback/SpeedControl.h"
 
 #include <QString>
@@ -8,8 +9,6 @@
 
 class QSlider;
 class QTimer;
-class QTreeView;
-class QWidget;
 
 namespace tobimaru {
 
@@ -18,17 +17,10 @@ class ContinuousPlay;
 class ShellOpener;
 class DisplayOptions;
 class FileIcons;
-class FileListModel;
-class MediaPlayer;
 class PlaybackCommands;
-class PlaybackState;
 class PlayedFolderMarker;
 class Prompts;
 class QuickPathRecorder;
-class SlideShow;
-class WindowCaption;
-class clsMovie;
-struct RuntimeSettings;
 
 /// What the playback subsystem is given. The callbacks, `folderMarker` and `quickPaths` may be
 /// empty; everything else is required and must outlive the subsystem.
