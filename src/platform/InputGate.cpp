@@ -135,7 +135,7 @@ bool InputGate::eventFilter(QObject* watched, QEvent* event) {
     if (level.loopLevel != LoopLevel())
         return false;
     level.held.push_back(Held{watched, std::unique_ptr<QEvent>(event->clone())});
-    if (level.breaker && level.broken && level.breaker(watched, *event))
+    if (level.breaker(watched, *event) && level.broken)
         std::exchange(level.broken, nullptr)();
     // Taken here, so nothing else makes of it what its handler would (a touch left unaccepted
     // comes again as a mouse click); a close, though, has not happened yet.
