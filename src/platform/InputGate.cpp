@@ -40,6 +40,8 @@ bool IsUserInput(const QEvent& event) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::ContextMenu:
+    case QEvent::NativeGesture:
+    case QEvent::Close:
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
@@ -47,9 +49,25 @@ bool IsUserInput(const QEvent& event) {
     case QEvent::TabletPress:
     case QEvent::TabletMove:
     case QEvent::TabletRelease:
-    case QEvent::NativeGesture:
-    case QEvent::Close:
         return event.spontaneous();
+    default:
+        return false;
+    }
+}
+
+// Qt makes mouse events of a touch or a pen that nobody took, but only as it comes from the
+// window system, never when it is handed on later: such input is refused here, and held as the
+// mouse events made of it.
+bool HeldAsMouse(QEvent::Type type) {
+    switch (type) {
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+        return true;
     default:
         return false;
     }
@@ -134,11 +152,14 @@ bool InputGate::eventFilter(QObject* watched, QEvent* event) {
     Level& level = m_levels.back();
     if (level.loopLevel != LoopLevel())
         return false;
+    if (HeldAsMouse(event->type())) {
+        event->ignore();
+        return true;
+    }
     level.held.push_back(Held{watched, std::unique_ptr<QEvent>(event->clone())});
     if (level.breaker(watched, *event) && level.broken)
         std::exchange(level.broken, nullptr)();
-    // Taken here, so nothing else makes of it what its handler would (a touch left unaccepted
-    // comes again as a mouse click); a close, though, has not happened yet.
+    // Taken here, as its handler will take it later; a close, though, has not happened yet.
     event->setAccepted(event->type() != QEvent::Close);
     return true;
 }
