@@ -93,6 +93,15 @@ struct SlowShareRig {
         return item;
     }
 
+    /// Whether the share has been asked about a clip of its big folder.
+    bool listingBig() const {
+        const QHash<QString, int> asks = fuse->countsOf(QStringLiteral("getattr"));
+        for (auto it = asks.begin(); it != asks.end(); ++it)
+            if (it.key().startsWith(QLatin1String("/big/clip")))
+                return true;
+        return false;
+    }
+
     /// The middle of a node's caption, in screen coordinates.
     QPoint centre(QTreeWidgetItem* node) const {
         QTreeWidget* tree = w.form->TreeView1();
@@ -100,8 +109,8 @@ struct SlowShareRig {
     }
 };
 
-/// Clicks the share's folder; while its listing waits for the share, which has just stopped
-/// answering, clicks the local folder and presses F9 (a key of the window's key table) and F1
+/// Clicks the share's folder; while its listing waits for the share, which stops answering
+/// mid-way, clicks the local folder and presses F9 (a key of the window's key table) and F1
 /// (the shortcut of the mute item). `returnedMark` notes when the first click came back, where
 /// the hand's click returns straight after the program does.
 void ClickAwayFromASlowListing(const std::function<Hand(QWindow*)>& handFor, bool returnedMark) {
@@ -115,18 +124,27 @@ void ClickAwayFromASlowListing(const std::function<Hand(QWindow*)>& handFor, boo
     // Should the listing wait for the share, the share answers again only after a while.
     std::atomic<bool> released{false};
     std::jthread late([&](std::stop_token stop) {
-        for (int i = 0; i < 300 && !stop.stop_requested(); ++i)
+        for (int i = 0; i < 500 && !stop.stop_requested(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         released = true;
         rig.fuse->release();
     });
-    QTimer::singleShot(50, rig.w.form.get(), [&] {
+    // The hand moves once the share is asked about the clips: the listing is under way (the
+    // tree's reads and the drive's probe ask about none).
+    bool moved = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (moved || !rig.listingBig())
+            return;
+        moved = true;
         rig.fuse->hang();
         hand.clickNow(rig.centre(rig.local));
         hand.keyNow(Qt::Key_F9, "F9");
         hand.keyNow(Qt::Key_F1, "F1");
     });
+    watch.start(5);
     hand.click(rig.centre(rig.big));
+    watch.stop();
     const bool returnedBeforeTheShareAnswered = !released;
     if (returnedMark)
         rig.log << QStringLiteral("returned");
@@ -138,6 +156,7 @@ void ClickAwayFromASlowListing(const std::function<Hand(QWindow*)>& handFor, boo
     (void)QTest::qWaitFor([&] { return rig.log.size() >= expected.size(); }, 2000);
     late.request_stop();
 
+    ASSERT_TRUE(moved) << "the listing of the share's folder was never under way";
     EXPECT_TRUE(returnedBeforeTheShareAnswered) << "the click on the other folder waited for the share";
     EXPECT_EQ(rig.log, expected) << "the abandoned listing showed rows, or the input came out of order";
     QTreeWidget* tree = rig.w.form->TreeView1();
