@@ -40,9 +40,10 @@ public:
     /// `iconFlag` is set. The folder is read on a worker thread; meanwhile the window keeps
     /// painting and the player and timers go on, acting on the rows as they stand (user input
     /// waits for the listing, unless it is input that abandons it: see setAbandonOn), and past
-    /// half a second the list shows the busy pointer and panel 1 says so. The new rows replace the old in one
-    /// step; a listing that a later one overtook is dropped. A failure shows the error box. Returns true when
-    /// the listing was complete and shown (the status text was updated).
+    /// half a second the list shows the busy pointer and panel 1 says so. The new rows replace
+    /// the old in one step; a listing that a later one overtook is dropped. A failure shows the
+    /// error box. Returns true when the listing was complete and shown (the status text was
+    /// updated).
     bool ListFolder(const QString& folder, bool iconFlag, const ListOptions& options);
 
     /// What reads a folder, on the worker thread (ListFolderRows unless a test says otherwise).
