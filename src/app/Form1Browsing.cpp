@@ -30,6 +30,11 @@ void Form1::buildBrowsing() {
     tc.hoverTimer = m_timer2;
     m_folderTree = std::make_unique<FolderTree>(tc);
     m_treeInput = std::make_unique<FolderTreeInput>(*m_folderTree, *m_ctx.prompts);
+    // A click on another folder while a listing is still read asks for that folder instead: the
+    // user does not wait for the rest of a listing nobody wants any more.
+    m_fileList->setAbandonOn([input = m_treeInput.get()](QObject* receiver, const QEvent& event) {
+        return input->ClicksAnotherNode(receiver, event);
+    });
     // Folder rows of the list show the same pictures as the tree.
     m_fileList->setFolderImageKeys(
         [set = m_ctx.iconSet](FolderImage image) { return FolderImageKey(set, image); });

@@ -85,6 +85,10 @@ void FileListView::setReader(Reader reader) {
     m_reader = std::move(reader);
 }
 
+void FileListView::setAbandonOn(InputGate::Breaker abandons) {
+    m_abandons = std::move(abandons);
+}
+
 std::optional<ListResult> FileListView::readOffThread(const QString& folder, const ListOptions& options) {
     // The rows come sorted for the sort state of now; should it change meanwhile, the model
     // sorts them again.
@@ -109,12 +113,18 @@ std::optional<ListResult> FileListView::readOffThread(const QString& folder, con
         if (m_reading == &work)
             m_reading = nullptr;
     });
+    // The user's input is held here rather than left with the window system, where nothing
+    // could tell a click on another folder: that click abandons this listing at once.
+    const InputGate::Hold held = m_gate.hold(m_abandons, [&work] { work.cancel(); });
     // Long listings say so; short ones do not flicker the pointer.
     std::optional<WaitCursor> busy;
-    std::optional<ListResult> result = work.wait([&] {
-        busy.emplace();
-        Q_EMIT listStatusChanged(QStringLiteral("読み込み中…"));
-    });
+    std::optional<ListResult> result = work.wait(
+        [&] {
+            busy.emplace();
+            Q_EMIT listStatusChanged(QStringLiteral("読み込み中…"));
+        },
+        std::chrono::milliseconds(500),
+        held.live() ? WaitRoom::UserInput::Taken : WaitRoom::UserInput::Queued);
     // An incomplete listing leaves panel 1 alone: it must not go on saying "reading".
     if (busy && result && !result->complete)
         Q_EMIT listStatusChanged(QString());

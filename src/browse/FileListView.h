@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "browse/FolderListing.h"
+#include "platform/InputGate.h"
 #include "platform/Worker.h"
 
 class QTreeView;
@@ -38,15 +39,21 @@ public:
     /// Replaces the rows by the entries of `folder` (ListFolderRows), fetching file icons when
     /// `iconFlag` is set. The folder is read on a worker thread; meanwhile the window keeps
     /// painting and the player and timers go on, acting on the rows as they stand (user input
-    /// waits for the listing), and past half a second the list shows the busy pointer and panel 1
-    /// says so. The new rows replace the old in one step; a listing that a later one overtook
-    /// is dropped. A failure shows the error box. Returns true when the listing was complete and
-    /// shown (the status text was updated).
+    /// waits for the listing, unless it is input that abandons it: see setAbandonOn), and past
+    /// half a second the list shows the busy pointer and panel 1 says so. The new rows replace
+    /// the old in one step; a listing that a later one overtook is dropped. A failure shows the
+    /// error box. Returns true when the listing was complete and shown (the status text was
+    /// updated).
     bool ListFolder(const QString& folder, bool iconFlag, const ListOptions& options);
 
     /// What reads a folder, on the worker thread (ListFolderRows unless a test says otherwise).
     using Reader = std::function<ListResult(const QString& folder, const ListOptions& options)>;
     void setReader(Reader reader);
+
+    /// Input that abandons the listing being waited for (a click on another folder of the tree,
+    /// which asks for a listing of its own): the wait ends at once and nothing of the listing is
+    /// shown. The input itself is handled after the wait, in order with the rest.
+    void setAbandonOn(InputGate::Breaker abandons);
 
     /// Puts a listing into the list: icons (file icons only with `iconFlag`; a file whose icon
     /// cannot be had is reported and listed without one), rows, the status text when the listing
@@ -79,6 +86,8 @@ private:
     Reader m_reader;
     Generation m_listings;                   ///< the listing asked for last is the current one
     Worker<ListResult>* m_reading = nullptr; ///< the listing being waited for, if any
+    InputGate m_gate;                        ///< holds the user's input while a listing is read
+    InputGate::Breaker m_abandons;
 };
 
 } // namespace tobimaru

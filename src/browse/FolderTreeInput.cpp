@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTreeWidget>
+#include <QWindow>
 
 namespace tobimaru {
 
@@ -64,6 +65,45 @@ bool FolderTreeInput::eventFilter(QObject* watched, QEvent* event) {
     default:
         return false;
     }
+}
+
+bool FolderTreeInput::ClicksAnotherNode(const QObject* receiver, const QEvent& event) {
+    const QEvent::Type type = event.type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+        return false;
+    const auto& mouse = static_cast<const QMouseEvent&>(event);
+    if (mouse.button() != Qt::LeftButton)
+        return false;
+    QTreeWidget* w = m_tree.widget();
+    QWidget* top = w->window();
+    // Input from the window system is held as it reaches a window (the main window's own, or
+    // that of a native widget inside it); a widget's own is held at the widget. Either way what
+    // counts is what lies under the pointer.
+    const QWidget* widget = qobject_cast<const QWidget*>(receiver);
+    if (const auto* window = qobject_cast<const QWindow*>(receiver))
+        widget = window->handle() ? QWidget::find(window->winId()) : nullptr;
+    const bool ours = widget && widget->window() == top;
+    const QPoint global = mouse.globalPosition().toPoint();
+    const QTreeWidgetItem* node = nullptr;
+    if (ours && top->childAt(top->mapFromGlobal(global)) == w->viewport()) {
+        const QPoint pos = w->viewport()->mapFromGlobal(global);
+        node = w->itemAt(pos);
+        // The node's own row: its expand mark opens it and lists nothing.
+        if (node && !w->visualItemRect(node).contains(pos))
+            node = nullptr;
+    }
+    const QString key = node ? FolderTree::NodeKey(node) : QString();
+    if (type == QEvent::MouseButtonPress) {
+        const QTreeWidgetItem* current = w->currentItem();
+        m_heldPress = node && (!current || FolderTree::NodeKey(current) != key) ? key : QString();
+        m_heldPressPos = global;
+        return false;
+    }
+    // A press that moved as far as a drag starts one: no click, no listing.
+    const bool click = !m_heldPress.isEmpty() && key == m_heldPress &&
+                       (global - m_heldPressPos).manhattanLength() < QApplication::startDragDistance();
+    m_heldPress.clear();
+    return click;
 }
 
 void FolderTreeInput::TreeView1_NodeClick(QTreeWidgetItem* node) {

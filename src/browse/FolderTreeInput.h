@@ -5,6 +5,7 @@
 #include <QString>
 #include <Qt>
 
+class QEvent;
 class QTreeWidgetItem;
 
 namespace tobimaru {
@@ -40,6 +41,12 @@ public:
     /// A key went up: arrows keep the focus in the tree and list the node they arrived at.
     void TreeView1_KeyUp(int key);
 
+    /// Whether `event`, held while a listing is read and delivered to `receiver` afterwards,
+    /// completes a left click on a node other than the selected one: a click that will ask for
+    /// a listing of its own. Looks at presses and releases in order; the release decides, so a
+    /// press that starts a drag, or one on a node's expand mark, abandons nothing.
+    bool ClicksAnotherNode(const QObject* receiver, const QEvent& event);
+
 Q_SIGNALS:
     /// The right button went down on the tree: the window stops the slideshow timer (`Timer1`)
     /// and pops up `quickAccess` at `globalPos`.
@@ -56,6 +63,8 @@ private:
     QString m_tag;     ///< the key last clicked, the tree's remembered node
     QPoint m_pressPos; ///< where the left button went down
     bool m_pressed = false;
+    QString m_heldPress;   ///< the node under a held left press, when it is another node
+    QPoint m_heldPressPos; ///< where that press went down, in screen coordinates
 };
 
 } // namespace tobimaru

@@ -1,10 +1,13 @@
 #include "platform/WaitRoom.h"
 
+#include "platform/InputGate.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 
 namespace tobimaru {
 
@@ -22,7 +25,7 @@ bool OnMainThread() {
 } // namespace
 
 bool WaitRoom::wait(std::unique_lock<std::mutex>& lock, const std::function<bool()>& done,
-                    Clock::time_point deadline) {
+                    Clock::time_point deadline, UserInput input) {
     if (done())
         return true;
     if (!OnMainThread())
@@ -34,6 +37,11 @@ bool WaitRoom::wait(std::unique_lock<std::mutex>& lock, const std::function<bool
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, [&loop] { loop.exit(kTimedOut); });
     m_loops.push_back(&loop);
+    std::optional<InputGate::Excluding> excluding;
+    if (input == UserInput::Queued)
+        excluding.emplace();
+    const QEventLoop::ProcessEventsFlags flags =
+        input == UserInput::Queued ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
     bool finished = false;
     while (true) {
         finished = done();
@@ -43,7 +51,7 @@ bool WaitRoom::wait(std::unique_lock<std::mutex>& lock, const std::function<bool
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
         lock.unlock();
         timer.start(int(std::min<std::chrono::milliseconds::rep>(left.count(), 1 << 30)));
-        const int why = loop.exec(QEventLoop::ExcludeUserInputEvents);
+        const int why = loop.exec(flags);
         timer.stop();
         lock.lock();
         // Neither a worker nor the timer ended the loop: the application is quitting its loops,

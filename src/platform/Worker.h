@@ -85,13 +85,15 @@ public:
     /// player's events run, and user input waits. `slow` is called once if the work outlasts
     /// `patience` (the place to show the busy pointer). A failure inside the work is rethrown
     /// here. nullopt when the work was cancelled, when the application quit its event loops
-    /// meanwhile, or on a second wait; the work then finishes unseen.
+    /// meanwhile, or on a second wait; the work then finishes unseen. `input` says whether the
+    /// user's input stays queued meanwhile or is taken by an InputGate the caller holds.
     std::optional<T> wait(const std::function<void()>& slow = {},
-                          std::chrono::milliseconds patience = std::chrono::milliseconds(500)) {
+                          std::chrono::milliseconds patience = std::chrono::milliseconds(500),
+                          WaitRoom::UserInput input = WaitRoom::UserInput::Queued) {
         Handoff& h = *m_handoff;
         std::unique_lock<std::mutex> lock(h.room.mutex());
         const auto done = [&h] { return h.done || h.stop.stop_requested(); };
-        const bool finished = h.room.wait(lock, done, WaitRoom::Clock::now() + patience);
+        const bool finished = h.room.wait(lock, done, WaitRoom::Clock::now() + patience, input);
         if (!finished && slow) {
             lock.unlock();
             slow();
@@ -99,7 +101,7 @@ public:
         }
         // Far enough to be "until it is done", near enough not to overflow the clock.
         constexpr auto kForever = std::chrono::hours(24 * 365);
-        if (!finished && !h.room.wait(lock, done, WaitRoom::Clock::now() + kForever))
+        if (!finished && !h.room.wait(lock, done, WaitRoom::Clock::now() + kForever, input))
             return std::nullopt; // the application is quitting
         if (h.stop.stop_requested())
             return std::nullopt;

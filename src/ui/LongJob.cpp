@@ -1,6 +1,7 @@
 #include "ui/LongJob.h"
 
 #include "base/ErrorTable.h"
+#include "platform/InputGate.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -242,6 +243,7 @@ void RunLongJob(const LongJobUi& ui, const std::function<void(UiThreadCall& uiTh
 
     const CloseRefuser refuser(ui.owner ? ui.owner->window() : nullptr);
     const InputHold hold;
+    const InputGate::Excluding excluding;
     elapsed.start();
     worker->start();
     showTimer.start(kLongJobDialogDelayMs);

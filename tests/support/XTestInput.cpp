@@ -71,10 +71,22 @@ void XTestInput::drag(QPoint start, const QList<QPoint>& offsets, int button) {
 }
 
 void XTestInput::key(const char* keysymName) {
+    keyNow(keysymName);
+    settle();
+}
+
+void XTestInput::clickNow(QPoint global) {
+    m_fakeMotion(m_display, -1, global.x(), global.y(), 0);
+    m_fakeButton(m_display, 1, 1, 0);
+    m_fakeButton(m_display, 1, 0, 0);
+    m_flush(m_display);
+}
+
+void XTestInput::keyNow(const char* keysymName) {
     const unsigned char code = m_keysymToKeycode(m_display, m_stringToKeysym(keysymName));
     m_fakeKey(m_display, code, 1, 0);
     m_fakeKey(m_display, code, 0, 0);
-    settle();
+    m_flush(m_display);
 }
 
 } // namespace tobimaru::test

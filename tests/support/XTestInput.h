@@ -24,6 +24,12 @@ public:
     /// Presses and releases a key by its X keysym name ("Escape", "a").
     void key(const char* keysymName);
 
+    /// As click() and key(), but handed to the server without waiting for the program: for
+    /// input made while the program is inside a wait of its own (from one of its timers), which
+    /// must meet that wait's loop rather than one the test runs.
+    void clickNow(QPoint global);
+    void keyNow(const char* keysymName);
+
 private:
     void settle() const;
 
