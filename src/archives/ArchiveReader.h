@@ -26,8 +26,7 @@ class Utf8CtypeScope final {
 public:
     Utf8CtypeScope();
     ~Utf8CtypeScope();
-    Utf8CtypeScope(const Utf8CtypeScope&) = delete;
-    Utf8CtypeScope& operator=(const Utf8CtypeScope&) = delete;
+    Q_DISABLE_COPY(Utf8CtypeScope)
 
 private:
     locale_t m_locale = nullptr;

@@ -89,8 +89,7 @@ public:
     /// `destination` is a canonical folder path; `ok()` is false when it cannot be opened.
     explicit ExtractionJournal(const QString& destination);
     ~ExtractionJournal();
-    ExtractionJournal(const ExtractionJournal&) = delete;
-    ExtractionJournal& operator=(const ExtractionJournal&) = delete;
+    Q_DISABLE_COPY(ExtractionJournal)
 
     bool ok() const { return m_root.get() >= 0; }
     /// Makes the missing folders along `relative` (the last part too). 0, 0x8005 when the disk

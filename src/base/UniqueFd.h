@@ -18,8 +18,7 @@ public:
         reset(other.release());
         return *this;
     }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
+    Q_DISABLE_COPY(UniqueFd)
     ~UniqueFd() { reset(); }
 
     int get() const { return m_fd; }

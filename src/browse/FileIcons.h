@@ -23,8 +23,7 @@ class FileIcons final {
 public:
     FileIcons();
     ~FileIcons();
-    FileIcons(const FileIcons&) = delete;
-    FileIcons& operator=(const FileIcons&) = delete;
+    Q_DISABLE_COPY(FileIcons)
 
     /// "t" + base + "t".
     static QString FileIconKey(const QString& base);

@@ -46,8 +46,7 @@ public:
     };
 
     JobControl() = default;
-    JobControl(const JobControl&) = delete;
-    JobControl& operator=(const JobControl&) = delete;
+    Q_DISABLE_COPY(JobControl)
 
     /// Set by whoever asks the questions (the job runner); without one every clash is skipped.
     void setAsker(Asker asker) { m_asker = std::move(asker); }

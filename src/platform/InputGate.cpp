@@ -24,6 +24,24 @@ int LoopLevel() {
     return QThread::currentThread()->loopLevel();
 }
 
+// Qt makes mouse events of a touch or a pen that nobody took, but only as it comes from the
+// window system, never when it is handed on later: such input is refused here, and held as the
+// mouse events made of it.
+bool HeldAsMouse(QEvent::Type type) {
+    switch (type) {
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // What a user does, as it reaches the program. Spontaneous only: what the program sends its own
 // widgets is its own doing, not the user's. A shortcut is sent by Qt's shortcut map, and an
 // input method's text by the input method, never spontaneously; both stand for keys.
@@ -42,34 +60,9 @@ bool IsUserInput(const QEvent& event) {
     case QEvent::ContextMenu:
     case QEvent::NativeGesture:
     case QEvent::Close:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TouchCancel:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::TabletRelease:
         return event.spontaneous();
     default:
-        return false;
-    }
-}
-
-// Qt makes mouse events of a touch or a pen that nobody took, but only as it comes from the
-// window system, never when it is handed on later: such input is refused here, and held as the
-// mouse events made of it.
-bool HeldAsMouse(QEvent::Type type) {
-    switch (type) {
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TouchCancel:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::TabletRelease:
-        return true;
-    default:
-        return false;
+        return HeldAsMouse(event.type()) && event.spontaneous();
     }
 }
 

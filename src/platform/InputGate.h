@@ -31,8 +31,7 @@ public:
     class Hold final {
     public:
         ~Hold();
-        Hold(const Hold&) = delete;
-        Hold& operator=(const Hold&) = delete;
+        Q_DISABLE_COPY(Hold)
 
         /// False when the input cannot be held here (off the main thread, or inside a loop that
         /// keeps user input out): the wait must then keep it out as well.
@@ -54,8 +53,7 @@ public:
     public:
         Excluding();
         ~Excluding();
-        Excluding(const Excluding&) = delete;
-        Excluding& operator=(const Excluding&) = delete;
+        Q_DISABLE_COPY(Excluding)
     };
 
     explicit InputGate(QObject* parent = nullptr);

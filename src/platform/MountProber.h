@@ -49,8 +49,7 @@ public:
     explicit MountProber(MountProbe probe, int maxWorkers = kDefaultWorkers);
     /// Drops the probes still in line; workers end after the probe each is running.
     ~MountProber();
-    MountProber(const MountProber&) = delete;
-    MountProber& operator=(const MountProber&) = delete;
+    Q_DISABLE_COPY(MountProber)
 
     /// One answer per mount, in order: what its probe found, or nullopt when it did not answer
     /// within `limit` (or the command's limit, or a glance) or is silent already. Starts the
@@ -79,8 +78,7 @@ public:
         /// Takes the other's part in the command over; the other ends nothing.
         Command(Command&& other) noexcept = default;
         ~Command();
-        Command(const Command&) = delete;
-        Command& operator=(const Command&) = delete;
+        Q_DISABLE_COPY(Command)
         Command& operator=(Command&&) = delete;
 
     private:

@@ -30,8 +30,7 @@ class DBusScreenSaver final : public ScreenSaver {
 public:
     explicit DBusScreenSaver(int timeoutMs = 5000);
     ~DBusScreenSaver() override;
-    DBusScreenSaver(const DBusScreenSaver&) = delete;
-    DBusScreenSaver& operator=(const DBusScreenSaver&) = delete;
+    Q_DISABLE_COPY(DBusScreenSaver)
 
     void setActive(bool active, QObject* context, Reply reply) override;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 namespace tobimaru {
 
 /// The busy pointer over the whole program while it lives: every path out of a long step, a
@@ -8,8 +10,7 @@ class WaitCursor final {
 public:
     WaitCursor();
     ~WaitCursor();
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
+    Q_DISABLE_COPY(WaitCursor)
 };
 
 } // namespace tobimaru

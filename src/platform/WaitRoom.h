@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -22,8 +24,7 @@ public:
     using Clock = std::chrono::steady_clock;
 
     WaitRoom() = default;
-    WaitRoom(const WaitRoom&) = delete;
-    WaitRoom& operator=(const WaitRoom&) = delete;
+    Q_DISABLE_COPY(WaitRoom)
 
     /// The mutex that guards what the waiters look at.
     std::mutex& mutex() { return m_mutex; }

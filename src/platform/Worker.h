@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include "platform/WaitRoom.h"
 
 #include <chrono>
@@ -69,8 +71,7 @@ public:
         if (m_handoff)
             m_handoff->stop.request_stop();
     }
-    Worker(const Worker&) = delete;
-    Worker& operator=(const Worker&) = delete;
+    Q_DISABLE_COPY(Worker)
     Worker(Worker&&) noexcept = default;
     Worker& operator=(Worker&&) noexcept = default;
 

@@ -36,8 +36,7 @@ inline constexpr int kLongJobDialogDelayMs = 500;
 class UiThreadCall final {
 public:
     explicit UiThreadCall(QObject* context);
-    UiThreadCall(const UiThreadCall&) = delete;
-    UiThreadCall& operator=(const UiThreadCall&) = delete;
+    Q_DISABLE_COPY(UiThreadCall)
 
     /// Runs `call` on the user-interface thread while the calling worker waits for it. False,
     /// with `call` not run, once nobody is left to answer (the program is quitting).

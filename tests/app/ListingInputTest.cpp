@@ -82,9 +82,7 @@ struct SlowShareRig {
         w.form->fileList().ListFolder(start.path(), false, MakeListOptions(w.form->settings(), false));
         QObject::connect(w.form->fileList().model(), &QAbstractItemModel::modelReset, w.form.get(),
                          [this] { log << QStringLiteral("list ") + w.form->fileList().model()->folder(); });
-        w.form->commands().setObserver([this](const QString& name, KeyCommand key) {
-            log << (name.isEmpty() ? QStringLiteral("key %1").arg(int(key)) : name);
-        });
+        w.form->commands().setObserver([this](CommandId id) { log << id.toString(); });
     }
 
     static QTreeWidgetItem* child(QTreeWidgetItem* parent, const QString& key) {
@@ -148,9 +146,8 @@ void ClickAwayFromASlowListing(const std::function<Hand(QWindow*)>& handFor, boo
     const bool returnedBeforeTheShareAnswered = !released;
     if (returnedMark)
         rig.log << QStringLiteral("returned");
-    QStringList expected{QStringLiteral("list ") + rig.here.path(),
-                         QStringLiteral("key %1").arg(int(KeyCommand::ToggleRepeat)),
-                         QStringLiteral("Opt(1)")};
+    QStringList expected{QStringLiteral("list ") + rig.here.path(), cmd::RepeatByKey.toString(),
+                         cmd::OptionMute.toString()};
     if (returnedMark)
         expected.prepend(QStringLiteral("returned"));
     (void)QTest::qWaitFor([&] { return rig.log.size() >= expected.size(); }, 2000);
