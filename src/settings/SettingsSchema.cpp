@@ -11,6 +11,7 @@
 #include "settings/SettingsHost.h"
 #include "settings/StartFolder.h"
 
+#include <QAnyStringView>
 #include <algorithm>
 #include <limits>
 
@@ -38,11 +39,11 @@ public:
     explicit Reader(clsIniFile& ini)
         : m_ini(ini) {}
     void section(const char* name) { m_ini.setSection(QLatin1String(name)); }
-    QString text(const QString& key) const { return m_ini.GetStrValue({}, {}, key, kZero); }
-    qint32 integer(const QString& key) const { return m_ini.GetIntValue({}, {}, key, 0); }
-    int16_t int16(const QString& key) const { return ToInt16(text(key)); }
-    bool boolean(const QString& key) const { return ToBoolean(text(key)); }
-    float single(const QString& key) const { return ToSingle(text(key)); }
+    QString text(QAnyStringView key) const { return m_ini.GetStrValue({}, {}, key.toString(), kZero); }
+    qint32 integer(QAnyStringView key) const { return m_ini.GetIntValue({}, {}, key.toString(), 0); }
+    int16_t int16(QAnyStringView key) const { return ToInt16(text(key)); }
+    bool boolean(QAnyStringView key) const { return ToBoolean(text(key)); }
+    float single(QAnyStringView key) const { return ToSingle(text(key)); }
 
 private:
     clsIniFile& m_ini;
@@ -189,8 +190,8 @@ int FirstChecked(const SettingsHost& host, const char* name, int count) {
 }
 
 void SaveBody(clsIniFile& ini, SettingsHost& host) {
-    const auto write = [&ini](const QString& key, const IniValue& value) {
-        ini.SetValue(value, {}, {}, key);
+    const auto write = [&ini](QAnyStringView key, const IniValue& value) {
+        ini.SetValue(value, {}, {}, key.toString());
     };
 
     ini.setSection(QStringLiteral("FormPos"));
