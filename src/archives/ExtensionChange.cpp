@@ -3,6 +3,7 @@
 #include "base/DirStream.h"
 #include "base/ErrorTable.h"
 #include "base/PathQueries.h"
+#include "base/RenameNoReplace.h"
 #include "browse/FolderListing.h"
 
 #include <QFile>
@@ -33,27 +34,11 @@ bool HasEntryNamed(const QString& folder, const QString& name) {
     return false;
 }
 
-/// rename without replacing. Where the file system has no RENAME_NOREPLACE (some FUSE and
-/// network file systems answer EINVAL), a hard link does the same atomically; where it has no
-/// hard links either, the caller's check that the name is free is all there is.
-int RenameNoReplace(const QByteArray& from, const QByteArray& to) {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL)
-        return errno;
-    if (::link(from.constData(), to.constData()) == 0) {
-        if (::unlink(from.constData()) == 0)
-            return 0;
-        const int e = errno;
-        ::unlink(to.constData());
-        return e;
-    }
-    if (errno == EEXIST)
-        return EEXIST;
-    struct stat st {};
-    if (::lstat(to.constData(), &st) == 0)
-        return EEXIST;
-    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+/// A rename that never replaces; a folder of the list goes once its new name is seen free where
+/// the file system offers nothing better.
+int RenameKeeping(const QByteArray& from, const QByteArray& to) {
+    return RenameNoReplace(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
+                           FolderWithoutFlag::LookThenRename);
 }
 
 /// For a file system that takes both spellings for one name (FAT ignores case): a rename to the
@@ -67,14 +52,14 @@ int RenameThroughTemporary(const QString& from, const QString& to) {
         const QString name = QStringLiteral(".tobimaru-rename-%1")
                                  .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
         const QByteArray temporary = QFile::encodeName(JoinPath(folder, name));
-        const int e = RenameNoReplace(source, temporary);
+        const int e = RenameKeeping(source, temporary);
         if (e == EEXIST)
             continue;
         if (e != 0)
             return e;
-        const int moved = RenameNoReplace(temporary, target);
+        const int moved = RenameKeeping(temporary, target);
         if (moved != 0)
-            RenameNoReplace(temporary, source);
+            RenameKeeping(temporary, source);
         return moved;
     }
     return EEXIST;
@@ -129,7 +114,7 @@ std::optional<ErrorCode> RenameWithoutReplacing(const QString& from, const QStri
     }
     if (errno != ENOENT)
         return FailureOfErrno(errno);
-    return FailureOfErrno(RenameNoReplace(source, target));
+    return FailureOfErrno(RenameKeeping(source, target));
 }
 
 std::optional<ErrorCode> FailureOfErrno(int error) {

@@ -2,6 +2,7 @@
 
 #include "base/DirStream.h"
 #include "base/FileNames.h"
+#include "base/RenameNoReplace.h"
 
 #include "archives/ArchiverCodes.h"
 
@@ -113,33 +114,6 @@ qint64 RoundUpToBlock(qint64 bytes, qint64 block) {
     if (bytes <= 0 || block <= 0)
         return bytes > 0 ? bytes : 0;
     return (bytes + block - 1) / block * block;
-}
-
-int RenameNoReplace(int folder, const char* from, const char* to) {
-    if (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    return RenameNoReplaceWithoutFlag(folder, from, to);
-}
-
-int RenameNoReplaceWithoutFlag(int folder, const char* from, const char* to) {
-    if (::linkat(folder, from, folder, to, 0) == 0) {
-        // Killed here, the part stays beside the complete file and the next extraction takes it.
-        ::unlinkat(folder, from, 0);
-        return 0;
-    }
-    const int linkError = errno;
-    if (linkError != EPERM && linkError != EOPNOTSUPP && linkError != ENOSYS && linkError != EMLINK)
-        return linkError;
-    // FAT has no hard links. A name made by someone else between this look and the rename would
-    // be replaced; such a file system offers no call that closes that gap.
-    struct stat st {};
-    if (::fstatat(folder, to, &st, AT_SYMLINK_NOFOLLOW) == 0)
-        return EEXIST;
-    if (errno != ENOENT)
-        return errno;
-    return ::renameat(folder, from, folder, to) == 0 ? 0 : errno;
 }
 
 QByteArray PartName(pid_t pid, quint64 number) {
@@ -299,7 +273,8 @@ ArchiverCode ExtractionJournal::finishFile(PendingFile& file) {
     int at = -1;
     if (const ArchiverCode code = openFolder(folder, &at); code != ArchiverCode::Ok)
         return code;
-    if (const int e = RenameNoReplace(at, file.part.constData(), name.constData())) {
+    // Killed half-way, the part stays beside the complete file and the next extraction takes it.
+    if (const int e = RenameNoReplace(at, file.part.constData(), at, name.constData())) {
         errno = e;
         return failed(e == EEXIST ? ArchiverCode::AlreadyExists
                                   : (IsDiskFull(e) ? ArchiverCode::DiskSpace : ArchiverCode::WriteError));

@@ -50,14 +50,6 @@ FreeSpace QueryFreeSpace(const QString& folder);
 /// `bytes` rounded up to whole blocks.
 qint64 RoundUpToBlock(qint64 bytes, qint64 block);
 
-/// Renames `from` to `to`, both in the folder `folder`, never replacing what is at `to` (then
-/// EEXIST). 0 or the errno. Where the file system has no RENAME_NOREPLACE (EINVAL, as FAT through
-/// FUSE answers), RenameNoReplaceWithoutFlag does it.
-int RenameNoReplace(int folder, const char* from, const char* to);
-/// The same without the flag: a hard link, which is never made over a name, and an unlink; where
-/// there are no hard links either, a look at `to` right before a plain rename.
-int RenameNoReplaceWithoutFlag(int folder, const char* from, const char* to);
-
 /// The hidden name a file is written under until it is complete: it carries the writer's PID, so
 /// a later extraction can tell the leftovers of a process that was killed.
 inline constexpr char kPartPrefix[] = ".tobimaru-part-";

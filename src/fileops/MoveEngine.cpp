@@ -3,6 +3,7 @@
 #include "base/DirStream.h"
 #include "base/FileNames.h"
 #include "base/PathQueries.h"
+#include "base/RenameNoReplace.h"
 #include "base/SystemReason.h"
 #include "base/UniqueFd.h"
 #include "fileops/FileCopy.h"
@@ -123,44 +124,13 @@ int PlaceByEntries(const QString& part, const QString& target);
 
 // Puts `source` at `target` unless something is there already; never replaces anything. EEXIST
 // when the name is taken, EXDEV when only a copy can take it there.
-int RenameNoReplace(const QString& source, const QString& target, FolderFallback fallback) {
-    const QByteArray from = Enc(source);
-    const QByteArray to = Enc(target);
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    // A file system without the no-replace flag (FAT through FUSE answers EINVAL). Such drivers
-    // may also drop a renamed folder's entries (fusefat does), so no folder is renamed there.
-    struct stat st {};
-    if (::lstat(from.constData(), &st) != 0)
-        return errno;
-    if (S_ISDIR(st.st_mode))
-        return fallback == FolderFallback::Copy ? EXDEV : PlaceByEntries(source, target);
-    // A link never replaces; where there are no links, an empty file made exclusively holds the
-    // name, and only that placeholder of ours is renamed over.
-    if (::link(from.constData(), to.constData()) == 0) {
-        if (::unlink(from.constData()) == 0)
-            return 0;
-        // Both names are one file: the new one goes again and the entry is where it was.
-        const int error = errno;
-        ::unlink(to.constData());
+int MoveNoReplace(const QString& source, const QString& target, FolderFallback fallback) {
+    const int error = RenameNoReplace(AT_FDCWD, Enc(source).constData(), AT_FDCWD, Enc(target).constData());
+    if (error != EISDIR)
         return error;
-    }
-    if (errno == EEXIST || errno == EXDEV)
-        return errno;
-    const UniqueFd hold(::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!hold.valid())
-        return errno;
-    if (::rename(from.constData(), to.constData()) == 0)
-        return 0;
-    const int error = errno;
-    // Only the placeholder is removed, not whatever another program put there meanwhile.
-    struct stat held {};
-    struct stat there {};
-    if (::fstat(hold.get(), &held) == 0 && ::lstat(to.constData(), &there) == 0 && SameNode(held, there))
-        ::unlink(to.constData());
-    return error;
+    // A folder on a file system without the no-replace flag (FAT through FUSE). Such drivers may
+    // also drop a renamed folder's entries (fusefat does), so no folder is renamed there.
+    return fallback == FolderFallback::Copy ? EXDEV : PlaceByEntries(source, target);
 }
 
 // Makes the folder `target` (never over anything), moves the entries of the copy `part` into it
@@ -185,7 +155,7 @@ int PlaceByEntries(const QString& part, const QString& target) {
     }
     for (const QString& name : names) {
         const int error =
-            RenameNoReplace(JoinPath(part, name), JoinPath(target, name), FolderFallback::ByEntries);
+            MoveNoReplace(JoinPath(part, name), JoinPath(target, name), FolderFallback::ByEntries);
         if (error != 0)
             return error;
     }
@@ -279,7 +249,7 @@ Outcome Mover::move(const QString& source, const struct stat& st, const struct s
 }
 
 Outcome Mover::rename(const QString& source, const QString& target, QString* failure) {
-    const int error = RenameNoReplace(source, target, FolderFallback::Copy);
+    const int error = MoveNoReplace(source, target, FolderFallback::Copy);
     if (error == 0)
         return Outcome::Moved;
     if (error == EXDEV)
@@ -362,7 +332,7 @@ Outcome Mover::putInPlace(const QString& source, const QString& part, const QStr
         *failure = EntryFailure(target, reason);
         return Outcome::Failed;
     }
-    const int error = RenameNoReplace(part, target, FolderFallback::ByEntries);
+    const int error = MoveNoReplace(part, target, FolderFallback::ByEntries);
     if (error != 0) {
         // Someone took the name meanwhile: theirs stays. A folder placed entry by entry that
         // failed half-way is ours alone.

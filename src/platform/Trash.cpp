@@ -5,6 +5,7 @@
 #include "platform/Trash.h"
 
 #include "base/FileNames.h"
+#include "base/RenameNoReplace.h"
 #include "base/SystemReason.h"
 #include "base/UniqueFd.h"
 #include "platform/MountTable.h"
@@ -99,41 +100,6 @@ QByteArray InfoText(const QByteArray& original) {
            "\nDeletionDate=" + QByteArray(date, qsizetype(length)) + '\n';
 }
 
-// Moves `name` below `from` to `to` below `into`, never replacing what is there: 0 or the errno.
-int MoveNoReplace(int from, const char* name, int into, const char* to, const struct stat& entry) {
-    if (::renameat2(from, name, into, to, RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL)
-        return errno;
-    // The file system does not know the flag (some network and FUSE ones). A hard link never
-    // replaces anything, so files go that way; folders get a look at the target first.
-    if (!S_ISDIR(entry.st_mode)) {
-        if (::linkat(from, name, into, to, 0) == 0) {
-            struct stat still {};
-            int error = 0;
-            // Unlink only the entry that was linked, not one put in its place meanwhile.
-            if (::fstatat(from, name, &still, AT_SYMLINK_NOFOLLOW) != 0)
-                error = errno;
-            else if (still.st_dev != entry.st_dev || still.st_ino != entry.st_ino)
-                error = EBUSY;
-            else if (::unlinkat(from, name, 0) != 0)
-                error = errno;
-            else
-                return 0;
-            ::unlinkat(into, to, 0);
-            return error;
-        }
-        if (errno == EEXIST)
-            return EEXIST;
-    }
-    struct stat there {};
-    if (::fstatat(into, to, &there, AT_SYMLINK_NOFOLLOW) == 0)
-        return EEXIST;
-    if (errno != ENOENT)
-        return errno;
-    return ::renameat(from, name, into, to) == 0 ? 0 : errno;
-}
-
 // True when the folder open at `dirFd` is `entry` or lies somewhere inside it.
 bool LiesIn(int dirFd, const struct stat& entry) {
     UniqueFd at(::openat(dirFd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -156,8 +122,8 @@ bool LiesIn(int dirFd, const struct stat& entry) {
 
 // Writes the info file under the first free name, then renames the entry into "files" under the
 // same name. Whatever fails, the info file goes again and the entry stays where it was.
-bool FileAway(int parent, const QByteArray& name, const struct stat& entry, const OpenTrash& trash,
-              const QByteArray& original, QString* reason) {
+bool FileAway(int parent, const QByteArray& name, const OpenTrash& trash, const QByteArray& original,
+              QString* reason) {
     const QByteArray text = InfoText(original);
     for (int n = 1; n <= kMostNames; ++n) {
         const QByteArray inTrash = TrashName(name, n);
@@ -177,8 +143,8 @@ bool FileAway(int parent, const QByteArray& name, const struct stat& entry, cons
             ::unlinkat(trash.info.get(), infoName.constData(), 0);
             return Fail(reason, QStringLiteral("ごみ箱の情報ファイルを書けません: ") + SystemReason(error));
         }
-        const int error =
-            MoveNoReplace(parent, name.constData(), trash.files.get(), inTrash.constData(), entry);
+        const int error = RenameNoReplace(parent, name.constData(), trash.files.get(), inTrash.constData(),
+                                          FolderWithoutFlag::LookThenRename);
         if (error == 0)
             return true;
         ::unlinkat(trash.info.get(), infoName.constData(), 0);
@@ -262,7 +228,7 @@ bool DesktopTrash::moveToTrash(const QString& path, QString* reason) {
     }
     if (S_ISDIR(entry.st_mode) && LiesIn(trash.files.get(), entry))
         return Fail(reason, QStringLiteral("ごみ箱そのものや、ごみ箱を含むフォルダはごみ箱に移せません"));
-    return FileAway(parent.get(), nativeName, entry, trash, original, reason);
+    return FileAway(parent.get(), nativeName, trash, original, reason);
 }
 
 QStringList DesktopTrash::trashFolders() const {

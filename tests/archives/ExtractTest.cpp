@@ -279,45 +279,5 @@ TEST_F(Extract, OnlyThePartsOfProcessesThatAreGoneAreRemoved) {
     EXPECT_EQ(box.world(), expected);
 }
 
-TEST(RenameNoReplace, NeverReplacesWhatIsThere) {
-    using Rename = int (*)(int, const char*, const char*);
-    const std::pair<const char*, Rename> ways[] = {
-        {"renameat2", RenameNoReplace}, {"a file system without the flag", RenameNoReplaceWithoutFlag}};
-    struct Row {
-        const char* what;
-        std::function<void(const test::TempDir&)> occupy;
-        int error;
-    };
-    const Row rows[] = {
-        {"a free name", [](const test::TempDir&) {}, 0},
-        {"a file", [](const test::TempDir& d) { d.write("to", "theirs"); }, EEXIST},
-        {"a folder", [](const test::TempDir& d) { d.mkdir("to"); }, EEXIST},
-        {"a link to nowhere",
-         [](const test::TempDir& d) {
-             ASSERT_EQ(::symlink("nowhere", d.file("to").toUtf8().constData()), 0);
-         },
-         EEXIST},
-    };
-    for (const auto& [way, rename] : ways) {
-        for (const Row& r : rows) {
-            SCOPED_TRACE(std::string(way) + ": " + r.what);
-            test::TempDir dir;
-            dir.write("from", "ours");
-            r.occupy(dir);
-            const Snapshot before = test::FolderSnapshot(dir.path());
-            const int folder = ::open(dir.path().toUtf8().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            ASSERT_GE(folder, 0);
-            EXPECT_EQ(rename(folder, "from", "to"), r.error);
-            ::close(folder);
-            Snapshot expected = before;
-            if (r.error == 0) {
-                expected.remove("from");
-                expected.insert("to", "ours");
-            }
-            EXPECT_EQ(test::FolderSnapshot(dir.path()), expected);
-        }
-    }
-}
-
 } // namespace
 } // namespace tobimaru
