@@ -24,8 +24,7 @@ public:
         m_flag = true;
     }
     ~RunningFlag() { m_flag = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
+    Q_DISABLE_COPY(RunningFlag)
 
 private:
     bool& m_flag;

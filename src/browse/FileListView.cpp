@@ -29,8 +29,7 @@ public:
         m_view->setUpdatesEnabled(false);
     }
     ~FrozenView() { m_view->setUpdatesEnabled(m_wasEnabled); }
-    FrozenView(const FrozenView&) = delete;
-    FrozenView& operator=(const FrozenView&) = delete;
+    Q_DISABLE_COPY(FrozenView)
 
 private:
     QTreeView* m_view = nullptr;

@@ -38,8 +38,7 @@ public:
         m_widget->setCursor(Qt::WaitCursor);
     }
     ~TreeBusyCursor() { m_widget->unsetCursor(); }
-    TreeBusyCursor(const TreeBusyCursor&) = delete;
-    TreeBusyCursor& operator=(const TreeBusyCursor&) = delete;
+    Q_DISABLE_COPY(TreeBusyCursor)
 
 private:
     QWidget* m_widget = nullptr;

@@ -26,8 +26,7 @@ public:
         if (m_keys)
             m_keys->setEnabled(true);
     }
-    PreviewOff(const PreviewOff&) = delete;
-    PreviewOff& operator=(const PreviewOff&) = delete;
+    Q_DISABLE_COPY(PreviewOff)
 
 private:
     KeyPreview* m_keys = nullptr;

@@ -32,8 +32,7 @@ class WaitCursor final {
 public:
     WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { restore(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
+    Q_DISABLE_COPY(WaitCursor)
     void restore() {
         if (m_on)
             QGuiApplication::restoreOverrideCursor();

@@ -29,8 +29,7 @@ public:
     explicit CommitAtEnd(IniSession& session)
         : m_session(session) {}
     ~CommitAtEnd() { m_session.commit(); }
-    CommitAtEnd(const CommitAtEnd&) = delete;
-    CommitAtEnd& operator=(const CommitAtEnd&) = delete;
+    Q_DISABLE_COPY(CommitAtEnd)
 
 private:
     IniSession& m_session;

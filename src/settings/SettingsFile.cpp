@@ -61,8 +61,7 @@ class TempFileGuard final {
 public:
     explicit TempFileGuard(QByteArray path)
         : m_path(std::move(path)) {}
-    TempFileGuard(const TempFileGuard&) = delete;
-    TempFileGuard& operator=(const TempFileGuard&) = delete;
+    Q_DISABLE_COPY(TempFileGuard)
     ~TempFileGuard() {
         if (!m_path.isEmpty())
             ::unlink(m_path.constData());

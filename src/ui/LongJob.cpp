@@ -74,8 +74,7 @@ public:
                 widget->removeEventFilter(this);
         }
     }
-    InputHold(const InputHold&) = delete;
-    InputHold& operator=(const InputHold&) = delete;
+    Q_DISABLE_COPY(InputHold)
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -102,8 +101,7 @@ public:
         if (m_window)
             m_window->removeEventFilter(this);
     }
-    CloseRefuser(const CloseRefuser&) = delete;
-    CloseRefuser& operator=(const CloseRefuser&) = delete;
+    Q_DISABLE_COPY(CloseRefuser)
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
