@@ -10,6 +10,7 @@
 #include "browse/FolderListing.h"
 #include "browse/TreeNodeRoles.h"
 #include "support/HangingFuse.h"
+#include "support/LateRelease.h"
 #include "support/TempDir.h"
 #include "support/XTestInput.h"
 
@@ -120,13 +121,7 @@ void ClickAwayFromASlowListing(const std::function<Hand(QWindow*)>& handFor, boo
     const QString address = rig.w.form->ImageCombo1()->currentText();
 
     // Should the listing wait for the share, the share answers again only after a while.
-    std::atomic<bool> released{false};
-    std::jthread late([&](std::stop_token stop) {
-        for (int i = 0; i < 500 && !stop.stop_requested(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        released = true;
-        rig.fuse->release();
-    });
+    test::LateRelease late(*rig.fuse, std::chrono::seconds(5));
     // The hand moves once the share is asked about the clips: the listing is under way (the
     // tree's reads and the drive's probe ask about none).
     bool moved = false;
@@ -143,7 +138,7 @@ void ClickAwayFromASlowListing(const std::function<Hand(QWindow*)>& handFor, boo
     watch.start(5);
     hand.click(rig.centre(rig.big));
     watch.stop();
-    const bool returnedBeforeTheShareAnswered = !released;
+    const bool returnedBeforeTheShareAnswered = !late.released();
     if (returnedMark)
         rig.log << QStringLiteral("returned");
     QStringList expected{QStringLiteral("list ") + rig.here.path(), cmd::RepeatByKey.toString(),
@@ -151,7 +146,7 @@ void ClickAwayFromASlowListing(const std::function<Hand(QWindow*)>& handFor, boo
     if (returnedMark)
         expected.prepend(QStringLiteral("returned"));
     (void)QTest::qWaitFor([&] { return rig.log.size() >= expected.size(); }, 2000);
-    late.request_stop();
+    late.stop();
 
     ASSERT_TRUE(moved) << "the listing of the share's folder was never under way";
     EXPECT_TRUE(returnedBeforeTheShareAnswered) << "the click on the other folder waited for the share";

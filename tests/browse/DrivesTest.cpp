@@ -2,6 +2,7 @@
 #include "base/ErrorTable.h"
 #include "support/FakePrompts.h"
 #include "support/HangingFuse.h"
+#include "support/LateRelease.h"
 #include "support/ScriptedProbe.h"
 #include "support/TempDir.h"
 

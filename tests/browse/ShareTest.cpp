@@ -10,6 +10,7 @@
 #include "browse/SubfolderScan.h"
 #include "support/FakePrompts.h"
 #include "support/HangingFuse.h"
+#include "support/LateRelease.h"
 #include "support/TempDir.h"
 
 #include <QSignalSpy>
@@ -185,18 +186,12 @@ TEST(Share, AListingAbandonedByAChangeOfFolderDeliversNothingAndIsNotWaitedFor) 
 
     // The share answers again only after a while, from a thread of its own; a wait for the
     // abandoned listing would see it answer first.
-    std::atomic<bool> released{false};
-    std::jthread late([&](std::stop_token stop) {
-        for (int i = 0; i < 400 && !stop.stop_requested(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        released = true;
-        share.fuse->release();
-    });
+    test::LateRelease late(*share.fuse, std::chrono::seconds(4));
     bool secondComplete = false;
     QTimer::singleShot(0, [&] { secondComplete = rig.list.ListFolder(local.path(), false, Clips()); });
     const bool firstComplete = rig.list.ListFolder(share.at(QStringLiteral("media")), false, Clips());
-    const bool returnedBeforeTheShareAnswered = !released;
-    late.request_stop();
+    const bool returnedBeforeTheShareAnswered = !late.released();
+    late.stop();
 
     EXPECT_TRUE(returnedBeforeTheShareAnswered);
     EXPECT_FALSE(firstComplete);

@@ -1,6 +1,7 @@
 #include "platform/MountProber.h"
 
 #include "support/HangingFuse.h"
+#include "support/LateRelease.h"
 #include "support/ScriptedProbe.h"
 #include "support/TempDir.h"
 

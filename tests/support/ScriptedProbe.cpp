@@ -71,20 +71,4 @@ int ScriptedProbe::blocked() const {
     return m_script->blocked;
 }
 
-LateRelease::LateRelease(ScriptedProbe& script, std::chrono::milliseconds after)
-    : m_thread([this, &script, after] {
-        std::unique_lock lock(m_mutex);
-        if (!m_done.wait_for(lock, after, [this] { return m_over; }))
-            script.release();
-    }) {}
-
-LateRelease::~LateRelease() {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_over = true;
-    }
-    m_done.notify_all();
-    m_thread.join();
-}
-
 } // namespace tobimaru::test

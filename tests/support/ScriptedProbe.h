@@ -44,22 +44,4 @@ private:
 /// A ready folder: what a healthy mount's root answers.
 MountStatus ReadyFolder(unsigned permissions = 0755);
 
-/// Releases a script after a while, from a thread of its own, unless the object has gone by then.
-/// A wait that should end at once (on a mount known not to answer) but waits gets the answer of the
-/// released probe instead of none: a test tells "answered at once" from "waited" without
-/// measuring time, and ends either way.
-class LateRelease final {
-public:
-    explicit LateRelease(ScriptedProbe& script, std::chrono::milliseconds after = std::chrono::seconds(4));
-    ~LateRelease();
-    LateRelease(const LateRelease&) = delete;
-    LateRelease& operator=(const LateRelease&) = delete;
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_done;
-    bool m_over = false;
-    std::thread m_thread;
-};
-
 } // namespace tobimaru::test
